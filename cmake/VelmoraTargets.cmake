@@ -1,0 +1,39 @@
+# Shared settings for every target of the project.
+
+set(VELMORA_WARNINGS -Wall -Wextra -Werror)
+set(VELMORA_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all
+    -fno-omit-frame-pointer)
+
+# Applies the project's warning and sanitizer flags to a target.
+function(velmora_settings target)
+    target_compile_options(${target} PRIVATE ${VELMORA_WARNINGS})
+    if(VELMORA_SANITIZE)
+        target_compile_options(${target} PRIVATE ${VELMORA_SANITIZER_FLAGS})
+        target_link_options(${target} PRIVATE ${VELMORA_SANITIZER_FLAGS})
+    endif()
+endfunction()
+
+# velmora_library(NAME SOURCES... [LINKS libs...]): a static library rooted at src/.
+function(velmora_library name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LINKS" ${ARGN})
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} PUBLIC ${ARG_LINKS})
+    velmora_settings(${name})
+    if(VELMORA_SANITIZE)
+        target_link_options(${name} INTERFACE ${VELMORA_SANITIZER_FLAGS})
+    endif()
+endfunction()
+
+# velmora_tests(NAME LABEL unit|gl|ui SOURCES... LINKS libs...): a GoogleTest executable whose
+# tests CTest runs under the given label.
+function(velmora_tests name)
+    cmake_parse_arguments(ARG "" "LABEL" "SOURCES;LINKS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
+    target_link_libraries(${name} PRIVATE ${ARG_LINKS} GTest::gtest GTest::gmock GTest::gtest_main)
+    velmora_settings(${name})
+    gtest_discover_tests(${name} PROPERTIES LABELS ${ARG_LABEL} DISCOVERY_TIMEOUT 60)
+endfunction()
+
+find_package(GTest REQUIRED)
