@@ -21,6 +21,7 @@ using LRESULT = std::intptr_t;
 using LPCSTR = const char*;
 using LPSTR = char*;
 using LPVOID = void*;
+using HANDLE = void*;
 
 inline constexpr BOOL TRUE = 1;
 inline constexpr BOOL FALSE = 0;
