@@ -57,8 +57,12 @@ struct RECT {
     LONG bottom;
 };
 
-constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+constexpr bool SUCCEEDED(HRESULT hr) {
+    return hr >= 0;
+}
+constexpr bool FAILED(HRESULT hr) {
+    return hr < 0;
+}
 
 inline constexpr HRESULT S_OK = 0;
 inline constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005u);
@@ -69,6 +73,7 @@ inline constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001u);
 // Win32 error codes returned by the registry functions.
 inline constexpr LONG ERROR_SUCCESS = 0;
 inline constexpr LONG ERROR_FILE_NOT_FOUND = 2;
+inline constexpr LONG ERROR_INVALID_HANDLE = 6;
 inline constexpr LONG ERROR_INVALID_PARAMETER = 87;
 inline constexpr LONG ERROR_MORE_DATA = 234;
 inline constexpr LONG ERROR_NO_MORE_ITEMS = 259;

@@ -1,0 +1,49 @@
+#pragma once
+// MFC-style CFileFind: a directory search with DOS wildcard masks over the Wine prefix.
+
+#include <memory>
+
+#include "app/platform/cstring.h"
+#include "app/platform/win_types.h"
+
+// File attributes as FindFirstFile reports them (the SDK's values).
+inline constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x01;
+inline constexpr DWORD FILE_ATTRIBUTE_HIDDEN = 0x02;
+inline constexpr DWORD FILE_ATTRIBUTE_SYSTEM = 0x04;
+inline constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
+inline constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x20;
+inline constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+
+class DirectorySearch;
+
+class CFileFind {
+public:
+    CFileFind();
+    CFileFind(const CFileFind&) = delete;
+    CFileFind& operator=(const CFileFind&) = delete;
+    virtual ~CFileFind();
+
+    // Starts a search; null means "*.*". The last component of `mask` is the wildcard pattern
+    // (`*`, `?`, case-insensitive, DOS rules), the rest names the directory. TRUE when at least
+    // one entry matches; the first entry becomes current only with the first FindNextFile.
+    BOOL FindFile(const char* mask = nullptr, DWORD unused = 0);
+
+    // Makes the next entry current; returns FALSE when that entry is the last one (it is
+    // still valid and must be processed).
+    BOOL FindNextFile();
+
+    // Ends the search.
+    void Close();
+
+    // Properties of the current entry (empty/FALSE before the first FindNextFile).
+    BOOL MatchesMask(DWORD attributeMask) const;
+    BOOL IsDots() const;
+    BOOL IsDirectory() const;
+    CString GetFileName() const;
+    CString GetFileTitle() const;  // the name before its last '.'
+    CString GetFilePath() const;   // search directory, absolute, Windows form + '\' + name
+    CString GetRoot() const;       // the search directory, ending in '\'
+
+private:
+    std::unique_ptr<DirectorySearch> search_;
+};
