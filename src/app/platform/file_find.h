@@ -4,17 +4,12 @@
 #include <memory>
 
 #include "app/platform/cstring.h"
+#include "app/platform/file_attributes.h"
 #include "app/platform/win_types.h"
 
-// File attributes as FindFirstFile reports them (the SDK's values).
-inline constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x01;
-inline constexpr DWORD FILE_ATTRIBUTE_HIDDEN = 0x02;
-inline constexpr DWORD FILE_ATTRIBUTE_SYSTEM = 0x04;
-inline constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
-inline constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x20;
-inline constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
-
+namespace wine {
 class DirectorySearch;
+}
 
 class CFileFind {
 public:
@@ -45,5 +40,5 @@ public:
     CString GetRoot() const;       // the search directory, ending in '\'
 
 private:
-    std::unique_ptr<DirectorySearch> search_;
+    std::unique_ptr<wine::DirectorySearch> search_;
 };

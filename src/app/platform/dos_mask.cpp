@@ -1,0 +1,119 @@
+#include "app/platform/dos_mask.h"
+
+#include <algorithm>
+
+#include "app/platform/unicode_text.h"
+
+namespace wine {
+
+namespace {
+
+// Wildcard markers live above the Unicode range so that no name character equals them.
+constexpr char32_t AnyRun = 0x200000;     // '*'
+constexpr char32_t AnyOne = 0x200001;     // '?': DOS_QM
+constexpr char32_t DotOrEnd = 0x200002;   // '.' before a wildcard: DOS_DOT
+constexpr char32_t RunToLast = 0x200003;  // '*' of a mask that ended in '.': DOS_STAR
+
+std::vector<char32_t> DecodeFolded(std::string_view text) {
+    std::vector<char32_t> characters;
+    characters.reserve(text.size());
+    std::size_t index = 0;
+    while (index < text.size()) {
+        characters.push_back(FoldCase(DecodeUtf8(text, index)));
+    }
+    return characters;
+}
+
+}  // namespace
+
+DosMask::DosMask(std::string_view mask) {
+    const bool endedWithDot = !mask.empty() && mask.back() == '.';
+    while (!mask.empty() && (mask.back() == '.' || mask.back() == ' ')) {
+        mask.remove_suffix(1);
+    }
+    if (mask.empty()) {
+        mask = "*";  // "." or "" searches the whole directory
+    }
+    literal_ = std::string(mask);
+    const std::vector<char32_t> characters = DecodeFolded(mask);
+    for (std::size_t i = 0; i < characters.size(); ++i) {
+        const char32_t c = characters[i];
+        const bool last = i + 1 == characters.size();
+        if (c == '*') {
+            pattern_.push_back(endedWithDot && last ? RunToLast : AnyRun);
+            hasWildcards_ = true;
+        } else if (c == '?') {
+            pattern_.push_back(AnyOne);
+            hasWildcards_ = true;
+        } else if (c == '.' && !last && (characters[i + 1] == '*' || characters[i + 1] == '?')) {
+            pattern_.push_back(DotOrEnd);
+        } else {
+            pattern_.push_back(c);
+        }
+    }
+}
+
+bool DosMask::Matches(std::string_view nameText) const {
+    const std::vector<char32_t> name = DecodeFolded(nameText);
+    const std::size_t length = name.size();
+    std::size_t lastDot = length;  // length when the name has no dot
+    for (std::size_t i = length; i-- > 0;) {
+        if (name[i] == '.') {
+            lastDot = i;
+            break;
+        }
+    }
+    // The set of name positions the pattern read so far can end at; one pass per pattern item.
+    std::vector<char> reachable(length + 1, 0);
+    std::vector<char> next(length + 1, 0);
+    reachable[0] = 1;
+    for (const char32_t item : pattern_) {
+        std::fill(next.begin(), next.end(), 0);
+        bool any = false;
+        for (std::size_t i = 0; i <= length; ++i) {
+            if (!reachable[i]) {
+                continue;
+            }
+            any = true;
+            switch (item) {
+                case AnyRun:
+                    std::fill(next.begin() + static_cast<std::ptrdiff_t>(i), next.end(), 1);
+                    i = length;  // every later position is already reachable
+                    break;
+                case RunToLast: {
+                    const std::size_t limit = lastDot == length ? length : lastDot;
+                    for (std::size_t j = i; j <= limit; ++j) {
+                        next[j] = 1;
+                    }
+                    break;
+                }
+                case AnyOne:
+                    if (i == length || name[i] == '.') {
+                        next[i] = 1;
+                    } else {
+                        next[i + 1] = 1;
+                    }
+                    break;
+                case DotOrEnd:
+                    if (i == length) {
+                        next[i] = 1;
+                    } else if (name[i] == '.') {
+                        next[i + 1] = 1;
+                    }
+                    break;
+                default:
+                    if (i < length && name[i] == item) {
+                        next[i + 1] = 1;
+                    }
+                    break;
+            }
+        }
+        if (!any) {
+            return false;
+        }
+        reachable.swap(next);
+    }
+    return reachable[length] != 0;
+}
+
+}  // namespace wine

@@ -1,0 +1,92 @@
+#include "app/platform/file_find.h"
+
+#include <cstring>
+
+#include "app/platform/directory_search.h"
+
+CFileFind::CFileFind() = default;
+
+CFileFind::~CFileFind() = default;
+
+BOOL CFileFind::FindFile(const char* mask, DWORD /*unused*/) {
+    Close();
+    if (mask == nullptr) {
+        mask = "*.*";
+    }
+    if (std::strlen(mask) >= MAX_PATH) {
+        return FALSE;
+    }
+    search_ = wine::DirectorySearch::Start(mask);
+    return search_ ? TRUE : FALSE;
+}
+
+BOOL CFileFind::FindNextFile() {
+    if (!search_) {
+        return FALSE;
+    }
+    return search_->Advance() ? TRUE : FALSE;
+}
+
+void CFileFind::Close() {
+    search_.reset();
+}
+
+BOOL CFileFind::MatchesMask(DWORD attributeMask) const {
+    if (!search_ || search_->Current() == nullptr) {
+        return FALSE;
+    }
+    const wine::FoundEntry& entry = *search_->Current();
+    // Directory-ness is known from the listing; the other attributes cost a status call.
+    DWORD attributes = entry.isDirectory ? FILE_ATTRIBUTE_DIRECTORY : 0;
+    if ((attributeMask & ~FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        attributes = search_->Attributes(entry);
+    }
+    return (attributes & attributeMask) != 0 ? TRUE : FALSE;
+}
+
+BOOL CFileFind::IsDirectory() const {
+    return MatchesMask(FILE_ATTRIBUTE_DIRECTORY);
+}
+
+BOOL CFileFind::IsDots() const {
+    if (!search_ || search_->Current() == nullptr) {
+        return FALSE;
+    }
+    const wine::FoundEntry& entry = *search_->Current();
+    return entry.isDirectory && (entry.name == "." || entry.name == "..") ? TRUE : FALSE;
+}
+
+CString CFileFind::GetFileName() const {
+    if (!search_ || search_->Current() == nullptr) {
+        return CString();
+    }
+    return CString(search_->Current()->name);
+}
+
+CString CFileFind::GetFileTitle() const {
+    if (!search_ || search_->Current() == nullptr) {
+        return CString();
+    }
+    const std::string& name = search_->Current()->name;
+    const std::size_t lastDot = name.rfind('.');
+    return CString(std::string_view(name).substr(0, lastDot));
+}
+
+CString CFileFind::GetFilePath() const {
+    if (!search_ || search_->Current() == nullptr) {
+        return CString();
+    }
+    std::string path = search_->Root();
+    if (path.empty() || (path.back() != '\\' && path.back() != '/')) {
+        path += '\\';
+    }
+    path += search_->Current()->name;
+    return CString(path);
+}
+
+CString CFileFind::GetRoot() const {
+    if (!search_) {
+        return CString();
+    }
+    return CString(search_->Root());
+}
