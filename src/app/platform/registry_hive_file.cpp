@@ -1,0 +1,412 @@
+#include "app/platform/registry_hive_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <map>
+#include <string>
+
+#include "app/platform/unicode_text.h"
+
+namespace wine {
+
+namespace {
+
+constexpr std::string_view Header = "WINE REGISTRY Version 2";
+constexpr std::size_t BufferBytes = 1u << 20;   // also the longest line that is looked at
+constexpr std::size_t MaxKeyBytes = 64u << 20;  // all values of one key together
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int descriptor) : descriptor_(descriptor) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() {
+        if (descriptor_ >= 0) {
+            close(descriptor_);
+        }
+    }
+    int get() const { return descriptor_; }
+
+private:
+    int descriptor_;
+};
+
+// Reads a file in blocks and hands out lines; can also jump to the next section line without
+// looking at the lines between.
+class LineReader {
+public:
+    explicit LineReader(int descriptor) : descriptor_(descriptor), buffer_(BufferBytes) {}
+
+    bool Failed() const { return failed_; }
+
+    // The next line without its '\n' and trailing '\r's; false at the end. A line longer than the
+    // buffer is passed over as a whole and reported as `overlong` (its text is then empty).
+    bool NextLine(std::string_view& line, bool& overlong) {
+        overlong = false;
+        while (true) {
+            const char* start = buffer_.data() + begin_;
+            const void* newline = std::memchr(start, '\n', end_ - begin_);
+            if (newline != nullptr) {
+                const auto length =
+                    static_cast<std::size_t>(static_cast<const char*>(newline) - start);
+                line = std::string_view(start, length);
+                begin_ += length + 1;
+                if (overlong) {
+                    line = {};
+                }
+                StripCarriageReturns(line);
+                return true;
+            }
+            if (eof_) {
+                if (begin_ == end_) {
+                    return false;
+                }
+                line = overlong ? std::string_view() : std::string_view(start, end_ - begin_);
+                begin_ = end_;
+                StripCarriageReturns(line);
+                return true;
+            }
+            if (begin_ == 0 && end_ == buffer_.size()) {
+                overlong = true;  // drop what we have and keep looking for the line's end
+                begin_ = end_ = 0;
+            }
+            Refill();
+        }
+    }
+
+    // Moves to the start of the next line whose first non-blank character is '['; false when
+    // there is none. The current position must be at the start of a line.
+    bool SkipToSection() {
+        while (true) {
+            std::size_t search = begin_;
+            while (search < end_) {
+                const void* found = std::memchr(buffer_.data() + search, '[', end_ - search);
+                if (found == nullptr) {
+                    break;
+                }
+                const auto bracket =
+                    static_cast<std::size_t>(static_cast<const char*>(found) - buffer_.data());
+                std::size_t lineStart = bracket;
+                while (lineStart > begin_ && IsBlank(buffer_[lineStart - 1])) {
+                    --lineStart;
+                }
+                if (lineStart == begin_ || buffer_[lineStart - 1] == '\n') {
+                    begin_ = lineStart;
+                    return true;
+                }
+                search = bracket + 1;
+            }
+            if (eof_) {
+                begin_ = end_;
+                return false;
+            }
+            // Keep only the unfinished last line: a '[' may still start it.
+            const void* lastNewline = memrchr(buffer_.data() + begin_, '\n', end_ - begin_);
+            if (lastNewline != nullptr) {
+                begin_ = static_cast<std::size_t>(static_cast<const char*>(lastNewline) -
+                                                  buffer_.data()) +
+                         1;
+            } else if (begin_ == 0 && end_ == buffer_.size()) {
+                // One line longer than the buffer: pass over the rest of it.
+                begin_ = end_ = 0;
+                Refill();
+                if (!SkipRestOfLine()) {
+                    return false;
+                }
+                continue;
+            }
+            Refill();
+        }
+    }
+
+private:
+    static void StripCarriageReturns(std::string_view& line) {
+        while (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+    }
+
+    bool SkipRestOfLine() {
+        while (true) {
+            const void* newline = std::memchr(buffer_.data() + begin_, '\n', end_ - begin_);
+            if (newline != nullptr) {
+                begin_ =
+                    static_cast<std::size_t>(static_cast<const char*>(newline) - buffer_.data()) +
+                    1;
+                return true;
+            }
+            if (eof_) {
+                begin_ = end_;
+                return false;
+            }
+            begin_ = end_ = 0;
+            Refill();
+        }
+    }
+
+    // Moves the unread rest to the front and reads more behind it.
+    void Refill() {
+        if (begin_ > 0) {
+            std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+            end_ -= begin_;
+            begin_ = 0;
+        }
+        while (end_ < buffer_.size()) {
+            const ssize_t got = read(descriptor_, buffer_.data() + end_, buffer_.size() - end_);
+            if (got > 0) {
+                end_ += static_cast<std::size_t>(got);
+                return;
+            }
+            if (got == 0) {
+                eof_ = true;
+                return;
+            }
+            if (errno != EINTR) {
+                failed_ = true;
+                eof_ = true;
+                return;
+            }
+        }
+    }
+
+    int descriptor_;
+    std::vector<char> buffer_;
+    std::size_t begin_ = 0;
+    std::size_t end_ = 0;
+    bool eof_ = false;
+    bool failed_ = false;
+};
+
+std::string_view SkipBlanks(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    return text;
+}
+
+std::vector<std::string> SplitKeyPath(std::string_view keyPath) {
+    std::vector<std::string> components;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= keyPath.size(); ++i) {
+        if (i == keyPath.size() || keyPath[i] == '\\') {
+            components.emplace_back(keyPath.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    return components;
+}
+
+// The UTF-8 text of a name folded for comparison; equal for names Wine treats as equal.
+std::string FoldedName(std::string_view name) {
+    std::string folded;
+    std::size_t index = 0;
+    while (index < name.size()) {
+        const char32_t c = DecodeUtf8(name, index);
+        if (c >= 0x110000) {
+            folded += static_cast<char>(c - 0x110000);  // an invalid byte stays itself
+        } else {
+            AppendUtf8(folded, FoldCase(c));
+        }
+    }
+    return folded;
+}
+
+// One way of reading the caller's path (the 32-bit view or the plain path) and what the file
+// holds for it.
+struct View {
+    std::vector<std::string> components;
+    bool exists = false;
+    std::map<std::string, RegistryValue> values;  // by folded name: Wine's enumeration order
+    std::size_t bytes = 0;
+};
+
+enum class Match { None, Exact, Below };
+
+Match Compare(const std::vector<std::string>& section, const std::vector<std::string>& wanted) {
+    if (section.size() < wanted.size()) {
+        return Match::None;
+    }
+    for (std::size_t i = 0; i < wanted.size(); ++i) {
+        if (!EqualsIgnoringCase(section[i], wanted[i])) {
+            return Match::None;
+        }
+    }
+    return section.size() == wanted.size() ? Match::Exact : Match::Below;
+}
+
+void Store(View& view, RegistryValue value) {
+    std::string key = FoldedName(value.name);
+    auto found = view.values.find(key);
+    if (found != view.values.end()) {
+        // A repeated name replaces the data; the first spelling of the name stays.
+        view.bytes -= found->second.data.size();
+        view.bytes += value.data.size();
+        found->second.type = value.type;
+        found->second.data = std::move(value.data);
+        return;
+    }
+    if (view.bytes + value.data.size() > MaxKeyBytes) {
+        return;
+    }
+    view.bytes += value.data.size();
+    view.values.emplace(std::move(key), std::move(value));
+}
+
+}  // namespace
+
+std::optional<std::vector<RegistryValue>> ReadRegistryKey(const std::filesystem::path& file,
+                                                          std::string_view keyPath) {
+    // A trailing separator is tolerated; other empty components name no key.
+    if (!keyPath.empty() && keyPath.back() == '\\') {
+        keyPath.remove_suffix(1);
+    }
+    std::vector<View> views;
+    const std::vector<std::string> plain = SplitKeyPath(keyPath);
+    for (const std::string& component : plain) {
+        if (component.empty() && !keyPath.empty()) {
+            return std::nullopt;
+        }
+    }
+    const bool belowSoftware = plain.size() >= 2 && EqualsIgnoringCase(plain[0], "Software") &&
+                               !EqualsIgnoringCase(plain[1], "Wow6432Node");
+    if (belowSoftware) {
+        View redirected;
+        redirected.components = plain;
+        redirected.components.insert(redirected.components.begin() + 1, "Wow6432Node");
+        views.push_back(std::move(redirected));
+    }
+    View direct;
+    if (!keyPath.empty()) {
+        direct.components = plain;
+    }
+    views.push_back(std::move(direct));
+
+    FileDescriptor descriptor(open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    struct stat info {};
+    if (descriptor.get() < 0 || fstat(descriptor.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return std::nullopt;
+    }
+    const int statusFlags = fcntl(descriptor.get(), F_GETFL);
+    if (statusFlags < 0 || fcntl(descriptor.get(), F_SETFL, statusFlags & ~O_NONBLOCK) < 0) {
+        return std::nullopt;
+    }
+
+    LineReader reader(descriptor.get());
+    std::string_view line;
+    bool overlong = false;
+    if (!reader.NextLine(line, overlong) || overlong || line != Header) {
+        return std::nullopt;
+    }
+    bool win64 = false;
+    bool sawKey = false;
+    View* collecting = nullptr;
+    std::string pendingSection;  // a section line met while reading a hex continuation
+    bool havePending = false;
+    while (true) {
+        if (havePending) {
+            line = pendingSection;
+            havePending = false;
+        } else {
+            if (sawKey && collecting == nullptr && !reader.SkipToSection()) {
+                break;
+            }
+            if (!reader.NextLine(line, overlong)) {
+                break;
+            }
+            if (overlong) {
+                continue;
+            }
+        }
+        const std::string_view text = SkipBlanks(line);
+        if (text.empty()) {
+            continue;
+        }
+        switch (text.front()) {
+            case '[': {
+                sawKey = true;
+                collecting = nullptr;
+                std::optional<std::vector<std::string>> section = ParseKeyLine(text.substr(1));
+                if (!section) {
+                    break;
+                }
+                for (View& view : views) {
+                    const Match match = Compare(*section, view.components);
+                    if (match != Match::None) {
+                        view.exists = true;
+                    }
+                    if (match == Match::Exact && collecting == nullptr) {
+                        collecting = &view;
+                    }
+                }
+                break;
+            }
+            case '@':
+            case '"': {
+                if (collecting == nullptr) {
+                    break;  // a value before any key, or in a key we do not want
+                }
+                std::optional<RegistryValue> value =
+                    ParseValueLine(text, [&]() -> std::optional<std::string_view> {
+                        std::string_view next;
+                        bool nextOverlong = false;
+                        if (!reader.NextLine(next, nextOverlong) || nextOverlong) {
+                            return std::nullopt;
+                        }
+                        const std::string_view nextText = SkipBlanks(next);
+                        if (!nextText.empty() && nextText.front() == '[') {
+                            // A section cut a value short: the value is lost, the section not.
+                            pendingSection = std::string(nextText);
+                            havePending = true;
+                            return std::nullopt;
+                        }
+                        return nextText;
+                    });
+                if (value) {
+                    Store(*collecting, std::move(*value));
+                }
+                break;
+            }
+            case '#':
+                if (!sawKey && text.substr(0, 6) == "#arch=") {
+                    const std::string_view arch = text.substr(6);
+                    if (arch == "win64") {
+                        win64 = true;
+                    } else if (arch != "win32") {
+                        return std::nullopt;  // Wine refuses a file of unknown architecture
+                    }
+                }
+                break;
+            default:
+                break;
+        }
+    }
+    if (reader.Failed()) {
+        return std::nullopt;
+    }
+    // win64: the 32-bit view first, then the plain path; win32 or no #arch: the plain path.
+    for (std::size_t i = 0; i < views.size(); ++i) {
+        const bool isRedirected = belowSoftware && i == 0;
+        if (isRedirected && !win64) {
+            continue;
+        }
+        if (views[i].exists) {
+            std::vector<RegistryValue> values;
+            values.reserve(views[i].values.size());
+            for (auto& [folded, value] : views[i].values) {
+                values.push_back(std::move(value));
+            }
+            return values;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace wine

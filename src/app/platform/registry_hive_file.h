@@ -1,0 +1,21 @@
+#pragma once
+// Looks one key up in a Wine registry file (system.reg) as a 32-bit program sees it, reading
+// the file once and decoding only the sections of that key. Internal to the platform layer.
+
+#include <filesystem>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "app/platform/registry_text.h"
+
+namespace wine {
+
+// The values of `keyPath` (components separated by '\', matched without regard to case), in the
+// order Wine enumerates them (default value first). Nothing when the key does not exist or the
+// file is missing, unreadable or not a registry file. In a win64 file a path below Software is
+// looked up in Software\Wow6432Node first.
+std::optional<std::vector<RegistryValue>> ReadRegistryKey(const std::filesystem::path& file,
+                                                          std::string_view keyPath);
+
+}  // namespace wine
