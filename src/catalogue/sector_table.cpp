@@ -1,0 +1,29 @@
+#include "catalogue/sector_table.h"
+
+#include "app/install_root.h"
+#include "app/platform/controls.h"
+#include "catalogue/directory_search.h"
+
+void ScanSectors(CString worldName) {
+    SectorTable.RemoveAll();
+    const CString mask = InstallRoot + "\\world_cache\\" + worldName + "quarlend\\terrain\\*_*";
+    ForEachDirectory(mask, [](const CFileFind& found) {
+        // A later directory with the same title replaces the path of an earlier one.
+        SectorTable[found.GetFileTitle()] = found.GetFilePath();
+    });
+}
+
+void FillSectorList(CListBox& sectorList) {
+    while (sectorList.DeleteString(0) != LB_ERR) {
+    }
+    if (SectorTable.IsEmpty()) {
+        return;
+    }
+    POSITION position = SectorTable.GetStartPosition();
+    while (position != nullptr) {
+        CString sectorName;
+        CString sectorDirectory;
+        SectorTable.GetNextAssoc(position, sectorName, sectorDirectory);
+        sectorList.AddString(sectorName);
+    }
+}

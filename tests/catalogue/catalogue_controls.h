@@ -1,0 +1,71 @@
+#pragma once
+// A sorted world combo box and sector list box on the headless window system, as the viewer's
+// dialog holds them.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/platform/controls.h"
+#include "app/platform/dialog_template.h"
+#include "app/platform/window_system.h"
+
+class CatalogueControls {
+public:
+    CatalogueControls() {
+        DialogTemplate dialog;
+        dialog.rect = {0, 0, 100, 100};
+        DialogControlTemplate combo;
+        combo.kind = WindowKind::ComboBox;
+        combo.id = 1;
+        combo.style = WS_CHILD | WS_VISIBLE | CBS_DROPDOWN | CBS_SORT;
+        combo.rect = {0, 0, 50, 50};
+        DialogControlTemplate list;
+        list.kind = WindowKind::ListBox;
+        list.id = 2;
+        list.style = WS_CHILD | WS_VISIBLE | LBS_SORT | LBS_NOTIFY;
+        list.rect = {50, 0, 50, 100};
+        dialog.controls = {combo, list};
+        window_ = CurrentWindowSystem().CreateDialogWindow(dialog, nullptr);
+        worldCombo.Attach(window_->FindChild(1)->Handle());
+        sectorList.Attach(window_->FindChild(2)->Handle());
+    }
+    ~CatalogueControls() {
+        sectorList.Detach();
+        worldCombo.Detach();
+    }
+    CatalogueControls(const CatalogueControls&) = delete;
+    CatalogueControls& operator=(const CatalogueControls&) = delete;
+
+    std::vector<std::string> Worlds() const {
+        std::vector<std::string> items;
+        for (int index = 0; index < worldCombo.GetCount(); ++index) {
+            CString text;
+            worldCombo.GetLBText(index, text);
+            items.emplace_back(text.GetString());
+        }
+        return items;
+    }
+
+    std::vector<std::string> Sectors() const {
+        std::vector<std::string> items;
+        for (int index = 0; index < sectorList.GetCount(); ++index) {
+            CString text;
+            sectorList.GetText(index, text);
+            items.emplace_back(text.GetString());
+        }
+        return items;
+    }
+
+    std::string WorldComboText() const {
+        CString text;
+        worldCombo.GetWindowText(text);
+        return text.GetString();
+    }
+
+    CComboBox worldCombo;
+    CListBox sectorList;
+
+private:
+    std::unique_ptr<NativeWindow> window_;
+};
