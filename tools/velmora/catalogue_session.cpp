@@ -1,0 +1,116 @@
+#include "catalogue_session.h"
+
+#include <algorithm>
+
+#include "app/install_root.h"
+#include "app/platform/dialog_template.h"
+#include "app/platform/window_system.h"
+#include "app/registry_reader.h"
+#include "catalogue/heightmap_path.h"
+#include "catalogue/sector_table.h"
+#include "catalogue/world_list.h"
+#include "command.h"
+
+namespace {
+
+constexpr int WorldComboId = 1;
+constexpr int SectorListId = 2;
+
+DialogTemplate CatalogueTemplate() {
+    DialogTemplate dialog;
+    dialog.caption = "velmora";
+    dialog.rect = {0, 0, 100, 100};
+    DialogControlTemplate combo;
+    combo.kind = WindowKind::ComboBox;
+    combo.id = WorldComboId;
+    combo.style = WS_CHILD | CBS_DROPDOWN | CBS_SORT;
+    combo.rect = {0, 0, 50, 50};
+    DialogControlTemplate list;
+    list.kind = WindowKind::ListBox;
+    list.id = SectorListId;
+    list.style = WS_CHILD | LBS_SORT | LBS_NOTIFY;
+    list.rect = {50, 0, 50, 100};
+    dialog.controls = {combo, list};
+    return dialog;
+}
+
+std::vector<std::string> ComboItems(const CComboBox& combo) {
+    std::vector<std::string> items;
+    for (int index = 0; index < combo.GetCount(); ++index) {
+        CString text;
+        combo.GetLBText(index, text);
+        items.emplace_back(text.GetString());
+    }
+    return items;
+}
+
+std::vector<std::string> ListItems(const CListBox& list) {
+    std::vector<std::string> items;
+    for (int index = 0; index < list.GetCount(); ++index) {
+        CString text;
+        list.GetText(index, text);
+        items.emplace_back(text.GetString());
+    }
+    return items;
+}
+
+}  // namespace
+
+CatalogueSession::CatalogueSession() {
+    RegistryReader reader;
+    reader.ReadValue(InstallRootKey, "", InstallRoot);
+
+    window_ = CurrentWindowSystem().CreateDialogWindow(CatalogueTemplate(), nullptr);
+    if (!window_) {
+        throw CommandFailure(ExitFailure, "cannot create the catalogue's controls");
+    }
+    worldCombo_.Attach(window_->FindChild(WorldComboId)->Handle());
+    sectorList_.Attach(window_->FindChild(SectorListId)->Handle());
+    FillWorldList(worldCombo_);
+}
+
+CatalogueSession::~CatalogueSession() {
+    sectorList_.Detach();
+    worldCombo_.Detach();
+}
+
+std::vector<std::string> CatalogueSession::Worlds() {
+    return ComboItems(worldCombo_);
+}
+
+std::string CatalogueSession::FirstWorld() {
+    CString text;
+    worldCombo_.GetWindowText(text);
+    return text.GetString();
+}
+
+void CatalogueSession::RequireWorld(const std::string& world) {
+    const std::vector<std::string> worlds = Worlds();
+    if (std::find(worlds.begin(), worlds.end(), world) == worlds.end()) {
+        throw CommandFailure(ExitUnknownName, "no world named \"" + world + "\"");
+    }
+}
+
+std::vector<std::string> CatalogueSession::Sectors(const std::string& world) {
+    RequireWorld(world);
+    ScanSectors(world.c_str());
+    FillSectorList(sectorList_);
+    return ListItems(sectorList_);
+}
+
+std::vector<std::string> CatalogueSession::FirstWorldSectors() {
+    ScanSectors(FirstWorld().c_str());
+    FillSectorList(sectorList_);
+    return ListItems(sectorList_);
+}
+
+std::string CatalogueSession::HeightmapPath(const std::string& world, const std::string& sector) {
+    RequireWorld(world);
+    ScanSectors(world.c_str());
+    CString sectorDirectory;
+    if (!SectorTable.Lookup(sector.c_str(), sectorDirectory)) {
+        throw CommandFailure(ExitUnknownName,
+                             "world \"" + world + "\" has no sector named \"" + sector + "\"");
+    }
+    return ::HeightmapPath(sectorDirectory, sector.c_str()).GetString();
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/platform/controls.h"
+#include "app/platform/native_window.h"
+
+// What the viewer holds of the catalogue, without a window on screen: the install root read from
+// the registry, and a sorted world combo box and sector list box on the headless window system.
+class CatalogueSession {
+public:
+    // Reads the install root from the registry, as the viewer does at start-up.
+    CatalogueSession();
+    ~CatalogueSession();
+    CatalogueSession(const CatalogueSession&) = delete;
+    CatalogueSession& operator=(const CatalogueSession&) = delete;
+
+    // The world names in the combo box's order.
+    std::vector<std::string> Worlds();
+
+    // The world the viewer lists first: the combo box's text after it was filled.
+    std::string FirstWorld();
+
+    // The sector names of world in the list box's order; throws CommandFailure (exit 2) for a
+    // world the combo box does not list.
+    std::vector<std::string> Sectors(const std::string& world);
+
+    // The sectors the viewer lists at start: those of FirstWorld(), scanned even when there is no
+    // world at all (the name is then empty).
+    std::vector<std::string> FirstWorldSectors();
+
+    // The heightmap path of sector in world, as the viewer forms it.
+    std::string HeightmapPath(const std::string& world, const std::string& sector);
+
+private:
+    void RequireWorld(const std::string& world);
+
+    std::unique_ptr<NativeWindow> window_;
+    CComboBox worldCombo_;
+    CListBox sectorList_;
+};
