@@ -1,0 +1,487 @@
+#include "render/d3d9/image_file.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <string>
+
+#include <stb/stb_image.h>
+
+#include "app/platform/file.h"
+#include "render/d3d9/dds_file.h"
+
+namespace {
+
+using Bytes = std::span<const std::uint8_t>;
+
+std::uint32_t ReadLe16(Bytes bytes, std::size_t offset) {
+    return static_cast<std::uint32_t>(bytes[offset] | (bytes[offset + 1] << 8));
+}
+
+std::uint32_t ReadLe32(Bytes bytes, std::size_t offset) {
+    return ReadLe16(bytes, offset) | (ReadLe16(bytes, offset + 2) << 16);
+}
+
+bool StartsWith(Bytes bytes, std::string_view signature) {
+    return bytes.size() >= signature.size() &&
+           std::memcmp(bytes.data(), signature.data(), signature.size()) == 0;
+}
+
+bool SizeAcceptable(std::uint64_t width, std::uint64_t height) {
+    return width >= 1 && height >= 1 && width <= MaxImageSide && height <= MaxImageSide &&
+           std::uint64_t{RoundUpToPowerOfTwo(static_cast<UINT>(width))} *
+                   RoundUpToPowerOfTwo(static_cast<UINT>(height)) <=
+               MaxImageTexels;
+}
+
+// --- TGA: no signature, so every header field must make sense -------------------------------
+
+constexpr std::size_t TgaHeaderSize = 18;
+
+struct TgaHeader {
+    std::uint32_t idLength, colorMapType, imageType;
+    std::uint32_t colorMapLength, colorMapEntryBits;
+    std::uint32_t width, height, pixelBits, descriptor;
+};
+
+TgaHeader ParseTgaHeader(Bytes file) {
+    return {file[0],
+            file[1],
+            file[2],
+            ReadLe16(file, 5),
+            file[7],
+            ReadLe16(file, 12),
+            ReadLe16(file, 14),
+            file[16],
+            file[17]};
+}
+
+// Walks the pixel data of a TGA file and reports whether it covers every pixel: exactly for
+// uncompressed images, packet by packet for run-length encoded ones.
+bool TgaPixelDataComplete(Bytes file, const TgaHeader& header, std::size_t dataOffset) {
+    const std::uint64_t pixelBytes = (header.pixelBits + 7) / 8;
+    const std::uint64_t pixels = std::uint64_t{header.width} * header.height;
+    if (header.imageType < 8) {
+        return dataOffset + pixels * pixelBytes <= file.size();
+    }
+    std::uint64_t covered = 0;
+    std::size_t at = dataOffset;
+    while (covered < pixels) {
+        if (at >= file.size()) {
+            return false;
+        }
+        const std::uint8_t packet = file[at++];
+        const std::uint64_t count = (packet & 0x7Fu) + 1u;
+        const std::uint64_t payload = (packet & 0x80u) ? pixelBytes : count * pixelBytes;
+        if (at + payload > file.size()) {
+            return false;
+        }
+        at += static_cast<std::size_t>(payload);
+        covered += count;
+    }
+    return true;
+}
+
+bool IsPlausibleTga(Bytes file) {
+    if (file.size() < TgaHeaderSize) {
+        return false;
+    }
+    const TgaHeader header = ParseTgaHeader(file);
+    const std::uint32_t baseType = header.imageType & ~8u;  // 9, 10, 11 are RLE of 1, 2, 3
+    if (header.imageType < 1 || header.imageType > 11 || baseType < 1 || baseType > 3) {
+        return false;
+    }
+    if ((header.descriptor & 0xC0u) != 0 || (header.descriptor & 0x0Fu) > 8) {
+        return false;
+    }
+    if (header.width == 0 || header.height == 0) {
+        return false;
+    }
+    std::size_t colorMapBytes = 0;
+    if (baseType == 1) {  // colour-mapped
+        const bool entryOk = header.colorMapEntryBits == 15 || header.colorMapEntryBits == 16 ||
+                             header.colorMapEntryBits == 24 || header.colorMapEntryBits == 32;
+        if (header.colorMapType != 1 || !entryOk || header.colorMapLength == 0 ||
+            header.pixelBits != 8) {
+            return false;
+        }
+        colorMapBytes = header.colorMapLength * ((header.colorMapEntryBits + 7) / 8);
+    } else {
+        if (header.colorMapType != 0 || header.colorMapLength != 0) {
+            return false;
+        }
+        const bool trueColour =
+            baseType == 2 && (header.pixelBits == 15 || header.pixelBits == 16 ||
+                              header.pixelBits == 24 || header.pixelBits == 32);
+        const bool grey = baseType == 3 && (header.pixelBits == 8 || header.pixelBits == 16);
+        if (!trueColour && !grey) {
+            return false;
+        }
+    }
+    const std::size_t dataOffset = TgaHeaderSize + header.idLength + colorMapBytes;
+    if (dataOffset > file.size()) {
+        return false;
+    }
+    // Too large to check cheaply: let the size limits refuse it.
+    if (!SizeAcceptable(header.width, header.height)) {
+        return true;
+    }
+    return TgaPixelDataComplete(file, header, dataOffset);
+}
+
+// --- Length checks for the formats stb reads without noticing a short file ------------------
+
+bool BmpPixelDataComplete(Bytes file) {
+    if (file.size() < 26) {
+        return false;
+    }
+    const std::uint32_t dataOffset = ReadLe32(file, 10);
+    const std::uint32_t headerSize = ReadLe32(file, 14);
+    std::uint64_t width = 0;
+    std::uint64_t height = 0;
+    std::uint32_t bits = 0;
+    std::uint32_t compression = 0;
+    if (headerSize == 12) {
+        width = ReadLe16(file, 18);
+        height = ReadLe16(file, 20);
+        bits = ReadLe16(file, 24);
+    } else {
+        if (file.size() < 34) {
+            return false;
+        }
+        const auto signedHeight = static_cast<std::int32_t>(ReadLe32(file, 22));
+        width = static_cast<std::int32_t>(ReadLe32(file, 18)) < 0 ? 0 : ReadLe32(file, 18);
+        height = signedHeight < 0 ? 0 - static_cast<std::int64_t>(signedHeight) : signedHeight;
+        bits = ReadLe16(file, 28);
+        compression = ReadLe32(file, 30);
+    }
+    if (!SizeAcceptable(width, height)) {
+        return true;  // the size limits refuse it
+    }
+    if (compression != 0 && compression != 3 && compression != 6) {
+        return true;  // run-length encoded: stb refuses those itself
+    }
+    const std::uint64_t rowBytes = (width * bits + 31) / 32 * 4;
+    return std::uint64_t{dataOffset} + rowBytes * height <= file.size();
+}
+
+// Binary PPM / PGM: "P6" or "P5", width, height, maximum value, one whitespace, then the
+// samples.
+bool PnmPixelDataComplete(Bytes file) {
+    std::size_t at = 2;
+    std::array<std::uint64_t, 3> fields{};
+    for (std::uint64_t& field : fields) {
+        for (;;) {  // whitespace and comments
+            if (at >= file.size()) {
+                return false;
+            }
+            if (file[at] == '#') {
+                while (at < file.size() && file[at] != '\n' && file[at] != '\r') {
+                    ++at;
+                }
+            } else if (std::isspace(file[at])) {
+                ++at;
+            } else {
+                break;
+            }
+        }
+        if (!std::isdigit(file[at])) {
+            return false;
+        }
+        while (at < file.size() && std::isdigit(file[at])) {
+            field = std::min<std::uint64_t>(field * 10 + (file[at] - '0'), 1u << 30);
+            ++at;
+        }
+    }
+    ++at;  // the single whitespace before the samples
+    const auto [width, height, maximum] = fields;
+    if (maximum == 0 || maximum > 65535) {
+        return false;
+    }
+    if (!SizeAcceptable(width, height)) {
+        return true;
+    }
+    const std::uint64_t channels = file[1] == '6' ? 3 : 1;
+    const std::uint64_t sampleBytes = maximum > 255 ? 2 : 1;
+    return at + width * height * channels * sampleBytes <= file.size();
+}
+
+// A JPEG cut short has no end-of-image marker after its first scan.
+bool JpegHasEndAfterScan(Bytes file) {
+    static constexpr std::uint8_t StartOfScan[] = {0xFF, 0xDA};
+    static constexpr std::uint8_t EndOfImage[] = {0xFF, 0xD9};
+    const auto scan =
+        std::search(file.begin(), file.end(), std::begin(StartOfScan), std::end(StartOfScan));
+    return scan != file.end() && std::search(scan, file.end(), std::begin(EndOfImage),
+                                             std::end(EndOfImage)) != file.end();
+}
+
+// --- stb_image decoding -------------------------------------------------------------------
+
+struct StbFree {
+    void operator()(stbi_uc* pixels) const { stbi_image_free(pixels); }
+};
+
+ImageStatus DecodeWithStb(Bytes file, TextureImage& image) {
+    if (file.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+        return ImageStatus::Corrupt;
+    }
+    const int length = static_cast<int>(file.size());
+    int width = 0;
+    int height = 0;
+    int channels = 0;
+    if (!stbi_info_from_memory(file.data(), length, &width, &height, &channels)) {
+        return ImageStatus::Corrupt;
+    }
+    if (width <= 0 || height <= 0 ||
+        !SizeAcceptable(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height))) {
+        return ImageStatus::Corrupt;
+    }
+    int decodedWidth = 0;
+    int decodedHeight = 0;
+    const std::unique_ptr<stbi_uc, StbFree> pixels(stbi_load_from_memory(
+        file.data(), length, &decodedWidth, &decodedHeight, &channels, STBI_rgb_alpha));
+    if (!pixels || decodedWidth != width || decodedHeight != height) {
+        return ImageStatus::Corrupt;
+    }
+
+    // Grey + alpha and RGBA carry alpha; everything else becomes X8R8G8B8.
+    const bool hasAlpha = channels == 2 || channels == 4;
+    TextureLevel picture;
+    picture.width = static_cast<UINT>(width);
+    picture.height = static_cast<UINT>(height);
+    picture.texels.resize(std::size_t{picture.width} * picture.height);
+    const stbi_uc* rgba = pixels.get();
+    for (std::uint32_t& texel : picture.texels) {
+        const std::uint32_t alpha = hasAlpha ? rgba[3] : 0xFFu;
+        texel = (alpha << 24) | (std::uint32_t{rgba[0]} << 16) | (std::uint32_t{rgba[1]} << 8) |
+                rgba[2];
+        rgba += 4;
+    }
+    image.hasAlpha = hasAlpha;
+    BuildMipChain(std::move(picture), image);
+    return ImageStatus::Ok;
+}
+
+// --- Scaling and the mip chain -------------------------------------------------------------
+
+// One source texel's share of a destination texel along one axis.
+struct Tap {
+    UINT source;
+    float weight;
+};
+
+// For each destination texel, the source texels its footprint overlaps, weighted by overlap
+// (an area filter: averages when shrinking, repeats when growing).
+std::vector<std::vector<Tap>> AxisTaps(UINT sourceSide, UINT targetSide) {
+    std::vector<std::vector<Tap>> taps(targetSide);
+    const double scale = static_cast<double>(sourceSide) / targetSide;
+    for (UINT target = 0; target < targetSide; ++target) {
+        const double begin = target * scale;
+        const double end = (target + 1) * scale;
+        double total = 0.0;
+        for (auto source = static_cast<UINT>(begin); source < sourceSide && source < end;
+             ++source) {
+            const double overlap =
+                std::min<double>(end, source + 1) - std::max<double>(begin, source);
+            if (overlap > 0.0) {
+                taps[target].push_back({source, static_cast<float>(overlap)});
+                total += overlap;
+            }
+        }
+        for (Tap& tap : taps[target]) {
+            tap.weight = static_cast<float>(tap.weight / total);
+        }
+    }
+    return taps;
+}
+
+std::uint32_t Blend(const std::uint32_t* texels, std::size_t stride, const std::vector<Tap>& taps) {
+    std::array<float, 4> sum{};
+    for (const Tap& tap : taps) {
+        const std::uint32_t texel = texels[tap.source * stride];
+        for (int channel = 0; channel < 4; ++channel) {
+            sum[channel] += tap.weight * static_cast<float>((texel >> (8 * channel)) & 0xFFu);
+        }
+    }
+    std::uint32_t result = 0;
+    for (int channel = 0; channel < 4; ++channel) {
+        const float value = std::clamp(sum[channel] + 0.5f, 0.0f, 255.0f);
+        result |= static_cast<std::uint32_t>(value) << (8 * channel);
+    }
+    return result;
+}
+
+TextureLevel Resize(const TextureLevel& source, UINT width, UINT height) {
+    // Rows first into an intermediate of the new width, then columns.
+    const auto columnTaps = AxisTaps(source.width, width);
+    std::vector<std::uint32_t> wide(std::size_t{width} * source.height);
+    for (UINT y = 0; y < source.height; ++y) {
+        const std::uint32_t* row = source.texels.data() + std::size_t{y} * source.width;
+        for (UINT x = 0; x < width; ++x) {
+            wide[std::size_t{y} * width + x] = Blend(row, 1, columnTaps[x]);
+        }
+    }
+    const auto rowTaps = AxisTaps(source.height, height);
+    TextureLevel result{width, height, std::vector<std::uint32_t>(std::size_t{width} * height)};
+    for (UINT y = 0; y < height; ++y) {
+        for (UINT x = 0; x < width; ++x) {
+            result.texels[std::size_t{y} * width + x] = Blend(wide.data() + x, width, rowTaps[y]);
+        }
+    }
+    return result;
+}
+
+// The next level: each texel the rounded mean of the 2 x 2 (or 2 x 1) block above it.
+TextureLevel HalveLevel(const TextureLevel& level) {
+    const UINT width = std::max(1u, level.width / 2);
+    const UINT height = std::max(1u, level.height / 2);
+    const UINT stepX = level.width > 1 ? 2 : 1;
+    const UINT stepY = level.height > 1 ? 2 : 1;
+    TextureLevel next{width, height, std::vector<std::uint32_t>(std::size_t{width} * height)};
+    for (UINT y = 0; y < height; ++y) {
+        for (UINT x = 0; x < width; ++x) {
+            std::array<std::uint32_t, 4> sum{};
+            for (UINT dy = 0; dy < stepY; ++dy) {
+                for (UINT dx = 0; dx < stepX; ++dx) {
+                    const std::uint32_t texel =
+                        level.texels[std::size_t{y * stepY + dy} * level.width + x * stepX + dx];
+                    for (int channel = 0; channel < 4; ++channel) {
+                        sum[channel] += (texel >> (8 * channel)) & 0xFFu;
+                    }
+                }
+            }
+            const UINT count = stepX * stepY;
+            std::uint32_t texel = 0;
+            for (int channel = 0; channel < 4; ++channel) {
+                texel |= ((sum[channel] + count / 2) / count) << (8 * channel);
+            }
+            next.texels[std::size_t{y} * width + x] = texel;
+        }
+    }
+    return next;
+}
+
+// Reads the whole file through the platform's file layer; a read error counts as unreadable.
+ImageStatus ReadWholeFile(const char* windowsPath, std::vector<std::uint8_t>& bytes) {
+    try {
+        CFile file;
+        if (!file.Open(windowsPath, CFile::modeRead | CFile::typeBinary)) {
+            return ImageStatus::Unreadable;
+        }
+        constexpr UINT Chunk = 1u << 20;
+        for (;;) {
+            const std::size_t have = bytes.size();
+            if (have > MaxImageFileBytes) {
+                return ImageStatus::Corrupt;
+            }
+            bytes.resize(have + Chunk);
+            const UINT received = file.Read(bytes.data() + have, Chunk);
+            bytes.resize(have + received);
+            if (received == 0) {
+                break;
+            }
+        }
+        file.Close();
+    } catch (const CFileException&) {
+        return ImageStatus::Unreadable;
+    }
+    return ImageStatus::Ok;
+}
+
+}  // namespace
+
+UINT RoundUpToPowerOfTwo(UINT side) {
+    UINT power = 1;
+    while (power < side) {
+        power <<= 1;
+    }
+    return power;
+}
+
+void BuildMipChain(TextureLevel picture, TextureImage& image) {
+    const UINT width = RoundUpToPowerOfTwo(picture.width);
+    const UINT height = RoundUpToPowerOfTwo(picture.height);
+    image.levels.clear();
+    if (width != picture.width || height != picture.height) {
+        image.levels.push_back(Resize(picture, width, height));
+    } else {
+        image.levels.push_back(std::move(picture));
+    }
+    while (image.levels.back().width > 1 || image.levels.back().height > 1) {
+        image.levels.push_back(HalveLevel(image.levels.back()));
+    }
+}
+
+ImageFormat DetectImageFormat(std::span<const std::uint8_t> file) {
+    if (StartsWith(file, "\x89PNG\r\n\x1a\n")) {
+        return ImageFormat::Png;
+    }
+    if (StartsWith(file, "\xFF\xD8\xFF")) {
+        return ImageFormat::Jpeg;
+    }
+    if (StartsWith(file, "BM") && file.size() >= 26) {
+        return ImageFormat::Bmp;
+    }
+    if (IsDdsFile(file)) {
+        return ImageFormat::Dds;
+    }
+    if ((StartsWith(file, "P6") || StartsWith(file, "P5")) && file.size() > 2 &&
+        std::isspace(file[2])) {
+        return ImageFormat::Ppm;
+    }
+    if (StartsWith(file, "#?RADIANCE\n") || StartsWith(file, "#?RGBE\n")) {
+        return ImageFormat::Hdr;
+    }
+    if (IsPlausibleTga(file)) {
+        return ImageFormat::Tga;
+    }
+    return ImageFormat::Unknown;
+}
+
+ImageStatus DecodeTextureImage(std::span<const std::uint8_t> file, TextureImage& image) {
+    image = TextureImage{};
+    switch (DetectImageFormat(file)) {
+        case ImageFormat::Unknown:
+            return ImageStatus::Unrecognised;
+        case ImageFormat::Dds:
+            return DecodeDdsFile(file, image);
+        case ImageFormat::Jpeg:
+            if (!JpegHasEndAfterScan(file)) {
+                return ImageStatus::Corrupt;
+            }
+            break;
+        case ImageFormat::Bmp:
+            if (!BmpPixelDataComplete(file)) {
+                return ImageStatus::Corrupt;
+            }
+            break;
+        case ImageFormat::Ppm:
+            if (!PnmPixelDataComplete(file)) {
+                return ImageStatus::Corrupt;
+            }
+            break;
+        case ImageFormat::Png:
+        case ImageFormat::Tga:
+        case ImageFormat::Hdr:
+            break;
+    }
+    const ImageStatus status = DecodeWithStb(file, image);
+    if (status != ImageStatus::Ok) {
+        image = TextureImage{};
+    }
+    return status;
+}
+
+ImageStatus LoadTextureImage(const char* windowsPath, TextureImage& image) {
+    image = TextureImage{};
+    std::vector<std::uint8_t> bytes;
+    const ImageStatus read = ReadWholeFile(windowsPath, bytes);
+    if (read != ImageStatus::Ok) {
+        return read;
+    }
+    return DecodeTextureImage(bytes, image);
+}

@@ -1,0 +1,59 @@
+#pragma once
+// Image files as the texture loader sees them: the format recognised from the content (never
+// the name), decoded to 32-bit texels with power-of-two sides and a full mip chain, or the
+// levels a DDS file carries.
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "app/platform/win_types.h"
+
+// One mip level: rows top to bottom, each texel a D3DCOLOR (0xAARRGGBB), which in memory is the
+// B, G, R, A byte order of D3DFMT_A8R8G8B8 / D3DFMT_X8R8G8B8.
+struct TextureLevel {
+    UINT width = 0;
+    UINT height = 0;
+    std::vector<std::uint32_t> texels;
+};
+
+struct TextureImage {
+    // False: every alpha byte is 0xFF and the texture is X8R8G8B8.
+    bool hasAlpha = false;
+    // Level 0 first, each level half the size of the one before (at least 1), down to 1 x 1.
+    std::vector<TextureLevel> levels;
+};
+
+enum class ImageStatus {
+    Ok,
+    Unreadable,    // missing, not a regular file, or a read error
+    Unrecognised,  // not a format the loader knows
+    Corrupt,       // a known format, but truncated, inconsistent or too large
+};
+
+// Sides beyond this are refused before any pixel memory is allocated.
+inline constexpr UINT MaxImageSide = 16384;
+// So are images of more texels than this (a 64-megatexel level is 256 MiB before its mips).
+inline constexpr std::uint64_t MaxImageTexels = std::uint64_t{1} << 26;
+// Files larger than this are refused before they are read into memory.
+inline constexpr std::uint64_t MaxImageFileBytes = std::uint64_t{1} << 30;
+
+enum class ImageFormat { Unknown, Png, Jpeg, Bmp, Tga, Ppm, Hdr, Dds };
+
+// Recognises the format from the file's leading bytes; TGA, which has no signature, only when
+// its header fields are all plausible and the file is long enough for what they announce.
+ImageFormat DetectImageFormat(std::span<const std::uint8_t> file);
+
+// Decodes a whole image file held in memory.
+ImageStatus DecodeTextureImage(std::span<const std::uint8_t> file, TextureImage& image);
+
+// Reads the file at a Windows path (relative paths against the current directory) and decodes
+// it.
+ImageStatus LoadTextureImage(const char* windowsPath, TextureImage& image);
+
+// The smallest power of two at or above `side` (side >= 1).
+UINT RoundUpToPowerOfTwo(UINT side);
+
+// Builds the texture's levels from one decoded picture: scales it to power-of-two sides and
+// appends the box-filtered chain down to 1 x 1.
+void BuildMipChain(TextureLevel picture, TextureImage& image);

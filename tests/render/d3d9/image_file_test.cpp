@@ -1,0 +1,229 @@
+#include "render/d3d9/image_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "image_test_files.h"
+
+namespace {
+
+using namespace image_test;
+
+constexpr std::uint32_t Argb(std::uint32_t a, std::uint32_t r, std::uint32_t g, std::uint32_t b) {
+    return (a << 24) | (r << 16) | (g << 8) | b;
+}
+
+int Channel(std::uint32_t texel, int shift) {
+    return static_cast<int>((texel >> shift) & 0xFF);
+}
+
+TextureImage Decode(const Bytes& file, ImageStatus expected = ImageStatus::Ok) {
+    TextureImage image;
+    EXPECT_EQ(DecodeTextureImage(file, image), expected);
+    return image;
+}
+
+void ExpectChain(const TextureImage& image, UINT width, UINT height) {
+    ASSERT_FALSE(image.levels.empty());
+    for (const TextureLevel& level : image.levels) {
+        EXPECT_EQ(level.width, width);
+        EXPECT_EQ(level.height, height);
+        EXPECT_EQ(level.texels.size(), std::size_t{width} * height);
+        width = std::max(1u, width / 2);
+        height = std::max(1u, height / 2);
+    }
+    EXPECT_EQ(image.levels.back().width, 1u);
+    EXPECT_EQ(image.levels.back().height, 1u);
+}
+
+// 2 x 2 RGBA: red, green / blue, half-transparent white.
+const std::vector<std::uint8_t> Quad = {255, 0, 0,   255, 0,   255, 0,   255,
+                                        0,   0, 255, 255, 255, 255, 255, 128};
+
+TEST(ImageFile, PngKeepsTexelsAlphaAndRowOrder) {
+    const TextureImage image = Decode(Png(2, 2, 4, Quad));
+    EXPECT_TRUE(image.hasAlpha);
+    ExpectChain(image, 2, 2);
+    ASSERT_EQ(image.levels.size(), 2u);
+    EXPECT_EQ(image.levels[0].texels,
+              (std::vector<std::uint32_t>{Argb(255, 255, 0, 0), Argb(255, 0, 255, 0),
+                                          Argb(255, 0, 0, 255), Argb(128, 255, 255, 255)}));
+    // The 1 x 1 level is the rounded mean of the four.
+    EXPECT_EQ(image.levels[1].texels[0], Argb(223, 128, 128, 128));
+}
+
+TEST(ImageFile, OpaqueFormatsHaveNoAlphaAndOpaqueTexels) {
+    const std::vector<std::uint8_t> rgb = {10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120};
+    const std::vector<std::uint32_t> expected = {Argb(255, 10, 20, 30), Argb(255, 40, 50, 60),
+                                                 Argb(255, 70, 80, 90), Argb(255, 100, 110, 120)};
+    for (const Bytes& file : {Png(2, 2, 3, rgb), Bmp(2, 2, 3, rgb), Tga(2, 2, 3, rgb, true),
+                              Tga(2, 2, 3, rgb, false), Ppm(2, 2, rgb)}) {
+        const TextureImage image = Decode(file);
+        EXPECT_FALSE(image.hasAlpha);
+        ASSERT_FALSE(image.levels.empty());
+        EXPECT_EQ(image.levels[0].texels, expected) << "format " << int(DetectImageFormat(file));
+    }
+}
+
+TEST(ImageFile, TargaKeepsAlpha) {
+    for (const Bytes& file : {Tga(2, 2, 4, Quad, true), Tga(2, 2, 4, Quad, false)}) {
+        const TextureImage image = Decode(file);
+        EXPECT_TRUE(image.hasAlpha);
+        ASSERT_FALSE(image.levels.empty());
+        EXPECT_EQ(image.levels[0].texels[3], Argb(128, 255, 255, 255));
+    }
+}
+
+TEST(ImageFile, GreyBecomesEqualChannels) {
+    const TextureImage image = Decode(Png(2, 1, 1, {7, 200}));
+    EXPECT_FALSE(image.hasAlpha);
+    EXPECT_EQ(image.levels[0].texels[0], Argb(255, 7, 7, 7));
+    EXPECT_EQ(image.levels[0].texels[1], Argb(255, 200, 200, 200));
+}
+
+TEST(ImageFile, LossyAndHighDynamicRangeFormatsDecodeCloseToTheSource) {
+    const TextureImage jpeg = Decode(Jpeg(16, 16, Repeat({200, 100, 50}, 256)));
+    EXPECT_FALSE(jpeg.hasAlpha);
+    ExpectChain(jpeg, 16, 16);
+    for (const std::uint32_t texel : jpeg.levels[0].texels) {
+        ASSERT_NEAR(Channel(texel, 16), 200, 4);
+        ASSERT_NEAR(Channel(texel, 8), 100, 4);
+        ASSERT_NEAR(Channel(texel, 0), 50, 4);
+        ASSERT_EQ(Channel(texel, 24), 255);
+    }
+
+    // HDR comes out tone-mapped to 8 bits: 1.0 is white, 0 black.
+    std::vector<float> hdr;
+    for (int i = 0; i < 4; ++i) {
+        hdr.insert(hdr.end(), {1.0f, 0.0f, 1.0f});
+    }
+    const TextureImage radiance = Decode(Hdr(2, 2, hdr));
+    EXPECT_FALSE(radiance.hasAlpha);
+    ASSERT_FALSE(radiance.levels.empty());
+    EXPECT_EQ(radiance.levels[0].texels[0], Argb(255, 255, 0, 255));
+}
+
+TEST(ImageFile, SidesAreScaledUpToPowersOfTwoNotPadded) {
+    // 3 x 5 of one colour: scaled to 4 x 8 it stays that colour everywhere (padding would add
+    // black), with levels 4x8, 2x4, 1x2, 1x1.
+    const TextureImage image = Decode(Png(3, 5, 3, Repeat({90, 60, 30}, 15)));
+    ExpectChain(image, 4, 8);
+    EXPECT_EQ(image.levels.size(), 4u);
+    for (const TextureLevel& level : image.levels) {
+        for (const std::uint32_t texel : level.texels) {
+            ASSERT_EQ(texel, Argb(255, 90, 60, 30));
+        }
+    }
+
+    // 6 x 1, left half black, right half white: the left and right edges keep their colours.
+    std::vector<std::uint8_t> split = Repeat({0, 0, 0}, 3);
+    const std::vector<std::uint8_t> white = Repeat({255, 255, 255}, 3);
+    split.insert(split.end(), white.begin(), white.end());
+    const TextureImage stretched = Decode(Png(6, 1, 3, split));
+    ExpectChain(stretched, 8, 1);
+    const std::vector<std::uint32_t>& row = stretched.levels[0].texels;
+    EXPECT_EQ(row[0], Argb(255, 0, 0, 0));
+    EXPECT_EQ(row[2], Argb(255, 0, 0, 0));
+    EXPECT_EQ(row[5], Argb(255, 255, 255, 255));
+    EXPECT_EQ(row[7], Argb(255, 255, 255, 255));
+}
+
+TEST(ImageFile, MipLevelsAreBoxFilteredDownToOneTexel) {
+    // 4 x 2 grey ramp: level 1 averages 2 x 2 blocks, level 2 the pairs of level 1.
+    const std::vector<std::uint8_t> grey = {0, 10, 20, 30, 40, 50, 60, 71};
+    const TextureImage image = Decode(Png(4, 2, 1, grey));
+    ExpectChain(image, 4, 2);
+    ASSERT_EQ(image.levels.size(), 3u);
+    EXPECT_EQ(Channel(image.levels[1].texels[0], 0), 25);  // (0 + 10 + 40 + 50) / 4
+    EXPECT_EQ(Channel(image.levels[1].texels[1], 0), 45);  // (20 + 30 + 60 + 71 + 2) / 4
+    EXPECT_EQ(Channel(image.levels[2].texels[0], 0), 35);  // (25 + 45) / 2
+}
+
+TEST(ImageFile, FormatIsRecognisedByContentOnly) {
+    const std::vector<std::uint8_t> rgb = Repeat({1, 2, 3}, 4);
+    EXPECT_EQ(DetectImageFormat(Png(2, 2, 3, rgb)), ImageFormat::Png);
+    EXPECT_EQ(DetectImageFormat(Jpeg(2, 2, rgb)), ImageFormat::Jpeg);
+    EXPECT_EQ(DetectImageFormat(Bmp(2, 2, 3, rgb)), ImageFormat::Bmp);
+    EXPECT_EQ(DetectImageFormat(Tga(2, 2, 3, rgb, true)), ImageFormat::Tga);
+    EXPECT_EQ(DetectImageFormat(Tga(2, 2, 3, rgb, false)), ImageFormat::Tga);
+    EXPECT_EQ(DetectImageFormat(Ppm(2, 2, rgb)), ImageFormat::Ppm);
+    EXPECT_EQ(DetectImageFormat(Hdr(1, 1, {1.0f, 1.0f, 1.0f})), ImageFormat::Hdr);
+    EXPECT_EQ(DetectImageFormat(DdsHeader(4, 4, 1, "DXT1")), ImageFormat::Dds);
+
+    const std::string text = "This is not an image, whatever its name says.\n";
+    Decode(Bytes(text.begin(), text.end()), ImageStatus::Unrecognised);
+    Decode(Bytes{}, ImageStatus::Unrecognised);
+    Decode(Bytes(5000, 0), ImageStatus::Unrecognised);
+    Decode(Bytes(17, 2), ImageStatus::Unrecognised);  // shorter than a TGA header
+}
+
+TEST(ImageFile, TargaNeedsAPlausibleHeader) {
+    const Bytes good = Tga(2, 2, 3, Repeat({1, 2, 3}, 4), false);
+    const auto broken = [&](std::size_t offset, std::uint8_t value) {
+        Bytes file = good;
+        file[offset] = value;
+        return DetectImageFormat(file);
+    };
+    EXPECT_EQ(broken(2, 4), ImageFormat::Unknown);      // image type 4 does not exist
+    EXPECT_EQ(broken(1, 1), ImageFormat::Unknown);      // a colour map on a true-colour image
+    EXPECT_EQ(broken(16, 12), ImageFormat::Unknown);    // 12 bits per pixel
+    EXPECT_EQ(broken(17, 0xC0), ImageFormat::Unknown);  // interleaving bits
+    EXPECT_EQ(broken(12, 0), ImageFormat::Unknown);     // width 0 (both bytes)
+    Bytes longer = good;
+    longer[12] = 3;  // width 3: the pixel data no longer covers the image
+    EXPECT_EQ(DetectImageFormat(longer), ImageFormat::Unknown);
+}
+
+TEST(ImageFile, TruncatedFilesAreCorruptNotDecoded) {
+    const std::vector<std::uint8_t> rgb = Repeat({120, 130, 140}, 64 * 64);
+    std::vector<std::uint8_t> noisy(64 * 64 * 3);
+    for (std::size_t i = 0; i < noisy.size(); ++i) {
+        noisy[i] = static_cast<std::uint8_t>((i * 7919) >> 3);
+    }
+    const auto half = [](Bytes file) {
+        file.resize(file.size() / 2);
+        return file;
+    };
+    for (const Bytes& whole : {Png(64, 64, 3, noisy), Jpeg(64, 64, noisy), Bmp(64, 64, 3, rgb),
+                               Ppm(64, 64, rgb), Tga(64, 64, 3, noisy, true)}) {
+        TextureImage image;
+        ASSERT_EQ(DecodeTextureImage(whole, image), ImageStatus::Ok);
+        EXPECT_NE(DecodeTextureImage(half(whole), image), ImageStatus::Ok)
+            << "format " << int(DetectImageFormat(whole));
+        EXPECT_TRUE(image.levels.empty());
+    }
+}
+
+TEST(ImageFile, LyingSizesAreRefusedBeforeDecoding) {
+    // PNG header claiming 65536 x 65536 and 16384 x 16384 (the first is past any side limit,
+    // the second past the texel limit).
+    for (const std::uint32_t side : {65536u, 16384u}) {
+        Bytes png = Png(2, 2, 3, Repeat({1, 2, 3}, 4));
+        for (const std::size_t offset : {16u, 20u}) {  // IHDR width and height, big-endian
+            for (int i = 0; i < 4; ++i) {
+                png[offset + i] = static_cast<std::uint8_t>(side >> (8 * (3 - i)));
+            }
+        }
+        Decode(png, ImageStatus::Corrupt);
+    }
+    // BMP claiming 100000 pixels wide.
+    Bytes bmp = Bmp(2, 2, 3, Repeat({1, 2, 3}, 4));
+    PutLe32(bmp, 18, 100000);
+    Decode(bmp, ImageStatus::Corrupt);
+    // PPM claiming more rows than it holds.
+    const std::string header = "P6 4 4000 255\n";
+    Bytes ppm(header.begin(), header.end());
+    ppm.resize(ppm.size() + 48, 9);
+    Decode(ppm, ImageStatus::Corrupt);
+}
+
+TEST(ImageFile, RoundsUpToPowersOfTwo) {
+    EXPECT_EQ(RoundUpToPowerOfTwo(1), 1u);
+    EXPECT_EQ(RoundUpToPowerOfTwo(2), 2u);
+    EXPECT_EQ(RoundUpToPowerOfTwo(3), 4u);
+    EXPECT_EQ(RoundUpToPowerOfTwo(257), 512u);
+    EXPECT_EQ(RoundUpToPowerOfTwo(16384), 16384u);
+}
+
+}  // namespace
