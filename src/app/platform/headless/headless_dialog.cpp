@@ -1,0 +1,96 @@
+#include "app/platform/headless/headless_dialog.h"
+
+#include "app/platform/dialog_units.h"
+#include "app/platform/headless/headless_list_control.h"
+#include "app/platform/headless/headless_window_system.h"
+#include "app/platform/system_menu.h"
+#include "app/platform/window_styles.h"
+
+HeadlessDialog::HeadlessDialog(HeadlessWindowSystem& system, const DialogTemplate& dialogTemplate,
+                               NativeWindow* owner, RECT screenRect)
+    // Created hidden; it shows when its modal loop starts.
+    : HeadlessWindow(system, WindowKind::Dialog, 0, dialogTemplate.style & ~WS_VISIBLE, nullptr,
+                     screenRect, dialogTemplate.caption),
+      owner_(owner),
+      screenRect_(screenRect) {
+    for (const DialogControlTemplate& control : dialogTemplate.controls) {
+        const RECT rect = DialogRectToPixels(control.rect, system.DialogBaseUnits());
+        if (control.kind == WindowKind::ListBox || control.kind == WindowKind::ComboBox) {
+            children_.push_back(std::make_unique<HeadlessListControl>(
+                system, control.kind, control.id, control.style, this, rect));
+        } else {
+            children_.push_back(std::make_unique<HeadlessWindow>(
+                system, control.kind, control.id, control.style, this, rect, control.text));
+        }
+    }
+}
+
+HeadlessDialog::~HeadlessDialog() {
+    // Children go first, while their parent still exists.
+    children_.clear();
+}
+
+std::vector<NativeWindow*> HeadlessDialog::Children() const {
+    std::vector<NativeWindow*> children;
+    children.reserve(children_.size());
+    for (const auto& child : children_) {
+        children.push_back(child.get());
+    }
+    return children;
+}
+
+RECT HeadlessDialog::ClientRect() const {
+    // A minimised window has no client area to speak of.
+    if (iconic_) {
+        return RECT{0, 0, 0, 0};
+    }
+    return HeadlessWindow::ClientRect();
+}
+
+MenuModel* HeadlessDialog::SystemMenu() {
+    if ((Style() & WS_SYSMENU) == 0) {
+        return nullptr;
+    }
+    if (!systemMenu_) {
+        systemMenu_ = std::make_unique<MenuModel>();
+        FillDefaultSystemMenu(*systemMenu_, Style());
+    }
+    return systemMenu_.get();
+}
+
+void HeadlessDialog::RevertSystemMenu() {
+    if (systemMenu_) {
+        FillDefaultSystemMenu(*systemMenu_, Style());
+    }
+}
+
+int HeadlessDialog::RunModal() {
+    Show(true);
+    System().EnterModal(*this);
+    while (!ended_) {
+        if (!System().RunNextStep()) {
+            // Nobody is left to end the dialog: stop instead of waiting for ever.
+            ended_ = true;
+            result_ = -1;
+        }
+    }
+    System().LeaveModal(*this);
+    Show(false);
+    return result_;
+}
+
+void HeadlessDialog::EndModal(int result) {
+    ended_ = true;
+    result_ = result;
+}
+
+HeadlessWindow* HeadlessDialog::ChildAt(POINT point) const {
+    for (auto child = children_.rbegin(); child != children_.rend(); ++child) {
+        const RECT rect = (*child)->WindowRect();
+        if ((*child)->IsVisible() && point.x >= rect.left && point.x < rect.right &&
+            point.y >= rect.top && point.y < rect.bottom) {
+            return child->get();
+        }
+    }
+    return nullptr;
+}

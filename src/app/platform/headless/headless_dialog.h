@@ -1,0 +1,41 @@
+#pragma once
+// An in-memory dialog with its controls, built from a template; its modal loop runs the scripted
+// steps of the headless window system until the dialog is ended.
+
+#include <memory>
+#include <vector>
+
+#include "app/platform/dialog_template.h"
+#include "app/platform/headless/headless_window.h"
+#include "app/platform/menu_model.h"
+
+class HeadlessDialog : public HeadlessWindow {
+public:
+    HeadlessDialog(HeadlessWindowSystem& system, const DialogTemplate& dialogTemplate,
+                   NativeWindow* owner, RECT screenRect);
+    ~HeadlessDialog() override;
+
+    std::vector<NativeWindow*> Children() const override;
+    bool IsIconic() const override { return iconic_; }
+    void Iconize(bool iconic) override { iconic_ = iconic; }
+    RECT ClientRect() const override;
+    MenuModel* SystemMenu() override;
+    void RevertSystemMenu() override;
+    int RunModal() override;
+    void EndModal(int result) override;
+
+    NativeWindow* Owner() const { return owner_; }
+    // Top-left corner of the client area on the (virtual) screen.
+    POINT ScreenOrigin() const { return POINT{screenRect_.left, screenRect_.top}; }
+    // The child under a point in client coordinates, topmost (latest created) first; null if none.
+    HeadlessWindow* ChildAt(POINT point) const;
+
+private:
+    NativeWindow* owner_;
+    RECT screenRect_;
+    std::vector<std::unique_ptr<HeadlessWindow>> children_;
+    std::unique_ptr<MenuModel> systemMenu_;
+    bool iconic_ = false;
+    bool ended_ = false;
+    int result_ = -1;
+};

@@ -1,0 +1,95 @@
+#include "app/platform/headless/headless_list_control.h"
+
+#include "app/platform/window_styles.h"
+
+namespace {
+
+bool IsSorted(WindowKind kind, DWORD style) {
+    return kind == WindowKind::ComboBox ? (style & CBS_SORT) != 0 : (style & LBS_SORT) != 0;
+}
+
+}  // namespace
+
+HeadlessListControl::HeadlessListControl(HeadlessWindowSystem& system, WindowKind kind,
+                                         int controlId, DWORD style, NativeWindow* parent,
+                                         RECT rect)
+    : HeadlessWindow(system, kind, controlId, style, parent, rect, {}),
+      items_(IsSorted(kind, style)) {}
+
+int HeadlessListControl::AddItem(std::string_view text) {
+    const int index = items_.Add(text);
+    // The selection stays on the item it was on.
+    if (selection_ >= index) {
+        ++selection_;
+    }
+    return index;
+}
+
+int HeadlessListControl::InsertItem(int index, std::string_view text) {
+    const int inserted = items_.Insert(index, text);
+    if (inserted >= 0 && selection_ >= inserted) {
+        ++selection_;
+    }
+    return inserted;
+}
+
+int HeadlessListControl::DeleteItem(int index) {
+    const int left = items_.Delete(index);
+    if (left >= 0) {
+        if (selection_ == index) {
+            selection_ = -1;
+        } else if (selection_ > index) {
+            --selection_;
+        }
+    }
+    return left;
+}
+
+void HeadlessListControl::ClearItems() {
+    items_.Clear();
+    selection_ = -1;
+}
+
+bool HeadlessListControl::ItemText(int index, std::string& text) const {
+    auto item = items_.At(index);
+    if (!item) {
+        return false;
+    }
+    text = std::move(*item);
+    return true;
+}
+
+int HeadlessListControl::FindItemExact(int start, std::string_view text) const {
+    return items_.FindExact(start, text);
+}
+
+int HeadlessListControl::Select(int index) {
+    if (!items_.Contains(index)) {
+        // A list box keeps its selection on a bad index; -1 clears it. A combo box clears its
+        // selection and edit field either way.
+        if (index == -1 || IsCombo()) {
+            selection_ = -1;
+            if (IsCombo()) {
+                SetText("");
+            }
+        }
+        return -1;
+    }
+    selection_ = index;
+    ShowSelectionInEditField();
+    return index;
+}
+
+bool HeadlessListControl::SelectAsUser(int index) {
+    if (!items_.Contains(index)) {
+        return false;
+    }
+    selection_ = index;
+    return true;
+}
+
+void HeadlessListControl::ShowSelectionInEditField() {
+    if (IsCombo() && selection_ >= 0) {
+        SetText(*items_.At(selection_));
+    }
+}

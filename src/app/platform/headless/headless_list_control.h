@@ -1,0 +1,36 @@
+#pragma once
+// An in-memory list box or combo box: its items (sorted with LBS_SORT / CBS_SORT), its selection
+// and, for a combo box, the text of its edit field.
+
+#include "app/platform/headless/headless_window.h"
+#include "app/platform/item_list.h"
+
+class HeadlessListControl : public HeadlessWindow, public NativeListControl {
+public:
+    HeadlessListControl(HeadlessWindowSystem& system, WindowKind kind, int controlId, DWORD style,
+                        NativeWindow* parent, RECT rect);
+
+    NativeListControl* List() override { return this; }
+
+    int AddItem(std::string_view text) override;
+    int InsertItem(int index, std::string_view text) override;
+    int DeleteItem(int index) override;
+    void ClearItems() override;
+    int ItemCount() const override { return items_.Count(); }
+    bool ItemText(int index, std::string& text) const override;
+    int FindItemExact(int start, std::string_view text) const override;
+    int Selection() const override { return selection_; }
+    int Select(int index) override;
+
+    // What a user's choice does: select index (without touching the edit field, which a combo box
+    // updates only after its notification). False when index names no item.
+    bool SelectAsUser(int index);
+    // A combo box shows the selected item's text in its edit field.
+    void ShowSelectionInEditField();
+
+private:
+    bool IsCombo() const { return Kind() == WindowKind::ComboBox; }
+
+    ItemList items_;
+    int selection_ = -1;
+};

@@ -1,0 +1,65 @@
+#include "app/platform/headless/headless_window.h"
+
+#include "app/platform/device_context.h"
+#include "app/platform/headless/headless_window_system.h"
+#include "app/platform/window_styles.h"
+
+namespace {
+
+// Records every icon drawn, for tests.
+class RecordingDeviceContext : public DeviceContext {
+public:
+    RecordingDeviceContext(HeadlessWindowSystem& system, HWND window)
+        : system_(system), window_(window) {}
+
+    void DrawIcon(int x, int y, const IconImage& image) override {
+        system_.RecordIconDrawn(DrawnIcon{window_, x, y, image.width, image.height});
+    }
+
+private:
+    HeadlessWindowSystem& system_;
+    HWND window_;
+};
+
+}  // namespace
+
+HeadlessWindow::HeadlessWindow(HeadlessWindowSystem& system, WindowKind kind, int controlId,
+                               DWORD style, NativeWindow* parent, RECT rect, std::string text)
+    : NativeWindow(kind, controlId, style, parent),
+      system_(system),
+      rect_(rect),
+      text_(std::move(text)),
+      visible_((style & WS_VISIBLE) != 0),
+      enabled_((style & WS_DISABLED) == 0) {}
+
+HeadlessWindow::~HeadlessWindow() {
+    system_.ForgetWindow(Handle());
+}
+
+void HeadlessWindow::SetFocus() {
+    system_.SetFocusedWindow(Handle());
+}
+
+bool HeadlessWindow::HasFocus() const {
+    return system_.FocusedWindow() == Handle();
+}
+
+RECT HeadlessWindow::ClientRect() const {
+    return RECT{0, 0, rect_.right - rect_.left, rect_.bottom - rect_.top};
+}
+
+std::unique_ptr<DeviceContext> HeadlessWindow::BeginPaint() {
+    return std::make_unique<RecordingDeviceContext>(system_, Handle());
+}
+
+bool HeadlessWindow::TakesMouseInput() const {
+    switch (Kind()) {
+        case WindowKind::Static:
+            return (Style() & SS_NOTIFY) != 0;
+        case WindowKind::Button:
+            // A group box is only a frame.
+            return (Style() & BS_TYPEMASK) != BS_GROUPBOX;
+        default:
+            return true;
+    }
+}

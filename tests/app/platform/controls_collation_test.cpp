@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/platform/item_collation.h"
+#include "app/platform/item_list.h"
+
+namespace {
+
+std::vector<std::string> Sorted(std::vector<std::string> items) {
+    std::sort(items.begin(), items.end(), ItemTextLess{});
+    return items;
+}
+
+TEST(ItemCollation, DigitRunsCompareAsNumbers) {
+    EXPECT_LT(CompareItemText("9_3", "10_2"), 0);
+    EXPECT_LT(CompareItemText("10_9", "10_10"), 0);
+    EXPECT_LT(CompareItemText("item2", "item10"), 0);
+    EXPECT_GT(CompareItemText("100", "99"), 0);
+    // Longer than any integer type: still compared by value.
+    EXPECT_LT(CompareItemText("123456789012345678901234567890", "123456789012345678901234567891"),
+              0);
+    EXPECT_LT(CompareItemText("x99999999999999999999", "x100000000000000000000"), 0);
+}
+
+TEST(ItemCollation, IgnoresLetterCaseButBreaksTiesByBytes) {
+    EXPECT_LT(CompareItemText("apple", "Banana"), 0);
+    EXPECT_LT(CompareItemText("Apple", "banana"), 0);
+    // Equal but for case: a fixed order, whichever comes first.
+    EXPECT_LT(CompareItemText("Apple", "apple"), 0);
+    EXPECT_GT(CompareItemText("apple", "Apple"), 0);
+    // Equal numbers with different leading zeros are still distinct.
+    EXPECT_NE(CompareItemText("007", "7"), 0);
+    EXPECT_EQ(CompareItemText("007", "7"), -CompareItemText("7", "007"));
+    EXPECT_EQ(CompareItemText("East", "East"), 0);
+}
+
+TEST(ItemCollation, PrefixesAndEmptyTextsComeFirst) {
+    EXPECT_LT(CompareItemText("", "a"), 0);
+    EXPECT_LT(CompareItemText("East", "Eastern"), 0);
+    EXPECT_LT(CompareItemText("12", "12_1"), 0);
+}
+
+TEST(ItemCollation, OrderDoesNotDependOnInputOrder) {
+    const std::vector<std::string> expected = {"1_1",  "1_2",   "2_10", "9_3", "10_2",
+                                               "10_9", "10_10", "B",    "b",   "West"};
+    std::vector<std::string> shuffled = {"10_10", "b",    "West", "9_3", "1_2",
+                                         "B",     "10_2", "2_10", "1_1", "10_9"};
+    EXPECT_EQ(Sorted(shuffled), expected);
+    std::reverse(shuffled.begin(), shuffled.end());
+    EXPECT_EQ(Sorted(shuffled), expected);
+}
+
+TEST(ItemList, SortedAddReturnsTheIndexWhereTheItemLands) {
+    ItemList list(true);
+    EXPECT_EQ(list.Add("10_2"), 0);
+    EXPECT_EQ(list.Add("9_3"), 0);
+    EXPECT_EQ(list.Add("10_10"), 2);
+    EXPECT_EQ(list.Add("10_9"), 2);
+    EXPECT_EQ(list.Add("9_3"), 1);  // a repeat follows its equal
+    ASSERT_EQ(list.Count(), 5);
+    EXPECT_EQ(*list.At(0), "9_3");
+    EXPECT_EQ(*list.At(2), "10_2");
+    EXPECT_EQ(*list.At(4), "10_10");
+}
+
+TEST(ItemList, UnsortedKeepsInsertionOrderAndInsertHonoursIndex) {
+    ItemList list(false);
+    EXPECT_EQ(list.Add("b"), 0);
+    EXPECT_EQ(list.Add("a"), 1);
+    EXPECT_EQ(list.Insert(0, "c"), 0);
+    EXPECT_EQ(list.Insert(-1, "d"), 3);
+    EXPECT_EQ(list.Insert(5, "x"), -1);
+    EXPECT_EQ(list.Count(), 4);
+    EXPECT_EQ(*list.At(0), "c");
+    EXPECT_EQ(*list.At(3), "d");
+}
+
+TEST(ItemList, DeleteReportsItemsLeftOrError) {
+    ItemList list(true);
+    list.Add("a");
+    list.Add("b");
+    EXPECT_EQ(list.Delete(2), -1);
+    EXPECT_EQ(list.Delete(-1), -1);
+    EXPECT_EQ(list.Delete(0), 1);
+    EXPECT_EQ(*list.At(0), "b");
+    EXPECT_EQ(list.Delete(0), 0);
+    EXPECT_EQ(list.Delete(0), -1);
+    EXPECT_FALSE(list.At(0).has_value());
+}
+
+TEST(ItemList, FindExactIgnoresCaseAndWrapsAround) {
+    ItemList list(false);
+    list.Add("East");
+    list.Add("west");
+    list.Add("EAST");
+    EXPECT_EQ(list.FindExact(-1, "east"), 0);
+    EXPECT_EQ(list.FindExact(0, "east"), 2);
+    EXPECT_EQ(list.FindExact(2, "east"), 0);
+    EXPECT_EQ(list.FindExact(-1, "Eas"), -1);
+}
+
+}  // namespace
