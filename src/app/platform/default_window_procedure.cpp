@@ -150,8 +150,9 @@ LRESULT DefaultWindowProcedure(NativeWindow& window, UINT message, WPARAM wParam
         case WM_SYSCOMMAND:
             return SystemCommand(window, wParam);
         case WM_MOUSEWHEEL:
-            // A child passes the wheel on to its parent.
-            return window.Parent() != nullptr
+            // List and combo boxes scroll themselves; other children pass the wheel on to their
+            // parent.
+            return window.Parent() != nullptr && window.List() == nullptr
                        ? SendMessage(window.Parent()->Handle(), message, wParam, lParam)
                        : 0;
         default:
