@@ -14,14 +14,12 @@ constexpr char32_t AnyOne = 0x200001;     // '?': DOS_QM
 constexpr char32_t DotOrEnd = 0x200002;   // '.' before a wildcard: DOS_DOT
 constexpr char32_t RunToLast = 0x200003;  // '*' of a mask that ended in '.': DOS_STAR
 
-std::vector<char32_t> DecodeFolded(std::string_view text) {
-    std::vector<char32_t> characters;
-    characters.reserve(text.size());
+void DecodeFolded(std::string_view text, std::vector<char32_t>& characters) {
+    characters.clear();
     std::size_t index = 0;
     while (index < text.size()) {
         characters.push_back(FoldCase(DecodeUtf8(text, index)));
     }
-    return characters;
 }
 
 }  // namespace
@@ -35,7 +33,8 @@ DosMask::DosMask(std::string_view mask) {
         mask = "*";  // "." or "" searches the whole directory
     }
     literal_ = std::string(mask);
-    const std::vector<char32_t> characters = DecodeFolded(mask);
+    std::vector<char32_t> characters;
+    DecodeFolded(mask, characters);
     for (std::size_t i = 0; i < characters.size(); ++i) {
         const char32_t c = characters[i];
         const bool last = i + 1 == characters.size();
@@ -54,7 +53,11 @@ DosMask::DosMask(std::string_view mask) {
 }
 
 bool DosMask::Matches(std::string_view nameText) const {
-    const std::vector<char32_t> name = DecodeFolded(nameText);
+    // Scratch space kept per thread: a search matches thousands of names.
+    thread_local std::vector<char32_t> name;
+    thread_local std::vector<char> reachable;
+    thread_local std::vector<char> next;
+    DecodeFolded(nameText, name);
     const std::size_t length = name.size();
     std::size_t lastDot = length;  // length when the name has no dot
     for (std::size_t i = length; i-- > 0;) {
@@ -64,8 +67,8 @@ bool DosMask::Matches(std::string_view nameText) const {
         }
     }
     // The set of name positions the pattern read so far can end at; one pass per pattern item.
-    std::vector<char> reachable(length + 1, 0);
-    std::vector<char> next(length + 1, 0);
+    reachable.assign(length + 1, 0);
+    next.assign(length + 1, 0);
     reachable[0] = 1;
     for (const char32_t item : pattern_) {
         std::fill(next.begin(), next.end(), 0);

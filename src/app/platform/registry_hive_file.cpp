@@ -4,7 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <map>
 #include <string>
@@ -82,9 +85,11 @@ public:
         }
     }
 
-    // Moves to the start of the next line whose first non-blank character is '['; false when
-    // there is none. The current position must be at the start of a line.
-    bool SkipToSection() {
+    // Moves to the start of the next line whose first non-blank character is '[' and whose
+    // text after the '[' (what the buffer holds of it) `mayMatch` accepts; false when there is
+    // none. The current position must be at the start of a line.
+    template <typename Predicate>
+    bool SkipToSection(const Predicate& mayMatch) {
         while (true) {
             std::size_t search = begin_;
             while (search < end_) {
@@ -98,7 +103,8 @@ public:
                 while (lineStart > begin_ && IsBlank(buffer_[lineStart - 1])) {
                     --lineStart;
                 }
-                if (lineStart == begin_ || buffer_[lineStart - 1] == '\n') {
+                if ((lineStart == begin_ || buffer_[lineStart - 1] == '\n') &&
+                    mayMatch(std::string_view(buffer_.data() + bracket + 1, end_ - bracket - 1))) {
                     begin_ = lineStart;
                     return true;
                 }
@@ -242,6 +248,121 @@ Match Compare(const std::vector<std::string>& section, const std::vector<std::st
     return section.size() == wanted.size() ? Match::Exact : Match::Below;
 }
 
+char FoldAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
+
+// Compares the raw text of a section line (after '[') with `wanted` without decoding it, as long
+// as both are plain ASCII without escapes other than the separator; nothing when undecided. Most
+// sections of a large file are rejected here at the cost of a few byte comparisons.
+std::optional<Match> CompareRaw(std::string_view raw, const std::vector<std::string>& wanted) {
+    if (wanted.empty()) {
+        return std::nullopt;
+    }
+    std::size_t i = 0;
+    const auto separatorAt = [&](std::size_t at) {
+        return at + 1 < raw.size() && raw[at] == '\\' && raw[at + 1] == '\\';
+    };
+    for (std::size_t c = 0; c < wanted.size(); ++c) {
+        for (const char w : wanted[c]) {
+            if (static_cast<unsigned char>(w) >= 0x80 || i >= raw.size()) {
+                return std::nullopt;
+            }
+            const char r = raw[i];
+            if (r == '\\') {
+                if (separatorAt(i)) {
+                    return Match::None;  // the section's component is shorter
+                }
+                return std::nullopt;
+            }
+            if (static_cast<unsigned char>(r) >= 0x80) {
+                return std::nullopt;
+            }
+            if (r == ']' || FoldAscii(r) != FoldAscii(w)) {
+                return Match::None;
+            }
+            ++i;
+        }
+        if (i >= raw.size()) {
+            return std::nullopt;
+        }
+        if (raw[i] == ']') {
+            return c + 1 == wanted.size() ? Match::Exact : Match::None;
+        }
+        if (!separatorAt(i)) {
+            return raw[i] == '\\' ? std::nullopt : std::optional<Match>(Match::None);
+        }
+        i += 2;
+    }
+    return Match::Below;
+}
+
+// A cheap first test of a raw section line against the views: the first bytes (up to 16) of the
+// path as Wine writes it, compared with ASCII case folded. It only rejects sections that cannot
+// be the key or below it; everything else goes on to the exact comparison.
+class SectionPrefilter {
+public:
+    explicit SectionPrefilter(const std::vector<View>& views) {
+        for (const View& view : views) {
+            std::string raw;
+            for (std::size_t c = 0; c < view.components.size(); ++c) {
+                if (c > 0) {
+                    raw += "\\\\";
+                }
+                raw += view.components[c];
+            }
+            for (const char ch : raw) {
+                const auto byte = static_cast<unsigned char>(ch);
+                if (byte >= 0x80 || byte < 0x20 || ch == '[' || ch == ']') {
+                    enabled_ = false;  // written escaped: only the exact test can tell
+                }
+            }
+            if (raw.empty()) {
+                enabled_ = false;
+            }
+            Prefix prefix;
+            prefix.length = std::min(raw.size(), sizeof prefix.bytes);
+            std::memcpy(prefix.bytes, raw.data(), prefix.length);
+            for (std::size_t i = 0; i < sizeof prefix.bytes; ++i) {
+                prefix.bytes[i] = static_cast<char>(prefix.bytes[i] | 0x20);
+                prefix.mask[i] = i < prefix.length ? static_cast<char>(0xFF) : 0;
+            }
+            prefixes_.push_back(prefix);
+        }
+    }
+
+    bool MayMatch(std::string_view section) const {
+        if (!enabled_ || section.size() < 16) {
+            return true;  // not all of it read yet: let the exact test decide
+        }
+        // Setting 0x20 folds ASCII letters; equal texts stay equal, so nothing that matches is
+        // rejected.
+        std::uint64_t words[2];
+        std::memcpy(words, section.data(), sizeof words);
+        constexpr std::uint64_t Fold = 0x2020202020202020u;
+        for (const Prefix& prefix : prefixes_) {
+            std::uint64_t expected[2];
+            std::uint64_t mask[2];
+            std::memcpy(expected, prefix.bytes, sizeof expected);
+            std::memcpy(mask, prefix.mask, sizeof mask);
+            if ((((words[0] | Fold) ^ expected[0]) & mask[0]) == 0 &&
+                (((words[1] | Fold) ^ expected[1]) & mask[1]) == 0) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    struct Prefix {
+        char bytes[16] = {};
+        char mask[16] = {};
+        std::size_t length = 0;
+    };
+    std::vector<Prefix> prefixes_;
+    bool enabled_ = true;
+};
+
 void Store(View& view, RegistryValue value) {
     std::string key = FoldedName(value.name);
     auto found = view.values.find(key);
@@ -268,7 +389,7 @@ std::optional<std::vector<RegistryValue>> ReadRegistryKey(const std::filesystem:
     if (!keyPath.empty() && keyPath.back() == '\\') {
         keyPath.remove_suffix(1);
     }
-    std::vector<View> views;
+    std::vector<View> views;  // at most two: the 32-bit view and the plain path
     const std::vector<std::string> plain = SplitKeyPath(keyPath);
     for (const std::string& component : plain) {
         if (component.empty() && !keyPath.empty()) {
@@ -299,6 +420,7 @@ std::optional<std::vector<RegistryValue>> ReadRegistryKey(const std::filesystem:
         return std::nullopt;
     }
 
+    const SectionPrefilter prefilter(views);
     LineReader reader(descriptor.get());
     std::string_view line;
     bool overlong = false;
@@ -315,7 +437,9 @@ std::optional<std::vector<RegistryValue>> ReadRegistryKey(const std::filesystem:
             line = pendingSection;
             havePending = false;
         } else {
-            if (sawKey && collecting == nullptr && !reader.SkipToSection()) {
+            if (sawKey && collecting == nullptr &&
+                !reader.SkipToSection(
+                    [&](std::string_view section) { return prefilter.MayMatch(section); })) {
                 break;
             }
             if (!reader.NextLine(line, overlong)) {
@@ -333,12 +457,22 @@ std::optional<std::vector<RegistryValue>> ReadRegistryKey(const std::filesystem:
             case '[': {
                 sawKey = true;
                 collecting = nullptr;
-                std::optional<std::vector<std::string>> section = ParseKeyLine(text.substr(1));
-                if (!section) {
-                    break;
+                std::array<std::optional<Match>, 2> quick;
+                bool decided = true;
+                for (std::size_t v = 0; v < views.size(); ++v) {
+                    quick[v] = CompareRaw(text.substr(1), views[v].components);
+                    decided = decided && quick[v].has_value();
                 }
-                for (View& view : views) {
-                    const Match match = Compare(*section, view.components);
+                std::optional<std::vector<std::string>> section;
+                if (!decided) {
+                    section = ParseKeyLine(text.substr(1));
+                    if (!section) {
+                        break;
+                    }
+                }
+                for (std::size_t v = 0; v < views.size(); ++v) {
+                    View& view = views[v];
+                    const Match match = decided ? *quick[v] : Compare(*section, view.components);
                     if (match != Match::None) {
                         view.exists = true;
                     }
