@@ -1,0 +1,299 @@
+// Runs the velmora executable as a user would, on the demo prefix and on prefixes built to the
+// catalogue's edge cases and to bad input.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/platform/temporary_prefix.h"
+#include "demo_world.h"
+
+using testing::ElementsAre;
+using testing::HasSubstr;
+using testing::IsEmpty;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+    std::vector<std::string> lines;  // of out
+};
+
+std::string ReadWhole(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string Quote(const std::string& word) {
+    std::string quoted = "'";
+    for (char c : word) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
+}
+
+// Runs velmora with the given arguments, WINEPREFIX=prefix and the given working directory.
+Outcome RunVelmora(const fs::path& prefix, const std::vector<std::string>& arguments,
+                   const fs::path& workingDirectory = fs::temp_directory_path()) {
+    TemporaryDirectory scratch;
+    std::string command = "cd " + Quote(workingDirectory.string()) +
+                          " && WINEPREFIX=" + Quote(prefix.string()) + " " + VELMORA_EXECUTABLE;
+    for (const std::string& argument : arguments) {
+        command += " " + Quote(argument);
+    }
+    command += " >" + Quote((scratch.path() / "out").string()) + " 2>" +
+               Quote((scratch.path() / "err").string());
+    const int status = std::system(command.c_str());
+    Outcome outcome;
+    outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    outcome.out = ReadWhole(scratch.path() / "out");
+    outcome.err = ReadWhole(scratch.path() / "err");
+    std::istringstream lines(outcome.out);
+    for (std::string line; std::getline(lines, line);) {
+        outcome.lines.push_back(line);
+    }
+    return outcome;
+}
+
+std::string Hive(const std::string& values) {
+    return "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n\n"
+           "[Software\\\\Wow6432Node\\\\MolvaneStudios\\\\Quarlend] 1700000000\n" +
+           values + "\n";
+}
+
+class DemoPrefixTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        directory_ = new TemporaryDirectory;
+        WriteDemoPrefix(Prefix());
+    }
+    static void TearDownTestSuite() {
+        delete directory_;
+        directory_ = nullptr;
+    }
+    static fs::path Prefix() { return directory_->path() / "demo"; }
+    static fs::path WorldCache() {
+        return Prefix() / "drive_c" / "Games" / "Quarlend" / "world_cache";
+    }
+
+private:
+    static inline TemporaryDirectory* directory_ = nullptr;
+};
+
+TEST_F(DemoPrefixTest, ListsWorldsAndSectorsInTheViewersOrder) {
+    const Outcome worlds = RunVelmora(Prefix(), {"worlds"});
+    EXPECT_EQ(worlds.exitCode, 0) << worlds.err;
+    EXPECT_THAT(worlds.lines, ElementsAre("East", "West"));
+    EXPECT_EQ(worlds.err, "");
+
+    const Outcome first = RunVelmora(Prefix(), {"sectors"});
+    EXPECT_EQ(first.exitCode, 0);
+    EXPECT_THAT(first.lines, ElementsAre("0_0", "0_1", "0_2", "0_3", "1_0", "1_1", "1_2", "1_3",
+                                         "2_0", "2_1", "2_2", "2_3", "3_0", "3_1", "3_2", "3_3"));
+
+    const Outcome west = RunVelmora(Prefix(), {"sectors", "West"});
+    EXPECT_THAT(west.lines,
+                ElementsAre("0_0", "0_1", "0_2", "1_0", "1_1", "1_2", "2_0", "2_1", "2_2"));
+}
+
+TEST_F(DemoPrefixTest, HeightmapGivesTheWindowsPathAndTheExistingHostFile) {
+    const Outcome found = RunVelmora(Prefix(), {"heightmap", "West", "2_1"});
+    EXPECT_EQ(found.exitCode, 0) << found.err;
+    ASSERT_EQ(found.lines.size(), 2u);
+    EXPECT_EQ(found.lines[0],
+              "C:\\Games\\Quarlend\\world_cache\\Westquarlend\\terrain\\2_1\\heightmap_2_1.zdt");
+    EXPECT_TRUE(fs::is_regular_file(found.lines[1])) << found.lines[1];
+    EXPECT_EQ(fs::file_size(found.lines[1]), 32282u);
+}
+
+TEST_F(DemoPrefixTest, UnknownNamesExitWithTwoAndOneLine) {
+    for (const std::vector<std::string>& arguments : {std::vector<std::string>{"sectors", "North"},
+                                                      {"heightmap", "North", "0_0"},
+                                                      {"heightmap", "East", "9_9"},
+                                                      {"heightmap", "east", "0_0"}}) {
+        const Outcome outcome = RunVelmora(Prefix(), arguments);
+        EXPECT_EQ(outcome.exitCode, 2) << arguments[0];
+        EXPECT_EQ(outcome.out, "");
+        EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1) << outcome.err;
+    }
+}
+
+TEST_F(DemoPrefixTest, HelpAndMisuse) {
+    for (const char* command : {"worlds", "sectors", "heightmap", "demo"}) {
+        const Outcome help = RunVelmora(Prefix(), {command, "--help"});
+        EXPECT_EQ(help.exitCode, 0) << command;
+        EXPECT_THAT(help.out, HasSubstr(std::string("usage: velmora ") + command));
+    }
+    EXPECT_EQ(RunVelmora(Prefix(), {"--help"}).exitCode, 0);
+    EXPECT_NE(RunVelmora(Prefix(), {}).exitCode, 0);
+    EXPECT_NE(RunVelmora(Prefix(), {"frobnicate"}).exitCode, 0);
+    EXPECT_NE(RunVelmora(Prefix(), {"heightmap", "East"}).exitCode, 0);
+    EXPECT_NE(RunVelmora(Prefix(), {"worlds", "extra"}).exitCode, 0);
+}
+
+TEST_F(DemoPrefixTest, WorldCacheWithHostileEntriesListsTheRealOnes) {
+    TemporaryDirectory copy;
+    const fs::path prefix = copy.path() / "demo";
+    WriteDemoPrefix(prefix);
+    const fs::path cache = prefix / "drive_c" / "Games" / "Quarlend" / "world_cache";
+    const fs::path terrain = cache / "Eastquarlend" / "terrain";
+    ASSERT_EQ(mkfifo((cache / "Fifoquarlend").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo((terrain / "9_9").c_str(), 0600), 0);
+    fs::create_directory_symlink("Loopquarlend", cache / "Loopquarlend");
+    fs::create_directory_symlink(".", terrain / "8_8");  // a link back to its own directory
+    fs::create_directory_symlink("7_7", terrain / "7_7x");
+    fs::create_directory_symlink("7_7x", terrain / "7_7");
+    fs::create_directories(cache / "Back\\slashquarlend");
+    fs::create_directories(terrain / "5\\5_x");
+    fs::create_directories(cache / "Bad\xff\xfequarlend");
+    fs::create_directories(terrain / "6_\xff");
+
+    const Outcome worlds = RunVelmora(prefix, {"worlds"});
+    EXPECT_EQ(worlds.exitCode, 0) << worlds.err;
+    EXPECT_THAT(worlds.lines, ElementsAre("East", "West"));
+
+    const Outcome sectors = RunVelmora(prefix, {"sectors", "East"});
+    EXPECT_EQ(sectors.exitCode, 0) << sectors.err;
+    // The link to its own directory is a directory (8_8); the link loop and the FIFO are not.
+    EXPECT_THAT(sectors.lines,
+                ElementsAre("0_0", "0_1", "0_2", "0_3", "1_0", "1_1", "1_2", "1_3", "2_0", "2_1",
+                            "2_2", "2_3", "3_0", "3_1", "3_2", "3_3", "8_8"));
+}
+
+TEST(VelmoraCatalogueTest, TenThousandSectorsAreAllListed) {
+    TemporaryPrefix prefix;
+    prefix.WriteSystemReg(Hive("@=\"C:\\\\Q\""));
+    const fs::path terrain = prefix.driveC() / "Q" / "world_cache" / "Bigquarlend" / "terrain";
+    fs::create_directories(terrain);
+    for (int x = 0; x < 100; ++x) {
+        for (int y = 0; y < 100; ++y) {
+            fs::create_directory(terrain / (std::to_string(x) + "_" + std::to_string(y)));
+        }
+    }
+    const Outcome sectors = RunVelmora(prefix.path(), {"sectors"});
+    EXPECT_EQ(sectors.exitCode, 0) << sectors.err;
+    ASSERT_EQ(sectors.lines.size(), 10000u);
+    EXPECT_EQ(sectors.lines.front(), "0_0");
+    EXPECT_EQ(sectors.lines[1], "0_1");
+    EXPECT_EQ(sectors.lines[10], "0_10");
+    EXPECT_EQ(sectors.lines.back(), "99_99");
+}
+
+TEST(VelmoraCatalogueTest, InstallRootOf511CharactersIsReadAnd512IsNot) {
+    TemporaryPrefix prefix;
+    fs::create_directories(prefix.driveC() / "world_cache" / "Rootquarlend");
+    const std::string root = "C:\\" + std::string(508, 'r');  // 511 characters
+    ASSERT_EQ(root.size(), 511u);
+    std::string escaped;
+    for (char c : root) {
+        escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    }
+
+    // Read whole, the root makes every search mask longer than a Windows path may be, so the
+    // directory search finds nothing, as it would on Windows.
+    prefix.WriteSystemReg(Hive("@=\"" + escaped + "\""));
+    const Outcome long511 = RunVelmora(prefix.path(), {"worlds"}, prefix.driveC());
+    EXPECT_EQ(long511.exitCode, 0);
+    EXPECT_THAT(long511.lines, IsEmpty());
+
+    // One character more and the lookup fails: the search runs below the current drive's root.
+    prefix.WriteSystemReg(Hive("@=\"" + escaped + "x\""));
+    EXPECT_THAT(RunVelmora(prefix.path(), {"worlds"}, prefix.driveC()).lines, ElementsAre("Root"));
+}
+
+TEST(VelmoraCatalogueTest, EmptyOrMissingInstallRootSearchesTheCurrentDrive) {
+    TemporaryPrefix prefix;
+    fs::create_directories(prefix.driveC() / "world_cache" / "Rootquarlend" / "terrain" / "1_1");
+    for (const std::string& hive :
+         {Hive("@=\"\""), Hive("\"Other\"=\"C:\\\\Q\""), std::string("not a registry file")}) {
+        prefix.WriteSystemReg(hive);
+        const Outcome worlds = RunVelmora(prefix.path(), {"worlds"}, prefix.driveC());
+        EXPECT_EQ(worlds.exitCode, 0);
+        EXPECT_THAT(worlds.lines, ElementsAre("Root"));
+        const Outcome path =
+            RunVelmora(prefix.path(), {"heightmap", "Root", "1_1"}, prefix.driveC());
+        ASSERT_FALSE(path.lines.empty());
+        EXPECT_EQ(path.lines[0], "C:\\world_cache\\Rootquarlend\\terrain\\1_1\\heightmap_1_1.zdt");
+    }
+}
+
+TEST(VelmoraCatalogueTest, HostileRegistryFilesNeverCrashOrHang) {
+    TemporaryPrefix prefix;
+    fs::create_directories(prefix.driveC() / "Q" / "world_cache" / "Eastquarlend");
+    std::string garbage;
+    for (int i = 0; i < 1 << 16; ++i) {
+        garbage.push_back(static_cast<char>((i * 2654435761u) >> 13));
+    }
+    const std::string good = Hive("@=\"C:\\\\Q\"");
+    const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
+        {garbage, {}},
+        {"WINE REGISTRY Version 2\n" + garbage, {}},
+        {good.substr(0, good.size() - 6), {}},  // cut inside the value
+        {"WINE REGISTRY Version 2\n@=\"C:\\\\Q\"\n" + good.substr(24), {"East"}},  // value first
+        {good + std::string(1 << 20, '['), {"East"}},
+    };
+    for (const auto& [hive, expected] : cases) {
+        prefix.WriteSystemReg(hive);
+        const Outcome worlds = RunVelmora(prefix.path(), {"worlds"}, prefix.driveC());
+        EXPECT_EQ(worlds.exitCode, 0) << worlds.err;
+        EXPECT_EQ(worlds.lines, expected);
+    }
+}
+
+TEST(VelmoraCatalogueTest, HundredMegabyteRegistryIsScannedToTheKey) {
+    TemporaryPrefix prefix;
+    fs::create_directories(prefix.driveC() / "Q" / "world_cache" / "Eastquarlend");
+    {
+        std::ofstream out(prefix.path() / "system.reg", std::ios::binary);
+        out << "WINE REGISTRY Version 2\n#arch=win64\n\n";
+        const std::string filler =
+            "[Software\\\\Filler\\\\Key] 1700000000\n@=\"" + std::string(200, 'f') +
+            "\"\n"
+            "\"Data\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,\\\n"
+            "  16,17,18,19\n\n";
+        for (std::size_t written = 0; written < 100u << 20; written += filler.size()) {
+            out << filler;
+        }
+        out << "[Software\\\\Wow6432Node\\\\MolvaneStudios\\\\Quarlend] "
+               "1700000000\n@=\"C:\\\\Q\"\n";
+    }
+    const Outcome worlds = RunVelmora(prefix.path(), {"worlds"});
+    EXPECT_EQ(worlds.exitCode, 0) << worlds.err;
+    EXPECT_THAT(worlds.lines, ElementsAre("East"));
+}
+
+TEST(VelmoraDemoTest, WritesTheSameBytesEveryTimeAndFailsCleanlyWhereItCannot) {
+    TemporaryDirectory directory;
+    ASSERT_EQ(RunVelmora(directory.path(), {"demo", (directory.path() / "a").string()}).exitCode,
+              0);
+    ASSERT_EQ(RunVelmora(directory.path(), {"demo", (directory.path() / "b").string()}).exitCode,
+              0);
+    for (const auto& entry : fs::recursive_directory_iterator(directory.path() / "a")) {
+        if (entry.is_regular_file()) {
+            const fs::path other =
+                directory.path() / "b" / fs::relative(entry.path(), directory.path() / "a");
+            EXPECT_EQ(ReadWhole(entry.path()), ReadWhole(other)) << entry.path();
+        }
+    }
+    WriteFile(directory.path() / "file", "x");
+    const Outcome blocked =
+        RunVelmora(directory.path(), {"demo", (directory.path() / "file").string()});
+    EXPECT_NE(blocked.exitCode, 0);
+    EXPECT_EQ(std::count(blocked.err.begin(), blocked.err.end(), '\n'), 1) << blocked.err;
+}
+
+}  // namespace
