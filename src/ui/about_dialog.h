@@ -1,0 +1,14 @@
+#pragma once
+// The About box: the icon, the version line and an OK button; no behaviour of its own.
+
+#include "app/platform/dialog.h"
+#include "app/platform/message_map.h"
+
+class AboutDialog : public CDialog {
+public:
+    AboutDialog();
+
+protected:
+    void DoDataExchange(CDataExchange* exchange) override;
+    DECLARE_MESSAGE_MAP()
+};
