@@ -1,0 +1,84 @@
+#include "app/platform/wx/wx_control_window.h"
+
+#include "app/platform/window_styles.h"
+#include "app/platform/wx/wx_device_context.h"
+#include "app/platform/wx/wx_window_system.h"
+
+// wx after our headers: it defines TRUE and FALSE as macros.
+#include <wx/combobox.h>
+#include <wx/control.h>
+#include <wx/textctrl.h>
+
+WxControlWindow::WxControlWindow(WxWindowSystem& system, wxWindow* window, WindowKind kind,
+                                 int controlId, DWORD style, NativeWindow* parent)
+    : NativeWindow(kind, controlId, style, parent), system_(system), window_(window) {
+    system_.Register(window_, this);
+}
+
+WxControlWindow::~WxControlWindow() {
+    system_.Unregister(window_);
+}
+
+std::string WxControlWindow::Text() const {
+    wxString text;
+    if (auto* edit = dynamic_cast<wxTextCtrl*>(window_)) {
+        text = edit->GetValue();
+    } else if (auto* combo = dynamic_cast<wxComboBox*>(window_)) {
+        text = combo->GetValue();
+    } else {
+        text = window_->GetLabel();
+    }
+    return std::string(text.utf8_str());
+}
+
+void WxControlWindow::SetText(std::string_view text) {
+    const wxString value = wxString::FromUTF8(text.data(), text.size());
+    // ChangeValue: a text set by the program is no user edit and sends no notification.
+    if (auto* edit = dynamic_cast<wxTextCtrl*>(window_)) {
+        edit->ChangeValue(value);
+    } else if (auto* combo = dynamic_cast<wxComboBox*>(window_)) {
+        combo->ChangeValue(value);
+    } else if (Kind() == WindowKind::Static && (Style() & SS_NOPREFIX) != 0) {
+        static_cast<wxControl*>(window_)->SetLabelText(value);
+    } else {
+        window_->SetLabel(value);
+    }
+}
+
+bool WxControlWindow::HasFocus() const {
+    for (const wxWindow* focus = wxWindow::FindFocus(); focus != nullptr;
+         focus = focus->GetParent()) {
+        if (focus == window_) {
+            return true;
+        }
+        if (focus->IsTopLevel()) {
+            break;
+        }
+    }
+    return false;
+}
+
+RECT WxControlWindow::ClientRect() const {
+    const wxSize size = window_->GetClientSize();
+    return RECT{0, 0, size.x, size.y};
+}
+
+RECT WxControlWindow::WindowRect() const {
+    const wxRect rect = window_->GetRect();
+    return RECT{rect.x, rect.y, rect.x + rect.width, rect.y + rect.height};
+}
+
+std::unique_ptr<DeviceContext> WxControlWindow::BeginPaint() {
+    return std::make_unique<WxDeviceContext>(*window_, false);
+}
+
+bool WxControlWindow::TakesMouseInput() const {
+    switch (Kind()) {
+        case WindowKind::Static:
+            return (Style() & SS_NOTIFY) != 0;
+        case WindowKind::Button:
+            return (Style() & BS_TYPEMASK) != BS_GROUPBOX;
+        default:
+            return true;
+    }
+}

@@ -1,0 +1,41 @@
+#pragma once
+// A dialog control that is a wx window (button, edit, static, frame, icon or GL viewport).
+
+#include "app/platform/native_window.h"
+
+// wx after our headers: it defines TRUE and FALSE as macros.
+#include <wx/window.h>
+
+class WxWindowSystem;
+
+class WxControlWindow : public NativeWindow {
+public:
+    WxControlWindow(WxWindowSystem& system, wxWindow* window, WindowKind kind, int controlId,
+                    DWORD style, NativeWindow* parent);
+    ~WxControlWindow() override;
+
+    wxWindow* Window() const { return window_; }
+
+    std::string Text() const override;
+    void SetText(std::string_view text) override;
+    void SetFocus() override { window_->SetFocus(); }
+    bool HasFocus() const override;
+    bool IsVisible() const override { return window_->IsShown(); }
+    void Show(bool visible) override { window_->Show(visible); }
+    bool IsEnabled() const override { return window_->IsThisEnabled(); }
+    void Enable(bool enabled) override { window_->Enable(enabled); }
+    RECT ClientRect() const override;
+    RECT WindowRect() const override;
+    std::unique_ptr<DeviceContext> BeginPaint() override;
+
+    // Whether mouse input over this control is its own (buttons, edits, lists); frames, labels
+    // and the viewport pass it to the dialog.
+    bool TakesMouseInput() const;
+
+protected:
+    WxWindowSystem& System() const { return system_; }
+
+private:
+    WxWindowSystem& system_;
+    wxWindow* window_;  // owned by its wx parent
+};

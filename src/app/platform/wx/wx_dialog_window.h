@@ -1,0 +1,66 @@
+#pragma once
+// A dialog on wx: built from its template in dialog units of an 8 pt sans font (explicit control
+// heights, centred, fixed size), with wx events turned into the messages its CDialog expects.
+
+#include "app/platform/dialog_template.h"
+#include "app/platform/dialog_units.h"
+#include "app/platform/menu_model.h"
+#include "app/platform/native_window.h"
+
+#include <memory>
+#include <vector>
+
+class WxWindowSystem;
+class WxControlWindow;
+class RoutedDialog;
+class wxWindow;
+
+class WxDialogWindow : public NativeWindow {
+public:
+    WxDialogWindow(WxWindowSystem& system, const DialogTemplate& dialogTemplate,
+                   NativeWindow* owner);
+    ~WxDialogWindow() override;
+
+    wxWindow* Window() const;
+    BaseUnits DialogBaseUnits() const { return baseUnits_; }
+
+    std::vector<NativeWindow*> Children() const override;
+    std::string Text() const override;
+    void SetText(std::string_view text) override;
+    void SetFocus() override;
+    bool HasFocus() const override;
+    bool IsVisible() const override;
+    void Show(bool visible) override;
+    bool IsEnabled() const override;
+    void Enable(bool enabled) override;
+    RECT ClientRect() const override;
+    RECT WindowRect() const override;
+    bool IsIconic() const override;
+    void Iconize(bool iconic) override;
+    HICON SetIcon(bool big, HICON icon) override;
+    std::unique_ptr<DeviceContext> BeginPaint() override;
+    MenuModel* SystemMenu() override;
+    void RevertSystemMenu() override;
+    int RunModal() override;
+    void EndModal(int result) override;
+
+    // Event routing (called by the wx dialog).
+    WxControlWindow* ControlOf(const wxWindow* window) const;
+    // A mouse event at a point of the dialog's client area: whether it belongs to the dialog
+    // (not outside, not over a control that takes mouse input).
+    bool DialogOwnsPoint(int x, int y) const;
+    int DefaultCommandId() const;
+    void ShowSystemMenu(int x, int y, bool atPointer);
+    void SetPaintingDialog(bool painting) { paintingDialog_ = painting; }
+
+private:
+    void CreateControl(const DialogControlTemplate& control);
+
+    WxWindowSystem& system_;
+    RoutedDialog* dialog_;  // owned by wx; destroyed through Destroy()
+    BaseUnits baseUnits_;
+    std::vector<std::unique_ptr<WxControlWindow>> children_;
+    std::unique_ptr<MenuModel> systemMenu_;
+    bool paintingDialog_ = false;
+    bool paintDcTaken_ = false;
+};

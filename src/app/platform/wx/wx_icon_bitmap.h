@@ -1,0 +1,13 @@
+#pragma once
+// Icon images as wx bitmaps and icon bundles.
+
+#include "app/platform/icon_resource.h"
+
+// wx after our headers: it defines TRUE and FALSE as macros.
+#include <wx/bitmap.h>
+#include <wx/iconbndl.h>
+
+// The image with its mask as alpha.
+wxBitmap BitmapOfIcon(const IconImage& image);
+// Every image of the icons behind the handles (null handles are passed over).
+wxIconBundle IconBundleOf(HICON big, HICON small);

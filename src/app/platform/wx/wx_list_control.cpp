@@ -1,0 +1,90 @@
+#include "app/platform/wx/wx_list_control.h"
+
+#include "app/platform/window_styles.h"
+
+// wx after our headers: it defines TRUE and FALSE as macros.
+#include <wx/combobox.h>
+
+namespace {
+
+bool IsSorted(WindowKind kind, DWORD style) {
+    return kind == WindowKind::ComboBox ? (style & CBS_SORT) != 0 : (style & LBS_SORT) != 0;
+}
+
+wxString ToWx(std::string_view text) {
+    return wxString::FromUTF8(text.data(), text.size());
+}
+
+}  // namespace
+
+WxListControl::WxListControl(WxWindowSystem& system, wxWindow* window, wxItemContainer& items,
+                             WindowKind kind, int controlId, DWORD style, NativeWindow* parent)
+    : WxControlWindow(system, window, kind, controlId, style, parent),
+      items_(items),
+      mirror_(IsSorted(kind, style)) {}
+
+int WxListControl::AddItem(std::string_view text) {
+    const int index = mirror_.Add(text);
+    items_.Insert(ToWx(text), static_cast<unsigned int>(index));
+    return index;
+}
+
+int WxListControl::InsertItem(int index, std::string_view text) {
+    const int inserted = mirror_.Insert(index, text);
+    if (inserted >= 0) {
+        items_.Insert(ToWx(text), static_cast<unsigned int>(inserted));
+    }
+    return inserted;
+}
+
+int WxListControl::DeleteItem(int index) {
+    const int left = mirror_.Delete(index);
+    if (left >= 0) {
+        items_.Delete(static_cast<unsigned int>(index));
+    }
+    return left;
+}
+
+void WxListControl::ClearItems() {
+    mirror_.Clear();
+    items_.Clear();
+    if (IsCombo()) {
+        SetText("");
+    }
+}
+
+bool WxListControl::ItemText(int index, std::string& text) const {
+    auto item = mirror_.At(index);
+    if (!item) {
+        return false;
+    }
+    text = std::move(*item);
+    return true;
+}
+
+int WxListControl::FindItemExact(int start, std::string_view text) const {
+    return mirror_.FindExact(start, text);
+}
+
+int WxListControl::Selection() const {
+    const int selection = items_.GetSelection();
+    return mirror_.Contains(selection) ? selection : -1;
+}
+
+int WxListControl::Select(int index) {
+    if (!mirror_.Contains(index)) {
+        if (index == -1 || IsCombo()) {
+            items_.SetSelection(wxNOT_FOUND);
+            if (IsCombo()) {
+                SetText("");
+            }
+        }
+        return -1;
+    }
+    // SetSelection sends no event, like a selection made by the program on Windows.
+    items_.SetSelection(index);
+    if (IsCombo()) {
+        SetText(*mirror_.At(index));
+    }
+    return index;
+}

@@ -1,0 +1,34 @@
+#pragma once
+// A list box or combo box on wx. The items are inserted at the index our collation gives (wx's
+// own sorting follows the locale and insertion order), and kept in a mirror list so that every
+// backend reports the same texts and indices.
+
+#include "app/platform/item_list.h"
+#include "app/platform/wx/wx_control_window.h"
+
+// wx after our headers: it defines TRUE and FALSE as macros.
+#include <wx/ctrlsub.h>
+
+class WxListControl : public WxControlWindow, public NativeListControl {
+public:
+    WxListControl(WxWindowSystem& system, wxWindow* window, wxItemContainer& items, WindowKind kind,
+                  int controlId, DWORD style, NativeWindow* parent);
+
+    NativeListControl* List() override { return this; }
+
+    int AddItem(std::string_view text) override;
+    int InsertItem(int index, std::string_view text) override;
+    int DeleteItem(int index) override;
+    void ClearItems() override;
+    int ItemCount() const override { return mirror_.Count(); }
+    bool ItemText(int index, std::string& text) const override;
+    int FindItemExact(int start, std::string_view text) const override;
+    int Selection() const override;
+    int Select(int index) override;
+
+private:
+    bool IsCombo() const { return Kind() == WindowKind::ComboBox; }
+
+    wxItemContainer& items_;
+    ItemList mirror_;
+};

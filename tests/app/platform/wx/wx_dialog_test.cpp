@@ -1,0 +1,197 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/platform/controls.h"
+#include "app/platform/dialog.h"
+#include "app/platform/headless/headless_window_system.h"
+#include "app/platform/native_window.h"
+#include "app/platform/resources.h"
+#include "app/platform/wx/wx_control_window.h"
+#include "app/platform/wx/wx_dialog_window.h"
+#include "app/platform/wx/wx_window_system.h"
+#include "render/d3d9/gl/gl_surface.h"
+
+// wx after our headers: it defines TRUE and FALSE as macros.
+#include <wx/app.h>
+#include <wx/combobox.h>
+#include <wx/listbox.h>
+#include <wx/window.h>
+
+namespace {
+
+constexpr UINT IDD_WX_TEST = 600;
+constexpr int IDC_VIEW = 1000;
+constexpr int IDC_LIST = 1006;
+constexpr int IDC_COMBO = 1007;
+
+DialogTemplate Template() {
+    DialogTemplate t;
+    t.caption = "wx test";
+    t.style = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
+    t.rect = {0, 0, 200, 120};
+    const DWORD child = WS_CHILD | WS_VISIBLE;
+    t.controls = {
+        {WindowKind::Button,
+         "OK",
+         IDOK,
+         WS_CHILD | BS_DEFPUSHBUTTON | WS_TABSTOP,
+         0,
+         {150, 100, 40, 14}},
+        {WindowKind::Button,
+         "Cancel",
+         IDCANCEL,
+         WS_CHILD | BS_PUSHBUTTON | WS_TABSTOP,
+         0,
+         {100, 100, 40, 14}},
+        {WindowKind::Static, "", IDC_VIEW, child | SS_BLACKFRAME, 0, {60, 4, 80, 80}, 0, true},
+        {WindowKind::ComboBox,
+         "",
+         IDC_COMBO,
+         child | CBS_DROPDOWN | CBS_SORT | WS_TABSTOP,
+         0,
+         {4, 4, 48, 52}},
+        {WindowKind::ListBox,
+         "",
+         IDC_LIST,
+         child | LBS_NOTIFY | LBS_SORT | WS_VSCROLL | WS_TABSTOP,
+         0,
+         {4, 30, 48, 60}},
+    };
+    return t;
+}
+
+class WxEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        static char name[] = "platform_wx_tests";
+        static char* argv[] = {name, nullptr};
+        auto system = WxWindowSystem::Start(1, argv);
+        ASSERT_NE(system, nullptr) << "no X display";
+        InstallWindowSystem(std::move(system));
+        RegisterDialogTemplate(IDD_WX_TEST, Template());
+    }
+    void TearDown() override { InstallWindowSystem(std::make_unique<HeadlessWindowSystem>()); }
+};
+
+const auto* const environment = ::testing::AddGlobalTestEnvironment(new WxEnvironment);
+
+// Runs `during` once the dialog's modal loop is running.
+class ScriptedDialog : public CDialog {
+public:
+    ScriptedDialog() : CDialog(IDD_WX_TEST, nullptr) {}
+    std::function<void(ScriptedDialog&)> during;
+    std::vector<std::string> log;
+    CListBox m_list;
+    CComboBox m_combo;
+    CStatic m_view;
+
+    BOOL OnInitDialog() override {
+        CDialog::OnInitDialog();
+        m_combo.AddString("West");
+        m_combo.AddString("East");
+        m_combo.SetCurSel(0);
+        m_list.AddString("10_2");
+        m_list.AddString("9_3");
+        wxTheApp->CallAfter([this] { during(*this); });
+        return TRUE;
+    }
+    void OnOK() override {
+        log.push_back("ok");
+        CDialog::OnOK();
+    }
+    void OnCancel() override {
+        log.push_back("cancel");
+        CDialog::OnCancel();
+    }
+    wxWindow* WxOf(CWnd& control) {
+        auto* dialog = static_cast<WxDialogWindow*>(NativeWindow::FromHandle(m_hWnd));
+        for (NativeWindow* child : dialog->Children()) {
+            if (child->Handle() == control.m_hWnd) {
+                return static_cast<WxControlWindow*>(child)->Window();
+            }
+        }
+        return nullptr;
+    }
+
+protected:
+    void DoDataExchange(CDataExchange* dx) override {
+        DDX_Control(dx, IDC_LIST, m_list);
+        DDX_Control(dx, IDC_COMBO, m_combo);
+        DDX_Control(dx, IDC_VIEW, m_view);
+    }
+    afx_msg void OnClose() {
+        log.push_back("close");
+        Default();
+    }
+    afx_msg void OnSelchangeList() {
+        CString text;
+        m_list.GetText(m_list.GetCurSel(), text);
+        log.push_back(std::string("list ") + text.GetString());
+    }
+    afx_msg void OnSelchangeCombo() {
+        CString text;
+        m_combo.GetLBText(m_combo.GetCurSel(), text);
+        log.push_back(std::string("combo ") + text.GetString());
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(ScriptedDialog, CDialog)
+ON_WM_CLOSE()
+ON_LBN_SELCHANGE(IDC_LIST, OnSelchangeList)
+ON_CBN_SELCHANGE(IDC_COMBO, OnSelchangeCombo)
+END_MESSAGE_MAP()
+
+TEST(WxDialog, BuildsFromDialogUnitsWithSortedControlsAndAGlViewport) {
+    ScriptedDialog dialog;
+    dialog.during = [](ScriptedDialog& d) {
+        auto* native = static_cast<WxDialogWindow*>(NativeWindow::FromHandle(d.m_hWnd));
+        const BaseUnits base = native->DialogBaseUnits();
+        CRect client;
+        d.GetClientRect(&client);
+        EXPECT_EQ(client.Width(), DialogUnitsToPixels(200, base.width, 4));
+        EXPECT_EQ(client.Height(), DialogUnitsToPixels(120, base.height, 8));
+        // Our collation, not the locale's: 9_3 before 10_2.
+        auto* list = static_cast<wxListBox*>(d.WxOf(d.m_list));
+        EXPECT_EQ(std::string(list->GetString(0).utf8_str()), "9_3");
+        CString shown;
+        d.m_combo.GetWindowText(shown);
+        EXPECT_EQ(shown, "East");
+        EXPECT_EQ(d.WxOf(d.m_combo)->GetSize().y, DialogUnitsToPixels(12, base.height, 8));
+        auto surface = velmora::d3d9::gl::FindGlSurface(d.m_view.m_hWnd);
+        ASSERT_NE(surface, nullptr);
+        EXPECT_TRUE(surface->MakeCurrent());
+        const SIZE pixels = surface->ClientSizeInPixels();
+        EXPECT_GT(pixels.cx, 0);
+        EXPECT_GT(pixels.cy, 0);
+        d.EndDialog(IDOK);
+    };
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+}
+
+TEST(WxDialog, UserSelectionsNotifyAndTheCloseButtonCancels) {
+    ScriptedDialog dialog;
+    dialog.during = [](ScriptedDialog& d) {
+        auto* list = static_cast<wxListBox*>(d.WxOf(d.m_list));
+        list->SetSelection(1);
+        wxCommandEvent listEvent(wxEVT_LISTBOX, list->GetId());
+        listEvent.SetEventObject(list);
+        listEvent.SetInt(1);
+        list->ProcessWindowEvent(listEvent);
+        auto* combo = static_cast<wxComboBox*>(d.WxOf(d.m_combo));
+        combo->SetSelection(1);
+        wxCommandEvent comboEvent(wxEVT_COMBOBOX, combo->GetId());
+        comboEvent.SetEventObject(combo);
+        combo->ProcessWindowEvent(comboEvent);
+        wxWindow* top = wxGetTopLevelParent(list);
+        top->Close();
+    };
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    EXPECT_EQ(dialog.log, (std::vector<std::string>{"list 10_2", "combo West", "close", "cancel"}));
+}
+
+}  // namespace
