@@ -35,3 +35,4 @@ extern const Command WorldsCommand;
 extern const Command SectorsCommand;
 extern const Command HeightmapCommand;
 extern const Command DemoCommand;
+extern const Command RenderCommand;

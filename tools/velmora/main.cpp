@@ -29,7 +29,7 @@ bool IsHelp(std::string_view argument) {
 
 std::span<const Command* const> Commands() {
     static const Command* const commands[] = {&WorldsCommand, &SectorsCommand, &HeightmapCommand,
-                                              &DemoCommand};
+                                              &RenderCommand, &DemoCommand};
     return commands;
 }
 
@@ -61,8 +61,10 @@ int main(int argc, char** argv) {
         try {
             return command.run(arguments);
         } catch (const CommandFailure& failure) {
-            std::fprintf(stderr, "velmora %.*s: %s\n", static_cast<int>(command.name.size()),
-                         command.name.data(), failure.what());
+            if (*failure.what() != '\0') {
+                std::fprintf(stderr, "velmora %.*s: %s\n", static_cast<int>(command.name.size()),
+                             command.name.data(), failure.what());
+            }
             return failure.exitCode;
         } catch (const std::exception& error) {
             std::fprintf(stderr, "velmora %.*s: %s\n", static_cast<int>(command.name.size()),
