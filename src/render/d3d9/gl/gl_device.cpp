@@ -165,8 +165,16 @@ void GlDevice::ApplyFixedState() {
     glDisable(GL_BLEND);
     glDisable(GL_SCISSOR_TEST);
     glDisable(GL_STENCIL_TEST);
-    // Direct3D pixel centres lie on integer coordinates, GL's on half-integers.
-    glViewportIndexedf(0, 0.5f, 0.5f, static_cast<GLfloat>(settings_.backBufferWidth),
+    // Direct3D pixel centres lie on integer coordinates, GL's on half-integers. Edges through
+    // pixel centres are then ties that Direct3D's top-left rule settles one way and GL's
+    // (flipped by the upper-left origin, and driver-dependent) maybe another: moving everything
+    // up and left by one sub-pixel step takes every such edge off the centre, so that left and
+    // top edges keep their pixels and right and bottom edges lose them, whatever the driver.
+    GLint subpixelBits = 0;
+    glGetIntegerv(GL_SUBPIXEL_BITS, &subpixelBits);
+    const GLfloat tieBreak = std::ldexp(1.0f, -std::clamp(subpixelBits, 4, 8));
+    glViewportIndexedf(0, 0.5f - tieBreak, 0.5f - tieBreak,
+                       static_cast<GLfloat>(settings_.backBufferWidth),
                        static_cast<GLfloat>(settings_.backBufferHeight));
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
     BindStateFreeFramebuffer(framebuffer_);

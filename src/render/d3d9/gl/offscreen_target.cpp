@@ -1,32 +1,8 @@
 #include "render/d3d9/gl/offscreen_target.h"
 
-#include <epoxy/egl.h>
+#include "render/d3d9/gl/egl_display.h"
 
 namespace velmora::d3d9::gl {
-
-namespace {
-
-// One EGL display for the process, initialised on first use and kept: contexts of every
-// target share it, and terminating it under a living context would break that context.
-EGLDisplay SurfacelessDisplay() {
-    static const EGLDisplay display = [] {
-        if (!epoxy_has_egl_extension(EGL_NO_DISPLAY, "EGL_MESA_platform_surfaceless") ||
-            !epoxy_has_egl_extension(EGL_NO_DISPLAY, "EGL_EXT_platform_base")) {
-            return EGL_NO_DISPLAY;
-        }
-        EGLDisplay made =
-            eglGetPlatformDisplayEXT(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
-        EGLint major = 0;
-        EGLint minor = 0;
-        if (made == EGL_NO_DISPLAY || !eglInitialize(made, &major, &minor)) {
-            return EGL_NO_DISPLAY;
-        }
-        return made;
-    }();
-    return display;
-}
-
-}  // namespace
 
 struct OffscreenTarget::Egl {
     EGLDisplay display = EGL_NO_DISPLAY;
@@ -46,25 +22,10 @@ std::shared_ptr<OffscreenTarget> OffscreenTarget::Create(UINT width, UINT height
     auto egl = std::make_unique<Egl>();
     egl->display = SurfacelessDisplay();
     if (egl->display == EGL_NO_DISPLAY || width == 0 || height == 0 ||
-        !epoxy_has_egl_extension(egl->display, "EGL_KHR_surfaceless_context") ||
-        !eglBindAPI(EGL_OPENGL_API)) {
+        !epoxy_has_egl_extension(egl->display, "EGL_KHR_surfaceless_context")) {
         return nullptr;
     }
-    const EGLint configAttributes[] = {EGL_SURFACE_TYPE, 0, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-                                       EGL_NONE};
-    EGLConfig config = nullptr;
-    EGLint found = 0;
-    if (!eglChooseConfig(egl->display, configAttributes, &config, 1, &found) || found != 1) {
-        return nullptr;
-    }
-    const EGLint contextAttributes[] = {EGL_CONTEXT_MAJOR_VERSION,
-                                        4,
-                                        EGL_CONTEXT_MINOR_VERSION,
-                                        5,
-                                        EGL_CONTEXT_OPENGL_PROFILE_MASK,
-                                        EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT,
-                                        EGL_NONE};
-    egl->context = eglCreateContext(egl->display, config, EGL_NO_CONTEXT, contextAttributes);
+    egl->context = CreateCoreContext(egl->display, 0).context;
     if (egl->context == EGL_NO_CONTEXT) {
         return nullptr;
     }

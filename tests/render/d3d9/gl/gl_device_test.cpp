@@ -279,22 +279,44 @@ TEST_F(GlDeviceTest, ClipSpaceTopLeftLandsInTheTopLeftPixels) {
     EXPECT_EQ(pixels.At(Size - 2, Size - 2), Blue);
 }
 
-TEST_F(GlDeviceTest, PixelCentresSitOnIntegerScreenCoordinates) {
+TEST_F(GlDeviceTest, PixelCentresSitOnIntegerScreenCoordinatesUnderTheTopLeftRule) {
     ASSERT_EQ(device_->SetRenderState(D3DRS_LIGHTING, FALSE), D3D_OK);
     const D3DCOLOR red = 0xFFFF0000;
-    // Screen x = (1 + x_ndc) * 32 - a left edge at screen x 10.0 passes through the centre of
-    // pixel 10, which the top-left rule then covers; an edge at 10.0 in GL's convention would
-    // leave pixel 10 out (its centre would be at 10.5, inside).
-    const float left = 10.0f / 32.0f - 1.0f;
-    const float right = 20.4f / 32.0f - 1.0f;
-    const BackBufferPixels pixels = DrawStrip({{left, 1, 0.5f, red, 0, 0},
-                                               {right, 1, 0.5f, red, 0, 0},
-                                               {left, -1, 0.5f, red, 0, 0},
-                                               {right, -1, 0.5f, red, 0, 0}});
-    EXPECT_EQ(pixels.At(9, 32), Blue);
-    EXPECT_EQ(pixels.At(10, 32), red);
-    EXPECT_EQ(pixels.At(20, 32), red);
-    EXPECT_EQ(pixels.At(21, 32), Blue);
+    // Screen x = (1 + x_ndc) * 32 and y = (1 - y_ndc) * 32. Edges at screen 10 and 20 pass
+    // through the centres of pixels 10 and 20: the top-left rule takes the left and top ones
+    // (10) and leaves the right and bottom ones (20). GL's own centres (at 10.5) would shift
+    // the picture by half a pixel.
+    const float low = 10.0f / 32.0f - 1.0f;
+    const float high = 20.0f / 32.0f - 1.0f;
+    const BackBufferPixels pixels = DrawStrip({{low, -low, 0.5f, red, 0, 0},
+                                               {high, -low, 0.5f, red, 0, 0},
+                                               {low, -high, 0.5f, red, 0, 0},
+                                               {high, -high, 0.5f, red, 0, 0}});
+    for (UINT along : {10u, 15u, 19u}) {
+        EXPECT_EQ(pixels.At(9, along), Blue) << along;
+        EXPECT_EQ(pixels.At(10, along), red) << along;
+        EXPECT_EQ(pixels.At(19, along), red) << along;
+        EXPECT_EQ(pixels.At(20, along), Blue) << along;
+        EXPECT_EQ(pixels.At(along, 9), Blue) << along;
+        EXPECT_EQ(pixels.At(along, 10), red) << along;
+        EXPECT_EQ(pixels.At(along, 19), red) << along;
+        EXPECT_EQ(pixels.At(along, 20), Blue) << along;
+    }
+}
+
+TEST_F(GlDeviceTest, AFullScreenQuadCoversEveryPixelOnce) {
+    ASSERT_EQ(device_->SetRenderState(D3DRS_LIGHTING, FALSE), D3D_OK);
+    const D3DCOLOR red = 0xFFFF0000;
+    const BackBufferPixels pixels = DrawStrip({{-1, 1, 0.5f, red, 0, 0},
+                                               {1, 1, 0.5f, red, 0, 0},
+                                               {-1, -1, 0.5f, red, 0, 0},
+                                               {1, -1, 0.5f, red, 0, 0}});
+    for (UINT i = 0; i < Size; ++i) {
+        EXPECT_EQ(pixels.At(i, 0), red) << i;
+        EXPECT_EQ(pixels.At(0, i), red) << i;
+        EXPECT_EQ(pixels.At(i, Size - 1), red) << i;
+        EXPECT_EQ(pixels.At(Size - 1, i), red) << i;
+    }
 }
 
 TEST_F(GlDeviceTest, LightingIsOnByDefaultAndTurnsAnUnlitMeshBlack) {
