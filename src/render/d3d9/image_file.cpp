@@ -209,14 +209,65 @@ bool PnmPixelDataComplete(Bytes file) {
     return at + width * height * channels * sampleBytes <= file.size();
 }
 
-// A JPEG cut short has no end-of-image marker after its first scan.
-bool JpegHasEndAfterScan(Bytes file) {
-    static constexpr std::uint8_t StartOfScan[] = {0xFF, 0xDA};
-    static constexpr std::uint8_t EndOfImage[] = {0xFF, 0xD9};
-    const auto scan =
-        std::search(file.begin(), file.end(), std::begin(StartOfScan), std::end(StartOfScan));
-    return scan != file.end() && std::search(scan, file.end(), std::begin(EndOfImage),
-                                             std::end(EndOfImage)) != file.end();
+// Walks a JPEG's segments from start to end-of-image. A file cut short never reaches the end
+// marker, and Huffman tables whose code counts add up to more than 256 symbols are refused
+// here because stb_image would write past its tables on them.
+bool JpegStructureSound(Bytes file) {
+    std::size_t at = 2;  // after the start-of-image marker
+    for (;;) {
+        if (at >= file.size() || file[at] != 0xFF) {
+            return false;
+        }
+        while (at < file.size() && file[at] == 0xFF) {  // fill bytes
+            ++at;
+        }
+        if (at >= file.size()) {
+            return false;
+        }
+        const std::uint8_t marker = file[at++];
+        if (marker == 0xD9) {
+            return true;
+        }
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
+            continue;  // no length
+        }
+        if (at + 2 > file.size()) {
+            return false;
+        }
+        const std::size_t length = (std::size_t{file[at]} << 8) | file[at + 1];
+        if (length < 2 || at + length > file.size()) {
+            return false;
+        }
+        if (marker == 0xC4) {
+            std::size_t table = at + 2;
+            const std::size_t end = at + length;
+            while (table < end) {
+                if (table + 17 > end) {
+                    return false;
+                }
+                std::size_t symbols = 0;
+                for (std::size_t i = 1; i <= 16; ++i) {
+                    symbols += file[table + i];
+                }
+                if (symbols > 256 || table + 17 + symbols > end) {
+                    return false;
+                }
+                table += 17 + symbols;
+            }
+        }
+        at += length;
+        if (marker == 0xDA) {
+            // Entropy-coded data runs to the next marker that is neither a stuffed 0xFF 0x00
+            // nor a restart marker.
+            while (at + 1 < file.size() && !(file[at] == 0xFF && file[at + 1] != 0x00 &&
+                                             !(file[at + 1] >= 0xD0 && file[at + 1] <= 0xD7))) {
+                ++at;
+            }
+            if (at + 1 >= file.size()) {
+                return false;
+            }
+        }
+    }
 }
 
 // --- stb_image decoding -------------------------------------------------------------------
@@ -450,7 +501,7 @@ ImageStatus DecodeTextureImage(std::span<const std::uint8_t> file, TextureImage&
         case ImageFormat::Dds:
             return DecodeDdsFile(file, image);
         case ImageFormat::Jpeg:
-            if (!JpegHasEndAfterScan(file)) {
+            if (!JpegStructureSound(file)) {
                 return ImageStatus::Corrupt;
             }
             break;
