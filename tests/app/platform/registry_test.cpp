@@ -409,3 +409,40 @@ TEST(StricmpTest, FoldsAsciiOnly) {
     EXPECT_LT(_stricmp("a", "ab"), 0);
     EXPECT_GT(_stricmp("\x80", "a"), 0);  // bytes compare unsigned
 }
+
+TEST(RegistryTest, FirstPrefixHoldingTheKeyWinsAndServesTheDrives) {
+    TemporaryDirectory home;
+    ScopedEnvironment noPrefix("WINEPREFIX", nullptr);
+    ScopedEnvironment homeVariable("HOME", home.path().c_str());
+    const std::filesystem::path wine = home.path() / ".wine";
+    const std::filesystem::path proton =
+        home.path() / "snap/steam/common/.local/share/Steam/steamapps/compatdata/77/pfx";
+    BuildPrefix(wine);
+    BuildPrefix(proton);
+    WriteFile(wine / "system.reg", Hive("[Software\\\\Other]\n@=\"x\"\n"));
+    WriteFile(proton / "system.reg",
+              Hive("[Software\\\\Wow6432Node\\\\MolvaneStudios\\\\Quarlend]\n@=\"C:\\\\Q\"\n",
+                   "#arch=win64"));
+    std::filesystem::create_directories(proton / "drive_c" / "Q" / "world_cache");
+
+    EXPECT_EQ(wine::DrivePrefix(), wine);
+    std::string out;
+    ASSERT_TRUE(ReadValue(QuarlendKey, "", out));
+    EXPECT_EQ(out, "C:\\Q");
+    EXPECT_EQ(wine::DrivePrefix(), proton);
+    // A later key found only in ~/.wine does not move the drives.
+    ASSERT_TRUE(ReadValue("Software\\Other", "", out));
+    EXPECT_EQ(wine::DrivePrefix(), proton);
+}
+
+TEST(RegistryTest, ValueLineSpacingAndQuotedNames) {
+    TemporaryPrefix prefix;
+    prefix.WriteSystemReg(Hive(
+        "  [Software\\\\V]\n  \"a \\\"b\\\" = c\" =  \"x\"\n\t@ = \"d\"\n\"e\"=dword:ffffffff\n"
+        "\"f\"=dword:123456789\n"));
+    std::vector<Value> values = AllValues("Software\\V");
+    ASSERT_EQ(values.size(), 3u);
+    EXPECT_EQ(values[0].data, std::string("d", 2));
+    EXPECT_EQ(values[1].name, "a \"b\" = c");
+    EXPECT_EQ(values[2].data, std::string("\xff\xff\xff\xff", 4));  // the 9-digit dword is refused
+}
