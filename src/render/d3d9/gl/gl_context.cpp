@@ -6,8 +6,7 @@ namespace velmora::d3d9::gl {
 
 namespace {
 
-// The link whose context was made current last on this thread. Making the same context current
-// again on every call would cost a driver round trip per draw.
+// The link whose context was made current last on this thread.
 thread_local const GlContext* currentLink = nullptr;
 
 }  // namespace
@@ -21,15 +20,17 @@ GlContext::~GlContext() {
 }
 
 bool GlContext::EnsureCurrent() {
-    if (currentLink == this) {
-        return true;
-    }
+    // Asked of the surface every time, never taken from a cache: its context may have been
+    // destroyed with its window since the last call, and a GL call without a current context
+    // would crash. Making the current context current again costs the drivers next to nothing.
     if (!surface_->MakeCurrent()) {
         currentLink = nullptr;
         return false;
     }
-    currentLink = this;
-    ++generation_;
+    if (currentLink != this) {
+        currentLink = this;
+        ++generation_;
+    }
     return true;
 }
 

@@ -15,13 +15,13 @@ public:
     GlContext(const GlContext&) = delete;
     GlContext& operator=(const GlContext&) = delete;
 
-    // Makes the context current unless this link did so last on this thread; false when the
-    // surface cannot (its window is gone), in which case no GL call may follow.
+    // Makes the context current; false when the surface cannot (its window is gone), in which
+    // case no GL call may follow.
     bool EnsureCurrent();
 
-    // Counts the times this link really made its context current. GL state set by a device
-    // may have been changed by others in between, so a device re-applies its state whenever
-    // the count moved since it last applied it.
+    // Counts the times another link (another device on the same window, say) had been current
+    // before this one was made current again. GL state set by a device may have been changed
+    // in between, so a device re-applies its state whenever the count moved.
     unsigned generation() const { return generation_; }
 
     GlSurface& surface() const { return *surface_; }
