@@ -22,4 +22,9 @@ std::optional<BackBufferPixels> ReadBackBuffer(IDirect3DDevice9* device) {
     return glDevice->ReadBackBuffer();
 }
 
+unsigned TakeGlError(IDirect3DDevice9* device) {
+    auto* glDevice = dynamic_cast<GlDevice*>(device);
+    return glDevice == nullptr ? 0 : glDevice->TakeGlError();
+}
+
 }  // namespace velmora::d3d9::gl

@@ -33,4 +33,8 @@ struct BackBufferPixels {
 // presented picture); nullopt for other devices or when the device's context is gone.
 std::optional<BackBufferPixels> ReadBackBuffer(IDirect3DDevice9* device);
 
+// The first GL error code raised in the device's context since the last call (0 when none),
+// clearing them all: for tests that a frame's GL work was well formed.
+unsigned TakeGlError(IDirect3DDevice9* device);
+
 }  // namespace velmora::d3d9::gl

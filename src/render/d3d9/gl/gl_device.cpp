@@ -582,4 +582,16 @@ std::optional<BackBufferPixels> GlDevice::ReadBackBuffer() {
     return pixels;
 }
 
+unsigned GlDevice::TakeGlError() {
+    if (!context_->EnsureCurrent()) {
+        return 0;
+    }
+    const GLenum first = glGetError();
+    if (first != GL_NO_ERROR) {
+        while (glGetError() != GL_NO_ERROR) {
+        }
+    }
+    return first;
+}
+
 }  // namespace velmora::d3d9::gl

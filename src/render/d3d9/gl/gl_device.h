@@ -57,6 +57,7 @@ public:
                                  UINT NumVertices, UINT StartIndex, UINT PrimitiveCount) override;
 
     std::optional<BackBufferPixels> ReadBackBuffer();
+    unsigned TakeGlError();
 
 private:
     GlDevice(IDirect3D9& direct3d, std::shared_ptr<GlContext> context,

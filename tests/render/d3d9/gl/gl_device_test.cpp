@@ -117,6 +117,8 @@ protected:
     BackBufferPixels Read() {
         std::optional<BackBufferPixels> pixels = ReadBackBuffer(device_.get());
         EXPECT_TRUE(pixels.has_value());
+        // Every frame a test reads was drawn without a GL error.
+        EXPECT_EQ(TakeGlError(device_.get()), 0u);
         return pixels.value_or(BackBufferPixels{});
     }
 
