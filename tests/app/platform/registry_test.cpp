@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstring>
 #include <map>
 #include <string>
@@ -342,6 +344,10 @@ TEST(RegistryTest, BadLinesAreSkippedAndBadFilesAreMissingKeys) {
     std::filesystem::remove(prefix.path() / "system.reg");
     EXPECT_FALSE(ReadValue("Software\\V", "", out));
     std::filesystem::create_directory(prefix.path() / "system.reg");
+    EXPECT_FALSE(ReadValue("Software\\V", "", out));
+    std::filesystem::remove(prefix.path() / "system.reg");
+    // A FIFO without a writer must neither block nor count as a hive.
+    ASSERT_EQ(mkfifo((prefix.path() / "system.reg").c_str(), 0600), 0);
     EXPECT_FALSE(ReadValue("Software\\V", "", out));
 }
 
