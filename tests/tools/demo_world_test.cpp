@@ -142,8 +142,8 @@ TEST_F(DemoWorldTest, HeightsSpanWaterToMountains) {
                 }
             }
         }
-        EXPECT_GE(highest, 12000) << world.name;
-        EXPECT_LE(highest, 16000) << world.name;
+        EXPECT_GE(highest, 6000) << world.name;
+        EXPECT_LE(highest, 9000) << world.name;
         EXPECT_GT(water, total / 10) << world.name;  // lowland shown white
         EXPECT_LT(water, total / 2) << world.name;
     }

@@ -19,7 +19,7 @@ constexpr std::size_t HeaderSize = 24;
 constexpr int TextureSide = 256;
 
 // Highest land sample (z = 3,500 world units) and the share of the ground under water.
-constexpr double PeakSample = 14000.0;
+constexpr double PeakSample = 8000.0;
 constexpr double WaterShare = 0.3;
 constexpr double WaterTopSample = 100.0;
 
