@@ -83,14 +83,3 @@ void HeadlessDialog::EndModal(int result) {
     ended_ = true;
     result_ = result;
 }
-
-HeadlessWindow* HeadlessDialog::ChildAt(POINT point) const {
-    for (auto child = children_.rbegin(); child != children_.rend(); ++child) {
-        const RECT rect = (*child)->WindowRect();
-        if ((*child)->IsVisible() && point.x >= rect.left && point.x < rect.right &&
-            point.y >= rect.top && point.y < rect.bottom) {
-            return child->get();
-        }
-    }
-    return nullptr;
-}

@@ -27,8 +27,6 @@ public:
     NativeWindow* Owner() const { return owner_; }
     // Top-left corner of the client area on the (virtual) screen.
     POINT ScreenOrigin() const { return POINT{screenRect_.left, screenRect_.top}; }
-    // The child under a point in client coordinates, topmost (latest created) first; null if none.
-    HeadlessWindow* ChildAt(POINT point) const;
 
 private:
     NativeWindow* owner_;

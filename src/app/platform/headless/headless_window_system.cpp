@@ -178,9 +178,13 @@ bool HeadlessWindowSystem::MoveMouse(int x, int y, UINT keyFlags) {
     if (x < client.left || y < client.top || x >= client.right || y >= client.bottom) {
         return false;
     }
-    const HeadlessWindow* child = dialog->ChildAt(POINT{x, y});
-    if (child != nullptr && child->TakesMouseInput()) {
-        return false;
+    // Any control under the pointer that takes mouse input keeps the move (frames let it pass).
+    for (NativeWindow* child : dialog->Children()) {
+        const RECT rect = child->WindowRect();
+        if (child->IsVisible() && static_cast<HeadlessWindow*>(child)->TakesMouseInput() &&
+            x >= rect.left && x < rect.right && y >= rect.top && y < rect.bottom) {
+            return false;
+        }
     }
     SendMessage(dialog->Handle(), WM_MOUSEMOVE, keyFlags, MakePointLParam(x, y));
     return true;
