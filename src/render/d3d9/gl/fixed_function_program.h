@@ -30,6 +30,8 @@ public:
     FixedFunctionProgram& operator=(const FixedFunctionProgram&) = delete;
 
     bool ok() const { return program_ != 0; }
+    // Drops the name without deleting it: for when its context is already gone.
+    void Forget() { program_ = 0; }
     GLuint name() const { return program_; }
 
 private:

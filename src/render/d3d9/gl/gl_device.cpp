@@ -71,16 +71,16 @@ GlDevice::~GlDevice() {
     stream_.reset();
     indices_.reset();
     texture_.reset();
+    if (!current && program_) {
+        program_->Forget();  // the context is gone and its objects with it
+    }
+    program_.reset();
     if (current) {
-        program_.reset();
         glDeleteVertexArrays(1, &vertexArray_);
         glDeleteSamplers(1, &sampler_);
         glDeleteFramebuffers(1, &framebuffer_);
         glDeleteRenderbuffers(1, &colorBuffer_);
         glDeleteRenderbuffers(1, &depthBuffer_);
-    } else {
-        // The context is gone and its objects with it.
-        (void)program_.release();
     }
     direct3d_.Release();
 }
