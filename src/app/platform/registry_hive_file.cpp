@@ -368,8 +368,11 @@ void Store(View& view, RegistryValue value) {
     auto found = view.values.find(key);
     if (found != view.values.end()) {
         // A repeated name replaces the data; the first spelling of the name stays.
-        view.bytes -= found->second.data.size();
-        view.bytes += value.data.size();
+        const std::size_t bytes = view.bytes - found->second.data.size() + value.data.size();
+        if (bytes > MaxKeyBytes) {
+            return;
+        }
+        view.bytes = bytes;
         found->second.type = value.type;
         found->second.data = std::move(value.data);
         return;
