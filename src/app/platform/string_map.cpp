@@ -1,5 +1,7 @@
 #include "app/platform/string_map.h"
 
+#include <iterator>
+
 CMapStringToString::CMapStringToString(int /*blockSize: growth hint, not needed here*/) {}
 
 CString& CMapStringToString::operator[](const char* key) {
@@ -31,7 +33,7 @@ void CMapStringToString::GetNextAssoc(POSITION& position, CString& key, CString&
     const auto* entry = reinterpret_cast<const Entries::value_type*>(position);
     key = entry->first;
     value = entry->second;
-    auto next = entries_.upper_bound(entry->first);
+    auto next = std::next(entries_.find(entry->first));
     position = next == entries_.end()
                    ? nullptr
                    : reinterpret_cast<POSITION>(const_cast<Entries::value_type*>(&*next));

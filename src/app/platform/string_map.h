@@ -2,8 +2,9 @@
 // MFC-style CMapStringToString: a map of unique, exactly compared string keys to string values,
 // iterated in an order of its own with POSITION cursors.
 
-#include <map>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 
 #include "app/platform/cstring.h"
 #include "app/platform/win_types.h"
@@ -37,6 +38,13 @@ public:
     void GetNextAssoc(POSITION& position, CString& key, CString& value) const;
 
 private:
-    using Entries = std::map<std::string, CString, std::less<>>;
+    // Hashed: a scan of thousands of sectors inserts and looks up without ordered comparisons.
+    struct KeyHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view key) const {
+            return std::hash<std::string_view>{}(key);
+        }
+    };
+    using Entries = std::unordered_map<std::string, CString, KeyHash, std::equal_to<>>;
     Entries entries_;
 };
