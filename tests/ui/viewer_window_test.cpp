@@ -1,0 +1,271 @@
+// The real VelmoraExplorer on the demo world under X, driven by real input (xdotool) and checked
+// through what the screen shows and how the process ends.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+#include "app/platform/temporary_prefix.h"
+#include "demo_world.h"
+#include "x_session.h"
+
+namespace ui_test {
+namespace {
+
+constexpr const char* ViewerCaption = "Velmora Explorer v0.1";
+constexpr const char* AboutCaption = "About VelmoraExplorer";
+constexpr std::uint32_t ClearBlue = 0x0000FF;
+
+// The viewer's size and layout in dialog units (its template).
+constexpr double DialogWidthUnits = 524;
+constexpr double DialogHeightUnits = 508;
+constexpr double ViewportCentreX = 56 + 464 / 2.0;
+constexpr double ViewportCentreY = 40 + 464 / 2.0;
+
+struct Geometry {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+class ViewerWindowTest : public testing::Test {
+protected:
+    ViewerWindowTest() { WriteDemoPrefix(demo.path()); }
+
+    ~ViewerWindowTest() override {
+        if (HasFailure()) {
+            std::ifstream log(demo.path() / "viewer.log");
+            std::stringstream text;
+            text << log.rdbuf();
+            std::cerr << "viewer output:\n" << text.str();
+        }
+    }
+
+    // Starts the viewer on the demo prefix (the ground texture lies in its current directory)
+    // and waits for its window.
+    void Start() {
+        viewer = std::make_unique<ChildProcess>(
+            VELMORA_VIEWER_EXECUTABLE, demo.path(),
+            std::vector<std::pair<std::string, std::string>>{{"WINEPREFIX", demo.path().string()},
+                                                             {"MESA_SHADER_CACHE_DISABLE", "true"}},
+            std::vector<std::string>{}, demo.path() / "viewer.log");
+        ASSERT_TRUE(WaitUntil([&] { return !(window = FindWindow(ViewerCaption)).empty(); }))
+            << "no window captioned " << ViewerCaption;
+        geometry = GeometryOf(window);
+    }
+
+    static std::string FindWindow(const std::string& caption) {
+        std::string found =
+            Shell("xdotool search --onlyvisible --name '^" + caption + "$' 2>/dev/null");
+        const std::size_t end = found.find('\n');
+        return end == std::string::npos ? found : found.substr(0, end);
+    }
+
+    static Geometry GeometryOf(const std::string& id) {
+        Geometry g;
+        std::istringstream lines(Shell("xdotool getwindowgeometry --shell " + id));
+        std::string line;
+        while (std::getline(lines, line)) {
+            const std::size_t equals = line.find('=');
+            if (equals == std::string::npos) {
+                continue;
+            }
+            const std::string name = line.substr(0, equals);
+            const int value = std::stoi(line.substr(equals + 1));
+            if (name == "X") {
+                g.x = value;
+            } else if (name == "Y") {
+                g.y = value;
+            } else if (name == "WIDTH") {
+                g.width = value;
+            } else if (name == "HEIGHT") {
+                g.height = value;
+            }
+        }
+        return g;
+    }
+
+    // A point given in the dialog's units, on the screen.
+    int ScreenX(double units) const {
+        return geometry.x +
+               static_cast<int>(std::lround(units * geometry.width / DialogWidthUnits));
+    }
+    int ScreenY(double units) const {
+        return geometry.y +
+               static_cast<int>(std::lround(units * geometry.height / DialogHeightUnits));
+    }
+
+    static void Xdo(const std::string& arguments) { Shell("xdotool " + arguments); }
+
+    void MoveTo(double unitsX, double unitsY) const {
+        Xdo("mousemove " + std::to_string(ScreenX(unitsX)) + " " + std::to_string(ScreenY(unitsY)));
+    }
+
+    Screenshot Shot() const { return Screenshot::Take(demo.path() / "shot.png"); }
+
+    // A square of the viewport's middle, where the terrain of a sector shows at the defaults.
+    std::vector<std::uint32_t> ViewportMiddle(const Screenshot& shot) const {
+        return shot.Region(ScreenX(ViewportCentreX) - 40, ScreenY(ViewportCentreY) - 40, 80, 80);
+    }
+
+    static bool AllBlue(const std::vector<std::uint32_t>& pixels) {
+        for (std::uint32_t pixel : pixels) {
+            if (pixel != ClearBlue) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // Waits for the viewport's middle to satisfy `want`; returns the pixels last seen.
+    std::vector<std::uint32_t> WaitForMiddle(
+        const std::function<bool(const std::vector<std::uint32_t>&)>& want, bool* met) const {
+        std::vector<std::uint32_t> seen;
+        *met = WaitUntil(
+            [&] {
+                seen = ViewportMiddle(Shot());
+                return want(seen);
+            },
+            10.0);
+        return seen;
+    }
+
+    void PickFirstSector() const {
+        // The first item of the sector list, just below the list's top edge.
+        MoveTo(28, 68 + 5);
+        Xdo("click 1");
+    }
+
+    void ExpectExitStatusZero() {
+        const std::optional<int> status = viewer->WaitForExit(10.0);
+        ASSERT_TRUE(status.has_value()) << "the viewer did not end";
+        EXPECT_EQ(*status, 0);
+        EXPECT_TRUE(FindWindow(ViewerCaption).empty());
+    }
+
+    TemporaryDirectory demo;
+    std::unique_ptr<ChildProcess> viewer;
+    std::string window;
+    Geometry geometry;
+};
+
+TEST_F(ViewerWindowTest, ShowsTheViewerThenTerrainAndNavigatesWithTheMouse) {
+    Start();
+    EXPECT_GT(geometry.width, 500);
+    EXPECT_GT(geometry.height, 500);
+    const Screenshot first = Shot();
+    ASSERT_TRUE(first.IsValid());
+    EXPECT_LE(geometry.x + geometry.width, first.Width()) << "the dialog fits the screen";
+    EXPECT_LE(geometry.y + geometry.height, first.Height());
+
+    bool met = false;
+    WaitForMiddle(AllBlue, &met);
+    EXPECT_TRUE(met) << "the viewport shows the clear colour before a sector is chosen";
+
+    PickFirstSector();
+    const auto sector = WaitForMiddle([](const auto& pixels) { return !AllBlue(pixels); }, &met);
+    ASSERT_TRUE(met) << "choosing a sector draws its terrain";
+    // The whole sector is in view from the default height: the viewport's corner stays blue.
+    EXPECT_EQ(Shot().At(ScreenX(60), ScreenY(44)), ClearBlue);
+
+    // Wheel: forward notches lower the camera, the picture grows.
+    MoveTo(ViewportCentreX, ViewportCentreY);
+    Xdo("click --repeat 20 --delay 20 4");
+    WaitForMiddle([&](const auto& pixels) { return pixels != sector; }, &met);
+    EXPECT_TRUE(met) << "the wheel moves the camera";
+
+    // Reset Camera restores exactly the first picture of the sector.
+    MoveTo(148 + 28, 8 + 6);
+    Xdo("click 1");
+    WaitForMiddle([&](const auto& pixels) { return pixels == sector; }, &met);
+    EXPECT_TRUE(met) << "Reset Camera restores the default view";
+
+    // Right drag slides, left drag turns; each is undone by a reset.
+    for (const char* button : {"3", "1"}) {
+        MoveTo(ViewportCentreX, ViewportCentreY);
+        Xdo(std::string("mousedown ") + button);
+        // GTK merges motion that arrives faster than it is handled; paced steps each arrive.
+        for (int step = 1; step <= 6; ++step) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            Xdo("mousemove_relative -- 20 8");
+        }
+        Xdo(std::string("mouseup ") + button);
+        WaitForMiddle([&](const auto& pixels) { return pixels != sector; }, &met);
+        EXPECT_TRUE(met) << "a drag with button " << button << " moves the camera";
+        MoveTo(148 + 28, 8 + 6);
+        Xdo("click 1");
+        WaitForMiddle([&](const auto& pixels) { return pixels == sector; }, &met);
+        EXPECT_TRUE(met) << "reset after the drag with button " << button;
+    }
+
+    // Enter with the focus on the Reset button presses that button, as the platform does: the
+    // viewer runs on.
+    Xdo("key Return");
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_FALSE(viewer->WaitForExit(0.5).has_value());
+
+    MoveTo(ViewportCentreX, ViewportCentreY);
+    Xdo("key Escape");
+    ExpectExitStatusZero();
+}
+
+TEST_F(ViewerWindowTest, EnterEndsTheViewerWithStatusZero) {
+    Start();
+    // Choosing a sector gives the viewport the focus; Enter is then the hidden OK button's.
+    PickFirstSector();
+    MoveTo(ViewportCentreX, ViewportCentreY);
+    Xdo("key Return");
+    EXPECT_TRUE(WaitUntil([&] { return FindWindow(ViewerCaption).empty(); }));
+    ExpectExitStatusZero();
+}
+
+TEST_F(ViewerWindowTest, EscapeEndsTheViewerWithStatusZero) {
+    Start();
+    PickFirstSector();
+    MoveTo(ViewportCentreX, ViewportCentreY);
+    Xdo("key Escape");
+    ExpectExitStatusZero();
+}
+
+TEST_F(ViewerWindowTest, SystemMenuOpensTheAboutBoxAndCloses) {
+    Start();
+    // A right click without motion opens the window menu: Close, a separator, the About entry.
+    MoveTo(ViewportCentreX, ViewportCentreY);
+    Xdo("click 3");
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    Xdo("key Up Return");
+    std::string about;
+    ASSERT_TRUE(WaitUntil([&] { return !(about = FindWindow(AboutCaption)).empty(); }))
+        << "the About entry opens the About box";
+    Xdo("key Escape");
+    EXPECT_TRUE(WaitUntil([&] { return FindWindow(AboutCaption).empty(); }));
+    EXPECT_FALSE(FindWindow(ViewerCaption).empty()) << "the viewer runs on";
+
+    Xdo("click 3");
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    Xdo("key Down Return");
+    ExpectExitStatusZero();
+}
+
+TEST_F(ViewerWindowTest, WithoutADisplayItSaysSoInOneLineAndFails) {
+    ChildProcess headless(VELMORA_VIEWER_EXECUTABLE, demo.path(),
+                          {{"WINEPREFIX", demo.path().string()}}, {"DISPLAY", "WAYLAND_DISPLAY"},
+                          demo.path() / "viewer.log");
+    const std::optional<int> status = headless.WaitForExit(10.0);
+    ASSERT_TRUE(status.has_value());
+    EXPECT_GT(*status, 0) << "a failure status, not a crash";
+    std::ifstream log(demo.path() / "viewer.log");
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(log, line);) {
+        lines.push_back(line);
+    }
+    ASSERT_EQ(lines.size(), 1u) << testing::PrintToString(lines);
+    EXPECT_THAT(lines[0], testing::HasSubstr("display"));
+}
+
+}  // namespace
+}  // namespace ui_test
