@@ -18,6 +18,13 @@ void DecodeFolded(std::string_view text, std::vector<char32_t>& characters) {
     characters.clear();
     std::size_t index = 0;
     while (index < text.size()) {
+        // Most names are ASCII: fold those bytes without decoding.
+        const auto byte = static_cast<unsigned char>(text[index]);
+        if (byte < 0x80) {
+            characters.push_back(byte >= 'A' && byte <= 'Z' ? byte + 32 : byte);
+            ++index;
+            continue;
+        }
         characters.push_back(FoldCase(DecodeUtf8(text, index)));
     }
 }
