@@ -215,11 +215,25 @@ TEST_F(ViewerWindowTest, ShowsTheViewerThenTerrainAndNavigatesWithTheMouse) {
 
 TEST_F(ViewerWindowTest, EnterEndsTheViewerWithStatusZero) {
     Start();
-    // Choosing a sector gives the viewport the focus; Enter is then the hidden OK button's.
-    PickFirstSector();
+    // The first focus is in the angle readout; Enter is the hidden OK button's command.
     MoveTo(ViewportCentreX, ViewportCentreY);
     Xdo("key Return");
     EXPECT_TRUE(WaitUntil([&] { return FindWindow(ViewerCaption).empty(); }));
+    ExpectExitStatusZero();
+}
+
+TEST_F(ViewerWindowTest, SectorChoiceTakesTheKeyboardFocusOutOfTheList) {
+    Start();
+    PickFirstSector();
+    bool met = false;
+    const auto sector = WaitForMiddle([](const auto& pixels) { return !AllBlue(pixels); }, &met);
+    ASSERT_TRUE(met);
+    // With the focus on the viewport, Down does not move the list's selection to the next sector.
+    MoveTo(ViewportCentreX, ViewportCentreY);
+    Xdo("key Down");
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    EXPECT_TRUE(ViewportMiddle(Shot()) == sector) << "the list kept the focus and loaded 0_1";
+    Xdo("key Escape");
     ExpectExitStatusZero();
 }
 
