@@ -2,17 +2,15 @@
 
 #include <gtest/gtest.h>
 #include <stb/stb_image.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
-#include "app/platform/temporary_prefix.h"
-#include "demo_world.h"
 #include "tools/reference_render.h"
+#include "tools/velmora_process.h"
 
 namespace {
 
@@ -71,39 +69,26 @@ Comparison Compare(const reference::Image& actual, const reference::Image& expec
     return result;
 }
 
-class RenderReferenceTest : public testing::Test {
+class RenderReferenceTest : public velmora_process::DemoPrefixSuite {
 protected:
-    static void SetUpTestSuite() {
-        directory_ = new TemporaryDirectory;
-        WriteDemoPrefix(Prefix());
-    }
-    static void TearDownTestSuite() {
-        delete directory_;
-        directory_ = nullptr;
-    }
-    static fs::path Prefix() { return directory_->path() / "demo"; }
-
     // Runs velmora render in workingDirectory and loads the PNG it wrote.
     std::optional<reference::Image> RenderWithVelmora(const std::string& sector,
                                                       const fs::path& workingDirectory,
-                                                      const std::string& options = "") {
-        const fs::path output = directory_->path() / ("frame-" + sector + ".png");
-        const std::string command = "cd '" + workingDirectory.string() + "' && WINEPREFIX='" +
-                                    Prefix().string() + "' " + VELMORA_EXECUTABLE +
-                                    " render East " + sector + " --output '" + output.string() +
-                                    "' " + options;
-        const int status = std::system(command.c_str());
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command;
+                                                      std::vector<std::string> options = {}) {
+        const fs::path output = Scratch() / ("frame-" + sector + ".png");
+        std::vector<std::string> arguments = {"render", "East", sector, "--output",
+                                              output.string()};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        const velmora_process::Outcome outcome =
+            velmora_process::RunVelmora(Prefix(), arguments, workingDirectory);
+        EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
         return LoadImage(output);
     }
 
     static fs::path Heightmap(const std::string& sector) {
-        return Prefix() / "drive_c" / "Games" / "Quarlend" / "world_cache" / "Eastquarlend" /
-               "terrain" / sector / ("heightmap_" + sector + ".zdt");
+        return WorldCache() / "Eastquarlend" / "terrain" / sector /
+               ("heightmap_" + sector + ".zdt");
     }
-
-private:
-    static inline TemporaryDirectory* directory_ = nullptr;
 };
 
 TEST_F(RenderReferenceTest, TexturedFrameMatchesTheReference) {
@@ -146,8 +131,8 @@ TEST_F(RenderReferenceTest, WithoutTheTextureTheSameTerrainIsPlainGrey) {
 
 TEST_F(RenderReferenceTest, ChosenCameraAndSizeMatchTheReference) {
     const reference::Camera camera{300.0f, 900.0f, 2600.0f, 0.6f, 2.7f};
-    const auto frame =
-        RenderWithVelmora("0_0", Prefix(), "--size 320x240 --camera 300,900,2600,0.6,2.7");
+    const auto frame = RenderWithVelmora("0_0", Prefix(),
+                                         {"--size", "320x240", "--camera", "300,900,2600,0.6,2.7"});
     ASSERT_TRUE(frame.has_value());
     ASSERT_EQ(frame->width, 320);
     ASSERT_EQ(frame->height, 240);

@@ -4,17 +4,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "app/platform/temporary_prefix.h"
-#include "demo_world.h"
+#include "tools/velmora_process.h"
 
 using testing::ElementsAre;
 using testing::HasSubstr;
@@ -23,51 +19,9 @@ using testing::IsEmpty;
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Outcome {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-    std::vector<std::string> lines;  // of out
-};
-
-std::string ReadWhole(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::string Quote(const std::string& word) {
-    std::string quoted = "'";
-    for (char c : word) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return quoted + "'";
-}
-
-// Runs velmora with the given arguments, WINEPREFIX=prefix and the given working directory.
-Outcome RunVelmora(const fs::path& prefix, const std::vector<std::string>& arguments,
-                   const fs::path& workingDirectory = fs::temp_directory_path()) {
-    TemporaryDirectory scratch;
-    std::string command = "cd " + Quote(workingDirectory.string()) +
-                          " && WINEPREFIX=" + Quote(prefix.string()) + " " + VELMORA_EXECUTABLE;
-    for (const std::string& argument : arguments) {
-        command += " " + Quote(argument);
-    }
-    command += " >" + Quote((scratch.path() / "out").string()) + " 2>" +
-               Quote((scratch.path() / "err").string());
-    const int status = std::system(command.c_str());
-    Outcome outcome;
-    outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    outcome.out = ReadWhole(scratch.path() / "out");
-    outcome.err = ReadWhole(scratch.path() / "err");
-    std::istringstream lines(outcome.out);
-    for (std::string line; std::getline(lines, line);) {
-        outcome.lines.push_back(line);
-    }
-    return outcome;
-}
+using velmora_process::Outcome;
+using velmora_process::ReadWhole;
+using velmora_process::RunVelmora;
 
 std::string Hive(const std::string& values) {
     return "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n\n"
@@ -75,24 +29,7 @@ std::string Hive(const std::string& values) {
            values + "\n";
 }
 
-class DemoPrefixTest : public testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        directory_ = new TemporaryDirectory;
-        WriteDemoPrefix(Prefix());
-    }
-    static void TearDownTestSuite() {
-        delete directory_;
-        directory_ = nullptr;
-    }
-    static fs::path Prefix() { return directory_->path() / "demo"; }
-    static fs::path WorldCache() {
-        return Prefix() / "drive_c" / "Games" / "Quarlend" / "world_cache";
-    }
-
-private:
-    static inline TemporaryDirectory* directory_ = nullptr;
-};
+using DemoPrefixTest = velmora_process::DemoPrefixSuite;
 
 TEST_F(DemoPrefixTest, ListsWorldsAndSectorsInTheViewersOrder) {
     const Outcome worlds = RunVelmora(Prefix(), {"worlds"});
