@@ -406,14 +406,15 @@ HRESULT GlDevice::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND h
     return D3D_OK;
 }
 
-HRESULT GlDevice::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
-                                     IDirect3DVertexBuffer9** ppVertexBuffer,
-                                     HANDLE* pSharedHandle) {
-    if (ppVertexBuffer == nullptr) {
+// Vertex and index buffers are created alike; only what the system uses is accepted.
+template <class Buffer, class Interface>
+HRESULT GlDevice::CreateBuffer(UINT Length, DWORD Usage, D3DPOOL Pool, bool formatAccepted,
+                               Interface** ppBuffer, HANDLE* pSharedHandle) {
+    if (ppBuffer == nullptr) {
         return D3DERR_INVALIDCALL;
     }
-    *ppVertexBuffer = nullptr;
-    if (Length == 0 || Usage != 0 || FVF != TerrainFvf || Pool != D3DPOOL_DEFAULT ||
+    *ppBuffer = nullptr;
+    if (Length == 0 || Usage != 0 || !formatAccepted || Pool != D3DPOOL_DEFAULT ||
         pSharedHandle != nullptr) {
         return D3DERR_INVALIDCALL;
     }
@@ -424,29 +425,21 @@ HRESULT GlDevice::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOO
     if (!storage->ok()) {
         return D3DERR_OUTOFVIDEOMEMORY;
     }
-    *ppVertexBuffer = new GlVertexBuffer(*this, std::move(storage));
+    *ppBuffer = new Buffer(*this, std::move(storage));
     return D3D_OK;
+}
+
+HRESULT GlDevice::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
+                                     IDirect3DVertexBuffer9** ppVertexBuffer,
+                                     HANDLE* pSharedHandle) {
+    return CreateBuffer<GlVertexBuffer>(Length, Usage, Pool, FVF == TerrainFvf, ppVertexBuffer,
+                                        pSharedHandle);
 }
 
 HRESULT GlDevice::CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
                                     IDirect3DIndexBuffer9** ppIndexBuffer, HANDLE* pSharedHandle) {
-    if (ppIndexBuffer == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *ppIndexBuffer = nullptr;
-    if (Length == 0 || Usage != 0 || Format != D3DFMT_INDEX16 || Pool != D3DPOOL_DEFAULT ||
-        pSharedHandle != nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    if (!Ready()) {
-        return D3DERR_DEVICELOST;
-    }
-    auto storage = std::make_shared<GlBufferStorage>(context_, Length);
-    if (!storage->ok()) {
-        return D3DERR_OUTOFVIDEOMEMORY;
-    }
-    *ppIndexBuffer = new GlIndexBuffer(*this, std::move(storage));
-    return D3D_OK;
+    return CreateBuffer<GlIndexBuffer>(Length, Usage, Pool, Format == D3DFMT_INDEX16, ppIndexBuffer,
+                                       pSharedHandle);
 }
 
 HRESULT GlDevice::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format,

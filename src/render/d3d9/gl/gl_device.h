@@ -70,6 +70,9 @@ private:
     bool Ready();
     void ApplyFixedState();
     void ApplyDrawState();
+    template <class Buffer, class Interface>
+    HRESULT CreateBuffer(UINT Length, DWORD Usage, D3DPOOL Pool, bool formatAccepted,
+                         Interface** ppBuffer, HANDLE* pSharedHandle);
 
     struct StageOperation {
         DWORD operation;

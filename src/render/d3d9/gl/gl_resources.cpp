@@ -166,26 +166,6 @@ void GlTextureStorage::Upload(UINT level) {
                         source.bytes.data());
 }
 
-GlVertexBuffer::GlVertexBuffer(IDirect3DDevice9& device, std::shared_ptr<GlBufferStorage> storage)
-    : device_(device), storage_(std::move(storage)) {
-    device_.AddRef();
-}
-
-GlVertexBuffer::~GlVertexBuffer() {
-    storage_.reset();
-    device_.Release();
-}
-
-GlIndexBuffer::GlIndexBuffer(IDirect3DDevice9& device, std::shared_ptr<GlBufferStorage> storage)
-    : device_(device), storage_(std::move(storage)) {
-    device_.AddRef();
-}
-
-GlIndexBuffer::~GlIndexBuffer() {
-    storage_.reset();
-    device_.Release();
-}
-
 GlTexture::GlTexture(IDirect3DDevice9& device, std::shared_ptr<GlTextureStorage> storage)
     : device_(device), storage_(std::move(storage)) {
     device_.AddRef();

@@ -75,11 +75,19 @@ private:
     std::vector<Level> levels_;
 };
 
-// A buffer or texture object: holds a reference to its device, as Direct3D resources do.
-class GlVertexBuffer final : public RefCounted<IDirect3DVertexBuffer9> {
+// A buffer or texture object: holds a reference to its device, as Direct3D resources do. Vertex
+// and index buffers differ only in the interface they answer to.
+template <class BufferInterface>
+class GlBuffer final : public RefCounted<BufferInterface> {
 public:
-    GlVertexBuffer(IDirect3DDevice9& device, std::shared_ptr<GlBufferStorage> storage);
-    ~GlVertexBuffer() override;
+    GlBuffer(IDirect3DDevice9& device, std::shared_ptr<GlBufferStorage> storage)
+        : device_(device), storage_(std::move(storage)) {
+        device_.AddRef();
+    }
+    ~GlBuffer() override {
+        storage_.reset();
+        device_.Release();
+    }
 
     HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) override {
         return storage_->Lock(OffsetToLock, SizeToLock, ppbData, Flags);
@@ -93,22 +101,8 @@ private:
     std::shared_ptr<GlBufferStorage> storage_;
 };
 
-class GlIndexBuffer final : public RefCounted<IDirect3DIndexBuffer9> {
-public:
-    GlIndexBuffer(IDirect3DDevice9& device, std::shared_ptr<GlBufferStorage> storage);
-    ~GlIndexBuffer() override;
-
-    HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) override {
-        return storage_->Lock(OffsetToLock, SizeToLock, ppbData, Flags);
-    }
-    HRESULT Unlock() override { return storage_->Unlock(); }
-
-    const std::shared_ptr<GlBufferStorage>& storage() const { return storage_; }
-
-private:
-    IDirect3DDevice9& device_;
-    std::shared_ptr<GlBufferStorage> storage_;
-};
+using GlVertexBuffer = GlBuffer<IDirect3DVertexBuffer9>;
+using GlIndexBuffer = GlBuffer<IDirect3DIndexBuffer9>;
 
 class GlTexture final : public RefCounted<IDirect3DTexture9> {
 public:
