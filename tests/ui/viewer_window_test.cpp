@@ -265,6 +265,36 @@ TEST_F(ViewerWindowTest, SystemMenuOpensTheAboutBoxAndCloses) {
     ExpectExitStatusZero();
 }
 
+TEST_F(ViewerWindowTest, AnUnreadableHeightmapIsReportedAndTheViewerRunsOn) {
+    // Sector 0_0's heightmap becomes a file whose every read fails (EIO).
+    const std::filesystem::path heightmap = demo.path() / "drive_c" / "Games" / "Quarlend" /
+                                            "world_cache" / "Eastquarlend" / "terrain" / "0_0" /
+                                            "heightmap_0_0.zdt";
+    std::filesystem::remove(heightmap);
+    std::filesystem::create_symlink("/proc/self/mem", heightmap);
+    Start();
+    PickFirstSector();
+    std::string box;
+    ASSERT_TRUE(WaitUntil([&] { return !(box = FindWindow("VelmoraExplorer")).empty(); }))
+        << "a message box captioned with the application's name";
+    const Geometry boxGeometry = GeometryOf(box);
+    Xdo("mousemove " + std::to_string(boxGeometry.x + boxGeometry.width / 2) + " " +
+        std::to_string(boxGeometry.y + boxGeometry.height / 2));
+    Xdo("key Return");
+    EXPECT_TRUE(WaitUntil([&] { return FindWindow("VelmoraExplorer").empty(); }));
+    EXPECT_FALSE(viewer->WaitForExit(0.5).has_value()) << "the viewer runs on";
+
+    // The next sector loads and shows as usual.
+    MoveTo(28, 68 + 5 + 10);
+    Xdo("click 1");
+    bool met = false;
+    WaitForMiddle([](const auto& pixels) { return !AllBlue(pixels); }, &met);
+    EXPECT_TRUE(met);
+    MoveTo(ViewportCentreX, ViewportCentreY);
+    Xdo("key Escape");
+    ExpectExitStatusZero();
+}
+
 TEST_F(ViewerWindowTest, WithoutADisplayItSaysSoInOneLineAndFails) {
     ChildProcess headless(VELMORA_VIEWER_EXECUTABLE, demo.path(),
                           {{"WINEPREFIX", demo.path().string()}}, {"DISPLAY", "WAYLAND_DISPLAY"},
