@@ -45,6 +45,15 @@ void WxControlWindow::SetText(std::string_view text) {
     }
 }
 
+void WxControlWindow::SetFocus() {
+    window_->SetFocus();
+    // A GTK list takes the focus back once the click that changed its selection is fully handled,
+    // after our notification handler ran; asking again when that event is done keeps the focus
+    // where the handler put it. The call belongs to the window, so it dies with it.
+    wxWindow* window = window_;
+    window_->CallAfter([window] { window->SetFocus(); });
+}
+
 bool WxControlWindow::HasFocus() const {
     for (const wxWindow* focus = wxWindow::FindFocus(); focus != nullptr;
          focus = focus->GetParent()) {

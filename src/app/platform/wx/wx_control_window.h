@@ -18,7 +18,7 @@ public:
 
     std::string Text() const override;
     void SetText(std::string_view text) override;
-    void SetFocus() override { window_->SetFocus(); }
+    void SetFocus() override;
     bool HasFocus() const override;
     bool IsVisible() const override { return window_->IsShown(); }
     void Show(bool visible) override { window_->Show(visible); }
