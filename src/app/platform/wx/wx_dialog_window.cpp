@@ -21,6 +21,7 @@
 #include <wx/listbox.h>
 #include <wx/menu.h>
 #include <wx/panel.h>
+#include <wx/region.h>
 #include <wx/statbmp.h>
 #include <wx/statbox.h>
 #include <wx/stattext.h>
@@ -232,7 +233,7 @@ private:
     }
 
     void OnPaintDialog(wxPaintEvent&) {
-        if (owner == nullptr) {
+        if (owner == nullptr || OnlyControlsDamaged()) {
             wxPaintDC validate(this);
             return;
         }
@@ -241,6 +242,19 @@ private:
         if (owner != nullptr) {
             owner->SetPaintingDialog(false);
         }
+    }
+
+    // GTK 3 draws child controls through their dialog, so a control that redraws itself (a
+    // readout taking new text) raises the dialog's paint event too. On Windows a control's own
+    // redraw does not paint the dialog: only damage outside every control reaches WM_PAINT.
+    bool OnlyControlsDamaged() const {
+        wxRegion outside(GetUpdateRegion());
+        for (const wxWindow* child : GetChildren()) {
+            if (child->IsShown() && !child->IsTopLevel()) {
+                outside.Subtract(child->GetRect());
+            }
+        }
+        return outside.IsEmpty();
     }
 
     bool rightMoved_ = false;
