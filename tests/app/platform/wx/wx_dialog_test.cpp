@@ -19,12 +19,14 @@
 #include <wx/app.h>
 #include <wx/combobox.h>
 #include <wx/listbox.h>
+#include <wx/utils.h>
 #include <wx/window.h>
 
 namespace {
 
 constexpr UINT IDD_WX_TEST = 600;
 constexpr int IDC_VIEW = 1000;
+constexpr int IDC_TEXT = 1002;
 constexpr int IDC_LIST = 1006;
 constexpr int IDC_COMBO = 1007;
 
@@ -60,6 +62,12 @@ DialogTemplate Template() {
          child | LBS_NOTIFY | LBS_SORT | WS_VSCROLL | WS_TABSTOP,
          0,
          {4, 30, 48, 60}},
+        {WindowKind::Edit,
+         "",
+         IDC_TEXT,
+         child | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP,
+         0,
+         {60, 100, 36, 12}},
     };
     return t;
 }
@@ -85,7 +93,9 @@ public:
     ScriptedDialog() : CDialog(IDD_WX_TEST, nullptr) {}
     std::function<void(ScriptedDialog&)> during;
     std::vector<std::string> log;
+    int paints = 0;
     CListBox m_list;
+    CEdit m_text;
     CComboBox m_combo;
     CStatic m_view;
 
@@ -122,6 +132,11 @@ protected:
         DDX_Control(dx, IDC_LIST, m_list);
         DDX_Control(dx, IDC_COMBO, m_combo);
         DDX_Control(dx, IDC_VIEW, m_view);
+        DDX_Control(dx, IDC_TEXT, m_text);
+    }
+    afx_msg void OnPaint() {
+        ++paints;
+        Default();
     }
     afx_msg void OnClose() {
         log.push_back("close");
@@ -141,6 +156,7 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(ScriptedDialog, CDialog)
+ON_WM_PAINT()
 ON_WM_CLOSE()
 ON_LBN_SELCHANGE(IDC_LIST, OnSelchangeList)
 ON_CBN_SELCHANGE(IDC_COMBO, OnSelchangeCombo)
@@ -192,6 +208,33 @@ TEST(WxDialog, UserSelectionsNotifyAndTheCloseButtonCancels) {
     };
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
     EXPECT_EQ(dialog.log, (std::vector<std::string>{"list 10_2", "combo West", "close", "cancel"}));
+}
+
+// Lets GTK lay out and draw what is pending.
+void Settle() {
+    for (int round = 0; round < 20; ++round) {
+        wxTheApp->Yield(true);
+        wxMilliSleep(10);
+    }
+}
+
+TEST(WxDialog, AControlRedrawingItselfDoesNotPaintTheDialog) {
+    ScriptedDialog dialog;
+    dialog.during = [](ScriptedDialog& d) {
+        Settle();
+        d.paints = 0;
+        for (int step = 0; step < 5; ++step) {
+            d.m_text.SetWindowText(("x:0060" + std::to_string(step) + ".0").c_str());
+            Settle();
+        }
+        EXPECT_EQ(d.paints, 0);
+        // Damage of the dialog itself still reaches its paint handler.
+        wxGetTopLevelParent(d.WxOf(d.m_list))->Refresh();
+        Settle();
+        EXPECT_GT(d.paints, 0);
+        d.EndDialog(IDOK);
+    };
+    EXPECT_EQ(dialog.DoModal(), IDOK);
 }
 
 }  // namespace
