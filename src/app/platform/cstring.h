@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "app/platform/win_types.h"
 
@@ -13,6 +14,7 @@ public:
     CString(const char* text);  // NOLINT: implicit like MFC; null gives the empty string
     CString(std::string_view text);
     CString(const std::string& text);
+    CString(std::string&& text) noexcept : text_(std::move(text)) {}
     CString(const CString&) = default;
     CString(CString&&) noexcept = default;
     CString& operator=(const CString&) = default;

@@ -76,12 +76,17 @@ CString CFileFind::GetFilePath() const {
     if (!search_ || search_->Current() == nullptr) {
         return CString();
     }
-    std::string path = search_->Root();
-    if (path.empty() || (path.back() != '\\' && path.back() != '/')) {
+    // Built once in place: a scan asks this of every entry.
+    const std::string& root = search_->Root();
+    const std::string& name = search_->Current()->name;
+    std::string path;
+    path.reserve(root.size() + 1 + name.size());
+    path += root;
+    if (root.empty() || (root.back() != '\\' && root.back() != '/')) {
         path += '\\';
     }
-    path += search_->Current()->name;
-    return CString(path);
+    path += name;
+    return CString(std::move(path));
 }
 
 CString CFileFind::GetRoot() const {
