@@ -265,6 +265,21 @@ TEST_F(ViewerWindowTest, SystemMenuOpensTheAboutBoxAndCloses) {
     ExpectExitStatusZero();
 }
 
+TEST_F(ViewerWindowTest, AfterTheAboutBoxTheViewerHasTheKeyboardAgain) {
+    Start();
+    MoveTo(ViewportCentreX, ViewportCentreY);
+    Xdo("click 3");
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    Xdo("key Up Return");
+    ASSERT_TRUE(WaitUntil([&] { return !FindWindow(AboutCaption).empty(); }));
+    Xdo("key Return");  // the About box's OK
+    ASSERT_TRUE(WaitUntil([&] { return FindWindow(AboutCaption).empty(); }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    // No click in between: the viewer's Enter must reach it.
+    Xdo("key Return");
+    ExpectExitStatusZero();
+}
+
 TEST_F(ViewerWindowTest, AnUnreadableHeightmapIsReportedAndTheViewerRunsOn) {
     // Sector 0_0's heightmap becomes a file whose every read fails (EIO).
     const std::filesystem::path heightmap = demo.path() / "drive_c" / "Games" / "Quarlend" /

@@ -26,6 +26,7 @@
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/weakref.h>
 
 namespace {
 
@@ -75,10 +76,30 @@ public:
                 owner->ShowSystemMenu(-1, -1, false);
             }
         });
+        // Remembered so that the keyboard can come back here when a modal box this dialog owns
+        // ends, as Windows restores a dialog's focused control when it is activated again.
+        Bind(wxEVT_CHILD_FOCUS, [this](wxChildFocusEvent& event) {
+            lastFocus_ = event.GetWindow();
+            event.Skip();
+        });
         BindMouse(this);
     }
 
     WxDialogWindow* owner = nullptr;
+
+    // Gives the keyboard back to the control that had it last (GTK leaves none focused once a
+    // modal box of ours is gone, so keys would go nowhere until a click).
+    // The box may have been opened from the window menu, whose popup is still closing when the
+    // box ends, so the focus is set once that is over.
+    void RestoreFocus() {
+        CallAfter([this] {
+            if (lastFocus_ && lastFocus_->IsShownOnScreen() && lastFocus_->IsEnabled()) {
+                lastFocus_->SetFocus();
+            } else {
+                SetFocus();
+            }
+        });
+    }
 
     // Mouse input over the dialog and over controls that take none of their own.
     void BindMouse(wxWindow* source) {
@@ -258,6 +279,7 @@ private:
     }
 
     bool rightMoved_ = false;
+    wxWeakRef<wxWindow> lastFocus_;
 };
 
 WxDialogWindow::WxDialogWindow(WxWindowSystem& system, const DialogTemplate& dialogTemplate,
@@ -509,7 +531,11 @@ void WxDialogWindow::RevertSystemMenu() {
 }
 
 int WxDialogWindow::RunModal() {
-    return dialog_->ShowModal();
+    const int result = dialog_->ShowModal();
+    if (auto* ownerDialog = dynamic_cast<RoutedDialog*>(dialog_->GetParent())) {
+        ownerDialog->RestoreFocus();
+    }
+    return result;
 }
 
 void WxDialogWindow::EndModal(int result) {
