@@ -9,6 +9,7 @@
 #include "app/platform/controls.h"
 #include "app/platform/dialog_template.h"
 #include "app/platform/window_system.h"
+#include "support/control_texts.h"
 
 class CatalogueControls {
 public:
@@ -37,31 +38,9 @@ public:
     CatalogueControls(const CatalogueControls&) = delete;
     CatalogueControls& operator=(const CatalogueControls&) = delete;
 
-    std::vector<std::string> Worlds() const {
-        std::vector<std::string> items;
-        for (int index = 0; index < worldCombo.GetCount(); ++index) {
-            CString text;
-            worldCombo.GetLBText(index, text);
-            items.emplace_back(text.GetString());
-        }
-        return items;
-    }
-
-    std::vector<std::string> Sectors() const {
-        std::vector<std::string> items;
-        for (int index = 0; index < sectorList.GetCount(); ++index) {
-            CString text;
-            sectorList.GetText(index, text);
-            items.emplace_back(text.GetString());
-        }
-        return items;
-    }
-
-    std::string WorldComboText() const {
-        CString text;
-        worldCombo.GetWindowText(text);
-        return text.GetString();
-    }
+    std::vector<std::string> Worlds() const { return control_texts::Items(worldCombo); }
+    std::vector<std::string> Sectors() const { return control_texts::Items(sectorList); }
+    std::string WorldComboText() const { return control_texts::Text(worldCombo); }
 
     CComboBox worldCombo;
     CListBox sectorList;

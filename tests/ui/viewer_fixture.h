@@ -21,6 +21,7 @@
 #include "render/d3d9/direct3d_backend.h"
 #include "render/d3d9/recording/recorder.h"
 #include "render/renderer.h"
+#include "support/control_texts.h"
 #include "ui/resource_script.h"
 #include "ui/viewer_dialog.h"
 
@@ -109,30 +110,12 @@ protected:
         return z;
     }
 
-    static std::string Text(const CWnd& window) {
-        CString text;
-        window.GetWindowText(text);
-        return text.GetString();
-    }
-
+    static std::string Text(const CWnd& window) { return control_texts::Text(window); }
     static std::vector<std::string> Items(const CListBox& list) {
-        std::vector<std::string> items;
-        for (int index = 0; index < list.GetCount(); ++index) {
-            CString text;
-            list.GetText(index, text);
-            items.emplace_back(text.GetString());
-        }
-        return items;
+        return control_texts::Items(list);
     }
-
     static std::vector<std::string> Items(const CComboBox& combo) {
-        std::vector<std::string> items;
-        for (int index = 0; index < combo.GetCount(); ++index) {
-            CString text;
-            combo.GetLBText(index, text);
-            items.emplace_back(text.GetString());
-        }
-        return items;
+        return control_texts::Items(combo);
     }
 
     Recorder recorder;
