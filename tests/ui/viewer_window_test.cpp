@@ -237,6 +237,27 @@ TEST_F(ViewerWindowTest, SectorChoiceTakesTheKeyboardFocusOutOfTheList) {
     ExpectExitStatusZero();
 }
 
+TEST_F(ViewerWindowTest, TabbingIntoTheSectorListLoadsNothing) {
+    Start();
+    bool met = false;
+    WaitForMiddle(AllBlue, &met);
+    ASSERT_TRUE(met);
+    // From the first focus (the angle readout): the location readout, then the sector list. The
+    // list gets the focus without a selection, as on Windows, so no sector is loaded.
+    MoveTo(ViewportCentreX, ViewportCentreY);
+    Xdo("key Tab");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    Xdo("key Tab");
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    EXPECT_TRUE(AllBlue(ViewportMiddle(Shot()))) << "tabbing into the list loaded a sector";
+    // A sector chosen afterwards still loads.
+    PickFirstSector();
+    WaitForMiddle([](const auto& pixels) { return !AllBlue(pixels); }, &met);
+    EXPECT_TRUE(met);
+    Xdo("key Escape");
+    ExpectExitStatusZero();
+}
+
 TEST_F(ViewerWindowTest, EscapeEndsTheViewerWithStatusZero) {
     Start();
     PickFirstSector();

@@ -89,6 +89,17 @@ public:
 
     // Gives the keyboard back to the control that had it last (GTK leaves none focused once a
     // modal box of ours is gone, so keys would go nowhere until a click).
+    // GTK selects the first row of a list without a selection when the keyboard focus arrives
+    // in it (Tab); Windows selects nothing then, and tells nobody. The selection that follows
+    // the focus in the same turn of the event loop is undone instead of notified.
+    void ListFocusArrived(wxListBox& list) {
+        if (list.GetSelection() != wxNOT_FOUND) {
+            return;
+        }
+        focusArrivedList_ = &list;
+        CallAfter([this] { focusArrivedList_ = nullptr; });
+    }
+
     // The box may have been opened from the window menu, whose popup is still closing when the
     // box ends, so the focus is set once that is over.
     void RestoreFocus() {
@@ -147,6 +158,11 @@ private:
 
     void NotifyList(wxCommandEvent& event, UINT code) {
         const auto* window = dynamic_cast<wxWindow*>(event.GetEventObject());
+        if (code == LBN_SELCHANGE && focusArrivedList_ && focusArrivedList_.get() == window) {
+            focusArrivedList_->SetSelection(wxNOT_FOUND);
+            focusArrivedList_ = nullptr;
+            return;
+        }
         WxControlWindow* control = owner != nullptr ? owner->ControlOf(window) : nullptr;
         // Only a list box with LBS_NOTIFY tells its dialog.
         if (control != nullptr && (control->Style() & LBS_NOTIFY) != 0) {
@@ -280,6 +296,7 @@ private:
 
     bool rightMoved_ = false;
     wxWeakRef<wxWindow> lastFocus_;
+    wxWeakRef<wxListBox> focusArrivedList_;
 };
 
 WxDialogWindow::WxDialogWindow(WxWindowSystem& system, const DialogTemplate& dialogTemplate,
@@ -402,6 +419,10 @@ void WxDialogWindow::CreateControl(const DialogControlTemplate& control) {
             long listStyle = wxLB_SINGLE;
             listStyle |= (style & WS_VSCROLL) != 0 ? wxLB_NEEDED_SB : 0;
             auto* list = new wxListBox(dialog_, wxID_ANY, position, size, 0, nullptr, listStyle);
+            list->Bind(wxEVT_SET_FOCUS, [dialog = dialog_, list](wxFocusEvent& event) {
+                dialog->ListFocusArrived(*list);
+                event.Skip();
+            });
             window = list;
             native = std::make_unique<WxListControl>(system_, list, *list, control.kind, control.id,
                                                      style, this);
