@@ -57,9 +57,62 @@ DosMask::DosMask(std::string_view mask) {
             pattern_.push_back(c);
         }
     }
+    hasAsciiGlob_ = true;
+    for (const char32_t item : pattern_) {
+        if (item == AnyRun) {
+            asciiGlob_ += '*';
+        } else if (item < 0x80 && item != '*') {
+            asciiGlob_ += static_cast<char>(item);
+        } else {
+            hasAsciiGlob_ = false;
+            break;
+        }
+    }
+}
+
+// Classic wildcard matching with one backtrack point, on folded bytes. decided is false when the
+// name is not plain ASCII and the general matcher must answer.
+bool DosMask::MatchesAsciiGlob(std::string_view name, bool& decided) const {
+    decided = false;
+    std::size_t n = 0;
+    std::size_t p = 0;
+    std::size_t starPattern = std::string::npos;
+    std::size_t starName = 0;
+    while (n < name.size()) {
+        const auto byte = static_cast<unsigned char>(name[n]);
+        if (byte >= 0x80) {
+            return false;
+        }
+        const char folded = static_cast<char>(byte >= 'A' && byte <= 'Z' ? byte + 32 : byte);
+        if (p < asciiGlob_.size() && asciiGlob_[p] == '*') {
+            starPattern = p++;
+            starName = n;
+        } else if (p < asciiGlob_.size() && asciiGlob_[p] == folded) {
+            ++p;
+            ++n;
+        } else if (starPattern != std::string::npos) {
+            p = starPattern + 1;
+            n = ++starName;
+        } else {
+            decided = true;
+            return false;
+        }
+    }
+    while (p < asciiGlob_.size() && asciiGlob_[p] == '*') {
+        ++p;
+    }
+    decided = true;
+    return p == asciiGlob_.size();
 }
 
 bool DosMask::Matches(std::string_view nameText) const {
+    if (hasAsciiGlob_) {
+        bool decided = false;
+        const bool matched = MatchesAsciiGlob(nameText, decided);
+        if (decided) {
+            return matched;
+        }
+    }
     // Scratch space kept per thread: a search matches thousands of names.
     thread_local std::vector<char32_t> name;
     thread_local std::vector<char> reachable;

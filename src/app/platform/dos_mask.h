@@ -19,7 +19,13 @@ public:
     const std::string& Literal() const { return literal_; }
 
 private:
+    bool MatchesAsciiGlob(std::string_view name, bool& decided) const;
+
     std::vector<char32_t> pattern_;  // folded characters and the DOS wildcard markers
+    // The mask as folded ASCII bytes when its only wildcard is `*` (so no DOS dot rule applies),
+    // e.g. "*_*" or "*quarlend": ASCII names are then matched byte by byte.
+    std::string asciiGlob_;
+    bool hasAsciiGlob_ = false;
     std::string literal_;
     bool hasWildcards_ = false;
 };
