@@ -27,6 +27,7 @@ public:
     // The value of `key`, inserted empty when the key is new. The reference stays valid until
     // the key is removed.
     CString& operator[](const char* key);
+    CString& operator[](const CString& key) { return entries_[key.str()]; }
 
     // TRUE and the value when `key` is present; FALSE and `value` unchanged otherwise.
     BOOL Lookup(const char* key, CString& value) const;
