@@ -48,20 +48,11 @@ RECT HeadlessDialog::ClientRect() const {
 }
 
 MenuModel* HeadlessDialog::SystemMenu() {
-    if ((Style() & WS_SYSMENU) == 0) {
-        return nullptr;
-    }
-    if (!systemMenu_) {
-        systemMenu_ = std::make_unique<MenuModel>();
-        FillDefaultSystemMenu(*systemMenu_, Style());
-    }
-    return systemMenu_.get();
+    return systemMenu_.Get(Style());
 }
 
 void HeadlessDialog::RevertSystemMenu() {
-    if (systemMenu_) {
-        FillDefaultSystemMenu(*systemMenu_, Style());
-    }
+    systemMenu_.Revert(Style());
 }
 
 int HeadlessDialog::RunModal() {

@@ -8,6 +8,7 @@
 #include "app/platform/dialog_template.h"
 #include "app/platform/headless/headless_window.h"
 #include "app/platform/menu_model.h"
+#include "app/platform/system_menu.h"
 
 class HeadlessDialog : public HeadlessWindow {
 public:
@@ -32,7 +33,7 @@ private:
     NativeWindow* owner_;
     RECT screenRect_;
     std::vector<std::unique_ptr<HeadlessWindow>> children_;
-    std::unique_ptr<MenuModel> systemMenu_;
+    DialogSystemMenu systemMenu_;
     bool iconic_ = false;
     bool ended_ = false;
     int result_ = -1;

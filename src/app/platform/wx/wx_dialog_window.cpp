@@ -535,20 +535,11 @@ std::unique_ptr<DeviceContext> WxDialogWindow::BeginPaint() {
 }
 
 MenuModel* WxDialogWindow::SystemMenu() {
-    if ((Style() & WS_SYSMENU) == 0) {
-        return nullptr;
-    }
-    if (!systemMenu_) {
-        systemMenu_ = std::make_unique<MenuModel>();
-        FillDefaultSystemMenu(*systemMenu_, Style());
-    }
-    return systemMenu_.get();
+    return systemMenu_.Get(Style());
 }
 
 void WxDialogWindow::RevertSystemMenu() {
-    if (systemMenu_) {
-        FillDefaultSystemMenu(*systemMenu_, Style());
-    }
+    systemMenu_.Revert(Style());
 }
 
 int WxDialogWindow::RunModal() {

@@ -6,6 +6,7 @@
 #include "app/platform/dialog_units.h"
 #include "app/platform/menu_model.h"
 #include "app/platform/native_window.h"
+#include "app/platform/system_menu.h"
 
 #include <memory>
 #include <vector>
@@ -60,7 +61,7 @@ private:
     RoutedDialog* dialog_;  // owned by wx; destroyed through Destroy()
     BaseUnits baseUnits_;
     std::vector<std::unique_ptr<WxControlWindow>> children_;
-    std::unique_ptr<MenuModel> systemMenu_;
+    DialogSystemMenu systemMenu_;
     bool paintingDialog_ = false;
     bool paintDcTaken_ = false;
 };
