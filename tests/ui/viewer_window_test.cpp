@@ -56,6 +56,10 @@ protected:
         ASSERT_TRUE(WaitUntil([&] { return !(window = FindWindow(ViewerCaption)).empty(); }))
             << "no window captioned " << ViewerCaption;
         geometry = GeometryOf(window);
+        // The window shows before the dialog has filled its lists; the first frame comes after.
+        bool firstFrame = false;
+        WaitForMiddle(AllBlue, &firstFrame);
+        ASSERT_TRUE(firstFrame) << "no first frame in the viewport";
     }
 
     static std::string FindWindow(const std::string& caption) {
