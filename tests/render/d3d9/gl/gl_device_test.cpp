@@ -10,6 +10,7 @@
 #include "render/d3d9/direct3d_backend.h"
 #include "render/d3d9/gl/gl_backend.h"
 #include "render/d3d9/gl/offscreen_target.h"
+#include "render/d3d9/windowed_parameters.h"
 
 namespace velmora::d3d9::gl {
 namespace {
@@ -49,24 +50,12 @@ protected:
         ASSERT_NE(target_, nullptr) << "EGL surfaceless (Mesa) is needed for the gl tests";
         d3d_.reset(Direct3DCreate9(D3D_SDK_VERSION));
         ASSERT_NE(d3d_, nullptr);
-        params_ = Parameters(target_->Window());
+        params_ = WindowedParameters(target_->Window());
         IDirect3DDevice9* device = nullptr;
         ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
                                      D3DCREATE_HARDWARE_VERTEXPROCESSING, &params_, &device),
                   D3D_OK);
         device_.reset(device);
-    }
-
-    static D3DPRESENT_PARAMETERS Parameters(HWND window) {
-        D3DPRESENT_PARAMETERS params{};
-        params.BackBufferCount = 1;
-        params.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        params.hDeviceWindow = window;
-        params.Windowed = TRUE;
-        params.EnableAutoDepthStencil = TRUE;
-        params.AutoDepthStencilFormat = D3DFMT_D24X8;
-        params.PresentationInterval = D3DPRESENT_INTERVAL_ONE;
-        return params;
     }
 
     // Uploads `vertices` and `indices` and binds them for drawing.

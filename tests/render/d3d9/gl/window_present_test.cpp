@@ -9,6 +9,7 @@
 #include "render/d3d9/direct3d_backend.h"
 #include "render/d3d9/gl/gl_backend.h"
 #include "render/d3d9/gl/pbuffer_window_target.h"
+#include "render/d3d9/windowed_parameters.h"
 
 namespace velmora::d3d9::gl {
 namespace {
@@ -39,14 +40,7 @@ protected:
     void MakeDevice(UINT interval) {
         d3d_.reset(Direct3DCreate9(D3D_SDK_VERSION));
         ASSERT_NE(d3d_, nullptr);
-        D3DPRESENT_PARAMETERS params{};
-        params.BackBufferCount = 1;
-        params.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        params.hDeviceWindow = window_->Window();
-        params.Windowed = TRUE;
-        params.EnableAutoDepthStencil = TRUE;
-        params.AutoDepthStencilFormat = D3DFMT_D24X8;
-        params.PresentationInterval = interval;
+        D3DPRESENT_PARAMETERS params = WindowedParameters(window_->Window(), interval);
         IDirect3DDevice9* device = nullptr;
         ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
                                      D3DCREATE_HARDWARE_VERTEXPROCESSING, &params, &device),

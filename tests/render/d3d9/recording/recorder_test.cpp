@@ -1,4 +1,5 @@
 #include "render/d3d9/recording/recorder.h"
+#include "render/d3d9/windowed_parameters.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -11,18 +12,6 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-
-D3DPRESENT_PARAMETERS WindowedParameters(HWND window) {
-    D3DPRESENT_PARAMETERS params{};
-    params.BackBufferCount = 1;
-    params.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    params.hDeviceWindow = window;
-    params.Windowed = TRUE;
-    params.EnableAutoDepthStencil = TRUE;
-    params.AutoDepthStencilFormat = D3DFMT_D24X8;
-    params.PresentationInterval = D3DPRESENT_INTERVAL_ONE;
-    return params;
-}
 
 class RecorderTest : public ::testing::Test {
 protected:
