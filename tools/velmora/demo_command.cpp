@@ -24,8 +24,9 @@ int RunDemo(std::span<const std::string_view> arguments) {
 const Command DemoCommand{
     "demo", "DIR", "writes the demo prefix into DIR",
     "Writes a small Wine prefix into DIR (created when missing): system.reg with the game's\n"
-    "install-root key, dosdevices/c: pointing at drive_c, two worlds of generated terrain in\n"
-    "drive_c/Games/Quarlend/world_cache (Eastquarlend, 4 x 4 sectors; Westquarlend, 3 x 3), and\n"
+    "install-root key, dosdevices/c: pointing at drive_c, three worlds of generated terrain in\n"
+    "drive_c/Games/Quarlend/world_cache (Eastquarlend, 4 x 4 sectors; Northquarlend, 12 x 12;\n"
+    "Westquarlend, 3 x 3), and\n"
     "terrain.image, a tileable ground texture. The same bytes on every run. Run the viewer or\n"
     "velmora with WINEPREFIX=DIR, from DIR so that terrain.image is found.\n",
     RunDemo};
