@@ -305,6 +305,40 @@ TEST_F(ViewerWindowTest, AfterTheAboutBoxTheViewerHasTheKeyboardAgain) {
     ExpectExitStatusZero();
 }
 
+// The sizes of the icons a window offers the desktop (_NET_WM_ICON: width, height, then that
+// many pixels, icon after icon); -1 x -1 marks a list that breaks off inside an icon.
+std::vector<std::pair<long, long>> NetWmIconSizes(const std::string& window) {
+    // xprop shows 250,000 bytes of a property unless told more; 256 x 256 alone is 262,144.
+    const std::string text =
+        Shell("xprop -len 1000000 -id " + window + " -notype 32c _NET_WM_ICON");
+    std::vector<long> values;
+    std::istringstream numbers(text.substr(text.find('=') + 1));
+    for (std::string number; std::getline(numbers, number, ',');) {
+        values.push_back(std::stol(number));
+    }
+    std::vector<std::pair<long, long>> sizes;
+    std::size_t at = 0;
+    for (; at + 1 < values.size();
+         at += static_cast<std::size_t>(2 + values[at] * values[at + 1])) {
+        sizes.emplace_back(values[at], values[at + 1]);
+    }
+    if (at != values.size()) {
+        sizes.emplace_back(-1, -1);  // a cut-off icon
+    }
+    return sizes;
+}
+
+TEST_F(ViewerWindowTest, OffersItsIconAtEverySizeFromSixteenTo256Pixels) {
+    Start();
+    // IDI_APP's own two images and the larger sizes, whole (the list ends with the last icon).
+    EXPECT_THAT(NetWmIconSizes(window),
+                testing::UnorderedElementsAre(std::pair{16L, 16L}, std::pair{32L, 32L},
+                                              std::pair{48L, 48L}, std::pair{64L, 64L},
+                                              std::pair{128L, 128L}, std::pair{256L, 256L}));
+    Xdo("key Escape");
+    ExpectExitStatusZero();
+}
+
 TEST_F(ViewerWindowTest, AnUnreadableHeightmapIsReportedAndTheViewerRunsOn) {
     // Sector 0_0's heightmap becomes a file whose every read fails (EIO).
     const std::filesystem::path heightmap = demo.path() / "drive_c" / "Games" / "Quarlend" /
