@@ -27,7 +27,7 @@ struct IconResource {
     std::vector<IconImage> images;
     // Larger sizes as PNG files, the way icon files keep their 256-pixel images. Window systems
     // that show icons at any size (task bars, docks) offer them beside `images`.
-    std::vector<std::vector<std::uint8_t>> pngImages;
+    std::vector<std::vector<std::uint8_t>> pngImages{};
 
     // The image of exactly width x height, else the largest one; null when there are none.
     const IconImage* ImageFor(int width, int height) const;
