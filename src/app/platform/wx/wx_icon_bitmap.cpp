@@ -42,7 +42,8 @@ wxBitmap BitmapOfIcon(const IconImage& image) {
 
 wxIconBundle IconBundleOf(HICON big, HICON small) {
     wxIconBundle bundle;
-    for (HICON handle : {big, small}) {
+    // One icon as both the big and the small one (the usual case) is decoded once.
+    for (HICON handle : {big, small == big ? nullptr : small}) {
         const IconResource* resource = IconFromHandle(handle);
         if (resource == nullptr) {
             continue;
