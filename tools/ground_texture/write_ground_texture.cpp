@@ -1,9 +1,9 @@
 // Writes the demo world's ground texture to the file named on the command line: the build makes
 // the terrain.image that the package ships this way, so that no generated image is committed.
 
+#include <cstdint>
 #include <cstdio>
 #include <exception>
-#include <cstdint>
 #include <fstream>
 #include <vector>
 
