@@ -25,6 +25,33 @@ constexpr double DialogHeightUnits = 508;
 constexpr double ViewportCentreX = 56 + 464 / 2.0;
 constexpr double ViewportCentreY = 40 + 464 / 2.0;
 
+// The sizes of the icons a window offers the desktop (_NET_WM_ICON: width, height, then that
+// many pixels, icon after icon); -1 x -1 marks a list that breaks off inside an icon.
+std::vector<std::pair<long, long>> NetWmIconSizes(const std::string& window) {
+    // xprop shows 250,000 bytes of a property unless told more; 256 x 256 alone is 262,144.
+    const std::string text =
+        Shell("xprop -len 1000000 -id " + window + " -notype 32c _NET_WM_ICON");
+    const std::size_t equals = text.find('=');
+    if (equals == std::string::npos) {
+        return {};  // no icon at all
+    }
+    std::vector<long> values;
+    std::istringstream numbers(text.substr(equals + 1));
+    for (std::string number; std::getline(numbers, number, ',');) {
+        values.push_back(std::stol(number));
+    }
+    std::vector<std::pair<long, long>> sizes;
+    std::size_t at = 0;
+    for (; at + 1 < values.size();
+         at += static_cast<std::size_t>(2 + values[at] * values[at + 1])) {
+        sizes.emplace_back(values[at], values[at + 1]);
+    }
+    if (at != values.size()) {
+        sizes.emplace_back(-1, -1);  // a cut-off icon
+    }
+    return sizes;
+}
+
 struct Geometry {
     int x = 0;
     int y = 0;
@@ -219,6 +246,12 @@ TEST_F(ViewerWindowTest, ShowsTheViewerThenTerrainAndNavigatesWithTheMouse) {
 
 TEST_F(ViewerWindowTest, EnterEndsTheViewerWithStatusZero) {
     Start();
+    // The window offers its icon for task bars and docks at every size, IDI_APP's own two and
+    // the larger ones, each whole.
+    EXPECT_THAT(NetWmIconSizes(window),
+                testing::UnorderedElementsAre(std::pair{16L, 16L}, std::pair{32L, 32L},
+                                              std::pair{48L, 48L}, std::pair{64L, 64L},
+                                              std::pair{128L, 128L}, std::pair{256L, 256L}));
     // The first focus is in the angle readout; Enter is the hidden OK button's command.
     MoveTo(ViewportCentreX, ViewportCentreY);
     Xdo("key Return");
