@@ -165,6 +165,9 @@ TEST_F(ViewerWindowTest, ShowsTheViewerThenTerrainAndNavigatesWithTheMouse) {
     ASSERT_TRUE(first.IsValid());
     EXPECT_LE(geometry.x + geometry.width, first.Width()) << "the dialog fits the screen";
     EXPECT_LE(geometry.y + geometry.height, first.Height());
+    // Instance and class as the desktop entry's StartupWMClass names them.
+    EXPECT_THAT(Shell("xprop -id " + window + " WM_CLASS"),
+                testing::HasSubstr("= \"VelmoraExplorer\", \"VelmoraExplorer\""));
 
     bool met = false;
     WaitForMiddle(AllBlue, &met);
