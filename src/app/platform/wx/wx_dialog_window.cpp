@@ -100,16 +100,27 @@ public:
         CallAfter([this] { focusArrivedList_ = nullptr; });
     }
 
-    // The box may have been opened from the window menu, whose popup is still closing when the
-    // box ends, so the focus is set once that is over.
+    // Called as the box ends. A key pressed the moment the box is gone must find a focused
+    // control, so the focus returns before anything else is dispatched: at once, or, while this
+    // dialog is still disabled for the box, the moment it is enabled again (GTK gives no focus to
+    // a disabled window). The box may have been opened from the window menu, whose popup may
+    // still be closing, so the focus is asserted once more after that.
     void RestoreFocus() {
-        CallAfter([this] {
-            if (lastFocus_ && lastFocus_->IsShownOnScreen() && lastFocus_->IsEnabled()) {
-                lastFocus_->SetFocus();
-            } else {
-                SetFocus();
-            }
-        });
+        if (IsEnabled()) {
+            FocusLastFocused();
+        } else {
+            focusOnEnable_ = true;
+        }
+        CallAfter([this] { FocusLastFocused(); });
+    }
+
+    bool Enable(bool enable = true) override {
+        const bool changed = wxDialog::Enable(enable);
+        if (enable && focusOnEnable_) {
+            focusOnEnable_ = false;
+            FocusLastFocused();
+        }
+        return changed;
     }
 
     // Mouse input over the dialog and over controls that take none of their own.
@@ -294,7 +305,16 @@ private:
         return outside.IsEmpty();
     }
 
+    void FocusLastFocused() {
+        if (lastFocus_ && lastFocus_->IsShownOnScreen() && lastFocus_->IsEnabled()) {
+            lastFocus_->SetFocus();
+        } else {
+            SetFocus();
+        }
+    }
+
     bool rightMoved_ = false;
+    bool focusOnEnable_ = false;
     wxWeakRef<wxWindow> lastFocus_;
     wxWeakRef<wxListBox> focusArrivedList_;
 };
