@@ -8,6 +8,7 @@
 #include "app/platform/window_styles.h"
 #include "app/platform/wx/wx_control_window.h"
 #include "app/platform/wx/wx_device_context.h"
+#include "app/platform/wx/wx_dialog_fit.h"
 #include "app/platform/wx/wx_icon_bitmap.h"
 #include "app/platform/wx/wx_list_control.h"
 #include "app/platform/wx/wx_viewport_canvas.h"
@@ -337,11 +338,11 @@ WxDialogWindow::WxDialogWindow(WxWindowSystem& system, const DialogTemplate& dia
     system_.Register(dialog_, this);
 
     // The dialog font decides the base units, so it is set before anything is converted. Without
-    // "MS Sans Serif", the platform's sans face at the template's size stands in.
-    const int pointSize = dialogTemplate.font.pointSize > 0 ? dialogTemplate.font.pointSize : 8;
-    dialog_->SetFont(wxFontInfo(pointSize).Family(wxFONTFAMILY_SWISS));
-    const wxSize base = dialog_->ConvertDialogToPixels(wxSize(4, 8));
-    baseUnits_ = BaseUnits{base.x, base.y};
+    // "MS Sans Serif", the platform's sans face at the template's size stands in, smaller when
+    // the dialog would not fit its screen at that size.
+    const DialogFit fit = FitDialogFont(*dialog_, dialogTemplate,
+                                        ownerDialog != nullptr ? ownerDialog->Window() : nullptr);
+    baseUnits_ = fit.baseUnits;
 
     bool hasRenderTarget = false;
     for (const DialogControlTemplate& control : dialogTemplate.controls) {
@@ -354,7 +355,11 @@ WxDialogWindow::WxDialogWindow(WxWindowSystem& system, const DialogTemplate& dia
     dialog_->SetClientSize(client.right, client.bottom);
     const wxSize outer = dialog_->GetSize();
     dialog_->SetSizeHints(outer, outer);
-    if (dialogTemplate.rect.x == 0 && dialogTemplate.rect.y == 0) {
+    if (!fit.fits) {
+        // Larger than its screen even at the smallest font: the top-left corner, with the caption
+        // and the first controls, stays on screen.
+        dialog_->Move(DialogWorkArea(*dialog_, dialog_->GetParent()).GetTopLeft());
+    } else if (dialogTemplate.rect.x == 0 && dialogTemplate.rect.y == 0) {
         dialog_->CentreOnParent();
     } else {
         const RECT placed = DialogRectToPixels(dialogTemplate.rect, baseUnits_);
