@@ -4,12 +4,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
 #include "app/platform/temporary_prefix.h"
 #include "demo_world.h"
+#include "private_x_server.h"
 #include "x_session.h"
 
 namespace ui_test {
@@ -32,6 +35,14 @@ struct Geometry {
     int height = 0;
 };
 
+// Where the terrain's pixels reach in the viewport, as fractions of its width and height.
+struct Extent {
+    double left = 1;
+    double top = 1;
+    double right = 0;
+    double bottom = 0;
+};
+
 class ViewerWindowTest : public testing::Test {
 protected:
     ViewerWindowTest() { WriteDemoPrefix(demo.path()); }
@@ -47,12 +58,13 @@ protected:
 
     // Starts the viewer on the demo prefix (the ground texture lies in its current directory)
     // and waits for its window.
-    void Start() {
-        viewer = std::make_unique<ChildProcess>(
-            VELMORA_VIEWER_EXECUTABLE, demo.path(),
-            std::vector<std::pair<std::string, std::string>>{{"WINEPREFIX", demo.path().string()},
-                                                             {"MESA_SHADER_CACHE_DISABLE", "true"}},
-            std::vector<std::string>{}, demo.path() / "viewer.log");
+    void Start(const std::vector<std::pair<std::string, std::string>>& environment = {}) {
+        std::vector<std::pair<std::string, std::string>> settings{
+            {"WINEPREFIX", demo.path().string()}, {"MESA_SHADER_CACHE_DISABLE", "true"}};
+        settings.insert(settings.end(), environment.begin(), environment.end());
+        viewer =
+            std::make_unique<ChildProcess>(VELMORA_VIEWER_EXECUTABLE, demo.path(), settings,
+                                           std::vector<std::string>{}, demo.path() / "viewer.log");
         ASSERT_TRUE(WaitUntil([&] { return !(window = FindWindow(ViewerCaption)).empty(); }))
             << "no window captioned " << ViewerCaption;
         geometry = GeometryOf(window);
@@ -91,6 +103,54 @@ protected:
             }
         }
         return g;
+    }
+
+    // The viewport: the dialog's one child X window (the GL drawable), in screen coordinates.
+    static Geometry ViewportOf(const std::string& id) {
+        Geometry largest;
+        std::istringstream lines(Shell("xwininfo -children -id " + id));
+        std::string line;
+        while (std::getline(lines, line)) {
+            // "     0x20002b (has no name): ()  812x754+105+74  +286+173"
+            Geometry g;
+            int relativeX = 0;
+            int relativeY = 0;
+            const std::size_t close = line.find("()");
+            if (close == std::string::npos ||
+                std::sscanf(line.c_str() + close + 2, " %dx%d+%d+%d +%d+%d", &g.width, &g.height,
+                            &relativeX, &relativeY, &g.x, &g.y) != 6) {
+                continue;
+            }
+            if (g.width * g.height > largest.width * largest.height) {
+                largest = g;
+            }
+        }
+        return largest;
+    }
+
+    static Extent TerrainExtent(const Screenshot& shot, const Geometry& viewport) {
+        Extent extent;
+        for (int y = 0; y < viewport.height; ++y) {
+            for (int x = 0; x < viewport.width; ++x) {
+                if (shot.At(viewport.x + x, viewport.y + y) == ClearBlue) {
+                    continue;
+                }
+                extent.left = std::min(extent.left, static_cast<double>(x) / viewport.width);
+                extent.top = std::min(extent.top, static_cast<double>(y) / viewport.height);
+                extent.right = std::max(extent.right, (x + 1.0) / viewport.width);
+                extent.bottom = std::max(extent.bottom, (y + 1.0) / viewport.height);
+            }
+        }
+        return extent;
+    }
+
+    // Chooses the first sector and returns where its terrain reaches once it shows.
+    Extent ShowFirstSector() {
+        PickFirstSector();
+        bool met = false;
+        WaitForMiddle([](const auto& pixels) { return !AllBlue(pixels); }, &met);
+        EXPECT_TRUE(met) << "choosing a sector draws its terrain";
+        return TerrainExtent(Shot(), ViewportOf(window));
     }
 
     // A point given in the dialog's units, on the screen.
@@ -335,6 +395,80 @@ TEST_F(ViewerWindowTest, AnUnreadableHeightmapIsReportedAndTheViewerRunsOn) {
     MoveTo(ViewportCentreX, ViewportCentreY);
     Xdo("key Escape");
     ExpectExitStatusZero();
+}
+
+// Screens too small for the dialog at its font's size: it shrinks to the work area, and the
+// terrain fills the viewport as it does at the natural size (the GL viewport and back buffer
+// follow the real pixels, also under GDK_SCALE=2).
+TEST_F(ViewerWindowTest, FitsSmallAndScaledScreensWithTheTerrainFillingTheViewport) {
+    Extent natural;
+    {
+        // At 1x on a screen large enough nothing changes: 524 x 508 units of 7 x 13 pixels.
+        PrivateXServer server(1280, 1024);
+        Start();
+        ASSERT_FALSE(HasFatalFailure());
+        EXPECT_EQ(geometry.width, 917);
+        EXPECT_EQ(geometry.height, 826);
+        natural = ShowFirstSector();
+        Xdo("key Escape");
+        ExpectExitStatusZero();
+    }
+    ASSERT_GT(natural.right, natural.left);
+
+    struct Setting {
+        const char* name;
+        int width;
+        int height;
+        std::vector<std::pair<std::string, std::string>> environment;
+        Geometry workArea;
+    };
+    const std::vector<Setting> settings = {
+        // A laptop screen with a 32-pixel panel at the top.
+        {"1366 x 768 with a panel", 1366, 768, {}, {0, 32, 1366, 736}},
+        {"GDK_DPI_SCALE=1.25 on 1280 x 1024",
+         1280,
+         1024,
+         {{"GDK_DPI_SCALE", "1.25"}},
+         {0, 0, 1280, 1024}},
+        {"GDK_SCALE=2 on 2560 x 1440", 2560, 1440, {{"GDK_SCALE", "2"}}, {0, 0, 2560, 1440}},
+    };
+    for (const Setting& setting : settings) {
+        SCOPED_TRACE(setting.name);
+        PrivateXServer server(setting.width, setting.height);
+        const Geometry& area = setting.workArea;
+        if (area.width != setting.width || area.height != setting.height) {
+            server.SetWorkArea(area.x, area.y, area.width, area.height);
+        }
+        Start(setting.environment);
+        if (HasFatalFailure()) {
+            return;
+        }
+        EXPECT_GE(geometry.x, area.x);
+        EXPECT_GE(geometry.y, area.y);
+        EXPECT_LE(geometry.x + geometry.width, area.x + area.width);
+        EXPECT_LE(geometry.y + geometry.height, area.y + area.height);
+        // Shrunk no more than needed: one side fills the work area (its frame is empty here).
+        EXPECT_TRUE(geometry.width >= area.width - 1 || geometry.height >= area.height - 1)
+            << geometry.width << " x " << geometry.height;
+
+        const Geometry viewport = ViewportOf(window);
+        EXPECT_GT(viewport.width, geometry.width / 2);
+        EXPECT_GE(viewport.x, geometry.x);
+        EXPECT_GE(viewport.y, geometry.y);
+        EXPECT_LE(viewport.x + viewport.width, geometry.x + geometry.width);
+        EXPECT_LE(viewport.y + viewport.height, geometry.y + geometry.height);
+
+        const Extent extent = ShowFirstSector();
+        EXPECT_NEAR(extent.left, natural.left, 0.02);
+        EXPECT_NEAR(extent.top, natural.top, 0.02);
+        EXPECT_NEAR(extent.right, natural.right, 0.02);
+        EXPECT_NEAR(extent.bottom, natural.bottom, 0.02);
+        Xdo("key Escape");
+        ExpectExitStatusZero();
+        if (HasFailure()) {
+            return;
+        }
+    }
 }
 
 TEST_F(ViewerWindowTest, WithoutADisplayItSaysSoInOneLineAndFails) {
