@@ -399,7 +399,7 @@ TEST_F(ViewerWindowTest, AnUnreadableHeightmapIsReportedAndTheViewerRunsOn) {
 
 // Screens too small for the dialog at its font's size: it shrinks to the work area, and the
 // terrain fills the viewport as it does at the natural size (the GL viewport and back buffer
-// follow the real pixels, also under GDK_SCALE=2).
+// follow the real pixels, also under GDK_SCALE=2). Below the smallest font it stays on screen.
 TEST_F(ViewerWindowTest, FitsSmallAndScaledScreensWithTheTerrainFillingTheViewport) {
     Extent natural;
     {
@@ -469,6 +469,18 @@ TEST_F(ViewerWindowTest, FitsSmallAndScaledScreensWithTheTerrainFillingTheViewpo
             return;
         }
     }
+
+    // Too small even at the smallest readable font: the top-left corner is on screen, below the
+    // panel, where the caption and the first controls are.
+    SCOPED_TRACE("600 x 480 with a panel");
+    PrivateXServer server(600, 480);
+    server.SetWorkArea(0, 24, 600, 456);
+    Start();
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_EQ(geometry.x, 0);
+    EXPECT_EQ(geometry.y, 24);
+    Xdo("key Escape");
+    ExpectExitStatusZero();
 }
 
 TEST_F(ViewerWindowTest, WithoutADisplayItSaysSoInOneLineAndFails) {
