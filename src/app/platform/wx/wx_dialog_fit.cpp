@@ -1,6 +1,10 @@
 #include "app/platform/wx/wx_dialog_fit.h"
 
+#include "app/platform/wx/wx_window_frame.h"
+
+#include <algorithm>
 #include <cmath>
+#include <optional>
 
 // wx after our headers: it defines TRUE and FALSE as macros.
 #include <wx/display.h>
@@ -54,38 +58,52 @@ wxRect DialogWorkArea(const wxTopLevelWindow& dialog, const wxWindow* owner) {
     return wxDisplay(static_cast<unsigned>(display == wxNOT_FOUND ? 0 : display)).GetClientArea();
 }
 
-DialogFit FitDialogFont(wxTopLevelWindow& dialog, const DialogTemplate& dialogTemplate,
-                        const wxWindow* owner) {
+wxSize DialogFrame(const wxTopLevelWindow& dialog) {
+    const wxSize known = dialog.GetSize() - dialog.GetClientSize();
+    if (known.x > 0 || known.y > 0) {
+        return known;
+    }
+    // wx learns the frame only when its first window is shown, so the window manager is asked.
+    const std::optional<WindowFrame> frame = DialogWindowFrame();
+    if (!frame) {
+        return known;
+    }
+    // The window manager counts the X server's pixels; wx counts GTK's, GDK_SCALE of those.
+    const double scale = std::max(dialog.GetContentScaleFactor(), 1.0);
+    return wxSize(static_cast<int>(std::ceil((frame->left + frame->right) / scale)),
+                  static_cast<int>(std::ceil((frame->top + frame->bottom) / scale)));
+}
+
+DialogPlacement FitDialogFont(wxTopLevelWindow& dialog, const DialogTemplate& dialogTemplate,
+                              const wxWindow* owner) {
     const int points = dialogTemplate.font.pointSize > 0 ? dialogTemplate.font.pointSize : 8;
     const wxFont templateFont = SansOfPoints(points);
     const BaseUnits natural = MeasureBaseUnits(dialog, templateFont);
-    const double resolution = TextResolution(dialog, templateFont);
     const SIZE units{dialogTemplate.rect.cx, dialogTemplate.rect.cy};
 
-    // The frame as far as it is known before the window is shown: the window manager's
-    // decorations once wx has learnt them, nothing without a window manager.
-    dialog.SetClientSize(DialogUnitsToPixels(units.cx, natural.width, 4),
-                         DialogUnitsToPixels(units.cy, natural.height, 8));
-    const wxSize frame = dialog.GetSize() - dialog.GetClientSize();
-    const wxRect area = DialogWorkArea(dialog, owner);
-    const SIZE room{area.width - frame.x, area.height - frame.y};
-    const DialogFit fit = FitDialogToRoom(
-        units, natural,
-        MeasureBaseUnits(dialog, FaceOfPixels(templateFont, SmallestDialogFontPixels, resolution)),
-        room);
-    if (fit.baseUnits.width == natural.width && fit.baseUnits.height == natural.height) {
-        dialog.SetFont(templateFont);
-        return fit;
+    const wxSize client(DialogUnitsToPixels(units.cx, natural.width, 4),
+                        DialogUnitsToPixels(units.cy, natural.height, 8));
+    dialog.SetClientSize(client);
+    DialogPlacement placement{{natural, true}, DialogFrame(dialog), DialogWorkArea(dialog, owner)};
+    const SIZE room{placement.workArea.width - placement.frame.x,
+                    placement.workArea.height - placement.frame.y};
+    if (client.x <= room.cx && client.y <= room.cy) {
+        return placement;
     }
+    const double resolution = TextResolution(dialog, templateFont);
+    // The smallest font only matters once the template's does not fit.
+    const wxFont smallestFont = FaceOfPixels(templateFont, SmallestDialogFontPixels, resolution);
+    placement.fit = FitDialogToRoom(units, natural, MeasureBaseUnits(dialog, smallestFont), room);
+    const BaseUnits& fitted = placement.fit.baseUnits;
     // A font's line is taller than its size, so no font larger than the base height is shorter.
     for (int pixels = static_cast<int>(std::ceil(natural.height));
          pixels > SmallestDialogFontPixels; --pixels) {
         const BaseUnits base =
             MeasureBaseUnits(dialog, FaceOfPixels(templateFont, pixels, resolution));
-        if (base.width <= fit.baseUnits.width && base.height <= fit.baseUnits.height) {
-            return fit;
+        if (base.width <= fitted.width && base.height <= fitted.height) {
+            return placement;
         }
     }
-    dialog.SetFont(FaceOfPixels(templateFont, SmallestDialogFontPixels, resolution));
-    return fit;
+    dialog.SetFont(smallestFont);
+    return placement;
 }

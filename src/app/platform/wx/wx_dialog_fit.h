@@ -18,10 +18,20 @@ inline constexpr int SmallestDialogFontPixels = 7;
 // if it has one.
 wxRect DialogWorkArea(const wxTopLevelWindow& dialog, const wxWindow* owner);
 
-// Gives `dialog` the template's font (the platform's sans face at the template's size) and
-// returns its base units, when the dialog fits the work area of the monitor it opens on (that of
-// `owner` if there is one) with its frame. Otherwise the base units shrink just enough, in the
-// font's proportions (down to those of the smallest readable font), and the dialog gets the
-// largest font whose base units are no larger, so that every text still fits its control.
-DialogFit FitDialogFont(wxTopLevelWindow& dialog, const DialogTemplate& dialogTemplate,
-                        const wxWindow* owner);
+// The frame around the dialog's client area, wx's figure once it knows one, else the window
+// manager's; nothing without a window manager.
+wxSize DialogFrame(const wxTopLevelWindow& dialog);
+
+struct DialogPlacement {
+    DialogFit fit;
+    wxSize frame;     // caption and borders, as far as they are known before showing
+    wxRect workArea;  // of the monitor the dialog opens on
+};
+
+// Gives `dialog` the template's font (the platform's sans face at the template's size), with its
+// base units, when the dialog fits the work area of the monitor it opens on (that of `owner` if
+// there is one) with its frame. Otherwise the base units shrink just enough, in the font's
+// proportions (down to those of the smallest readable font), and the dialog gets the largest font
+// whose base units are no larger, so that every text still fits its control.
+DialogPlacement FitDialogFont(wxTopLevelWindow& dialog, const DialogTemplate& dialogTemplate,
+                              const wxWindow* owner);

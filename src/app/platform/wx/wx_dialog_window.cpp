@@ -14,6 +14,8 @@
 #include "app/platform/wx/wx_viewport_canvas.h"
 #include "app/platform/wx/wx_window_system.h"
 
+#include <algorithm>
+
 // wx after our headers: it defines TRUE and FALSE as macros.
 #include <wx/button.h>
 #include <wx/combobox.h>
@@ -340,9 +342,9 @@ WxDialogWindow::WxDialogWindow(WxWindowSystem& system, const DialogTemplate& dia
     // The dialog font decides the base units, so it is set before anything is converted. Without
     // "MS Sans Serif", the platform's sans face at the template's size stands in, smaller when
     // the dialog would not fit its screen at that size.
-    const DialogFit fit = FitDialogFont(*dialog_, dialogTemplate,
-                                        ownerDialog != nullptr ? ownerDialog->Window() : nullptr);
-    baseUnits_ = fit.baseUnits;
+    const DialogPlacement placement = FitDialogFont(
+        *dialog_, dialogTemplate, ownerDialog != nullptr ? ownerDialog->Window() : nullptr);
+    baseUnits_ = placement.fit.baseUnits;
 
     bool hasRenderTarget = false;
     for (const DialogControlTemplate& control : dialogTemplate.controls) {
@@ -355,12 +357,20 @@ WxDialogWindow::WxDialogWindow(WxWindowSystem& system, const DialogTemplate& dia
     dialog_->SetClientSize(client.right, client.bottom);
     const wxSize outer = dialog_->GetSize();
     dialog_->SetSizeHints(outer, outer);
-    if (!fit.fits) {
+    const wxRect& area = placement.workArea;
+    if (!placement.fit.fits) {
         // Larger than its screen even at the smallest font: the top-left corner, with the caption
         // and the first controls, stays on screen.
-        dialog_->Move(DialogWorkArea(*dialog_, dialog_->GetParent()).GetTopLeft());
+        dialog_->Move(area.GetTopLeft());
     } else if (dialogTemplate.rect.x == 0 && dialogTemplate.rect.y == 0) {
         dialog_->CentreOnParent();
+        // wx centres without a frame it does not know yet; the whole window stays in the work
+        // area.
+        const wxSize whole = dialog_->GetClientSize() + placement.frame;
+        const wxPoint centred = dialog_->GetPosition();
+        dialog_->Move(
+            std::clamp(centred.x, area.x, std::max(area.x, area.GetRight() + 1 - whole.x)),
+            std::clamp(centred.y, area.y, std::max(area.y, area.GetBottom() + 1 - whole.y)));
     } else {
         const RECT placed = DialogRectToPixels(dialogTemplate.rect, baseUnits_);
         dialog_->Move(placed.left, placed.top);
