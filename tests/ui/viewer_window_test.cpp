@@ -43,6 +43,13 @@ struct Extent {
     double bottom = 0;
 };
 
+// openbox, a window manager as small as they come (a Debian package that setup installs).
+std::string OpenboxExecutable() {
+    std::string path = Shell("command -v openbox");
+    path.erase(path.find_last_not_of('\n') + 1);
+    return path;
+}
+
 class ViewerWindowTest : public testing::Test {
 protected:
     ViewerWindowTest() { WriteDemoPrefix(demo.path()); }
@@ -81,28 +88,35 @@ protected:
         return end == std::string::npos ? found : found.substr(0, end);
     }
 
+    // The client area of a top-level window on the screen (xwininfo counts it without the frame
+    // a window manager adds; xdotool would not).
     static Geometry GeometryOf(const std::string& id) {
         Geometry g;
-        std::istringstream lines(Shell("xdotool getwindowgeometry --shell " + id));
+        std::istringstream lines(Shell("xwininfo -id " + id));
         std::string line;
         while (std::getline(lines, line)) {
-            const std::size_t equals = line.find('=');
-            if (equals == std::string::npos) {
-                continue;
-            }
-            const std::string name = line.substr(0, equals);
-            const int value = std::stoi(line.substr(equals + 1));
-            if (name == "X") {
-                g.x = value;
-            } else if (name == "Y") {
-                g.y = value;
-            } else if (name == "WIDTH") {
-                g.width = value;
-            } else if (name == "HEIGHT") {
-                g.height = value;
-            }
+            std::sscanf(line.c_str(), " Absolute upper-left X: %d", &g.x);
+            std::sscanf(line.c_str(), " Absolute upper-left Y: %d", &g.y);
+            std::sscanf(line.c_str(), " Width: %d", &g.width);
+            std::sscanf(line.c_str(), " Height: %d", &g.height);
         }
         return g;
+    }
+
+    // The whole window: the client area and the window manager's frame around it, if any.
+    static Geometry WholeWindowOf(const std::string& id) {
+        Geometry g = GeometryOf(id);
+        int left = 0;
+        int right = 0;
+        int top = 0;
+        int bottom = 0;
+        const std::string extents = Shell("xprop -id " + id + " _NET_FRAME_EXTENTS");
+        const std::size_t equals = extents.find('=');
+        if (equals != std::string::npos) {
+            std::sscanf(extents.c_str() + equals + 1, " %d, %d, %d, %d", &left, &right, &top,
+                        &bottom);
+        }
+        return Geometry{g.x - left, g.y - top, g.width + left + right, g.height + top + bottom};
     }
 
     // The viewport: the dialog's one child X window (the GL drawable), in screen coordinates.
@@ -421,10 +435,13 @@ TEST_F(ViewerWindowTest, FitsSmallAndScaledScreensWithTheTerrainFillingTheViewpo
         int height;
         std::vector<std::pair<std::string, std::string>> environment;
         Geometry workArea;
+        bool windowManager = false;
     };
     const std::vector<Setting> settings = {
         // A laptop screen with a 32-pixel panel at the top.
         {"1366 x 768 with a panel", 1366, 768, {}, {0, 32, 1366, 736}},
+        // The same under a window manager, whose caption and borders count too.
+        {"1366 x 768 under openbox", 1366, 768, {}, {0, 0, 1366, 768}, true},
         {"GDK_DPI_SCALE=1.25 on 1280 x 1024",
          1280,
          1024,
@@ -439,17 +456,32 @@ TEST_F(ViewerWindowTest, FitsSmallAndScaledScreensWithTheTerrainFillingTheViewpo
         if (area.width != setting.width || area.height != setting.height) {
             server.SetWorkArea(area.x, area.y, area.width, area.height);
         }
+        std::unique_ptr<ChildProcess> windowManager;
+        if (setting.windowManager) {
+            windowManager = std::make_unique<ChildProcess>(
+                OpenboxExecutable(), demo.path(),
+                std::vector<std::pair<std::string, std::string>>{}, std::vector<std::string>{},
+                demo.path() / "openbox.log");
+            ASSERT_TRUE(WaitUntil([] {
+                return Shell("xprop -root _NET_SUPPORTING_WM_CHECK").find("window id") !=
+                       std::string::npos;
+            })) << "openbox did not start";
+        }
         Start(setting.environment);
         if (HasFatalFailure()) {
             return;
         }
-        EXPECT_GE(geometry.x, area.x);
-        EXPECT_GE(geometry.y, area.y);
-        EXPECT_LE(geometry.x + geometry.width, area.x + area.width);
-        EXPECT_LE(geometry.y + geometry.height, area.y + area.height);
-        // Shrunk no more than needed: one side fills the work area (its frame is empty here).
-        EXPECT_TRUE(geometry.width >= area.width - 1 || geometry.height >= area.height - 1)
-            << geometry.width << " x " << geometry.height;
+        const Geometry whole = WholeWindowOf(window);
+        EXPECT_GE(whole.x, area.x);
+        EXPECT_GE(whole.y, area.y);
+        EXPECT_LE(whole.x + whole.width, area.x + area.width);
+        EXPECT_LE(whole.y + whole.height, area.y + area.height);
+        // Shrunk no more than needed: one side fills the work area.
+        EXPECT_TRUE(whole.width >= area.width - 1 || whole.height >= area.height - 1)
+            << whole.width << " x " << whole.height;
+        if (setting.windowManager) {
+            EXPECT_GT(whole.height, geometry.height) << "openbox put no frame around the dialog";
+        }
 
         const Geometry viewport = ViewportOf(window);
         EXPECT_GT(viewport.width, geometry.width / 2);
