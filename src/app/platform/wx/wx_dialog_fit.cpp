@@ -48,8 +48,8 @@ BaseUnits MeasureBaseUnits(wxTopLevelWindow& dialog, const wxFont& font) {
     return BaseUnits{static_cast<double>(base.x), static_cast<double>(base.y)};
 }
 
-}  // namespace
-
+// The work area (the monitor without panels and docks) where the dialog opens: that of its owner
+// if it has one.
 wxRect DialogWorkArea(const wxTopLevelWindow& dialog, const wxWindow* owner) {
     int display = owner != nullptr ? wxDisplay::GetFromWindow(owner) : wxNOT_FOUND;
     if (display == wxNOT_FOUND) {
@@ -58,6 +58,8 @@ wxRect DialogWorkArea(const wxTopLevelWindow& dialog, const wxWindow* owner) {
     return wxDisplay(static_cast<unsigned>(display == wxNOT_FOUND ? 0 : display)).GetClientArea();
 }
 
+// The frame around the dialog's client area: wx's figure once it knows one, else the window
+// manager's; nothing without a window manager.
 wxSize DialogFrame(const wxTopLevelWindow& dialog) {
     const wxSize known = dialog.GetSize() - dialog.GetClientSize();
     if (known.x > 0 || known.y > 0) {
@@ -73,6 +75,8 @@ wxSize DialogFrame(const wxTopLevelWindow& dialog) {
     return wxSize(static_cast<int>(std::ceil((frame->left + frame->right) / scale)),
                   static_cast<int>(std::ceil((frame->top + frame->bottom) / scale)));
 }
+
+}  // namespace
 
 DialogPlacement FitDialogFont(wxTopLevelWindow& dialog, const DialogTemplate& dialogTemplate,
                               const wxWindow* owner) {
@@ -95,7 +99,8 @@ DialogPlacement FitDialogFont(wxTopLevelWindow& dialog, const DialogTemplate& di
     const wxFont smallestFont = FaceOfPixels(templateFont, SmallestDialogFontPixels, resolution);
     placement.fit = FitDialogToRoom(units, natural, MeasureBaseUnits(dialog, smallestFont), room);
     const BaseUnits& fitted = placement.fit.baseUnits;
-    // A font's line is taller than its size, so no font larger than the base height is shorter.
+    // The dialog keeps the font measured last. A font's line is taller than its size, so no font
+    // larger than the base height is shorter.
     for (int pixels = static_cast<int>(std::ceil(natural.height));
          pixels > SmallestDialogFontPixels; --pixels) {
         const BaseUnits base =

@@ -14,14 +14,6 @@ class wxWindow;
 // readable.
 inline constexpr int SmallestDialogFontPixels = 7;
 
-// The work area (the monitor without panels and docks) where the dialog opens: that of its owner
-// if it has one.
-wxRect DialogWorkArea(const wxTopLevelWindow& dialog, const wxWindow* owner);
-
-// The frame around the dialog's client area, wx's figure once it knows one, else the window
-// manager's; nothing without a window manager.
-wxSize DialogFrame(const wxTopLevelWindow& dialog);
-
 struct DialogPlacement {
     DialogFit fit;
     wxSize frame;     // caption and borders, as far as they are known before showing
