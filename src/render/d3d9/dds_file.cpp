@@ -75,9 +75,8 @@ bool ParseHeader(Bytes file, Header& header) {
                     ReadLe32(file, 104)};
     const std::uint32_t caps2 = ReadLe32(file, 112);
 
-    if (header.width == 0 || header.height == 0 || header.width > MaxImageSide ||
-        header.height > MaxImageSide ||
-        std::uint64_t{header.width} * header.height > MaxImageTexels ||
+    // A single level is rounded up to powers of two later: 8193 x 8191 would become 16384 x 8192.
+    if (!TextureSizeAcceptable(header.width, header.height) ||
         (caps2 & (Caps2CubeMap | Caps2Volume)) != 0) {
         return false;
     }
