@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string path = file.Path();
     for (const char* key : {"Software\\MolvaneStudios\\Quarlend", "Software\\Wine", "A\\B", ""}) {
         const std::string expected = Answer(wine::ReadRegistryKey(path, key));
-        for (const std::size_t bufferBytes : {std::size_t{1}, std::size_t{7}, std::size_t{64}}) {
+        for (const std::size_t bufferBytes : {std::size_t{5}, std::size_t{16}, std::size_t{61}}) {
             fuzz::Require(Answer(wine::ReadRegistryKey(path, key, bufferBytes)) == expected);
         }
     }

@@ -22,7 +22,10 @@ using wine::RegistryValue;
 const std::string HiveHeader = "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n";
 
 fs::path WriteHive(const std::string& text) {
-    const fs::path path = fs::path(testing::TempDir()) / "registry_buffer_test.reg";
+    // One file per test: CTest runs the tests in parallel processes.
+    const fs::path path = fs::path(testing::TempDir()) /
+                          (std::string("registry_buffer_") +
+                           testing::UnitTest::GetInstance()->current_test_info()->name() + ".reg");
     std::ofstream(path, std::ios::binary) << text;
     return path;
 }
