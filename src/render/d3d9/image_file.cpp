@@ -289,6 +289,28 @@ TextureLevel HalveLevel(const TextureLevel& level) {
     const UINT stepX = level.width > 1 ? 2 : 1;
     const UINT stepY = level.height > 1 ? 2 : 1;
     TextureLevel next{width, height, std::vector<std::uint32_t>(std::size_t{width} * height)};
+    if (stepX == 2 && stepY == 2) {
+        // The common case, four texels a texel: the channels summed two at a time in 16-bit
+        // lanes (at most 4 x 255), then rounded and divided as below.
+        constexpr std::uint32_t Lanes = 0x00FF00FFu;
+        constexpr std::uint32_t Half = 0x00020002u;
+        for (UINT y = 0; y < height; ++y) {
+            const std::uint32_t* upper = level.texels.data() + std::size_t{2 * y} * level.width;
+            const std::uint32_t* lower = upper + level.width;
+            std::uint32_t* out = next.texels.data() + std::size_t{y} * width;
+            for (UINT x = 0; x < width; ++x) {
+                const std::uint32_t a = upper[2 * x];
+                const std::uint32_t b = upper[2 * x + 1];
+                const std::uint32_t c = lower[2 * x];
+                const std::uint32_t d = lower[2 * x + 1];
+                const std::uint32_t even = (a & Lanes) + (b & Lanes) + (c & Lanes) + (d & Lanes);
+                const std::uint32_t odd = ((a >> 8) & Lanes) + ((b >> 8) & Lanes) +
+                                          ((c >> 8) & Lanes) + ((d >> 8) & Lanes);
+                out[x] = (((even + Half) >> 2) & Lanes) | ((((odd + Half) >> 2) & Lanes) << 8);
+            }
+        }
+        return next;
+    }
     for (UINT y = 0; y < height; ++y) {
         for (UINT x = 0; x < width; ++x) {
             std::array<std::uint32_t, 4> sum{};

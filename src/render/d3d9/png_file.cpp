@@ -2,6 +2,7 @@
 
 #include <spng.h>
 
+#include <bit>
 #include <cstring>
 #include <memory>
 
@@ -68,13 +69,16 @@ ImageStatus DecodePngFile(std::span<const std::uint8_t> file, TextureImage& imag
     if (!IsPngFile(file)) {
         return ImageStatus::Unrecognised;
     }
-    const std::unique_ptr<spng_ctx, ContextFree> context(spng_ctx_new(0));
+    // Checksums are not verified (as before with stb_image): they guard against damage in
+    // transit, not against hostile files, which the decoder must survive either way.
+    const std::unique_ptr<spng_ctx, ContextFree> context(spng_ctx_new(SPNG_CTX_IGNORE_ADLER32));
     if (!context) {
         return ImageStatus::Corrupt;
     }
     spng_ctx* png = context.get();
     // Text and other ancillary chunks are not kept; bound what they may cost anyway.
-    if (spng_set_image_limits(png, MaxImageSide, MaxImageSide) != 0 ||
+    if (spng_set_crc_action(png, SPNG_CRC_USE, SPNG_CRC_USE) != 0 ||
+        spng_set_image_limits(png, MaxImageSide, MaxImageSide) != 0 ||
         spng_set_chunk_limits(png, std::size_t{1} << 24, std::size_t{1} << 26) != 0 ||
         spng_set_png_buffer(png, file.data(), file.size()) != 0) {
         return ImageStatus::Corrupt;
@@ -100,12 +104,13 @@ ImageStatus DecodePngFile(std::span<const std::uint8_t> file, TextureImage& imag
                           SPNG_DECODE_TRNS) != 0) {
         return ImageStatus::Corrupt;
     }
-    // R, G, B, A bytes to D3DCOLOR.
+    // R, G, B, A bytes to D3DCOLOR: on little-endian machines, red and blue trade places.
     for (std::uint32_t& texel : picture.texels) {
-        std::uint8_t rgba[4];
-        std::memcpy(rgba, &texel, sizeof rgba);
-        texel = (std::uint32_t{rgba[3]} << 24) | (std::uint32_t{rgba[0]} << 16) |
-                (std::uint32_t{rgba[1]} << 8) | rgba[2];
+        if constexpr (std::endian::native == std::endian::little) {
+            texel = (texel & 0xFF00FF00u) | ((texel >> 16) & 0xFFu) | ((texel & 0xFFu) << 16);
+        } else {
+            texel = (texel << 24) | (texel >> 8);
+        }
     }
     spng_trns transparency{};
     image.hasAlpha = header.color_type == SPNG_COLOR_TYPE_GRAYSCALE_ALPHA ||
