@@ -35,10 +35,11 @@ enum class ImageStatus {
 // powers of two, exceed it are refused before any pixel memory is allocated, as D3DX refuses a
 // texture the device cannot create.
 inline constexpr UINT MaxImageSide = 8192;
-// Texels of the largest level (256 MiB before its mips).
-inline constexpr std::uint64_t MaxImageTexels = std::uint64_t{MaxImageSide} * MaxImageSide;
-// Files larger than this are refused before they are read into memory.
-inline constexpr std::uint64_t MaxImageFileBytes = std::uint64_t{1} << 30;
+// Files larger than this are refused before they are read on: the largest texture's 32-bit
+// texels with all their mip levels (an uncompressed DDS, the largest form any accepted format
+// takes), plus room for headers and metadata.
+inline constexpr std::uint64_t MaxImageFileBytes =
+    std::uint64_t{MaxImageSide} * MaxImageSide * 4 / 3 * 4 + (std::uint64_t{1} << 20);
 
 enum class ImageFormat { Unknown, Png, Jpeg, Bmp, Tga, Ppm, Hdr, Dds };
 
