@@ -154,11 +154,15 @@ bool BmpPixelDataComplete(Bytes file) {
         bits = ReadLe16(file, 28);
         compression = ReadLe32(file, 30);
     }
-    if (!TextureSizeAcceptable(width, height)) {
-        return true;  // the size limits refuse it
-    }
-    if (compression != 0 && compression != 3 && compression != 6) {
-        return true;  // run-length encoded: stb refuses those itself
+    // Only what stb reads: uncompressed pixels of 1 to 32 bits, or 16- and 32-bit ones with
+    // channel masks. stb allocates the picture before it refuses other depths, so they never
+    // reach it.
+    const bool depthRead =
+        bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+    const bool layoutRead =
+        compression == 0 || ((compression == 3 || compression == 6) && (bits == 16 || bits == 32));
+    if (!depthRead || !layoutRead || !TextureSizeAcceptable(width, height)) {
+        return false;
     }
     const std::uint64_t rowBytes = (width * bits + 31) / 32 * 4;
     return std::uint64_t{dataOffset} + rowBytes * height <= file.size();
