@@ -8,6 +8,14 @@ namespace wine {
 
 namespace {
 
+// Known differences from Windows' mask rules, in masks the system never builds (it only builds
+// masks of `*` and `?` without dots, which match as Windows matches them):
+// - Masks ending in dots or spaces: they are dropped here, and only a final `*` before them
+//   becomes DOS_STAR (RunToLast). Windows keeps the dots and translates them, and the stars
+//   before them, for its matcher, so masks such as "a*b*." or "*.." may match other names
+//   there.
+// - `<`, `>` and `"` in the caller's mask: Windows' matcher takes them as DOS_STAR, DOS_QM and
+//   DOS_DOT; here they are plain characters, which no file name holds, so they match nothing.
 // Wildcard markers live above the Unicode range so that no name character equals them.
 constexpr char32_t AnyRun = 0x200000;     // '*'
 constexpr char32_t AnyOne = 0x200001;     // '?': DOS_QM

@@ -19,7 +19,6 @@ namespace wine {
 namespace {
 
 constexpr std::string_view Header = "WINE REGISTRY Version 2";
-constexpr std::size_t BufferBytes = 1u << 20;   // also the longest line that is looked at
 constexpr std::size_t MaxKeyBytes = 64u << 20;  // all values of one key together
 
 bool IsBlank(char c) {
@@ -43,51 +42,55 @@ private:
 };
 
 // Reads a file in blocks and hands out lines; can also jump to the next section line without
-// looking at the lines between.
+// looking at the lines between. Lines longer than the buffer are gathered in a string of their
+// own, so that every answer is independent of the buffer's size.
 class LineReader {
 public:
-    explicit LineReader(int descriptor) : descriptor_(descriptor), buffer_(BufferBytes) {}
+    LineReader(int descriptor, std::size_t bufferBytes)
+        : descriptor_(descriptor), buffer_(std::max<std::size_t>(bufferBytes, 1)) {}
 
     bool Failed() const { return failed_; }
 
-    // The next line without its '\n' and trailing '\r's; false at the end. A line longer than the
-    // buffer is passed over as a whole and reported as `overlong` (its text is then empty).
+    // The next line without its '\n' and trailing '\r's; false at the end. A line longer than
+    // MaxRegistryLineBytes is passed over as a whole and reported as `overlong` (its text is then
+    // empty).
     bool NextLine(std::string_view& line, bool& overlong) {
         overlong = false;
+        longLine_.clear();
+        bool gathering = false;
         while (true) {
             const char* start = buffer_.data() + begin_;
             const void* newline = std::memchr(start, '\n', end_ - begin_);
             if (newline != nullptr) {
                 const auto length =
                     static_cast<std::size_t>(static_cast<const char*>(newline) - start);
-                line = std::string_view(start, length);
                 begin_ += length + 1;
-                if (overlong) {
-                    line = {};
-                }
-                StripCarriageReturns(line);
+                line = Finish(std::string_view(start, length), gathering, overlong);
                 return true;
             }
             if (eof_) {
-                if (begin_ == end_) {
+                if (begin_ == end_ && !gathering) {
                     return false;
                 }
-                line = overlong ? std::string_view() : std::string_view(start, end_ - begin_);
+                const std::string_view rest(start, end_ - begin_);
                 begin_ = end_;
-                StripCarriageReturns(line);
+                line = Finish(rest, gathering, overlong);
                 return true;
             }
             if (begin_ == 0 && end_ == buffer_.size()) {
-                overlong = true;  // drop what we have and keep looking for the line's end
+                // The buffer holds only part of this line: keep it aside and read on.
+                Gather(std::string_view(start, end_), overlong);
+                gathering = true;
                 begin_ = end_ = 0;
             }
             Refill();
         }
     }
 
-    // Moves to the start of the next line whose first non-blank character is '[' and whose
-    // text after the '[' (what the buffer holds of it) `mayMatch` accepts; false when there is
-    // none. The current position must be at the start of a line.
+    // Moves to the start of the next line that may be a section of interest: one whose first
+    // non-blank character is '[' and whose text after the '[' (what the buffer holds of it)
+    // `mayMatch` accepts, or a line too long for the buffer to tell. False when there is none.
+    // The current position must be at the start of a line.
     template <typename Predicate>
     bool SkipToSection(const Predicate& mayMatch) {
         while (true) {
@@ -121,13 +124,7 @@ public:
                                                   buffer_.data()) +
                          1;
             } else if (begin_ == 0 && end_ == buffer_.size()) {
-                // One line longer than the buffer: pass over the rest of it.
-                begin_ = end_ = 0;
-                Refill();
-                if (!SkipRestOfLine()) {
-                    return false;
-                }
-                continue;
+                return true;  // one line fills the buffer: NextLine reads it whole
             }
             Refill();
         }
@@ -140,22 +137,33 @@ private:
         }
     }
 
-    bool SkipRestOfLine() {
-        while (true) {
-            const void* newline = std::memchr(buffer_.data() + begin_, '\n', end_ - begin_);
-            if (newline != nullptr) {
-                begin_ =
-                    static_cast<std::size_t>(static_cast<const char*>(newline) - buffer_.data()) +
-                    1;
-                return true;
-            }
-            if (eof_) {
-                begin_ = end_;
-                return false;
-            }
-            begin_ = end_ = 0;
-            Refill();
+    // Adds a piece of an overlong-so-far line to the gathered text, or gives up on it.
+    void Gather(std::string_view piece, bool& overlong) {
+        if (overlong) {
+            return;
         }
+        if (longLine_.size() + piece.size() > MaxRegistryLineBytes) {
+            overlong = true;
+            longLine_.clear();
+            return;
+        }
+        longLine_.append(piece);
+    }
+
+    // The whole line from its last piece.
+    std::string_view Finish(std::string_view last, bool gathering, bool& overlong) {
+        std::string_view line = last;
+        if (gathering) {
+            Gather(last, overlong);
+            line = longLine_;
+        } else if (last.size() > MaxRegistryLineBytes) {
+            overlong = true;
+        }
+        if (overlong) {
+            return {};
+        }
+        StripCarriageReturns(line);
+        return line;
     }
 
     // Moves the unread rest to the front and reads more behind it.
@@ -185,6 +193,7 @@ private:
 
     int descriptor_;
     std::vector<char> buffer_;
+    std::string longLine_;
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
     bool eof_ = false;
@@ -350,10 +359,35 @@ public:
                 return true;
             }
         }
-        return false;
+        return MayHoldEscapes(section);
     }
 
 private:
+    // True when the first 16 bytes hold a byte outside ASCII (invalid UTF-8 is dropped when
+    // decoded) or a backslash that is not one of a separator's pair (an escape: \167 and \w
+    // both spell w): such a line may still decode to the key's spelling, and only the exact
+    // test can tell. Lone backslashes and runs of three or more are both taken as escapes.
+    static bool MayHoldEscapes(std::string_view section) {
+        using Bytes16 = unsigned __int128;
+        const auto repeat = [](std::uint8_t byte) {
+            constexpr std::uint64_t Ones = 0x0101010101010101u;
+            return (Bytes16{Ones * byte} << 64) | (Ones * byte);
+        };
+        Bytes16 bytes = 0;
+        std::memcpy(&bytes, section.data(), sizeof bytes);
+        const Bytes16 highBits = repeat(0x80);
+        if ((bytes & highBits) != 0) {
+            return true;
+        }
+        // The high bit of every byte that is a backslash (no carries cross bytes here).
+        const Bytes16 difference = bytes ^ repeat('\\');
+        const Bytes16 backslashes =
+            ~(((difference & repeat(0x7F)) + repeat(0x7F)) | difference) & highBits;
+        const Bytes16 lone = backslashes & ~(backslashes << 8) & ~(backslashes >> 8);
+        const Bytes16 longRun = backslashes & (backslashes << 8) & (backslashes >> 8);
+        return (lone | longRun) != 0;
+    }
+
     struct Prefix {
         char bytes[16] = {};
         char mask[16] = {};
@@ -387,7 +421,8 @@ void Store(View& view, RegistryValue value) {
 }  // namespace
 
 std::optional<std::vector<RegistryValue>> ReadRegistryKey(const std::filesystem::path& file,
-                                                          std::string_view keyPath) {
+                                                          std::string_view keyPath,
+                                                          std::size_t readBufferBytes) {
     // A trailing separator is tolerated; other empty components name no key.
     if (!keyPath.empty() && keyPath.back() == '\\') {
         keyPath.remove_suffix(1);
@@ -424,7 +459,7 @@ std::optional<std::vector<RegistryValue>> ReadRegistryKey(const std::filesystem:
     }
 
     const SectionPrefilter prefilter(views);
-    LineReader reader(descriptor.get());
+    LineReader reader(descriptor.get(), readBufferBytes);
     std::string_view line;
     bool overlong = false;
     if (!reader.NextLine(line, overlong) || overlong || line != Header) {

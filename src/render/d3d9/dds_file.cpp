@@ -75,9 +75,8 @@ bool ParseHeader(Bytes file, Header& header) {
                     ReadLe32(file, 104)};
     const std::uint32_t caps2 = ReadLe32(file, 112);
 
-    if (header.width == 0 || header.height == 0 || header.width > MaxImageSide ||
-        header.height > MaxImageSide ||
-        std::uint64_t{header.width} * header.height > MaxImageTexels ||
+    // A single level is rounded up to powers of two later: 8193 x 8191 would become 16384 x 8192.
+    if (!TextureSizeAcceptable(header.width, header.height) ||
         (caps2 & (Caps2CubeMap | Caps2Volume)) != 0) {
         return false;
     }
@@ -138,12 +137,14 @@ std::uint32_t Expand565(std::uint32_t colour) {
     return ((r << 3 | r >> 2) << 16) | ((g << 2 | g >> 4) << 8) | (b << 3 | b >> 2);
 }
 
-std::uint32_t Mix(std::uint32_t a, std::uint32_t b, std::uint32_t weightA, std::uint32_t weightB) {
+// The weights are constants, so that the division becomes a multiplication.
+template <std::uint32_t WeightA, std::uint32_t WeightB>
+std::uint32_t Mix(std::uint32_t a, std::uint32_t b) {
     std::uint32_t result = 0;
     for (int shift = 0; shift < 24; shift += 8) {
         const std::uint32_t channel =
-            (((a >> shift) & 0xFF) * weightA + ((b >> shift) & 0xFF) * weightB) /
-            (weightA + weightB);
+            (((a >> shift) & 0xFF) * WeightA + ((b >> shift) & 0xFF) * WeightB) /
+            (WeightA + WeightB);
         result |= channel << shift;
     }
     return result;
@@ -159,10 +160,10 @@ void DecodeColourBlock(const std::uint8_t* block, bool allowTransparent,
     palette[0] = Expand565(c0) | 0xFF000000u;
     palette[1] = Expand565(c1) | 0xFF000000u;
     if (c0 > c1 || !allowTransparent) {
-        palette[2] = Mix(palette[0], palette[1], 2, 1) | 0xFF000000u;
-        palette[3] = Mix(palette[0], palette[1], 1, 2) | 0xFF000000u;
+        palette[2] = Mix<2, 1>(palette[0], palette[1]) | 0xFF000000u;
+        palette[3] = Mix<1, 2>(palette[0], palette[1]) | 0xFF000000u;
     } else {
-        palette[2] = Mix(palette[0], palette[1], 1, 1) | 0xFF000000u;
+        palette[2] = Mix<1, 1>(palette[0], palette[1]) | 0xFF000000u;
         palette[3] = 0;
     }
     const std::uint32_t indices = ReadLe32(Bytes(block, 8), 4);
@@ -219,6 +220,13 @@ void DecodeBlocks(Layout layout, const std::uint8_t* data, TextureLevel& level) 
                 } else {
                     DecodeInterpolatedAlpha(block, texels);
                 }
+            }
+            if (bx * 4 + 4 <= level.width && by * 4 + 4 <= level.height) {
+                for (UINT y = 0; y < 4; ++y) {
+                    std::memcpy(&level.texels[std::size_t{by * 4 + y} * level.width + bx * 4],
+                                &texels[y * 4], 4 * sizeof(std::uint32_t));
+                }
+                continue;
             }
             // Blocks hang over the edge of levels whose sides are not multiples of 4.
             for (UINT y = 0; y < 4 && by * 4 + y < level.height; ++y) {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -12,6 +11,10 @@
 
 #include "app/platform/file.h"
 #include "render/d3d9/dds_file.h"
+#include "render/d3d9/jpeg_file.h"
+#include "render/d3d9/png_file.h"
+#include "render/d3d9/pnm_file.h"
+#include "render/d3d9/radiance_file.h"
 
 namespace {
 
@@ -28,13 +31,6 @@ std::uint32_t ReadLe32(Bytes bytes, std::size_t offset) {
 bool StartsWith(Bytes bytes, std::string_view signature) {
     return bytes.size() >= signature.size() &&
            std::memcmp(bytes.data(), signature.data(), signature.size()) == 0;
-}
-
-bool SizeAcceptable(std::uint64_t width, std::uint64_t height) {
-    return width >= 1 && height >= 1 && width <= MaxImageSide && height <= MaxImageSide &&
-           std::uint64_t{RoundUpToPowerOfTwo(static_cast<UINT>(width))} *
-                   RoundUpToPowerOfTwo(static_cast<UINT>(height)) <=
-               MaxImageTexels;
 }
 
 // --- TGA: no signature, so every header field must make sense -------------------------------
@@ -126,13 +122,13 @@ bool IsPlausibleTga(Bytes file) {
         return false;
     }
     // Too large to check cheaply: let the size limits refuse it.
-    if (!SizeAcceptable(header.width, header.height)) {
+    if (!TextureSizeAcceptable(header.width, header.height)) {
         return true;
     }
     return TgaPixelDataComplete(file, header, dataOffset);
 }
 
-// --- Length checks for the formats stb reads without noticing a short file ------------------
+// --- BMP: stb reads it without noticing a short file ---------------------------------------
 
 bool BmpPixelDataComplete(Bytes file) {
     if (file.size() < 26) {
@@ -158,119 +154,21 @@ bool BmpPixelDataComplete(Bytes file) {
         bits = ReadLe16(file, 28);
         compression = ReadLe32(file, 30);
     }
-    if (!SizeAcceptable(width, height)) {
-        return true;  // the size limits refuse it
-    }
-    if (compression != 0 && compression != 3 && compression != 6) {
-        return true;  // run-length encoded: stb refuses those itself
+    // Only what stb reads: uncompressed pixels of 1 to 32 bits, or 16- and 32-bit ones with
+    // channel masks. stb allocates the picture before it refuses other depths, so they never
+    // reach it.
+    const bool depthRead =
+        bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+    const bool layoutRead =
+        compression == 0 || ((compression == 3 || compression == 6) && (bits == 16 || bits == 32));
+    if (!depthRead || !layoutRead || !TextureSizeAcceptable(width, height)) {
+        return false;
     }
     const std::uint64_t rowBytes = (width * bits + 31) / 32 * 4;
     return std::uint64_t{dataOffset} + rowBytes * height <= file.size();
 }
 
-// Binary PPM / PGM: "P6" or "P5", width, height, maximum value, one whitespace, then the
-// samples.
-bool PnmPixelDataComplete(Bytes file) {
-    std::size_t at = 2;
-    std::array<std::uint64_t, 3> fields{};
-    for (std::uint64_t& field : fields) {
-        for (;;) {  // whitespace and comments
-            if (at >= file.size()) {
-                return false;
-            }
-            if (file[at] == '#') {
-                while (at < file.size() && file[at] != '\n' && file[at] != '\r') {
-                    ++at;
-                }
-            } else if (std::isspace(file[at])) {
-                ++at;
-            } else {
-                break;
-            }
-        }
-        if (!std::isdigit(file[at])) {
-            return false;
-        }
-        while (at < file.size() && std::isdigit(file[at])) {
-            field = std::min<std::uint64_t>(field * 10 + (file[at] - '0'), 1u << 30);
-            ++at;
-        }
-    }
-    ++at;  // the single whitespace before the samples
-    const auto [width, height, maximum] = fields;
-    if (maximum == 0 || maximum > 65535) {
-        return false;
-    }
-    if (!SizeAcceptable(width, height)) {
-        return true;
-    }
-    const std::uint64_t channels = file[1] == '6' ? 3 : 1;
-    const std::uint64_t sampleBytes = maximum > 255 ? 2 : 1;
-    return at + width * height * channels * sampleBytes <= file.size();
-}
-
-// Walks a JPEG's segments from start to end-of-image. A file cut short never reaches the end
-// marker, and Huffman tables whose code counts add up to more than 256 symbols are refused
-// here because stb_image would write past its tables on them.
-bool JpegStructureSound(Bytes file) {
-    std::size_t at = 2;  // after the start-of-image marker
-    for (;;) {
-        if (at >= file.size() || file[at] != 0xFF) {
-            return false;
-        }
-        while (at < file.size() && file[at] == 0xFF) {  // fill bytes
-            ++at;
-        }
-        if (at >= file.size()) {
-            return false;
-        }
-        const std::uint8_t marker = file[at++];
-        if (marker == 0xD9) {
-            return true;
-        }
-        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
-            continue;  // no length
-        }
-        if (at + 2 > file.size()) {
-            return false;
-        }
-        const std::size_t length = (std::size_t{file[at]} << 8) | file[at + 1];
-        if (length < 2 || at + length > file.size()) {
-            return false;
-        }
-        if (marker == 0xC4) {
-            std::size_t table = at + 2;
-            const std::size_t end = at + length;
-            while (table < end) {
-                if (table + 17 > end) {
-                    return false;
-                }
-                std::size_t symbols = 0;
-                for (std::size_t i = 1; i <= 16; ++i) {
-                    symbols += file[table + i];
-                }
-                if (symbols > 256 || table + 17 + symbols > end) {
-                    return false;
-                }
-                table += 17 + symbols;
-            }
-        }
-        at += length;
-        if (marker == 0xDA) {
-            // Entropy-coded data runs to the next marker that is neither a stuffed 0xFF 0x00
-            // nor a restart marker.
-            while (at + 1 < file.size() && !(file[at] == 0xFF && file[at + 1] != 0x00 &&
-                                             !(file[at + 1] >= 0xD0 && file[at + 1] <= 0xD7))) {
-                ++at;
-            }
-            if (at + 1 >= file.size()) {
-                return false;
-            }
-        }
-    }
-}
-
-// --- stb_image decoding -------------------------------------------------------------------
+// --- stb_image decoding of BMP and TGA, after the checks above --------------------------------
 
 struct StbFree {
     void operator()(stbi_uc* pixels) const { stbi_image_free(pixels); }
@@ -288,7 +186,8 @@ ImageStatus DecodeWithStb(Bytes file, TextureImage& image) {
         return ImageStatus::Corrupt;
     }
     if (width <= 0 || height <= 0 ||
-        !SizeAcceptable(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height))) {
+        !TextureSizeAcceptable(static_cast<std::uint64_t>(width),
+                               static_cast<std::uint64_t>(height))) {
         return ImageStatus::Corrupt;
     }
     int decodedWidth = 0;
@@ -393,6 +292,28 @@ TextureLevel HalveLevel(const TextureLevel& level) {
     const UINT stepX = level.width > 1 ? 2 : 1;
     const UINT stepY = level.height > 1 ? 2 : 1;
     TextureLevel next{width, height, std::vector<std::uint32_t>(std::size_t{width} * height)};
+    if (stepX == 2 && stepY == 2) {
+        // The common case, four texels a texel: the channels summed two at a time in 16-bit
+        // lanes (at most 4 x 255), then rounded and divided as below.
+        constexpr std::uint32_t Lanes = 0x00FF00FFu;
+        constexpr std::uint32_t Half = 0x00020002u;
+        for (UINT y = 0; y < height; ++y) {
+            const std::uint32_t* upper = level.texels.data() + std::size_t{2 * y} * level.width;
+            const std::uint32_t* lower = upper + level.width;
+            std::uint32_t* out = next.texels.data() + std::size_t{y} * width;
+            for (UINT x = 0; x < width; ++x) {
+                const std::uint32_t a = upper[2 * x];
+                const std::uint32_t b = upper[2 * x + 1];
+                const std::uint32_t c = lower[2 * x];
+                const std::uint32_t d = lower[2 * x + 1];
+                const std::uint32_t even = (a & Lanes) + (b & Lanes) + (c & Lanes) + (d & Lanes);
+                const std::uint32_t odd = ((a >> 8) & Lanes) + ((b >> 8) & Lanes) +
+                                          ((c >> 8) & Lanes) + ((d >> 8) & Lanes);
+                out[x] = (((even + Half) >> 2) & Lanes) | ((((odd + Half) >> 2) & Lanes) << 8);
+            }
+        }
+        return next;
+    }
     for (UINT y = 0; y < height; ++y) {
         for (UINT x = 0; x < width; ++x) {
             std::array<std::uint32_t, 4> sum{};
@@ -445,6 +366,12 @@ ImageStatus ReadWholeFile(const char* windowsPath, std::vector<std::uint8_t>& by
 
 }  // namespace
 
+bool TextureSizeAcceptable(std::uint64_t width, std::uint64_t height) {
+    return width >= 1 && height >= 1 && width <= MaxImageSide && height <= MaxImageSide &&
+           RoundUpToPowerOfTwo(static_cast<UINT>(width)) <= MaxImageSide &&
+           RoundUpToPowerOfTwo(static_cast<UINT>(height)) <= MaxImageSide;
+}
+
 UINT RoundUpToPowerOfTwo(UINT side) {
     UINT power = 1;
     while (power < side) {
@@ -468,10 +395,10 @@ void BuildMipChain(TextureLevel picture, TextureImage& image) {
 }
 
 ImageFormat DetectImageFormat(std::span<const std::uint8_t> file) {
-    if (StartsWith(file, "\x89PNG\r\n\x1a\n")) {
+    if (IsPngFile(file)) {
         return ImageFormat::Png;
     }
-    if (StartsWith(file, "\xFF\xD8\xFF")) {
+    if (IsJpegFile(file)) {
         return ImageFormat::Jpeg;
     }
     if (StartsWith(file, "BM") && file.size() >= 26) {
@@ -480,11 +407,10 @@ ImageFormat DetectImageFormat(std::span<const std::uint8_t> file) {
     if (IsDdsFile(file)) {
         return ImageFormat::Dds;
     }
-    if ((StartsWith(file, "P6") || StartsWith(file, "P5")) && file.size() > 2 &&
-        std::isspace(file[2])) {
+    if (IsPnmFile(file)) {
         return ImageFormat::Ppm;
     }
-    if (StartsWith(file, "#?RADIANCE\n") || StartsWith(file, "#?RGBE\n")) {
+    if (IsRadianceFile(file)) {
         return ImageFormat::Hdr;
     }
     if (IsPlausibleTga(file)) {
@@ -500,24 +426,20 @@ ImageStatus DecodeTextureImage(std::span<const std::uint8_t> file, TextureImage&
             return ImageStatus::Unrecognised;
         case ImageFormat::Dds:
             return DecodeDdsFile(file, image);
+        case ImageFormat::Png:
+            return DecodePngFile(file, image);
         case ImageFormat::Jpeg:
-            if (!JpegStructureSound(file)) {
-                return ImageStatus::Corrupt;
-            }
-            break;
+            return DecodeJpegFile(file, image);
+        case ImageFormat::Ppm:
+            return DecodePnmFile(file, image);
+        case ImageFormat::Hdr:
+            return DecodeRadianceFile(file, image);
         case ImageFormat::Bmp:
             if (!BmpPixelDataComplete(file)) {
                 return ImageStatus::Corrupt;
             }
             break;
-        case ImageFormat::Ppm:
-            if (!PnmPixelDataComplete(file)) {
-                return ImageStatus::Corrupt;
-            }
-            break;
-        case ImageFormat::Png:
         case ImageFormat::Tga:
-        case ImageFormat::Hdr:
             break;
     }
     const ImageStatus status = DecodeWithStb(file, image);

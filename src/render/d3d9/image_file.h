@@ -31,12 +31,15 @@ enum class ImageStatus {
     Corrupt,       // a known format, but truncated, inconsistent or too large
 };
 
-// Sides beyond this are refused before any pixel memory is allocated.
-inline constexpr UINT MaxImageSide = 16384;
-// So are images of more texels than this (a 64-megatexel level is 256 MiB before its mips).
-inline constexpr std::uint64_t MaxImageTexels = std::uint64_t{1} << 26;
-// Files larger than this are refused before they are read into memory.
-inline constexpr std::uint64_t MaxImageFileBytes = std::uint64_t{1} << 30;
+// The largest texture side a Direct3D 9 device is asked for: pictures whose sides, rounded up to
+// powers of two, exceed it are refused before any pixel memory is allocated, as D3DX refuses a
+// texture the device cannot create.
+inline constexpr UINT MaxImageSide = 8192;
+// Files larger than this are refused before they are read on: the largest texture's 32-bit
+// texels with all their mip levels (an uncompressed DDS, the largest form any accepted format
+// takes), plus room for headers and metadata.
+inline constexpr std::uint64_t MaxImageFileBytes =
+    std::uint64_t{MaxImageSide} * MaxImageSide * 4 / 3 * 4 + (std::uint64_t{1} << 20);
 
 enum class ImageFormat { Unknown, Png, Jpeg, Bmp, Tga, Ppm, Hdr, Dds };
 
@@ -53,6 +56,10 @@ ImageStatus LoadTextureImage(const char* windowsPath, TextureImage& image);
 
 // The smallest power of two at or above `side` (side >= 1).
 UINT RoundUpToPowerOfTwo(UINT side);
+
+// True when a picture of these sides becomes a texture the device accepts: both at least 1 and,
+// rounded up to powers of two, at most MaxImageSide.
+bool TextureSizeAcceptable(std::uint64_t width, std::uint64_t height);
 
 // Builds the texture's levels from one decoded picture: scales it to power-of-two sides and
 // appends the box-filtered chain down to 1 x 1.

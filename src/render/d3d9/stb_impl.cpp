@@ -1,6 +1,7 @@
-// The one translation unit that compiles the stb image reader and writer. The reader only
-// decodes from memory (the texture loader reads files itself) and refuses dimensions beyond the
-// largest texture the loader accepts; the writer serves tests and the demo world.
+// The one translation unit that compiles the stb image reader and writer. The texture loader
+// reads only BMP and TGA through it (after its own checks of the file's length), from memory;
+// PNG stays for the tests' screenshots. JPEG, PNM and HDR go through other decoders and are
+// left out here. The writer serves tests and the demo world.
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wall"
@@ -17,6 +18,9 @@
 #define STBI_NO_PSD
 #define STBI_NO_PIC
 #define STBI_NO_LINEAR
+#define STBI_NO_JPEG
+#define STBI_NO_PNM
+#define STBI_NO_HDR
 #define STBI_MAX_DIMENSIONS 16384
 #include <stb/stb_image.h>
 

@@ -167,4 +167,17 @@ TEST(DdsFile, TruncatedOrLyingFilesAreCorrupt) {
     Decode(Bytes{'D', 'D', 'S'}, ImageStatus::Unrecognised);
 }
 
+TEST(DdsFile, SidesBeyondTheDeviceLimitAfterRoundingAreRefused) {
+    // 8193 x 8191 with all its blocks would become a 16384 x 8192 top level.
+    const auto dxt1 = [](std::uint32_t width, std::uint32_t height) {
+        const std::size_t blocks = std::size_t{(width + 3) / 4} * ((height + 3) / 4);
+        return Concat(DdsHeader(width, height, 1, "DXT1"), Bytes(blocks * 8, 0x55));
+    };
+    Decode(dxt1(8193, 8191), ImageStatus::Corrupt);
+    Decode(dxt1(8193, 4), ImageStatus::Corrupt);
+    const TextureImage widest = Decode(dxt1(8192, 4));
+    ASSERT_FALSE(widest.levels.empty());
+    EXPECT_EQ(widest.levels.front().width, 8192u);
+}
+
 }  // namespace

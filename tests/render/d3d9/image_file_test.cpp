@@ -298,4 +298,31 @@ TEST(ImageFile, JpegHuffmanTablesWithTooManySymbolsAreRefused) {
     Decode(jpeg);  // the untouched file still decodes
 }
 
+TEST(ImageFile, RadianceRunLengthAndPnmMaximumDecodeExactly) {
+    // Eight pixels wide: stb writes run-length scanlines, which decode like the flat ones.
+    std::vector<float> hdr;
+    for (int i = 0; i < 16; ++i) {
+        hdr.insert(hdr.end(), {1.0f, 0.0f, i % 2 == 0 ? 1.0f : 0.0f});
+    }
+    const TextureImage radiance = Decode(Hdr(8, 2, hdr));
+    ASSERT_FALSE(radiance.levels.empty());
+    for (std::size_t i = 0; i < 16; ++i) {
+        EXPECT_EQ(radiance.levels[0].texels[i], Argb(255, 255, 0, i % 2 == 0 ? 255 : 0));
+    }
+
+    // Samples scale by the file's maximum value; 16-bit files are refused.
+    const std::string grey = "P5 4 1 100\n";
+    Bytes pgm(grey.begin(), grey.end());
+    pgm.insert(pgm.end(), {0, 50, 100, 200});
+    const TextureImage scaled = Decode(pgm);
+    ASSERT_FALSE(scaled.levels.empty());
+    EXPECT_EQ(scaled.levels[0].texels,
+              (std::vector<std::uint32_t>{Argb(255, 0, 0, 0), Argb(255, 128, 128, 128),
+                                          Argb(255, 255, 255, 255), Argb(255, 255, 255, 255)}));
+    const std::string wide = "P5 1 1 65535\n";
+    Bytes pgm16(wide.begin(), wide.end());
+    pgm16.insert(pgm16.end(), {0xFF, 0xFF});
+    Decode(pgm16, ImageStatus::Corrupt);
+}
+
 }  // namespace
