@@ -1,0 +1,104 @@
+// velmora map: one picture of every sector of a world at its place.
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "catalogue_session.h"
+#include "command.h"
+#include "output_file.h"
+#include "png_stream.h"
+#include "progress_line.h"
+#include "world_layout.h"
+#include "world_map.h"
+#include "world_rows.h"
+
+namespace {
+
+struct MapRequest {
+    std::string world;
+    std::string output;
+    MapStyle style;
+    bool force = false;
+    bool skipUnreadable = false;
+};
+
+// One range for the whole world, so that neighbouring sectors agree at their seams: low is the
+// least sample of at least MinRangeSample over every sector, high the greatest sample.
+ShadingRange FindWorldRange(WorldLayout& layout, bool skipUnreadable) {
+    std::uint16_t low = 65535;
+    std::uint16_t high = 0;
+    HeightmapSamples samples;
+    ProgressLine progress("map: heights", layout.sectors.size());
+    std::size_t done = 0;
+    for (PlacedSector& sector : layout.sectors) {
+        std::string reason;
+        if (!ReadSectorSamples(sector.heightmapPath, samples, reason)) {
+            HandleUnreadable(sector, reason, skipUnreadable, "map");
+        } else {
+            low = std::min(low, ShadingRange::Find(samples).Low());
+            high = std::max(high, *std::max_element(samples.begin(), samples.end()));
+        }
+        progress.Update(++done);
+    }
+    return ShadingRange(low, high);
+}
+
+int RunMap(const MapRequest& request) {
+    CatalogueSession session;
+    const std::string world = session.ResolveWorld(request.world);
+    WorldLayout layout = LayOutWorld(session.SectorFiles(world), "map");
+
+    // The output is claimed before the long work, so that a refusal comes at once.
+    OutputFile file(request.output, request.force);
+    std::optional<ShadingRange> range;
+    if (request.style.shading != MapShading::Hillshade) {
+        range = FindWorldRange(layout, request.skipUnreadable);
+    }
+    ProgressLine progress("map", layout.sectors.size());
+    WorldRows rows(layout, request.skipUnreadable, "map", &progress);
+    PngStream png(file, MapPixels(rows.Width(), request.style.scale),
+                  MapPixels(rows.Height(), request.style.scale),
+                  request.style.grid ? PngPixels::Rgba8 : PngPixels::GreyAlpha8);
+    DrawWorldMap(rows, range, request.style, png);
+    file.Commit();
+    return ExitSuccess;
+}
+
+}  // namespace
+
+void AddMapCommand(CLI::App& velmora, ChosenCommand& chosen) {
+    auto request = std::make_shared<MapRequest>();
+    CLI::App* map = AddSubcommand(
+        velmora, "map", "one picture of a whole world",
+        "Draws every sector of WORLD at its place into one PNG: sector A_B at grid position\n"
+        "(A, B), its heightmap row r across (x = 126 A + r, to the right) and its column c down\n"
+        "(y = 126 B + c), as the viewer shows a sector at its start camera. Neighbours share\n"
+        "their edge samples, drawn once. At scale 1 a pixel is a sample; at scale N, N x N\n"
+        "samples averaged. Places without a sector are transparent; sectors whose names are\n"
+        "not A_B are listed on stderr and left out.\n"
+        "Shadings: height, the viewer's grey (black at the world's least sample of at least 101,\n"
+        "white at its greatest); hillshade, light from the north-west (top left) on the mesh's\n"
+        "spacing; both, the two multiplied.\n"
+        "WORLD is a name as `velmora worlds` lists it or its folder, in any case. An unknown\n"
+        "world exits with 2; an unreadable heightmap with 1 unless --skip-unreadable.");
+    map->add_option("WORLD", request->world, "a world, as listed or as its folder")->required();
+    map->add_option("--output", request->output, "the PNG file to write")
+        ->required()
+        ->type_name("FILE.png");
+    map->add_option("--scale", request->style.scale, "samples per pixel along a side (default 1)")
+        ->check(CLI::Range(1u, 4096u))
+        ->type_name("N");
+    const std::map<std::string, MapShading> shadings{{"height", MapShading::Height},
+                                                     {"hillshade", MapShading::Hillshade},
+                                                     {"both", MapShading::Both}};
+    map->add_option("--shading", request->style.shading, "height (default), hillshade or both")
+        ->transform(CLI::CheckedTransformer(shadings))
+        ->type_name("KIND");
+    map->add_flag("--grid", request->style.grid, "draws the sector borders in red");
+    map->add_flag("--force", request->force, "replaces an existing output file");
+    map->add_flag("--skip-unreadable", request->skipUnreadable,
+                  "leaves the place of an unreadable heightmap empty instead of failing");
+    map->callback([&chosen, request] { chosen = {"map", [request] { return RunMap(*request); }}; });
+}

@@ -1,0 +1,95 @@
+#include "png_stream.h"
+
+#include <spng.h>
+#include <zlib.h>
+
+#include "command.h"
+#include "output_file.h"
+
+namespace {
+
+int WriteToFile(spng_ctx*, void* user, void* bytes, std::size_t length) {
+    auto* stream = static_cast<std::pair<OutputFile*, std::string*>*>(user);
+    try {
+        stream->first->Write(bytes, length);
+    } catch (const CommandFailure& failure) {
+        *stream->second = failure.what();
+        return SPNG_IO_ERROR;
+    }
+    return 0;
+}
+
+}  // namespace
+
+void PngStream::ContextDeleter::operator()(spng_ctx* context) const {
+    spng_ctx_free(context);
+}
+
+PngStream::PngStream(OutputFile& file, std::uint32_t width, std::uint32_t height, PngPixels pixels)
+    : file_(file), context_(spng_ctx_new(SPNG_CTX_ENCODER)), rowsLeft_(height) {
+    if (!context_) {
+        throw CommandFailure(ExitFailure, "cannot start a PNG encoder");
+    }
+    spng_ihdr header{};
+    header.width = width;
+    header.height = height;
+    switch (pixels) {
+        case PngPixels::Grey16:
+            header.bit_depth = 16;
+            header.color_type = SPNG_COLOR_TYPE_GRAYSCALE;
+            rowBytes_ = std::size_t{width} * 2;
+            break;
+        case PngPixels::GreyAlpha8:
+            header.bit_depth = 8;
+            header.color_type = SPNG_COLOR_TYPE_GRAYSCALE_ALPHA;
+            rowBytes_ = std::size_t{width} * 2;
+            break;
+        case PngPixels::Rgba8:
+            header.bit_depth = 8;
+            header.color_type = SPNG_COLOR_TYPE_TRUECOLOR_ALPHA;
+            rowBytes_ = std::size_t{width} * 4;
+            break;
+    }
+    // The pair lives as long as the context: the callback reaches the file and the error text.
+    auto sink = std::make_unique<std::pair<OutputFile*, std::string*>>(&file_, &writeError_);
+    sink_ = std::move(sink);
+    int code = spng_set_ihdr(context_.get(), &header);
+    if (code == 0) {
+        code = spng_set_png_stream(context_.get(), WriteToFile, sink_.get());
+    }
+    // Fast deflate: terrain images are large and compress well even so.
+    if (code == 0) {
+        code = spng_set_option(context_.get(), SPNG_IMG_COMPRESSION_LEVEL, Z_BEST_SPEED);
+    }
+    if (code == 0) {
+        code = spng_set_option(context_.get(), SPNG_FILTER_CHOICE,
+                               SPNG_FILTER_CHOICE_UP | SPNG_FILTER_CHOICE_SUB);
+    }
+    if (code == 0) {
+        code = spng_encode_image(context_.get(), nullptr, 0, SPNG_FMT_PNG,
+                                 SPNG_ENCODE_PROGRESSIVE | SPNG_ENCODE_FINALIZE);
+    }
+    if (code != 0) {
+        Fail(code);
+    }
+}
+
+PngStream::~PngStream() = default;
+
+void PngStream::Fail(int code) const {
+    throw CommandFailure(ExitFailure, writeError_.empty() ? std::string("cannot encode the PNG: ") +
+                                                                spng_strerror(code)
+                                                          : writeError_);
+}
+
+void PngStream::WriteRow(const void* row) {
+    if (rowsLeft_ == 0) {
+        throw CommandFailure(ExitFailure, "more PNG rows than the image holds");
+    }
+    const int code = spng_encode_row(context_.get(), row, rowBytes_);
+    --rowsLeft_;
+    // The last row finishes the image and answers SPNG_EOI.
+    if (code != 0 && !(code == SPNG_EOI && rowsLeft_ == 0)) {
+        Fail(code);
+    }
+}
