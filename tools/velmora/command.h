@@ -34,6 +34,7 @@ void AddSectorsCommand(CLI::App& velmora, ChosenCommand& chosen);
 void AddHeightmapCommand(CLI::App& velmora, ChosenCommand& chosen);
 void AddRenderCommand(CLI::App& velmora, ChosenCommand& chosen);
 void AddMapCommand(CLI::App& velmora, ChosenCommand& chosen);
+void AddExportCommand(CLI::App& velmora, ChosenCommand& chosen);
 void AddDemoCommand(CLI::App& velmora, ChosenCommand& chosen);
 
 // A subcommand of `velmora` with its long help text under the option list.

@@ -55,6 +55,7 @@ int main(int argc, char** argv) {
     AddHeightmapCommand(velmora, chosen);
     AddRenderCommand(velmora, chosen);
     AddMapCommand(velmora, chosen);
+    AddExportCommand(velmora, chosen);
     AddDemoCommand(velmora, chosen);
 
     if (argc < 2) {
