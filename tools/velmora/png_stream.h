@@ -12,6 +12,7 @@ struct spng_ctx;
 
 enum class PngPixels {
     Grey16,      // one unsigned 16-bit value (host order) a pixel
+    Grey8,       // grey
     GreyAlpha8,  // grey, alpha
     Rgba8,       // red, green, blue, alpha
 };

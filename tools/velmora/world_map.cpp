@@ -66,6 +66,13 @@ bool OnSectorBorder(std::uint32_t first, std::uint32_t count) {
 
 }  // namespace
 
+PngPixels MapPixelLayout(const MapStyle& style) {
+    if (style.grid) {
+        return PngPixels::Rgba8;
+    }
+    return style.opaque ? PngPixels::Grey8 : PngPixels::GreyAlpha8;
+}
+
 std::uint32_t MapPixels(std::uint32_t samples, std::uint32_t scale) {
     return (samples + scale - 1) / scale;
 }
@@ -95,6 +102,7 @@ void DrawWorldMap(WorldRows& rows, const std::optional<ShadingRange>& range, Map
     std::vector<std::uint32_t> greySum(pixelsX);
     std::vector<std::uint32_t> presentCount(pixelsX);
     std::vector<std::uint8_t> pixelRow(png.RowBytes());
+    std::vector<std::uint8_t> greys(width);
     SampleRow empty{std::vector<std::uint16_t>(width), std::vector<std::uint8_t>(width)};
 
     for (std::uint32_t py = 0; py < pixelsY; ++py) {
@@ -115,18 +123,45 @@ void DrawWorldMap(WorldRows& rows, const std::optional<ShadingRange>& range, Map
             const SampleRow& above = y > 0 ? slot(y - 1) : empty;
             const SampleRow& below = y + 1 < height ? slot(y + 1) : empty;
             for (std::uint32_t x = 0; x < width; ++x) {
-                if (middle.present[x] == 0) {
-                    continue;
-                }
                 std::uint32_t grey = 255;
                 if (style.shading != MapShading::Hillshade) {
                     grey = range->Shade(middle.heights[x]);
                 }
-                if (lit) {
+                if (lit && middle.present[x] != 0) {
                     grey = grey * hillshade.Shade(above, middle, below, x, width) / 255;
                 }
-                greySum[x / scale] += grey;
-                presentCount[x / scale] += 1;
+                greys[x] = static_cast<std::uint8_t>(middle.present[x] != 0 ? grey : 0);
+            }
+            if (scale == 1) {
+                break;  // one sample row is the pixel row
+            }
+            std::uint32_t x = 0;
+            for (std::uint32_t px = 0; px < pixelsX; ++px) {
+                const std::uint32_t end = std::min(x + scale, width);
+                for (; x < end; ++x) {
+                    greySum[px] += greys[x];
+                    presentCount[px] += middle.present[x];
+                }
+            }
+        }
+        if (scale == 1 && style.opaque && !style.grid) {
+            png.WriteRow(greys.data());
+            continue;
+        }
+        if (scale == 1 && !style.grid) {
+            const SampleRow& middle = slot(firstY);
+            for (std::uint32_t x = 0; x < width; ++x) {
+                pixelRow[2 * x] = greys[x];
+                pixelRow[2 * x + 1] = middle.present[x] != 0 ? 255 : 0;
+            }
+            png.WriteRow(pixelRow.data());
+            continue;
+        }
+        if (scale == 1) {
+            const SampleRow& middle = slot(firstY);
+            for (std::uint32_t x = 0; x < width; ++x) {
+                greySum[x] = greys[x];
+                presentCount[x] = middle.present[x];
             }
         }
         for (std::uint32_t px = 0; px < pixelsX; ++px) {
@@ -137,6 +172,10 @@ void DrawWorldMap(WorldRows& rows, const std::optional<ShadingRange>& range, Map
                 present == 0 ? 0 : static_cast<std::uint8_t>((greySum[px] + present / 2) / present);
             const std::uint8_t alpha =
                 static_cast<std::uint8_t>((present * 255 + total / 2) / total);
+            if (!style.grid && style.opaque) {
+                pixelRow[px] = grey;
+                continue;
+            }
             if (!style.grid) {
                 pixelRow[2 * px] = grey;
                 pixelRow[2 * px + 1] = alpha;

@@ -43,7 +43,7 @@ void WorldRows::FillBand(Band& band, int index) {
     const std::size_t size = std::size_t{width_} * GridSide;
     band.heights.assign(size, 0);
     band.present.assign(size, 0);
-    band.index = index;
+    band.index = -1;
     HeightmapSamples samples;
     for (std::size_t i = bandStarts_[static_cast<std::size_t>(index)];
          i < bandStarts_[static_cast<std::size_t>(index) + 1]; ++i) {
@@ -67,16 +67,31 @@ void WorldRows::FillBand(Band& band, int index) {
             }
             std::fill(present, present + GridSide, std::uint8_t{1});
         }
-        if (progress_ != nullptr) {
-            progress_->Update(sectorsRead_);
-        }
     }
+    band.index = index;
 }
 
 const WorldRows::Band& WorldRows::LoadedBand(int index) {
     Band& band = bands_[static_cast<std::size_t>(index) % bands_.size()];
-    if (band.index != index) {
+    if (pendingIndex_ == index) {
+        // Read ahead: wait for it (a failure of the read is thrown here).
+        pendingIndex_ = -1;
+        pending_.get();
+    } else if (band.index == index) {
+        return band;
+    } else {
         FillBand(band, index);
+    }
+    if (progress_ != nullptr) {
+        progress_->Update(sectorsRead_.load());
+    }
+    // Rows in use reach one band back, so the slot of index + 1 (that of index - 2) is free.
+    const int next = index + 1;
+    if (next < layout_.rowsB && pendingIndex_ < 0) {
+        Band& slot = bands_[static_cast<std::size_t>(next) % bands_.size()];
+        slot.index = -1;
+        pendingIndex_ = next;
+        pending_ = std::async(std::launch::async, [this, &slot, next] { FillBand(slot, next); });
     }
     return band;
 }

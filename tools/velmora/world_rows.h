@@ -3,7 +3,9 @@
 // a band is the sectors of one B, so memory holds a few bands however many sectors there are.
 
 #include <array>
+#include <atomic>
 #include <cstdint>
+#include <future>
 #include <string>
 #include <vector>
 
@@ -21,12 +23,13 @@ public:
     std::uint32_t Height() const { return height_; }
 
     // World row y (0 at the box's first sample): the sample at each x and whether a sector holds
-    // it. Rows are asked for in increasing order, each at most a few rows back. Where two sectors
+    // it. Rows are asked for in increasing order, each at most a few rows back; the band after
+    // the current one is read ahead on a second thread. Where two sectors
     // share a sample, the one later in (B, A) order gives it.
     void Row(std::uint32_t y, std::uint16_t* heights, std::uint8_t* present);
 
     // Sectors read so far.
-    std::size_t SectorsRead() const { return sectorsRead_; }
+    std::size_t SectorsRead() const { return sectorsRead_.load(); }
 
 private:
     struct Band {
@@ -45,7 +48,10 @@ private:
     std::uint32_t height_;
     std::array<Band, 3> bands_;
     std::vector<std::size_t> bandStarts_;  // first sector of each band in layout_.sectors
-    std::size_t sectorsRead_ = 0;
+    std::atomic<std::size_t> sectorsRead_{0};
+    // The next band, read on a second thread while this one is drawn and encoded.
+    int pendingIndex_ = -1;
+    std::future<void> pending_;
 };
 
 // Most world samples a side of a drawn world may span (520 sectors).
