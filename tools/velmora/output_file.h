@@ -34,7 +34,7 @@ private:
     int descriptor_ = -1;
     bool committed_ = false;
     // Writes are gathered here: one system call per block rather than per PNG chunk or line.
-    static constexpr std::size_t BufferSize = std::size_t{1} << 20;
+    static constexpr std::size_t BufferSize = std::size_t{1} << 16;
     std::unique_ptr<char[]> buffer_;
     std::size_t buffered_ = 0;
 };
