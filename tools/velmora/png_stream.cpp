@@ -98,3 +98,46 @@ void PngStream::WriteRow(const void* row) {
         Fail(code);
     }
 }
+
+PngRowPipeline::PngRowPipeline(PngStream& png, std::size_t rowsPerChunk)
+    : png_(png), rowsPerChunk_(rowsPerChunk) {
+    for (std::vector<std::uint8_t>& chunk : chunks_) {
+        chunk.resize(rowsPerChunk_ * png_.RowBytes());
+    }
+}
+
+PngRowPipeline::~PngRowPipeline() {
+    if (encoding_.valid()) {
+        encoding_.wait();
+    }
+}
+
+std::uint8_t* PngRowPipeline::NextRow() {
+    if (rowsHeld_[filling_] == rowsPerChunk_) {
+        HandOver();
+    }
+    return chunks_[filling_].data() + rowsHeld_[filling_]++ * png_.RowBytes();
+}
+
+void PngRowPipeline::HandOver() {
+    if (encoding_.valid()) {
+        encoding_.get();
+    }
+    const std::size_t chunk = filling_;
+    encoding_ = std::async(std::launch::async, [this, chunk] {
+        for (std::size_t row = 0; row < rowsHeld_[chunk]; ++row) {
+            png_.WriteRow(chunks_[chunk].data() + row * png_.RowBytes());
+        }
+    });
+    filling_ ^= 1u;
+    rowsHeld_[filling_] = 0;
+}
+
+void PngRowPipeline::Finish() {
+    if (rowsHeld_[filling_] > 0) {
+        HandOver();
+    }
+    if (encoding_.valid()) {
+        encoding_.get();
+    }
+}

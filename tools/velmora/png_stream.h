@@ -2,10 +2,13 @@
 // A PNG written row by row through libspng, so that an image of any height needs the memory of
 // one row.
 
+#include <array>
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 class OutputFile;
 struct spng_ctx;
@@ -42,4 +45,31 @@ private:
     std::uint32_t rowsLeft_;
     std::string writeError_;  // what the file said when a write failed
     std::unique_ptr<std::pair<OutputFile*, std::string*>> sink_;
+};
+
+// Rows drawn on this thread and encoded on a second one, a chunk at a time: while one chunk is
+// deflated the next is drawn. Declare it after its PngStream, so that it waits for the encoder
+// before the stream goes.
+class PngRowPipeline {
+public:
+    explicit PngRowPipeline(PngStream& png, std::size_t rowsPerChunk = 64);
+    ~PngRowPipeline();
+    PngRowPipeline(const PngRowPipeline&) = delete;
+    PngRowPipeline& operator=(const PngRowPipeline&) = delete;
+
+    // Storage for the next row, RowBytes() long, to be filled before the next call.
+    std::uint8_t* NextRow();
+
+    // Encodes the rows still held and waits; throws what the encoder threw.
+    void Finish();
+
+private:
+    void HandOver();
+
+    PngStream& png_;
+    std::size_t rowsPerChunk_;
+    std::array<std::vector<std::uint8_t>, 2> chunks_;
+    std::array<std::size_t, 2> rowsHeld_{};
+    std::size_t filling_ = 0;
+    std::future<void> encoding_;
 };

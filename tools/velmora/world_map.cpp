@@ -101,13 +101,14 @@ void DrawWorldMap(WorldRows& rows, const std::optional<ShadingRange>& range, Map
 
     std::vector<std::uint32_t> greySum(pixelsX);
     std::vector<std::uint32_t> presentCount(pixelsX);
-    std::vector<std::uint8_t> pixelRow(png.RowBytes());
+    PngRowPipeline pipeline(png);
     std::vector<std::uint8_t> greys(width);
     SampleRow empty{std::vector<std::uint16_t>(width), std::vector<std::uint8_t>(width)};
 
     for (std::uint32_t py = 0; py < pixelsY; ++py) {
         std::fill(greySum.begin(), greySum.end(), 0u);
         std::fill(presentCount.begin(), presentCount.end(), 0u);
+        std::uint8_t* pixelRow = pipeline.NextRow();
         const std::uint32_t firstY = py * scale;
         const std::uint32_t countY = std::min(scale, height - firstY);
         for (std::uint32_t y = firstY; y < firstY + countY; ++y) {
@@ -145,7 +146,7 @@ void DrawWorldMap(WorldRows& rows, const std::optional<ShadingRange>& range, Map
             }
         }
         if (scale == 1 && style.opaque && !style.grid) {
-            png.WriteRow(greys.data());
+            std::copy(greys.begin(), greys.end(), pixelRow);
             continue;
         }
         if (scale == 1 && !style.grid) {
@@ -154,7 +155,6 @@ void DrawWorldMap(WorldRows& rows, const std::optional<ShadingRange>& range, Map
                 pixelRow[2 * x] = greys[x];
                 pixelRow[2 * x + 1] = middle.present[x] != 0 ? 255 : 0;
             }
-            png.WriteRow(pixelRow.data());
             continue;
         }
         if (scale == 1) {
@@ -192,6 +192,6 @@ void DrawWorldMap(WorldRows& rows, const std::optional<ShadingRange>& range, Map
                 pixel[3] = alpha;
             }
         }
-        png.WriteRow(pixelRow.data());
     }
+    pipeline.Finish();
 }
