@@ -21,13 +21,12 @@ public:
         model_.scenes.emplace_back();
         model_.defaultScene = 0;
 
-        // The viewer draws without lighting: the texture times the vertex grey.
+        // The viewer draws the texture times the vertex grey, unlit. KHR_materials_unlit would say
+        // so, but f3d (VTK 9.1) then drops the texture: a rough, non-metal material instead.
         tinygltf::Material material;
         material.name = "terrain";
         material.pbrMetallicRoughness.metallicFactor = 0.0;
         material.pbrMetallicRoughness.roughnessFactor = 1.0;
-        material.extensions["KHR_materials_unlit"] = tinygltf::Value(tinygltf::Value::Object());
-        model_.extensionsUsed.push_back("KHR_materials_unlit");
         if (texture) {
             tinygltf::Image image;
             image.name = "terrain.image";
