@@ -53,7 +53,7 @@ void WriteSectorPng16(const HeightmapSamples& samples, OutputFile& file) {
 }
 
 void WriteWorldPng16(WorldLayout& layout, const ExportRequest& request, OutputFile& file) {
-    ProgressLine progress("export", layout.sectors.size());
+    ProgressLine progress("export:", layout.sectors.size());
     WorldRows rows(layout, request.skipUnreadable, "export", &progress);
     PngStream png(file, rows.Width(), rows.Height(), PngPixels::Grey16);
     std::vector<std::uint16_t> heights(rows.Width());
@@ -162,7 +162,7 @@ int RunExport(const ExportRequest& request) {
         return ExitSuccess;
     }
     std::vector<TerrainVertex> vertices(TerrainVertexCount);
-    ProgressLine progress("export", sectors->size());
+    ProgressLine progress("export:", sectors->size());
     std::size_t done = 0;
     std::size_t added = 0;
     for (PlacedSector& sector : *sectors) {

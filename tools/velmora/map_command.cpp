@@ -32,7 +32,7 @@ ShadingRange FindWorldRange(WorldLayout& layout, bool skipUnreadable) {
     std::uint16_t low = 65535;
     std::uint16_t high = 0;
     HeightmapSamples samples;
-    ProgressLine progress("map: heights", layout.sectors.size());
+    ProgressLine progress("map: world range,", layout.sectors.size());
     std::size_t done = 0;
     for (PlacedSector& sector : layout.sectors) {
         std::string reason;
@@ -75,7 +75,7 @@ int RunMap(const MapRequest& request) {
     MapStyle style = request.style;
     style.opaque = EveryPlaceFilled(layout) && !AnyUnreadable(layout) &&
                    (range.has_value() || !request.skipUnreadable);
-    ProgressLine progress("map", layout.sectors.size());
+    ProgressLine progress("map: picture,", layout.sectors.size());
     WorldRows rows(layout, request.skipUnreadable, "map", &progress);
     PngStream png(file, MapPixels(rows.Width(), request.style.scale),
                   MapPixels(rows.Height(), request.style.scale), MapPixelLayout(style));
