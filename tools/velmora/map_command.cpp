@@ -1,11 +1,14 @@
 // velmora map: one picture of every sector of a world at its place.
 
 #include <algorithm>
+#include <atomic>
+#include <future>
 #include <map>
 #include <memory>
 #include <set>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "catalogue_session.h"
 #include "command.h"
@@ -26,25 +29,48 @@ struct MapRequest {
     bool skipUnreadable = false;
 };
 
-// One range for the whole world, so that neighbouring sectors agree at their seams: low is the
-// least sample of at least MinRangeSample over every sector, high the greatest sample.
-ShadingRange FindWorldRange(WorldLayout& layout, bool skipUnreadable) {
+// The least sample of at least MinRangeSample and the greatest sample of sectors [first, last).
+struct SampleBounds {
     std::uint16_t low = 65535;
     std::uint16_t high = 0;
+};
+
+SampleBounds FindBounds(std::vector<PlacedSector>& sectors, std::size_t first, std::size_t last,
+                        bool skipUnreadable, std::atomic<std::size_t>& done,
+                        ProgressLine* progress) {
+    SampleBounds bounds;
     HeightmapSamples samples;
-    ProgressLine progress("map: world range,", layout.sectors.size());
-    std::size_t done = 0;
-    for (PlacedSector& sector : layout.sectors) {
+    for (std::size_t i = first; i < last; ++i) {
         std::string reason;
-        if (!ReadSectorSamples(sector.heightmapPath, samples, reason)) {
-            HandleUnreadable(sector, reason, skipUnreadable, "map");
+        if (!ReadSectorSamples(sectors[i].heightmapPath, samples, reason)) {
+            HandleUnreadable(sectors[i], reason, skipUnreadable, "map");
         } else {
-            low = std::min(low, ShadingRange::Find(samples).Low());
-            high = std::max(high, *std::max_element(samples.begin(), samples.end()));
+            bounds.low = std::min(bounds.low, ShadingRange::Find(samples).Low());
+            bounds.high = std::max(bounds.high, *std::max_element(samples.begin(), samples.end()));
         }
-        progress.Update(++done);
+        const std::size_t count = ++done;
+        if (progress != nullptr) {
+            progress->Update(count);
+        }
     }
-    return ShadingRange(low, high);
+    return bounds;
+}
+
+// One range for the whole world, so that neighbouring sectors agree at their seams: low is the
+// least sample of at least MinRangeSample over every sector, high the greatest sample. The two
+// halves of the sectors are read on two threads.
+ShadingRange FindWorldRange(WorldLayout& layout, bool skipUnreadable) {
+    std::vector<PlacedSector>& sectors = layout.sectors;
+    ProgressLine progress("map: world range,", sectors.size());
+    std::atomic<std::size_t> done{0};
+    const std::size_t middle = sectors.size() / 2;
+    std::future<SampleBounds> second =
+        std::async(std::launch::async, [&sectors, middle, skipUnreadable, &done] {
+            return FindBounds(sectors, middle, sectors.size(), skipUnreadable, done, nullptr);
+        });
+    const SampleBounds first = FindBounds(sectors, 0, middle, skipUnreadable, done, &progress);
+    const SampleBounds rest = second.get();
+    return ShadingRange(std::min(first.low, rest.low), std::max(first.high, rest.high));
 }
 
 bool EveryPlaceFilled(const WorldLayout& layout) {
