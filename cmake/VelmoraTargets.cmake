@@ -37,3 +37,16 @@ function(velmora_tests name)
 endfunction()
 
 find_package(GTest REQUIRED)
+
+# velmora_embed_files(OUTPUT HEADER FUNCTION FILES...): generates OUTPUT at build time, a source
+# whose FUNCTION (declared in HEADER) returns the FILES' bytes. Add OUTPUT to a target's sources.
+function(velmora_embed_files output header function)
+    # A list in one command argument would reach the shell as separate commands.
+    string(REPLACE ";" "|" files "${ARGN}")
+    add_custom_command(OUTPUT ${output}
+        COMMAND ${CMAKE_COMMAND} -DOUTPUT=${output} -DHEADER=${header} -DFUNCTION=${function}
+                "-DFILES=${files}" -P ${PROJECT_SOURCE_DIR}/cmake/EmbedFiles.cmake
+        DEPENDS ${ARGN} ${PROJECT_SOURCE_DIR}/cmake/EmbedFiles.cmake
+        COMMENT "Embedding ${function}"
+        VERBATIM)
+endfunction()

@@ -1,5 +1,7 @@
 #include "ui/app_icon.h"
 
+#include "ui/app_icon_images.h"
+
 #include <array>
 #include <cstdint>
 #include <span>
@@ -62,5 +64,9 @@ IconImage ImageFromArt(std::span<const std::string_view> rows) {
 }  // namespace
 
 IconResource AppIcon() {
-    return IconResource{{ImageFromArt(LargeArt), ImageFromArt(SmallArt)}};
+    IconResource icon{{ImageFromArt(LargeArt), ImageFromArt(SmallArt)}, {}};
+    for (std::span<const std::uint8_t> png : AppIconLargeImages()) {
+        icon.pngImages.emplace_back(png.begin(), png.end());
+    }
+    return icon;
 }

@@ -34,7 +34,7 @@ using DemoPrefixTest = velmora_process::DemoPrefixSuite;
 TEST_F(DemoPrefixTest, ListsWorldsAndSectorsInTheViewersOrder) {
     const Outcome worlds = RunVelmora(Prefix(), {"worlds"});
     EXPECT_EQ(worlds.exitCode, 0) << worlds.err;
-    EXPECT_THAT(worlds.lines, ElementsAre("East", "West"));
+    EXPECT_THAT(worlds.lines, ElementsAre("East", "North", "West"));
     EXPECT_EQ(worlds.err, "");
 
     const Outcome first = RunVelmora(Prefix(), {"sectors"});
@@ -58,8 +58,8 @@ TEST_F(DemoPrefixTest, HeightmapGivesTheWindowsPathAndTheExistingHostFile) {
 }
 
 TEST_F(DemoPrefixTest, UnknownNamesExitWithTwoAndOneLine) {
-    for (const std::vector<std::string>& arguments : {std::vector<std::string>{"sectors", "North"},
-                                                      {"heightmap", "North", "0_0"},
+    for (const std::vector<std::string>& arguments : {std::vector<std::string>{"sectors", "South"},
+                                                      {"heightmap", "South", "0_0"},
                                                       {"heightmap", "East", "9_9"},
                                                       {"heightmap", "east", "0_0"}}) {
         const Outcome outcome = RunVelmora(Prefix(), arguments);
@@ -101,7 +101,7 @@ TEST_F(DemoPrefixTest, WorldCacheWithHostileEntriesListsTheRealOnes) {
 
     const Outcome worlds = RunVelmora(prefix, {"worlds"});
     EXPECT_EQ(worlds.exitCode, 0) << worlds.err;
-    EXPECT_THAT(worlds.lines, ElementsAre("East", "West"));
+    EXPECT_THAT(worlds.lines, ElementsAre("East", "North", "West"));
 
     const Outcome sectors = RunVelmora(prefix, {"sectors", "East"});
     EXPECT_EQ(sectors.exitCode, 0) << sectors.err;

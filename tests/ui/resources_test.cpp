@@ -1,7 +1,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <stb/stb_image.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
 #include <set>
+#include <vector>
 
 #include "app/platform/dialog_ids.h"
 #include "app/platform/dialog_units.h"
@@ -55,6 +62,72 @@ TEST(ViewerResources, IconHasALargeAndASmallImageOfSixteenColours) {
         EXPECT_GE(colours.size(), 5u);
         EXPECT_LE(colours.size(), 16u);
     }
+}
+
+// An RGB image decoded from PNG bytes; empty when they do not decode.
+struct RgbImage {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;  // 0xRRGGBB, rows top to bottom
+};
+
+RgbImage DecodePng(const std::vector<std::uint8_t>& png) {
+    RgbImage image;
+    int channels = 0;
+    const std::unique_ptr<stbi_uc, void (*)(void*)> rgb(
+        stbi_load_from_memory(png.data(), static_cast<int>(png.size()), &image.width, &image.height,
+                              &channels, 3),
+        stbi_image_free);
+    if (rgb) {
+        for (int at = 0; at < image.width * image.height * 3; at += 3) {
+            image.pixels.push_back((std::uint32_t{rgb.get()[at]} << 16) |
+                                   (std::uint32_t{rgb.get()[at + 1]} << 8) | rgb.get()[at + 2]);
+        }
+    }
+    return image;
+}
+
+TEST(ViewerResources, IconOffersTheLargerSizesAsPngAndTheInstalledSmallOnesAreItsOwnImages) {
+    const IconResource icon = AppIcon();
+    EXPECT_TRUE(icon.IsWellFormed());
+    std::vector<int> sizes;
+    for (const std::vector<std::uint8_t>& png : icon.pngImages) {
+        const RgbImage image = DecodePng(png);
+        EXPECT_EQ(image.width, image.height);
+        sizes.push_back(image.width);
+        // The same picture as the small images: a sky of blue at the top, grass at the bottom.
+        ASSERT_FALSE(image.pixels.empty());
+        EXPECT_EQ(image.pixels.front(), 0x0000FFu);
+        EXPECT_EQ(image.pixels.back(), 0x008000u);
+    }
+    EXPECT_THAT(sizes, testing::ElementsAre(48, 64, 128, 256));
+
+    // The desktop's 16 and 32 pixel icons are IDI_APP's images pixel for pixel.
+    for (int size : {16, 32}) {
+        const std::string name = std::to_string(size) + "x" + std::to_string(size);
+        std::ifstream file(std::filesystem::path(VELMORA_DATA_DIR) / "icons" / "hicolor" / name /
+                               "apps" / VELMORA_APP_ID ".png",
+                           std::ios::binary);
+        const RgbImage installed = DecodePng(std::vector<std::uint8_t>(
+            std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()));
+        const IconImage* own = icon.ImageFor(size, size);
+        ASSERT_EQ(installed.width, size) << name;
+        ASSERT_EQ(installed.height, size) << name;
+        for (int y = 0; y < size; ++y) {
+            for (int x = 0; x < size; ++x) {
+                ASSERT_EQ(installed.pixels[static_cast<std::size_t>(y * size + x)],
+                          own->ColorAt(x, y))
+                    << name << " at " << x << ", " << y;
+            }
+        }
+    }
+}
+
+TEST(ViewerResources, AnIconWithABrokenPngImageIsNotRegistered) {
+    IconResource icon = AppIcon();
+    icon.pngImages.push_back({'G', 'I', 'F', '8', '9', 'a', 0, 0, 0});
+    EXPECT_FALSE(RegisterIcon(999, std::move(icon)));
+    EXPECT_EQ(FindIcon(999), nullptr);
 }
 
 TEST(ViewerResources, ViewerLayoutFitsTheDialogAndLeavesTheViewportFree) {

@@ -4,12 +4,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
 #include "app/platform/temporary_prefix.h"
 #include "demo_world.h"
+#include "private_x_server.h"
 #include "x_session.h"
 
 namespace ui_test {
@@ -25,12 +28,54 @@ constexpr double DialogHeightUnits = 508;
 constexpr double ViewportCentreX = 56 + 464 / 2.0;
 constexpr double ViewportCentreY = 40 + 464 / 2.0;
 
+// The sizes of the icons a window offers the desktop (_NET_WM_ICON: width, height, then that
+// many pixels, icon after icon); -1 x -1 marks a list that breaks off inside an icon.
+std::vector<std::pair<long, long>> NetWmIconSizes(const std::string& window) {
+    // xprop shows 250,000 bytes of a property unless told more; 256 x 256 alone is 262,144.
+    const std::string text =
+        Shell("xprop -len 1000000 -id " + window + " -notype 32c _NET_WM_ICON");
+    const std::size_t equals = text.find('=');
+    if (equals == std::string::npos) {
+        return {};  // no icon at all
+    }
+    std::vector<long> values;
+    std::istringstream numbers(text.substr(equals + 1));
+    for (std::string number; std::getline(numbers, number, ',');) {
+        values.push_back(std::stol(number));
+    }
+    std::vector<std::pair<long, long>> sizes;
+    std::size_t at = 0;
+    for (; at + 1 < values.size();
+         at += static_cast<std::size_t>(2 + values[at] * values[at + 1])) {
+        sizes.emplace_back(values[at], values[at + 1]);
+    }
+    if (at != values.size()) {
+        sizes.emplace_back(-1, -1);  // a cut-off icon
+    }
+    return sizes;
+}
+
 struct Geometry {
     int x = 0;
     int y = 0;
     int width = 0;
     int height = 0;
 };
+
+// Where the terrain's pixels reach in the viewport, as fractions of its width and height.
+struct Extent {
+    double left = 1;
+    double top = 1;
+    double right = 0;
+    double bottom = 0;
+};
+
+// openbox, a window manager as small as they come (a Debian package that setup installs).
+std::string OpenboxExecutable() {
+    std::string path = Shell("command -v openbox");
+    path.erase(path.find_last_not_of('\n') + 1);
+    return path;
+}
 
 class ViewerWindowTest : public testing::Test {
 protected:
@@ -47,12 +92,13 @@ protected:
 
     // Starts the viewer on the demo prefix (the ground texture lies in its current directory)
     // and waits for its window.
-    void Start() {
-        viewer = std::make_unique<ChildProcess>(
-            VELMORA_VIEWER_EXECUTABLE, demo.path(),
-            std::vector<std::pair<std::string, std::string>>{{"WINEPREFIX", demo.path().string()},
-                                                             {"MESA_SHADER_CACHE_DISABLE", "true"}},
-            std::vector<std::string>{}, demo.path() / "viewer.log");
+    void Start(const std::vector<std::pair<std::string, std::string>>& environment = {}) {
+        std::vector<std::pair<std::string, std::string>> settings{
+            {"WINEPREFIX", demo.path().string()}, {"MESA_SHADER_CACHE_DISABLE", "true"}};
+        settings.insert(settings.end(), environment.begin(), environment.end());
+        viewer =
+            std::make_unique<ChildProcess>(VELMORA_VIEWER_EXECUTABLE, demo.path(), settings,
+                                           std::vector<std::string>{}, demo.path() / "viewer.log");
         ASSERT_TRUE(WaitUntil([&] { return !(window = FindWindow(ViewerCaption)).empty(); }))
             << "no window captioned " << ViewerCaption;
         geometry = GeometryOf(window);
@@ -69,28 +115,83 @@ protected:
         return end == std::string::npos ? found : found.substr(0, end);
     }
 
+    // The client area of a top-level window on the screen (xwininfo counts it without the frame
+    // a window manager adds; xdotool would not).
     static Geometry GeometryOf(const std::string& id) {
         Geometry g;
-        std::istringstream lines(Shell("xdotool getwindowgeometry --shell " + id));
+        std::istringstream lines(Shell("xwininfo -id " + id));
         std::string line;
         while (std::getline(lines, line)) {
-            const std::size_t equals = line.find('=');
-            if (equals == std::string::npos) {
-                continue;
-            }
-            const std::string name = line.substr(0, equals);
-            const int value = std::stoi(line.substr(equals + 1));
-            if (name == "X") {
-                g.x = value;
-            } else if (name == "Y") {
-                g.y = value;
-            } else if (name == "WIDTH") {
-                g.width = value;
-            } else if (name == "HEIGHT") {
-                g.height = value;
-            }
+            std::sscanf(line.c_str(), " Absolute upper-left X: %d", &g.x);
+            std::sscanf(line.c_str(), " Absolute upper-left Y: %d", &g.y);
+            std::sscanf(line.c_str(), " Width: %d", &g.width);
+            std::sscanf(line.c_str(), " Height: %d", &g.height);
         }
         return g;
+    }
+
+    // The whole window: the client area and the window manager's frame around it, if any.
+    static Geometry WholeWindowOf(const std::string& id) {
+        Geometry g = GeometryOf(id);
+        int left = 0;
+        int right = 0;
+        int top = 0;
+        int bottom = 0;
+        const std::string extents = Shell("xprop -id " + id + " _NET_FRAME_EXTENTS");
+        const std::size_t equals = extents.find('=');
+        if (equals != std::string::npos) {
+            std::sscanf(extents.c_str() + equals + 1, " %d, %d, %d, %d", &left, &right, &top,
+                        &bottom);
+        }
+        return Geometry{g.x - left, g.y - top, g.width + left + right, g.height + top + bottom};
+    }
+
+    // The viewport: the dialog's one child X window (the GL drawable), in screen coordinates.
+    static Geometry ViewportOf(const std::string& id) {
+        Geometry largest;
+        std::istringstream lines(Shell("xwininfo -children -id " + id));
+        std::string line;
+        while (std::getline(lines, line)) {
+            // "     0x20002b (has no name): ()  812x754+105+74  +286+173"
+            Geometry g;
+            int relativeX = 0;
+            int relativeY = 0;
+            const std::size_t close = line.find("()");
+            if (close == std::string::npos ||
+                std::sscanf(line.c_str() + close + 2, " %dx%d+%d+%d +%d+%d", &g.width, &g.height,
+                            &relativeX, &relativeY, &g.x, &g.y) != 6) {
+                continue;
+            }
+            if (g.width * g.height > largest.width * largest.height) {
+                largest = g;
+            }
+        }
+        return largest;
+    }
+
+    static Extent TerrainExtent(const Screenshot& shot, const Geometry& viewport) {
+        Extent extent;
+        for (int y = 0; y < viewport.height; ++y) {
+            for (int x = 0; x < viewport.width; ++x) {
+                if (shot.At(viewport.x + x, viewport.y + y) == ClearBlue) {
+                    continue;
+                }
+                extent.left = std::min(extent.left, static_cast<double>(x) / viewport.width);
+                extent.top = std::min(extent.top, static_cast<double>(y) / viewport.height);
+                extent.right = std::max(extent.right, (x + 1.0) / viewport.width);
+                extent.bottom = std::max(extent.bottom, (y + 1.0) / viewport.height);
+            }
+        }
+        return extent;
+    }
+
+    // Chooses the first sector and returns where its terrain reaches once it shows.
+    Extent ShowFirstSector() {
+        PickFirstSector();
+        bool met = false;
+        WaitForMiddle([](const auto& pixels) { return !AllBlue(pixels); }, &met);
+        EXPECT_TRUE(met) << "choosing a sector draws its terrain";
+        return TerrainExtent(Shot(), ViewportOf(window));
     }
 
     // A point given in the dialog's units, on the screen.
@@ -165,6 +266,9 @@ TEST_F(ViewerWindowTest, ShowsTheViewerThenTerrainAndNavigatesWithTheMouse) {
     ASSERT_TRUE(first.IsValid());
     EXPECT_LE(geometry.x + geometry.width, first.Width()) << "the dialog fits the screen";
     EXPECT_LE(geometry.y + geometry.height, first.Height());
+    // Instance and class as the desktop entry's StartupWMClass names them.
+    EXPECT_THAT(Shell("xprop -id " + window + " WM_CLASS"),
+                testing::HasSubstr("= \"VelmoraExplorer\", \"VelmoraExplorer\""));
 
     bool met = false;
     WaitForMiddle(AllBlue, &met);
@@ -219,6 +323,12 @@ TEST_F(ViewerWindowTest, ShowsTheViewerThenTerrainAndNavigatesWithTheMouse) {
 
 TEST_F(ViewerWindowTest, EnterEndsTheViewerWithStatusZero) {
     Start();
+    // The window offers its icon for task bars and docks at every size, IDI_APP's own two and
+    // the larger ones, each whole.
+    EXPECT_THAT(NetWmIconSizes(window),
+                testing::UnorderedElementsAre(std::pair{16L, 16L}, std::pair{32L, 32L},
+                                              std::pair{48L, 48L}, std::pair{64L, 64L},
+                                              std::pair{128L, 128L}, std::pair{256L, 256L}));
     // The first focus is in the angle readout; Enter is the hidden OK button's command.
     MoveTo(ViewportCentreX, ViewportCentreY);
     Xdo("key Return");
@@ -298,10 +408,9 @@ TEST_F(ViewerWindowTest, AfterTheAboutBoxTheViewerHasTheKeyboardAgain) {
     Xdo("key Up Return");
     ASSERT_TRUE(WaitUntil([&] { return !FindWindow(AboutCaption).empty(); }));
     Xdo("key Return");  // the About box's OK
-    ASSERT_TRUE(WaitUntil([&] { return FindWindow(AboutCaption).empty(); }));
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    // No click in between: the viewer's Enter must reach it.
-    Xdo("key Return");
+    // Enter the moment the box is gone, with no click in between: it must reach the viewer.
+    Shell(std::string("while xdotool search --onlyvisible --name '^") + AboutCaption +
+          "$' >/dev/null 2>&1; do :; done; xdotool key Return");
     ExpectExitStatusZero();
 }
 
@@ -331,6 +440,110 @@ TEST_F(ViewerWindowTest, AnUnreadableHeightmapIsReportedAndTheViewerRunsOn) {
     WaitForMiddle([](const auto& pixels) { return !AllBlue(pixels); }, &met);
     EXPECT_TRUE(met);
     MoveTo(ViewportCentreX, ViewportCentreY);
+    Xdo("key Escape");
+    ExpectExitStatusZero();
+}
+
+// Screens too small for the dialog at its font's size: it shrinks to the work area, and the
+// terrain fills the viewport as it does at the natural size (the GL viewport and back buffer
+// follow the real pixels, also under GDK_SCALE=2). Below the smallest font it stays on screen.
+TEST_F(ViewerWindowTest, FitsSmallAndScaledScreensWithTheTerrainFillingTheViewport) {
+    Extent natural;
+    {
+        // At 1x on a screen large enough nothing changes: 524 x 508 units of 7 x 13 pixels.
+        PrivateXServer server(1280, 1024);
+        Start();
+        ASSERT_FALSE(HasFatalFailure());
+        EXPECT_EQ(geometry.width, 917);
+        EXPECT_EQ(geometry.height, 826);
+        natural = ShowFirstSector();
+        Xdo("key Escape");
+        ExpectExitStatusZero();
+    }
+    ASSERT_GT(natural.right, natural.left);
+
+    struct Setting {
+        const char* name;
+        int width;
+        int height;
+        std::vector<std::pair<std::string, std::string>> environment;
+        Geometry workArea;
+        bool windowManager = false;
+    };
+    const std::vector<Setting> settings = {
+        // A laptop screen with a 32-pixel panel at the top.
+        {"1366 x 768 with a panel", 1366, 768, {}, {0, 32, 1366, 736}},
+        // The same under a window manager, whose caption and borders count too.
+        {"1366 x 768 under openbox", 1366, 768, {}, {0, 0, 1366, 768}, true},
+        {"GDK_DPI_SCALE=1.25 on 1280 x 1024",
+         1280,
+         1024,
+         {{"GDK_DPI_SCALE", "1.25"}},
+         {0, 0, 1280, 1024}},
+        {"GDK_SCALE=2 on 2560 x 1440", 2560, 1440, {{"GDK_SCALE", "2"}}, {0, 0, 2560, 1440}},
+    };
+    for (const Setting& setting : settings) {
+        SCOPED_TRACE(setting.name);
+        PrivateXServer server(setting.width, setting.height);
+        const Geometry& area = setting.workArea;
+        if (area.width != setting.width || area.height != setting.height) {
+            server.SetWorkArea(area.x, area.y, area.width, area.height);
+        }
+        std::unique_ptr<ChildProcess> windowManager;
+        if (setting.windowManager) {
+            windowManager = std::make_unique<ChildProcess>(
+                OpenboxExecutable(), demo.path(),
+                std::vector<std::pair<std::string, std::string>>{}, std::vector<std::string>{},
+                demo.path() / "openbox.log");
+            ASSERT_TRUE(WaitUntil([] {
+                return Shell("xprop -root _NET_SUPPORTING_WM_CHECK").find("window id") !=
+                       std::string::npos;
+            })) << "openbox did not start";
+        }
+        Start(setting.environment);
+        if (HasFatalFailure()) {
+            return;
+        }
+        const Geometry whole = WholeWindowOf(window);
+        EXPECT_GE(whole.x, area.x);
+        EXPECT_GE(whole.y, area.y);
+        EXPECT_LE(whole.x + whole.width, area.x + area.width);
+        EXPECT_LE(whole.y + whole.height, area.y + area.height);
+        // Shrunk no more than needed: one side fills the work area.
+        EXPECT_TRUE(whole.width >= area.width - 1 || whole.height >= area.height - 1)
+            << whole.width << " x " << whole.height;
+        if (setting.windowManager) {
+            EXPECT_GT(whole.height, geometry.height) << "openbox put no frame around the dialog";
+        }
+
+        const Geometry viewport = ViewportOf(window);
+        EXPECT_GT(viewport.width, geometry.width / 2);
+        EXPECT_GE(viewport.x, geometry.x);
+        EXPECT_GE(viewport.y, geometry.y);
+        EXPECT_LE(viewport.x + viewport.width, geometry.x + geometry.width);
+        EXPECT_LE(viewport.y + viewport.height, geometry.y + geometry.height);
+
+        const Extent extent = ShowFirstSector();
+        EXPECT_NEAR(extent.left, natural.left, 0.02);
+        EXPECT_NEAR(extent.top, natural.top, 0.02);
+        EXPECT_NEAR(extent.right, natural.right, 0.02);
+        EXPECT_NEAR(extent.bottom, natural.bottom, 0.02);
+        Xdo("key Escape");
+        ExpectExitStatusZero();
+        if (HasFailure()) {
+            return;
+        }
+    }
+
+    // Too small even at the smallest readable font: the top-left corner is on screen, below the
+    // panel, where the caption and the first controls are.
+    SCOPED_TRACE("600 x 480 with a panel");
+    PrivateXServer server(600, 480);
+    server.SetWorkArea(0, 24, 600, 456);
+    Start();
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_EQ(geometry.x, 0);
+    EXPECT_EQ(geometry.y, 24);
     Xdo("key Escape");
     ExpectExitStatusZero();
 }

@@ -18,10 +18,18 @@ constexpr int SectorStep = SectorSide - 1;  // sectors share their edge samples
 constexpr std::size_t HeaderSize = 24;
 constexpr int TextureSide = 256;
 
-// Highest land sample (z = 3,500 world units) and the share of the ground under water.
-constexpr double PeakSample = 8000.0;
-constexpr double WaterShare = 0.3;
+// Land heights in samples (a quarter of a world unit each): rolling hills from about 30 to 450
+// units, with water (samples of 100 or less) only in the river and the lake.
+constexpr double LandLowSample = 130.0;
+constexpr double LandReliefSamples = 1500.0;
+constexpr double DetailSamples = 140.0;
 constexpr double WaterTopSample = 100.0;
+constexpr double WaterBedSample = 30.0;
+constexpr double ShoreSample = 104.0;  // the first land above the water line
+// In samples: the river's half width, the valley that falls towards any water, and the lake.
+constexpr double RiverHalfWidth = 6.0;
+constexpr double ValleyWidth = 30.0;
+constexpr double LakeRadius = 30.0;
 
 // A 32-bit integer hash (an avalanche mix of multiply and xor-shift), the demo's only source of
 // randomness: no library generator, no clock.
@@ -87,36 +95,6 @@ double Fractal(std::int64_t x, std::int64_t y, std::int64_t cell, std::int64_t p
     return sum / total;
 }
 
-// Raw terrain value at a global sample position: broad fractal hills with ridges carved in,
-// about 0 .. 1.
-double TerrainValue(const DemoWorld& world, std::int64_t gx, std::int64_t gy) {
-    const double hills = Fractal(gx, gy, 128, 0, world.seed);
-    const double ridges =
-        1.0 - std::abs(2.0 * Fractal(gx, gy, 64, 0, world.seed ^ 0xA5A5A5A5u) - 1.0);
-    return 0.7 * hills + 0.3 * ridges * hills;
-}
-
-// The value range over a whole world, so that every sector of it shares one height mapping.
-struct WorldRange {
-    double low;
-    double high;
-    double water;  // values up to this are under water
-};
-
-// Water rises from 0 to WaterTopSample (shown white); land climbs from MinRangeSample-level
-// shore to PeakSample, steepening with height.
-std::uint16_t SampleOf(double value, const WorldRange& range) {
-    if (value <= range.water) {
-        const double depth = (value - range.low) / std::max(range.water - range.low, 1e-9);
-        return static_cast<std::uint16_t>(
-            std::lround(std::clamp(depth, 0.0, 1.0) * WaterTopSample));
-    }
-    const double t =
-        std::clamp((value - range.water) / std::max(range.high - range.water, 1e-9), 0.0, 1.0);
-    return static_cast<std::uint16_t>(
-        std::lround(WaterTopSample + 1.0 + t * std::sqrt(t) * (PeakSample - WaterTopSample - 1.0)));
-}
-
 void WriteBytes(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),
@@ -139,50 +117,52 @@ void PutLe32(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t
     }
 }
 
-// Every sample of a world on one global grid, x (the sectors' row index) major.
-struct WorldGrid {
-    std::int64_t width = 0;   // samples along x
-    std::int64_t height = 0;  // samples along y
-    std::vector<std::uint16_t> samples;
-
-    std::uint16_t At(std::int64_t gx, std::int64_t gy) const {
-        return samples[static_cast<std::size_t>(gx * height + gy)];
-    }
-};
-
-WorldGrid GridOf(const DemoWorld& world) {
-    WorldGrid grid;
-    grid.width = std::int64_t{world.sectorsX} * SectorStep + 1;
-    grid.height = std::int64_t{world.sectorsY} * SectorStep + 1;
-    std::vector<double> values;
-    values.reserve(static_cast<std::size_t>(grid.width * grid.height));
-    for (std::int64_t gx = 0; gx < grid.width; ++gx) {
-        for (std::int64_t gy = 0; gy < grid.height; ++gy) {
-            values.push_back(TerrainValue(world, gx, gy));
-        }
-    }
-    // One height mapping for the whole world keeps the sectors continuous.
-    const auto [low, high] = std::minmax_element(values.begin(), values.end());
-    WorldRange range{*low, *high, 0.0};
-    std::vector<double> sorted = values;
-    const auto waterLine = sorted.begin() + static_cast<std::ptrdiff_t>(
-                                                WaterShare * static_cast<double>(sorted.size()));
-    std::nth_element(sorted.begin(), waterLine, sorted.end());
-    range.water = *waterLine;
-
-    grid.samples.reserve(values.size());
-    for (const double value : values) {
-        grid.samples.push_back(SampleOf(value, range));
-    }
-    return grid;
+double SmoothStep(double edge0, double edge1, double x) {
+    const double t = std::clamp((x - edge0) / (edge1 - edge0), 0.0, 1.0);
+    return t * t * (3.0 - 2.0 * t);
 }
 
-std::vector<std::uint16_t> SectorOf(const WorldGrid& grid, int x, int y) {
+// How far a global sample position lies outside the world's water, in samples: negative inside
+// the river or the lake. The river meanders along x through the middle of the world; the lake
+// lies in its first third along x and its last third along y.
+double DistanceToWater(const DemoWorld& world, std::int64_t gx, std::int64_t gy) {
+    const double spanX = static_cast<double>(std::int64_t{world.sectorsX} * SectorStep);
+    const double spanY = static_cast<double>(std::int64_t{world.sectorsY} * SectorStep);
+    const double swing = std::min(spanY / 4.0, 90.0);
+    const double riverY =
+        spanY / 2.0 + swing * (2.0 * Fractal(gx, 0, 128, 0, world.seed ^ 0x52495645u) - 1.0);
+    const double width =
+        RiverHalfWidth * (0.8 + 0.5 * Fractal(gx, 0, 32, 0, world.seed ^ 0x57494454u));
+    const double river = std::abs(static_cast<double>(gy) - riverY) - width;
+    const double lakeX = static_cast<double>(gx) - spanX * 0.3;
+    const double lakeY = static_cast<double>(gy) - spanY * 0.75;
+    const double lake = std::sqrt(lakeX * lakeX + lakeY * lakeY) - LakeRadius;
+    return std::min(river, lake);
+}
+
+// The height sample at a global sample position: a pure function of the world and the position,
+// so that neighbouring sectors agree on their shared edges and any sector can be made alone.
+std::uint16_t SampleAt(const DemoWorld& world, std::int64_t gx, std::int64_t gy) {
+    const double hills = SmoothStep(0.1, 0.9, Fractal(gx, gy, 96, 0, world.seed));
+    const double detail = Fractal(gx, gy, 16, 0, world.seed ^ 0xA5A5A5A5u);
+    const double land = LandLowSample + LandReliefSamples * hills + DetailSamples * detail;
+    const double water = DistanceToWater(world, gx, gy);
+    double sample = 0.0;
+    if (water < 0.0) {
+        // The bed deepens towards the middle of the water.
+        sample = WaterTopSample - (WaterTopSample - WaterBedSample) * SmoothStep(0.0, 4.0, -water);
+    } else {
+        sample = ShoreSample + (land - ShoreSample) * SmoothStep(0.0, ValleyWidth, water);
+    }
+    return static_cast<std::uint16_t>(std::lround(sample));
+}
+
+std::vector<std::uint16_t> SectorOf(const DemoWorld& world, int x, int y) {
     std::vector<std::uint16_t> samples(std::size_t{SectorSide} * SectorSide);
     for (int r = 0; r < SectorSide; ++r) {
         for (int c = 0; c < SectorSide; ++c) {
             samples[static_cast<std::size_t>(r) * SectorSide + static_cast<std::size_t>(c)] =
-                grid.At(std::int64_t{x} * SectorStep + r, std::int64_t{y} * SectorStep + c);
+                SampleAt(world, std::int64_t{x} * SectorStep + r, std::int64_t{y} * SectorStep + c);
         }
     }
     return samples;
@@ -211,7 +191,7 @@ std::vector<std::uint8_t> HeightmapFileOf(const std::vector<std::uint16_t>& samp
 }  // namespace
 
 std::vector<std::uint16_t> DemoSectorSamples(const DemoWorld& world, int x, int y) {
-    return SectorOf(GridOf(world), x, y);
+    return SectorOf(world, x, y);
 }
 
 std::vector<std::uint8_t> DemoHeightmapFile(const DemoWorld& world, int x, int y) {
@@ -277,7 +257,6 @@ void WriteDemoPrefix(const fs::path& directory) {
 
     const fs::path cache = driveC / "Games" / "Quarlend" / "world_cache";
     for (const DemoWorld& world : DemoWorlds) {
-        const WorldGrid grid = GridOf(world);
         for (int x = 0; x < world.sectorsX; ++x) {
             for (int y = 0; y < world.sectorsY; ++y) {
                 const std::string sector = std::to_string(x) + "_" + std::to_string(y);
@@ -285,7 +264,7 @@ void WriteDemoPrefix(const fs::path& directory) {
                     cache / std::string(world.name) / "terrain" / sector;
                 fs::create_directories(sectorDirectory);
                 WriteBytes(sectorDirectory / ("heightmap_" + sector + ".zdt"),
-                           HeightmapFileOf(SectorOf(grid, x, y), x, y));
+                           HeightmapFileOf(SectorOf(world, x, y), x, y));
             }
         }
     }

@@ -12,7 +12,8 @@
 //                  default value C:\Games\Quarlend, in a win64 prefix;
 //   dosdevices/c:  a link to ../drive_c;
 //   drive_c/Games/Quarlend/world_cache/<world>/terrain/<x>_<y>/heightmap_<x>_<y>.zdt for the
-//                  worlds Eastquarlend (4 x 4 sectors) and Westquarlend (3 x 3);
+//                  worlds Eastquarlend (4 x 4 sectors), Northquarlend (12 x 12) and
+//                  Westquarlend (3 x 3): rolling hills with a river and a lake;
 //   terrain.image  a tileable 256 x 256 ground texture (PNG).
 // The same bytes on every run. Throws std::filesystem::filesystem_error or std::runtime_error
 // when something cannot be written.
@@ -26,10 +27,13 @@ struct DemoWorld {
 };
 
 inline constexpr DemoWorld DemoWorlds[] = {{"Eastquarlend", 4, 4, 0x5EA51DE5u},
+                                           {"Northquarlend", 12, 12, 0x40E7B0A7u},
                                            {"Westquarlend", 3, 3, 0x0DDBA11Eu}};
 
 // The 127 x 127 samples of sector x_y of `world`, row by row: sample (r, c) stands at world
 // ground (x * 1260 + 10 r, y * 1260 + 10 c), so neighbouring sectors share their edge samples.
+// Each sample depends only on the world and its place, so any sector of any size of world can be
+// made on its own.
 std::vector<std::uint16_t> DemoSectorSamples(const DemoWorld& world, int x, int y);
 
 // The whole heightmap file of that sector: 24-byte header, then the samples little-endian.

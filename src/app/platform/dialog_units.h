@@ -1,19 +1,20 @@
 #pragma once
 // Dialog units to pixels: a horizontal unit is a quarter of the font's base width, a vertical unit
-// an eighth of its base height, rounded to the nearest pixel as MapDialogRect does.
+// an eighth of its base height, rounded to the nearest pixel as MapDialogRect does. Base units are
+// a font's whole pixels, or fractions of them once a dialog has been scaled down to fit its screen.
 
 #include "app/platform/dialog_template.h"
 #include "app/platform/win_types.h"
 
 struct BaseUnits {
-    int width = 7;  // the measured base units of an 8 pt sans font
-    int height = 13;
+    double width = 7;  // the measured base units of an 8 pt sans font
+    double height = 13;
 };
 
-constexpr int DialogUnitsToPixels(int units, int base, int divisor) {
-    const long long scaled = static_cast<long long>(units) * base;
-    const long long half = divisor / 2;
-    return static_cast<int>(scaled >= 0 ? (scaled + half) / divisor : (scaled - half) / divisor);
+constexpr int DialogUnitsToPixels(int units, double base, int divisor) {
+    // Exact for whole base units (the divisors are powers of two); halves round away from zero.
+    const double scaled = units * base / divisor;
+    return scaled >= 0 ? static_cast<int>(scaled + 0.5) : -static_cast<int>(-scaled + 0.5);
 }
 
 // The rectangle in pixels: left, top, right, bottom.

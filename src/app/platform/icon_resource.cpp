@@ -1,5 +1,7 @@
 #include "app/platform/icon_resource.h"
 
+#include <algorithm>
+#include <array>
 #include <cstddef>
 
 bool IconImage::IsWellFormed() const {
@@ -40,4 +42,15 @@ const IconImage* IconResource::ImageFor(int width, int height) const {
         }
     }
     return largest;
+}
+
+bool IconResource::IsWellFormed() const {
+    constexpr std::array<std::uint8_t, 8> PngSignature{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    const auto isPng = [&](const std::vector<std::uint8_t>& file) {
+        return file.size() > PngSignature.size() &&
+               std::equal(PngSignature.begin(), PngSignature.end(), file.begin());
+    };
+    return std::all_of(images.begin(), images.end(),
+                       [](const IconImage& image) { return image.IsWellFormed(); }) &&
+           std::all_of(pngImages.begin(), pngImages.end(), isPng);
 }

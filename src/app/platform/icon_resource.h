@@ -1,6 +1,6 @@
 #pragma once
 // Icons as data: each icon resource holds images of several sizes in 16 colours with a
-// transparency mask, like the images of an .ico file.
+// transparency mask, like the images of an .ico file, and may hold larger ones as PNG.
 
 #include <array>
 #include <cstdint>
@@ -25,7 +25,12 @@ struct IconImage {
 
 struct IconResource {
     std::vector<IconImage> images;
+    // Larger sizes as PNG files, the way icon files keep their 256-pixel images. Window systems
+    // that show icons at any size (task bars, docks) offer them beside `images`.
+    std::vector<std::vector<std::uint8_t>> pngImages{};
 
     // The image of exactly width x height, else the largest one; null when there are none.
     const IconImage* ImageFor(int width, int height) const;
+    // Every image well formed, and every PNG image at least starts as one.
+    bool IsWellFormed() const;
 };

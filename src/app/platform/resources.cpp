@@ -29,13 +29,8 @@ const DialogTemplate* FindDialogTemplate(UINT id) {
 }
 
 bool RegisterIcon(UINT id, IconResource icon) {
-    if (icon.images.empty()) {
+    if (icon.images.empty() || !icon.IsWellFormed()) {
         return false;
-    }
-    for (const IconImage& image : icon.images) {
-        if (!image.IsWellFormed()) {
-            return false;
-        }
     }
     auto& slot = Module().icons[id];
     if (slot) {

@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
     RegisterViewerResources();
     UseDirect3DBackend(velmora::d3d9::gl::GlBackend());
 
-    auto windows = WxWindowSystem::Start(argc, argv);
+    auto windows = WxWindowSystem::Start(argc, argv, "VelmoraExplorer");
     if (!windows) {
         std::fprintf(stderr,
                      "VelmoraExplorer: cannot open a display (is DISPLAY set to a running X "

@@ -8,10 +8,13 @@
 #include "app/platform/window_styles.h"
 #include "app/platform/wx/wx_control_window.h"
 #include "app/platform/wx/wx_device_context.h"
+#include "app/platform/wx/wx_dialog_fit.h"
 #include "app/platform/wx/wx_icon_bitmap.h"
 #include "app/platform/wx/wx_list_control.h"
 #include "app/platform/wx/wx_viewport_canvas.h"
 #include "app/platform/wx/wx_window_system.h"
+
+#include <algorithm>
 
 // wx after our headers: it defines TRUE and FALSE as macros.
 #include <wx/button.h>
@@ -100,16 +103,27 @@ public:
         CallAfter([this] { focusArrivedList_ = nullptr; });
     }
 
-    // The box may have been opened from the window menu, whose popup is still closing when the
-    // box ends, so the focus is set once that is over.
+    // Called as the box ends. A key pressed the moment the box is gone must find a focused
+    // control, so the focus returns before anything else is dispatched: at once, or, while this
+    // dialog is still disabled for the box, the moment it is enabled again (GTK gives no focus to
+    // a disabled window). The box may have been opened from the window menu, whose popup may
+    // still be closing, so the focus is asserted once more after that.
     void RestoreFocus() {
-        CallAfter([this] {
-            if (lastFocus_ && lastFocus_->IsShownOnScreen() && lastFocus_->IsEnabled()) {
-                lastFocus_->SetFocus();
-            } else {
-                SetFocus();
-            }
-        });
+        if (IsEnabled()) {
+            FocusLastFocused();
+        } else {
+            focusOnEnable_ = true;
+        }
+        CallAfter([this] { FocusLastFocused(); });
+    }
+
+    bool Enable(bool enable = true) override {
+        const bool changed = wxDialog::Enable(enable);
+        if (enable && focusOnEnable_) {
+            focusOnEnable_ = false;
+            FocusLastFocused();
+        }
+        return changed;
     }
 
     // Mouse input over the dialog and over controls that take none of their own.
@@ -294,7 +308,16 @@ private:
         return outside.IsEmpty();
     }
 
+    void FocusLastFocused() {
+        if (lastFocus_ && lastFocus_->IsShownOnScreen() && lastFocus_->IsEnabled()) {
+            lastFocus_->SetFocus();
+        } else {
+            SetFocus();
+        }
+    }
+
     bool rightMoved_ = false;
+    bool focusOnEnable_ = false;
     wxWeakRef<wxWindow> lastFocus_;
     wxWeakRef<wxListBox> focusArrivedList_;
 };
@@ -317,11 +340,11 @@ WxDialogWindow::WxDialogWindow(WxWindowSystem& system, const DialogTemplate& dia
     system_.Register(dialog_, this);
 
     // The dialog font decides the base units, so it is set before anything is converted. Without
-    // "MS Sans Serif", the platform's sans face at the template's size stands in.
-    const int pointSize = dialogTemplate.font.pointSize > 0 ? dialogTemplate.font.pointSize : 8;
-    dialog_->SetFont(wxFontInfo(pointSize).Family(wxFONTFAMILY_SWISS));
-    const wxSize base = dialog_->ConvertDialogToPixels(wxSize(4, 8));
-    baseUnits_ = BaseUnits{base.x, base.y};
+    // "MS Sans Serif", the platform's sans face at the template's size stands in, smaller when
+    // the dialog would not fit its screen at that size.
+    const DialogPlacement placement = FitDialogFont(
+        *dialog_, dialogTemplate, ownerDialog != nullptr ? ownerDialog->Window() : nullptr);
+    baseUnits_ = placement.fit.baseUnits;
 
     bool hasRenderTarget = false;
     for (const DialogControlTemplate& control : dialogTemplate.controls) {
@@ -334,8 +357,20 @@ WxDialogWindow::WxDialogWindow(WxWindowSystem& system, const DialogTemplate& dia
     dialog_->SetClientSize(client.right, client.bottom);
     const wxSize outer = dialog_->GetSize();
     dialog_->SetSizeHints(outer, outer);
-    if (dialogTemplate.rect.x == 0 && dialogTemplate.rect.y == 0) {
+    const wxRect& area = placement.workArea;
+    if (!placement.fit.fits) {
+        // Larger than its screen even at the smallest font: the top-left corner, with the caption
+        // and the first controls, stays on screen.
+        dialog_->Move(area.GetTopLeft());
+    } else if (dialogTemplate.rect.x == 0 && dialogTemplate.rect.y == 0) {
         dialog_->CentreOnParent();
+        // wx centres without a frame it does not know yet; the whole window stays in the work
+        // area.
+        const wxSize whole = dialog_->GetClientSize() + placement.frame;
+        const wxPoint centred = dialog_->GetPosition();
+        dialog_->Move(
+            std::clamp(centred.x, area.x, std::max(area.x, area.GetRight() + 1 - whole.x)),
+            std::clamp(centred.y, area.y, std::max(area.y, area.GetBottom() + 1 - whole.y)));
     } else {
         const RECT placed = DialogRectToPixels(dialogTemplate.rect, baseUnits_);
         dialog_->Move(placed.left, placed.top);

@@ -5,6 +5,25 @@
 // wx after our headers: it defines TRUE and FALSE as macros.
 #include <wx/icon.h>
 #include <wx/image.h>
+#include <wx/log.h>
+#include <wx/mstream.h>
+
+namespace {
+
+// A PNG image of an icon; an invalid bitmap when the bytes do not decode.
+wxBitmap BitmapOfPng(const std::vector<std::uint8_t>& png) {
+    if (wxImage::FindHandler(wxBITMAP_TYPE_PNG) == nullptr) {
+        // wx keeps its image handlers for the rest of the run and deletes them itself.
+        wxImage::AddHandler(new wxPNGHandler);
+    }
+    // A bad image is passed over quietly, not shown to the user in a log window.
+    const wxLogNull quiet;
+    wxMemoryInputStream stream(png.data(), png.size());
+    const wxImage image(stream, wxBITMAP_TYPE_PNG);
+    return image.IsOk() ? wxBitmap(image) : wxBitmap();
+}
+
+}  // namespace
 
 wxBitmap BitmapOfIcon(const IconImage& image) {
     wxImage pixels(image.width, image.height);
@@ -23,7 +42,8 @@ wxBitmap BitmapOfIcon(const IconImage& image) {
 
 wxIconBundle IconBundleOf(HICON big, HICON small) {
     wxIconBundle bundle;
-    for (HICON handle : {big, small}) {
+    // One icon as both the big and the small one (the usual case) is decoded once.
+    for (HICON handle : {big, small == big ? nullptr : small}) {
         const IconResource* resource = IconFromHandle(handle);
         if (resource == nullptr) {
             continue;
@@ -32,6 +52,13 @@ wxIconBundle IconBundleOf(HICON big, HICON small) {
             wxIcon icon;
             icon.CopyFromBitmap(BitmapOfIcon(image));
             bundle.AddIcon(icon);
+        }
+        for (const std::vector<std::uint8_t>& png : resource->pngImages) {
+            if (const wxBitmap bitmap = BitmapOfPng(png); bitmap.IsOk()) {
+                wxIcon icon;
+                icon.CopyFromBitmap(bitmap);
+                bundle.AddIcon(icon);
+            }
         }
     }
     return bundle;

@@ -9,5 +9,6 @@
 
 // The image with its mask as alpha.
 wxBitmap BitmapOfIcon(const IconImage& image);
-// Every image of the icons behind the handles (null handles are passed over).
+// Every image of the icons behind the handles, the PNG ones too (null handles, and PNG images
+// that do not decode, are passed over).
 wxIconBundle IconBundleOf(HICON big, HICON small);

@@ -46,9 +46,14 @@ long MessageBoxStyle(UINT type) {
 
 }  // namespace
 
-std::unique_ptr<WxWindowSystem> WxWindowSystem::Start(int argc, char** argv) {
+std::unique_ptr<WxWindowSystem> WxWindowSystem::Start(int argc, char** argv,
+                                                      std::string_view windowClass) {
     // wx takes the application object over and deletes it in wxEntryCleanup.
-    wxApp::SetInstance(new VelmoraWxApp());
+    auto* app = new VelmoraWxApp();
+    // wx/GTK makes the window class of the application's display name, which it otherwise derives
+    // from the program's name capitalised as a word ("Velmoraexplorer").
+    app->SetAppDisplayName(wxString::FromUTF8(windowClass.data(), windowClass.size()));
+    wxApp::SetInstance(app);
     int wxArgc = argc;
     if (!wxEntryStart(wxArgc, argv)) {
         return nullptr;

@@ -4,14 +4,18 @@
 #include "app/platform/window_system.h"
 
 #include <memory>
+#include <string_view>
 #include <unordered_map>
 
 class wxWindow;
 
 class WxWindowSystem : public WindowSystem {
 public:
-    // Initialises wx for this process; null when there is no display to open.
-    static std::unique_ptr<WxWindowSystem> Start(int argc, char** argv);
+    // Initialises wx for this process; null when there is no display to open. windowClass is the
+    // class every window of the process carries (WM_CLASS), by which launchers and task bars tell
+    // its windows from others' and match them with its desktop entry.
+    static std::unique_ptr<WxWindowSystem> Start(int argc, char** argv,
+                                                 std::string_view windowClass);
     ~WxWindowSystem() override;
 
     std::unique_ptr<NativeWindow> CreateDialogWindow(const DialogTemplate& dialogTemplate,

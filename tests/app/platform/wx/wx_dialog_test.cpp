@@ -77,7 +77,7 @@ public:
     void SetUp() override {
         static char name[] = "platform_wx_tests";
         static char* argv[] = {name, nullptr};
-        auto system = WxWindowSystem::Start(1, argv);
+        auto system = WxWindowSystem::Start(1, argv, "VelmoraWxTests");
         ASSERT_NE(system, nullptr) << "no X display";
         InstallWindowSystem(std::move(system));
         RegisterDialogTemplate(IDD_WX_TEST, Template());
