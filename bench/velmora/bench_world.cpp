@@ -1,7 +1,5 @@
 // velmora_bench_world DIR SIDE: a Wine prefix holding one world, Benchquarlend, of SIDE x SIDE
-// sectors of demo terrain, for the whole-process comparisons of compare.sh. The demo generator
-// computes its whole world for every sector it is asked for, so an 8 x 8 world is generated once
-// and repeated across the grid: the files, their sizes and count are what the runs measure.
+// sectors of demo terrain, for the whole-process comparisons of compare.sh.
 
 #include <charconv>
 #include <cstdio>
@@ -37,14 +35,7 @@ int main(int argc, char** argv) {
         return 64;
     }
     const fs::path prefix = argv[1];
-    constexpr int Tile = 8;
-    const DemoWorld world{"Benchquarlend", Tile, Tile, 0xBE7C4u};
-    std::vector<std::vector<std::uint8_t>> tile;
-    for (int a = 0; a < Tile; ++a) {
-        for (int b = 0; b < Tile; ++b) {
-            tile.push_back(DemoHeightmapFile(world, a, b));
-        }
-    }
+    const DemoWorld world{"Benchquarlend", side, side, 0xBE7C4u};
     fs::create_directories(prefix / "dosdevices");
     fs::create_directories(prefix / "drive_c");
     const std::string reg = DemoSystemReg();
@@ -57,7 +48,7 @@ int main(int argc, char** argv) {
         for (int b = 0; b < side; ++b) {
             const std::string name = std::to_string(a) + "_" + std::to_string(b);
             fs::create_directories(terrain / name);
-            const auto& file = tile[static_cast<std::size_t>(a % Tile * Tile + b % Tile)];
+            const std::vector<std::uint8_t> file = DemoHeightmapFile(world, a, b);
             WriteBytes(terrain / name / ("heightmap_" + name + ".zdt"), file.data(), file.size());
         }
     }
