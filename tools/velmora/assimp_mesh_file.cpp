@@ -3,10 +3,9 @@
 #include <assimp/scene.h>
 #include <assimp/Exporter.hpp>
 
+#include <stdexcept>
 #include <vector>
 
-#include "command.h"
-#include "output_file.h"
 #include "terrain/grid_constants.h"
 
 namespace {
@@ -62,7 +61,7 @@ public:
         meshes_.push_back(std::move(mesh));
     }
 
-    void Write(OutputFile& file) override {
+    void Write(const std::function<void(const void*, std::size_t)>& sink) override {
         auto scene = std::make_unique<aiScene>();
         auto material = std::make_unique<aiMaterial>();
         scene->mNumMaterials = 1;
@@ -86,10 +85,10 @@ public:
         Assimp::Exporter exporter;
         const aiExportDataBlob* blob = exporter.ExportToBlob(scene.get(), formatId_);
         if (blob == nullptr) {
-            throw CommandFailure(ExitFailure, std::string("cannot build the mesh file: ") +
-                                                  exporter.GetErrorString());
+            throw std::runtime_error(std::string("cannot build the mesh file: ") +
+                                     exporter.GetErrorString());
         }
-        file.Write(blob->data, blob->size);
+        sink(blob->data, blob->size);
     }
 
 private:

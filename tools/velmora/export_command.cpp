@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "assimp_mesh_file.h"
 #include "catalogue_session.h"
 #include "command.h"
-#include "gltf_mesh_file.h"
+#include "export_mesh.h"
+#include "mesh_writer_module.h"
 #include "output_file.h"
 #include "png_stream.h"
 #include "progress_line.h"
@@ -97,22 +97,30 @@ std::optional<EmbeddedTexture> FindTexture(const std::string& chosen) {
 }
 
 std::unique_ptr<MeshFileWriter> MakeWriter(const ExportRequest& request) {
+    std::optional<EmbeddedTexture> texture;
+    MeshFormat format = MeshFormat::Obj;
     switch (request.format) {
         case ExportFormat::Gltf:
-            return MakeGltfMeshFileWriter(false, FindTexture(request.texture));
-        case ExportFormat::Glb:
-            return MakeGltfMeshFileWriter(true, FindTexture(request.texture));
-        case ExportFormat::Obj:
-            return MakeAssimpMeshFileWriter("objnomtl");
-        case ExportFormat::Ply:
-            // ASCII: assimp 5.2.5's binary PLY writer declares uchar colours but writes floats.
-            return MakeAssimpMeshFileWriter("ply");
-        case ExportFormat::Stl:
-            return MakeAssimpMeshFileWriter("stlb");
-        case ExportFormat::Png16:
+            format = MeshFormat::Gltf;
+            texture = FindTexture(request.texture);
             break;
+        case ExportFormat::Glb:
+            format = MeshFormat::Glb;
+            texture = FindTexture(request.texture);
+            break;
+        case ExportFormat::Obj:
+            format = MeshFormat::Obj;
+            break;
+        case ExportFormat::Ply:
+            format = MeshFormat::Ply;
+            break;
+        case ExportFormat::Stl:
+            format = MeshFormat::Stl;
+            break;
+        case ExportFormat::Png16:
+            throw CommandFailure(ExitFailure, "png16 is not a mesh");
     }
-    throw CommandFailure(ExitFailure, "no mesh writer for this format");
+    return MakeMeshFileWriter(format, texture ? &*texture : nullptr);
 }
 
 // Reads one sector's samples; an unreadable file fails the export, or with --skip-unreadable is
@@ -178,7 +186,7 @@ int RunExport(const ExportRequest& request) {
     if (added == 0) {
         throw CommandFailure(ExitFailure, "no sector could be read");
     }
-    writer->Write(file);
+    writer->Write([&file](const void* bytes, std::size_t size) { file.Write(bytes, size); });
     file.Commit();
     return ExitSuccess;
 }

@@ -6,13 +6,15 @@
 // shows it.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "terrain/terrain_vertex.h"
-
-class OutputFile;
 
 enum class UpAxis { Z, Y };
 
@@ -34,5 +36,20 @@ public:
     // vertices: TerrainVertexCount of them. The offset places the sector in the world.
     virtual void AddSector(const std::string& name, const TerrainVertex* vertices, float offsetX,
                            float offsetY) = 0;
-    virtual void Write(OutputFile& file) = 0;
+    // Hands the whole file's bytes to sink; throws std::exception when it cannot be built.
+    virtual void Write(const std::function<void(const void*, std::size_t)>& sink) = 0;
 };
+
+enum class MeshFormat { Gltf, Glb, Obj, Ply, Stl };
+
+// The ground texture glTF embeds.
+struct EmbeddedTexture {
+    std::vector<std::uint8_t> bytes;
+    std::string mimeType;  // image/png or image/jpeg
+};
+
+// The writers live in a module of their own (mesh_writer_module.h), so that the other commands
+// do not pay for loading assimp and tinygltf. Its one entry point; texture may be null and is
+// used by glTF and GLB only.
+extern "C" MeshFileWriter* VelmoraMakeMeshFileWriter(MeshFormat format,
+                                                     const EmbeddedTexture* texture);

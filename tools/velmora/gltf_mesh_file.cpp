@@ -5,9 +5,8 @@
 #include <algorithm>
 #include <cstring>
 #include <sstream>
+#include <stdexcept>
 
-#include "command.h"
-#include "output_file.h"
 #include "terrain/grid_constants.h"
 
 namespace {
@@ -104,15 +103,15 @@ public:
         model_.scenes[0].nodes.push_back(static_cast<int>(model_.nodes.size() - 1));
     }
 
-    void Write(OutputFile& file) override {
+    void Write(const std::function<void(const void*, std::size_t)>& sink) override {
         model_.buffers[0].data.shrink_to_fit();
         std::ostringstream stream;
         tinygltf::TinyGLTF writer;
         if (!writer.WriteGltfSceneToStream(&model_, stream, !binary_, binary_)) {
-            throw CommandFailure(ExitFailure, "cannot build the glTF file");
+            throw std::runtime_error("cannot build the glTF file");
         }
         const std::string bytes = stream.str();
-        file.Write(bytes.data(), bytes.size());
+        sink(bytes.data(), bytes.size());
     }
 
 private:

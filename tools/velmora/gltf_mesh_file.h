@@ -10,10 +10,5 @@
 
 #include "export_mesh.h"
 
-struct EmbeddedTexture {
-    std::vector<std::uint8_t> bytes;
-    std::string mimeType;  // image/png or image/jpeg
-};
-
 std::unique_ptr<MeshFileWriter> MakeGltfMeshFileWriter(bool binary,
                                                        std::optional<EmbeddedTexture> texture);
