@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 #include <stb/stb_image.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "app/platform/temporary_prefix.h"
 #include "tools/reference_render.h"
 #include "tools/velmora_process.h"
 
@@ -142,6 +144,67 @@ TEST_F(RenderReferenceTest, ChosenCameraAndSizeMatchTheReference) {
     const Comparison result = Compare(*frame, expected, 4);
     EXPECT_GT(result.terrain, result.total / 20);
     EXPECT_LT(result.differing, result.total / 200) << result.differing << " pixels differ";
+}
+
+TEST(VelmoraMapOrientationTest, MapLaysASectorOutAsRenderShowsItAtTheStartCamera) {
+    // One sector, low ground with one raised block at rows 0 to 39 and columns 0 to 79: white in
+    // both pictures (the top of the range), the rest black. Rows run across, columns down.
+    TemporaryDirectory directory;
+    const fs::path prefix = directory.path() / "prefix";
+    BuildPrefix(prefix);
+    WriteFile(prefix / "system.reg", DemoSystemReg());
+    std::string file(24, '\0');
+    for (int r = 0; r < 127; ++r) {
+        for (int c = 0; c < 127; ++c) {
+            const int sample = r < 40 && c < 80 ? 400 : 150;
+            file += static_cast<char>(sample & 0xFF);
+            file += static_cast<char>(sample >> 8);
+        }
+    }
+    WriteFile(prefix / "drive_c" / "Games" / "Quarlend" / "world_cache" / "Cornerquarlend" /
+                  "terrain" / "0_0" / "heightmap_0_0.zdt",
+              file);
+
+    const fs::path map = directory.path() / "map.png";
+    const fs::path frame = directory.path() / "frame.png";
+    ASSERT_EQ(velmora_process::RunVelmora(prefix, {"map", "Corner", "--output", map.string()},
+                                          directory.path())
+                  .exitCode,
+              0);
+    ASSERT_EQ(velmora_process::RunVelmora(
+                  prefix, {"render", "Corner", "0_0", "--output", frame.string()}, directory.path())
+                  .exitCode,
+              0);
+    const auto mapImage = LoadImage(map);
+    const auto frameImage = LoadImage(frame);
+    ASSERT_TRUE(mapImage && frameImage);
+
+    // Brightness at a fraction of the terrain's extent across and down: the map is all terrain;
+    // in the frame, the terrain is what is not the clear colour.
+    const auto bright = [](const reference::Image& image, double across, double down) {
+        int left = image.width, right = -1, top = image.height, bottom = -1;
+        for (int y = 0; y < image.height; ++y) {
+            for (int x = 0; x < image.width; ++x) {
+                const std::uint8_t* p = &image.rgba[(std::size_t(y) * image.width + x) * 4];
+                if (!(p[0] == 0 && p[1] == 0 && p[2] == 255)) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+            }
+        }
+        const int x = left + static_cast<int>(across * (right - left));
+        const int y = top + static_cast<int>(down * (bottom - top));
+        return image.rgba[(std::size_t(y) * image.width + x) * 4] > 200;
+    };
+    for (const reference::Image* image : {&*mapImage, &*frameImage}) {
+        EXPECT_TRUE(bright(*image, 0.15, 0.15));
+        EXPECT_TRUE(bright(*image, 0.15, 0.5));
+        EXPECT_FALSE(bright(*image, 0.5, 0.15));
+        EXPECT_FALSE(bright(*image, 0.15, 0.85));
+        EXPECT_FALSE(bright(*image, 0.85, 0.85));
+    }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "catalogue_session.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "app/install_root.h"
 #include "app/platform/dialog_template.h"
@@ -113,4 +114,58 @@ std::string CatalogueSession::HeightmapPath(const std::string& world, const std:
                              "world \"" + world + "\" has no sector named \"" + sector + "\"");
     }
     return ::HeightmapPath(sectorDirectory, sector.c_str()).GetString();
+}
+
+namespace {
+
+std::string Lowered(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+}  // namespace
+
+std::string CatalogueSession::ResolveWorld(const std::string& requested) {
+    const std::vector<std::string> worlds = Worlds();
+    // The folder of world W is "Wquarlend" (FillWorldList strips the suffix).
+    constexpr std::string_view FolderSuffix = "quarlend";
+    for (const std::string& world : worlds) {
+        if (requested == world || requested == world + std::string(FolderSuffix)) {
+            return world;
+        }
+    }
+    const std::string wanted = Lowered(requested);
+    std::vector<std::string> matches;
+    for (const std::string& world : worlds) {
+        const std::string lowered = Lowered(world);
+        if (wanted == lowered || wanted == lowered + std::string(FolderSuffix)) {
+            matches.push_back(world);
+        }
+    }
+    if (matches.size() == 1) {
+        return matches.front();
+    }
+    std::string known;
+    for (const std::string& world : matches.empty() ? worlds : matches) {
+        known += (known.empty() ? "" : ", ") + world;
+    }
+    throw CommandFailure(
+        ExitUnknownName,
+        (matches.empty() ? "no world named \"" : "more than one world matches \"") + requested +
+            "\"; " + (matches.empty() ? "the worlds are: " : "") +
+            (known.empty() ? std::string("none") : known));
+}
+
+std::vector<CatalogueSession::SectorFile> CatalogueSession::SectorFiles(const std::string& world) {
+    const std::vector<std::string> names = Sectors(world);
+    std::vector<SectorFile> files;
+    files.reserve(names.size());
+    for (const std::string& name : names) {
+        CString sectorDirectory;
+        if (SectorTable.Lookup(name.c_str(), sectorDirectory)) {
+            files.push_back({name, ::HeightmapPath(sectorDirectory, name.c_str()).GetString()});
+        }
+    }
+    return files;
 }

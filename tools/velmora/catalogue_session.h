@@ -34,6 +34,18 @@ public:
     // The heightmap path of sector in world, as the viewer forms it.
     std::string HeightmapPath(const std::string& world, const std::string& sector);
 
+    // The world that `requested` names: a world as listed ("East") or its folder
+    // ("Eastquarlend"), in any case; an exact match wins over a case-insensitive one. Throws
+    // CommandFailure (exit 2) naming the worlds that exist when none or more than one matches.
+    std::string ResolveWorld(const std::string& requested);
+
+    // Every sector of world with its heightmap path, from one scan, in the list box's order.
+    struct SectorFile {
+        std::string name;
+        std::string heightmapPath;
+    };
+    std::vector<SectorFile> SectorFiles(const std::string& world);
+
 private:
     void RequireWorld(const std::string& world);
 

@@ -1,18 +1,11 @@
 #pragma once
+// The subcommands of the velmora command line, each registered on the CLI11 application.
 
-#include <span>
+#include <CLI/App.hpp>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
-
-// One subcommand of the velmora command line.
-struct Command {
-    std::string_view name;
-    std::string_view synopsis;  // the arguments, as shown in the usage line
-    std::string_view summary;   // one line for the command list
-    std::string_view help;      // the text of `velmora NAME --help`
-    int (*run)(std::span<const std::string_view> arguments);
-};
 
 // Exit codes.
 inline constexpr int ExitSuccess = 0;
@@ -28,11 +21,22 @@ public:
     int exitCode;
 };
 
-// The commands, in the order `velmora --help` lists them.
-std::span<const Command* const> Commands();
+// What the parsed command line chose: the subcommand's name and its run, filled in by the
+// subcommand's parse callback.
+struct ChosenCommand {
+    std::string name;
+    std::function<int()> run;
+};
 
-extern const Command WorldsCommand;
-extern const Command SectorsCommand;
-extern const Command HeightmapCommand;
-extern const Command DemoCommand;
-extern const Command RenderCommand;
+// Each adds one subcommand to `velmora`; parsing it fills `chosen`.
+void AddWorldsCommand(CLI::App& velmora, ChosenCommand& chosen);
+void AddSectorsCommand(CLI::App& velmora, ChosenCommand& chosen);
+void AddHeightmapCommand(CLI::App& velmora, ChosenCommand& chosen);
+void AddRenderCommand(CLI::App& velmora, ChosenCommand& chosen);
+void AddMapCommand(CLI::App& velmora, ChosenCommand& chosen);
+void AddExportCommand(CLI::App& velmora, ChosenCommand& chosen);
+void AddDemoCommand(CLI::App& velmora, ChosenCommand& chosen);
+
+// A subcommand of `velmora` with its long help text under the option list.
+CLI::App* AddSubcommand(CLI::App& velmora, const std::string& name, const std::string& summary,
+                        const std::string& help);

@@ -1,78 +1,101 @@
 // velmora: the viewer's command-line companion. It reads the same Wine prefix, registry and drives
 // as the viewer and answers what the viewer would show.
 
+#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <exception>
+#include <memory>
 #include <string>
-#include <vector>
 
 #include "command.h"
 
 namespace {
 
-void PrintUsage(std::FILE* stream) {
-    std::fprintf(stream, "usage: velmora COMMAND [ARGUMENTS]\n\ncommands:\n");
-    for (const Command* listed : Commands()) {
-        const Command& command = *listed;
-        const std::string usage = std::string(command.name) + " " + std::string(command.synopsis);
-        std::fprintf(stream, "  %-40s %.*s\n", usage.c_str(),
-                     static_cast<int>(command.summary.size()), command.summary.data());
-    }
-    std::fprintf(stream, "\n`velmora COMMAND --help` describes one command.\n");
+constexpr const char* Version = "velmora 0.1";
+
+// CLI11's help layout with the usage line spelled as the rest of velmora's messages.
+std::shared_ptr<CLI::Formatter> UsageFormatter() {
+    auto formatter = std::make_shared<CLI::Formatter>();
+    formatter->label("Usage", "usage");
+    formatter->column_width(36);
+    return formatter;
 }
 
-bool IsHelp(std::string_view argument) {
-    return argument == "--help" || argument == "-h";
+bool IsKnownCommand(const CLI::App& velmora, const std::string& word) {
+    for (const CLI::App* sub : velmora.get_subcommands({})) {
+        if (sub->get_name() == word) {
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace
 
-std::span<const Command* const> Commands() {
-    static const Command* const commands[] = {&WorldsCommand, &SectorsCommand, &HeightmapCommand,
-                                              &RenderCommand, &DemoCommand};
-    return commands;
+CLI::App* AddSubcommand(CLI::App& velmora, const std::string& name, const std::string& summary,
+                        const std::string& help) {
+    CLI::App* sub = velmora.add_subcommand(name, summary);
+    sub->footer(help);
+    return sub;
 }
 
 int main(int argc, char** argv) {
-    const std::vector<std::string_view> words(argv + 1, argv + argc);
-    if (words.empty()) {
-        PrintUsage(stderr);
+    CLI::App velmora(
+        "The command-line companion of VelmoraExplorer: what the viewer would show, "
+        "and the world's terrain taken out as images and meshes.",
+        "velmora");
+    velmora.formatter(UsageFormatter());
+    velmora.set_version_flag("--version", Version);
+    velmora.require_subcommand(1);
+    velmora.footer("`velmora COMMAND --help` describes one command.");
+
+    ChosenCommand chosen;
+    AddWorldsCommand(velmora, chosen);
+    AddSectorsCommand(velmora, chosen);
+    AddHeightmapCommand(velmora, chosen);
+    AddRenderCommand(velmora, chosen);
+    AddMapCommand(velmora, chosen);
+    AddExportCommand(velmora, chosen);
+    AddDemoCommand(velmora, chosen);
+
+    if (argc < 2) {
+        std::fputs(velmora.help().c_str(), stderr);
         return ExitUsage;
     }
-    if (IsHelp(words[0])) {
-        PrintUsage(stdout);
-        return ExitSuccess;
+    const std::string first = argv[1];
+    if (!first.starts_with("-") && !IsKnownCommand(velmora, first)) {
+        std::fprintf(stderr,
+                     "velmora: unknown command \"%s\"; `velmora --help` lists the commands\n",
+                     first.c_str());
+        return ExitUsage;
     }
-    for (const Command* listed : Commands()) {
-        const Command& command = *listed;
-        if (command.name != words[0]) {
-            continue;
-        }
-        const std::span<const std::string_view> arguments(words.begin() + 1, words.end());
-        for (std::string_view argument : arguments) {
-            if (IsHelp(argument)) {
-                std::printf("usage: velmora %.*s %.*s\n\n%.*s",
-                            static_cast<int>(command.name.size()), command.name.data(),
-                            static_cast<int>(command.synopsis.size()), command.synopsis.data(),
-                            static_cast<int>(command.help.size()), command.help.data());
-                return ExitSuccess;
-            }
-        }
-        try {
-            return command.run(arguments);
-        } catch (const CommandFailure& failure) {
-            if (*failure.what() != '\0') {
-                std::fprintf(stderr, "velmora %.*s: %s\n", static_cast<int>(command.name.size()),
-                             command.name.data(), failure.what());
-            }
-            return failure.exitCode;
-        } catch (const std::exception& error) {
-            std::fprintf(stderr, "velmora %.*s: %s\n", static_cast<int>(command.name.size()),
-                         command.name.data(), error.what());
-            return ExitFailure;
-        }
+    try {
+        velmora.parse(argc, argv);
+    } catch (const CLI::Success& request) {
+        // --help of velmora or of a command, or --version: printed on stdout, exit 0.
+        return velmora.exit(request);
+    } catch (const CLI::ParseError& error) {
+        std::fprintf(stderr, "velmora %s: %s; see --help\n",
+                     chosen.name.empty() ? first.c_str() : chosen.name.c_str(), error.what());
+        return ExitUsage;
+    } catch (const CommandFailure& failure) {
+        // A value check of an option (a malformed --size, say) reports through CommandFailure.
+        std::fprintf(stderr, "velmora %s: %s\n", first.c_str(), failure.what());
+        return failure.exitCode;
     }
-    std::fprintf(stderr, "velmora: unknown command \"%.*s\"; `velmora --help` lists the commands\n",
-                 static_cast<int>(words[0].size()), words[0].data());
-    return ExitUsage;
+    if (!chosen.run) {
+        std::fputs(velmora.help().c_str(), stderr);
+        return ExitUsage;
+    }
+    try {
+        return chosen.run();
+    } catch (const CommandFailure& failure) {
+        if (*failure.what() != '\0') {
+            std::fprintf(stderr, "velmora %s: %s\n", chosen.name.c_str(), failure.what());
+        }
+        return failure.exitCode;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "velmora %s: %s\n", chosen.name.c_str(), error.what());
+        return ExitFailure;
+    }
 }

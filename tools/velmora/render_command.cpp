@@ -1,18 +1,20 @@
 // velmora render: the frame the viewer would draw for a sector, drawn headless and saved as PNG.
 
-#include <stb/stb_image_write.h>
-
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/platform/file_exception.h"
 #include "camera/camera_state.h"
 #include "catalogue_session.h"
 #include "command.h"
+#include "output_file.h"
+#include "png_stream.h"
 #include "render/d3d9/direct3d_backend.h"
 #include "render/d3d9/gl/gl_backend.h"
 #include "render/d3d9/gl/offscreen_target.h"
@@ -30,95 +32,32 @@ struct RenderRequest {
     std::string output;
     UINT width = 800;
     UINT height = 800;
-    std::optional<std::string> texture;
+    std::vector<float> camera;
+    std::string texture;
 };
 
-[[noreturn]] void Usage(const std::string& problem) {
-    throw CommandFailure(ExitUsage, problem + "; see --help");
-}
-
-// Parses the comma-separated floats of an option value; nullopt unless there are exactly count.
-std::optional<std::vector<float>> ParseFloats(std::string_view text, std::size_t count) {
-    std::vector<float> values;
-    while (true) {
-        const std::size_t comma = text.find(',');
-        const std::string field(text.substr(0, comma));
-        std::size_t used = 0;
-        try {
-            values.push_back(std::stof(field, &used));
-        } catch (const std::exception&) {
+// WIDTHxHEIGHT, each 1 to 8192.
+std::optional<std::pair<UINT, UINT>> ParseSize(const std::string& text) {
+    const auto side = [](std::string_view digits) -> std::optional<UINT> {
+        UINT value = 0;
+        const auto [end, error] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), value);
+        if (error != std::errc() || end != digits.data() + digits.size() || value == 0 ||
+            value > 8192) {
             return std::nullopt;
         }
-        if (used != field.size()) {
-            return std::nullopt;
-        }
-        if (comma == std::string_view::npos) {
-            break;
-        }
-        text.remove_prefix(comma + 1);
-    }
-    return values.size() == count ? std::optional(values) : std::nullopt;
-}
-
-std::optional<UINT> ParseSide(std::string_view text) {
-    UINT value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || value == 0 || value > 8192) {
+        return value;
+    };
+    const std::size_t x = text.find('x');
+    if (x == std::string::npos) {
         return std::nullopt;
     }
-    return value;
-}
-
-RenderRequest ParseRequest(std::span<const std::string_view> arguments) {
-    RenderRequest request;
-    std::vector<std::string_view> positional;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string_view argument = arguments[i];
-        if (!argument.starts_with("--")) {
-            positional.push_back(argument);
-            continue;
-        }
-        if (i + 1 == arguments.size()) {
-            Usage(std::string(argument) + " needs a value");
-        }
-        const std::string_view value = arguments[++i];
-        if (argument == "--output") {
-            request.output = value;
-        } else if (argument == "--size") {
-            const std::size_t x = value.find('x');
-            const auto width = ParseSide(value.substr(0, x));
-            const auto height =
-                x == std::string_view::npos ? std::nullopt : ParseSide(value.substr(x + 1));
-            if (!width || !height) {
-                Usage("--size takes WIDTHxHEIGHT, each 1 to 8192");
-            }
-            request.width = *width;
-            request.height = *height;
-        } else if (argument == "--camera") {
-            const auto camera = ParseFloats(value, 5);
-            if (!camera) {
-                Usage("--camera takes X,Y,Z,YAW,PITCH");
-            }
-            CameraX = (*camera)[0];
-            CameraY = (*camera)[1];
-            CameraZ = (*camera)[2];
-            CameraYaw = (*camera)[3];
-            CameraPitch = (*camera)[4];
-        } else if (argument == "--texture") {
-            request.texture = fs::absolute(std::string(value)).string();
-        } else {
-            Usage("unknown option " + std::string(argument));
-        }
+    const auto width = side(std::string_view(text).substr(0, x));
+    const auto height = side(std::string_view(text).substr(x + 1));
+    if (!width || !height) {
+        return std::nullopt;
     }
-    if (positional.size() != 2) {
-        Usage("WORLD and SECTOR are needed");
-    }
-    if (request.output.empty()) {
-        Usage("--output FILE.png is needed");
-    }
-    request.world = positional[0];
-    request.sector = positional[1];
-    return request;
+    return std::pair{*width, *height};
 }
 
 // The device reads its ground texture from .\terrain.image; for --texture it runs in a scratch
@@ -164,15 +103,23 @@ public:
 };
 
 void WritePng(const std::string& output, const BackBufferPixels& pixels) {
-    const int stride = static_cast<int>(pixels.width * 4);
-    if (stbi_write_png(output.c_str(), static_cast<int>(pixels.width),
-                       static_cast<int>(pixels.height), 4, pixels.rgba.data(), stride) == 0) {
-        throw CommandFailure(ExitFailure, "cannot write " + output);
+    // Replaces an existing file, as this command always has, but never leaves a partial one.
+    OutputFile file(output, true);
+    PngStream png(file, pixels.width, pixels.height, PngPixels::Rgba8);
+    for (UINT row = 0; row < pixels.height; ++row) {
+        png.WriteRow(pixels.rgba.data() + std::size_t{row} * png.RowBytes());
     }
+    file.Commit();
 }
 
-int RunRender(std::span<const std::string_view> arguments) {
-    const RenderRequest request = ParseRequest(arguments);
+int RunRender(const RenderRequest& request) {
+    if (request.camera.size() == 5) {
+        CameraX = request.camera[0];
+        CameraY = request.camera[1];
+        CameraZ = request.camera[2];
+        CameraYaw = request.camera[3];
+        CameraPitch = request.camera[4];
+    }
     CatalogueSession session;
     const std::string heightmap = session.HeightmapPath(request.world, request.sector);
 
@@ -186,7 +133,9 @@ int RunRender(std::span<const std::string_view> arguments) {
     RendererScope renderer;
     bool created = false;
     {
-        TextureDirectory textureDirectory(request.texture);
+        TextureDirectory textureDirectory(
+            request.texture.empty() ? std::nullopt
+                                    : std::optional(fs::absolute(request.texture).string()));
         created = CreateRenderer(target->Window());
     }
     if (!created) {
@@ -215,17 +164,46 @@ int RunRender(std::span<const std::string_view> arguments) {
 
 }  // namespace
 
-const Command RenderCommand{
-    "render",
-    "WORLD SECTOR --output FILE.png [--size WxH] [--camera X,Y,Z,YAW,PITCH] [--texture FILE]",
-    "draws the viewer's frame of a sector to PNG",
-    "Draws the frame the viewer would show for SECTOR of WORLD, headless (OpenGL through EGL,\n"
-    "no display needed), and writes it to FILE.png.\n"
-    "  --size WxH                 back buffer size in pixels (default 800x800)\n"
-    "  --camera X,Y,Z,YAW,PITCH   camera position and angles in radians\n"
-    "                             (default 600,600,3000,0,3.1: the viewer's start)\n"
-    "  --texture FILE             ground texture (default: terrain.image in the current\n"
-    "                             directory, as the viewer; without one the terrain is grey)\n"
-    "An unknown world or sector exits with 2; an unreadable heightmap or a device that cannot\n"
-    "be made exits with 1.\n",
-    RunRender};
+void AddRenderCommand(CLI::App& velmora, ChosenCommand& chosen) {
+    auto request = std::make_shared<RenderRequest>();
+    CLI::App* render = AddSubcommand(
+        velmora, "render", "draws the viewer's frame of a sector to PNG",
+        "Draws the frame the viewer would show for SECTOR of WORLD, headless (OpenGL through "
+        "EGL,\nno display needed), and writes it to FILE.png (replacing it).\n"
+        "An unknown world or sector exits with 2; an unreadable heightmap or a device that "
+        "cannot\nbe made exits with 1.");
+    render->add_option("WORLD", request->world, "a world as `velmora worlds` lists it")->required();
+    render->add_option("SECTOR", request->sector, "a sector as `velmora sectors` lists it")
+        ->required();
+    render->add_option("--output", request->output, "the PNG file to write")
+        ->required()
+        ->type_name("FILE.png");
+    render
+        ->add_option_function<std::string>(
+            "--size",
+            [request](const std::string& text) {
+                const auto size = ParseSize(text);
+                if (!size) {
+                    throw CLI::ValidationError("--size", "takes WIDTHxHEIGHT, each 1 to 8192");
+                }
+                request->width = size->first;
+                request->height = size->second;
+            },
+            "back buffer size in pixels (default 800x800)")
+        ->type_name("WxH");
+    render
+        ->add_option("--camera", request->camera,
+                     "camera position and angles in radians (default 600,600,3000,0,3.1: the "
+                     "viewer's start)")
+        ->delimiter(',')
+        ->expected(5)
+        ->type_name("X,Y,Z,YAW,PITCH");
+    render
+        ->add_option("--texture", request->texture,
+                     "ground texture (default: terrain.image in the current directory, as the "
+                     "viewer; without one the terrain is grey)")
+        ->type_name("FILE");
+    render->callback([&chosen, request] {
+        chosen = {"render", [request] { return RunRender(*request); }};
+    });
+}

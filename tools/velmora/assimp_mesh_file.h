@@ -1,0 +1,10 @@
+#pragma once
+// OBJ, PLY and STL through assimp's exporters, Z up.
+
+#include <memory>
+#include <string>
+
+#include "export_mesh.h"
+
+// formatId: assimp's exporter id ("objnomtl", "plyb", "stlb").
+std::unique_ptr<MeshFileWriter> MakeAssimpMeshFileWriter(const std::string& formatId);

@@ -1,0 +1,235 @@
+// velmora export: a sector or a whole world taken out as a 16-bit heightmap PNG or as a mesh.
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "catalogue_session.h"
+#include "command.h"
+#include "export_mesh.h"
+#include "mesh_writer_module.h"
+#include "output_file.h"
+#include "png_stream.h"
+#include "progress_line.h"
+#include "terrain/terrain_mesh.h"
+#include "world_layout.h"
+#include "world_rows.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+enum class ExportFormat { Png16, Gltf, Glb, Obj, Ply, Stl };
+
+struct ExportRequest {
+    std::string world;
+    std::string sector;
+    bool all = false;
+    ExportFormat format = ExportFormat::Png16;
+    std::string output;
+    std::string texture;
+    bool force = false;
+    bool skipUnreadable = false;
+};
+
+// The world's units between neighbouring sectors' origins.
+constexpr float SectorOffset = SectorStride * GridSpacing;
+
+// The samples of one sector as a 127 x 127 picture, laid out as the map lays out the world:
+// heightmap row r across, column c down.
+void WriteSectorPng16(const HeightmapSamples& samples, OutputFile& file) {
+    PngStream png(file, GridSide, GridSide, PngPixels::Grey16);
+    std::vector<std::uint16_t> row(GridSide);
+    for (int c = 0; c < GridSide; ++c) {
+        for (int r = 0; r < GridSide; ++r) {
+            row[static_cast<std::size_t>(r)] = samples[SampleIndex(r, c)];
+        }
+        png.WriteRow(row.data());
+    }
+}
+
+void WriteWorldPng16(WorldLayout& layout, const ExportRequest& request, OutputFile& file) {
+    ProgressLine progress("export:", layout.sectors.size());
+    WorldRows rows(layout, request.skipUnreadable, "export", &progress);
+    PngStream png(file, rows.Width(), rows.Height(), PngPixels::Grey16);
+    std::vector<std::uint16_t> heights(rows.Width());
+    std::vector<std::uint8_t> present(rows.Width());
+    for (std::uint32_t y = 0; y < rows.Height(); ++y) {
+        rows.Row(y, heights.data(), present.data());
+        png.WriteRow(heights.data());
+    }
+}
+
+// The ground texture for glTF: --texture, else terrain.image of the current directory when it
+// exists, as the viewer reads it. Only PNG and JPEG can be embedded.
+std::optional<EmbeddedTexture> FindTexture(const std::string& chosen) {
+    const fs::path path = chosen.empty() ? fs::path("terrain.image") : fs::path(chosen);
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        if (!chosen.empty()) {
+            throw CommandFailure(ExitFailure, "cannot read the texture " + chosen);
+        }
+        return std::nullopt;
+    }
+    EmbeddedTexture texture;
+    texture.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    const auto startsWith = [&](std::initializer_list<unsigned char> bytes) {
+        return texture.bytes.size() >= bytes.size() &&
+               std::equal(bytes.begin(), bytes.end(), texture.bytes.begin());
+    };
+    if (startsWith({0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'})) {
+        texture.mimeType = "image/png";
+    } else if (startsWith({0xFF, 0xD8, 0xFF})) {
+        texture.mimeType = "image/jpeg";
+    } else {
+        const std::string what = path.string() + " is neither PNG nor JPEG";
+        if (!chosen.empty()) {
+            throw CommandFailure(ExitFailure, what + "; glTF cannot embed it");
+        }
+        std::fprintf(stderr, "velmora export: %s; the mesh goes without a texture\n", what.c_str());
+        return std::nullopt;
+    }
+    return texture;
+}
+
+std::unique_ptr<MeshFileWriter> MakeWriter(const ExportRequest& request) {
+    std::optional<EmbeddedTexture> texture;
+    MeshFormat format = MeshFormat::Obj;
+    switch (request.format) {
+        case ExportFormat::Gltf:
+            format = MeshFormat::Gltf;
+            texture = FindTexture(request.texture);
+            break;
+        case ExportFormat::Glb:
+            format = MeshFormat::Glb;
+            texture = FindTexture(request.texture);
+            break;
+        case ExportFormat::Obj:
+            format = MeshFormat::Obj;
+            break;
+        case ExportFormat::Ply:
+            format = MeshFormat::Ply;
+            break;
+        case ExportFormat::Stl:
+            format = MeshFormat::Stl;
+            break;
+        case ExportFormat::Png16:
+            throw CommandFailure(ExitFailure, "png16 is not a mesh");
+    }
+    return MakeMeshFileWriter(format, texture ? &*texture : nullptr);
+}
+
+// Reads one sector's samples; an unreadable file fails the export, or with --skip-unreadable is
+// reported and left out. False when left out.
+bool ReadForExport(PlacedSector& sector, HeightmapSamples& samples, bool skip) {
+    std::string reason;
+    if (ReadSectorSamples(sector.heightmapPath, samples, reason)) {
+        return true;
+    }
+    HandleUnreadable(sector, reason, skip, "export");
+    return false;
+}
+
+int RunExport(const ExportRequest& request) {
+    if (request.all == !request.sector.empty()) {
+        throw CommandFailure(ExitUsage, "give either SECTOR or --all; see --help");
+    }
+    CatalogueSession session;
+    const std::string world = session.ResolveWorld(request.world);
+
+    // The sectors to take out: one, at the origin, or every placed one at its place.
+    std::vector<PlacedSector> single;
+    WorldLayout layout;
+    std::vector<PlacedSector>* sectors = &single;
+    if (request.all) {
+        layout = LayOutWorld(session.SectorFiles(world), "export");
+        sectors = &layout.sectors;
+    } else {
+        single.push_back({request.sector, session.HeightmapPath(world, request.sector), {}});
+    }
+    const std::unique_ptr<MeshFileWriter> writer =
+        request.format == ExportFormat::Png16 ? nullptr : MakeWriter(request);
+
+    OutputFile file(request.output, request.force);
+    if (request.format == ExportFormat::Png16 && request.all) {
+        WriteWorldPng16(layout, request, file);
+        file.Commit();
+        return ExitSuccess;
+    }
+    HeightmapSamples samples;
+    if (request.format == ExportFormat::Png16) {
+        if (!ReadForExport(single.front(), samples, false)) {
+            return ExitFailure;
+        }
+        WriteSectorPng16(samples, file);
+        file.Commit();
+        return ExitSuccess;
+    }
+    std::vector<TerrainVertex> vertices(TerrainVertexCount);
+    ProgressLine progress("export:", sectors->size());
+    std::size_t done = 0;
+    std::size_t added = 0;
+    for (PlacedSector& sector : *sectors) {
+        if (ReadForExport(sector, samples, request.skipUnreadable)) {
+            BuildTerrainMesh(samples, vertices.data());
+            const float offsetX = request.all ? sector.place.a * SectorOffset : 0.0f;
+            const float offsetY = request.all ? sector.place.b * SectorOffset : 0.0f;
+            writer->AddSector(PrintableName(sector.name), vertices.data(), offsetX, offsetY);
+            ++added;
+        }
+        progress.Update(++done);
+    }
+    if (added == 0) {
+        throw CommandFailure(ExitFailure, "no sector could be read");
+    }
+    writer->Write([&file](const void* bytes, std::size_t size) { file.Write(bytes, size); });
+    file.Commit();
+    return ExitSuccess;
+}
+
+}  // namespace
+
+void AddExportCommand(CLI::App& velmora, ChosenCommand& chosen) {
+    auto request = std::make_shared<ExportRequest>();
+    CLI::App* exporter = AddSubcommand(
+        velmora, "export", "a sector or a whole world as a 16-bit PNG or a mesh",
+        "png16: the samples unchanged as a 16-bit greyscale PNG, heightmap row r across and\n"
+        "column c down (as `velmora map`); with --all the world placed as by `velmora map`,\n"
+        "places without a sector 0.\n"
+        "gltf, glb, obj, ply, stl: the viewer's mesh, vertex (r, c) at x = 10 r, y = 10 c,\n"
+        "z = 0.25 sample, its grey shade as the vertex colour, its texture coordinates (not in\n"
+        "STL), the 126 strips as triangles. The viewer's space is left-handed, the files' are\n"
+        "right-handed: OBJ, PLY and STL (Z up) get (x, -y, z), glTF (Y up) gets (x, z, y), and\n"
+        "every triangle runs counter-clockwise seen from above. With --all each sector A_B is a\n"
+        "mesh named after it, moved by (1260 A, 1260 B). glTF and GLB embed terrain.image of\n"
+        "the current directory (or --texture FILE; PNG or JPEG) as the base colour, wrapping and\n"
+        "filtered linearly as the viewer draws it.\n"
+        "An unknown world or sector exits with 2; an unreadable heightmap with 1 unless\n"
+        "--skip-unreadable (with --all).");
+    exporter->add_option("WORLD", request->world, "a world, as listed or as its folder")
+        ->required();
+    exporter->add_option("SECTOR", request->sector, "a sector as `velmora sectors` lists it");
+    exporter->add_flag("--all", request->all, "every sector of the world, at its place");
+    const std::map<std::string, ExportFormat> formats{
+        {"png16", ExportFormat::Png16}, {"gltf", ExportFormat::Gltf}, {"glb", ExportFormat::Glb},
+        {"obj", ExportFormat::Obj},     {"ply", ExportFormat::Ply},   {"stl", ExportFormat::Stl}};
+    exporter->add_option("--format", request->format, "png16, gltf, glb, obj, ply or stl")
+        ->required()
+        ->transform(CLI::CheckedTransformer(formats))
+        ->type_name("FORMAT");
+    exporter->add_option("--output", request->output, "the file to write")
+        ->required()
+        ->type_name("PATH");
+    exporter->add_option("--texture", request->texture, "the texture glTF and GLB embed")
+        ->type_name("FILE");
+    exporter->add_flag("--force", request->force, "replaces an existing output file");
+    exporter->add_flag("--skip-unreadable", request->skipUnreadable,
+                       "leaves out an unreadable heightmap instead of failing");
+    exporter->callback([&chosen, request] {
+        chosen = {"export", [request] { return RunExport(*request); }};
+    });
+}

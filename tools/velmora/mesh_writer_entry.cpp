@@ -1,0 +1,28 @@
+// The mesh writers module's entry point.
+
+#include "assimp_mesh_file.h"
+#include "export_mesh.h"
+#include "gltf_mesh_file.h"
+
+extern "C" MeshFileWriter* VelmoraMakeMeshFileWriter(MeshFormat format,
+                                                     const EmbeddedTexture* texture) {
+    std::optional<EmbeddedTexture> embedded;
+    if (texture != nullptr) {
+        embedded = *texture;
+    }
+    // Ownership passes to the caller, who holds the writer in a unique_ptr at once.
+    switch (format) {
+        case MeshFormat::Gltf:
+            return MakeGltfMeshFileWriter(false, std::move(embedded)).release();
+        case MeshFormat::Glb:
+            return MakeGltfMeshFileWriter(true, std::move(embedded)).release();
+        case MeshFormat::Obj:
+            return MakeAssimpMeshFileWriter("objnomtl").release();
+        case MeshFormat::Ply:
+            // ASCII: assimp 5.2.5's binary PLY writer declares uchar colours but writes floats.
+            return MakeAssimpMeshFileWriter("ply").release();
+        case MeshFormat::Stl:
+            return MakeAssimpMeshFileWriter("stlb").release();
+    }
+    return nullptr;
+}
