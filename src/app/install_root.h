@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/platform/cstring.h"
+#include <afx.h>
 
 // The game's installation directory exactly as the registry holds it; empty when none was found.
 // Written once during start-up, read afterwards.

@@ -1,7 +1,7 @@
 #include "catalogue/sector_table.h"
 
+#include <afxwin.h>
 #include "app/install_root.h"
-#include "app/platform/controls.h"
 #include "catalogue/directory_search.h"
 
 void ScanSectors(CString worldName) {

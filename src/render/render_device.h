@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/platform/cstring.h"
-#include "app/platform/win_types.h"
+#include <afx.h>
+#include <windows.h>
 #include "render/d3d9/d3d9.h"
 
 // The Direct3D objects every drawing operation needs: the Direct3D object, the device that draws

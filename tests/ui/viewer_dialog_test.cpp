@@ -4,12 +4,12 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/platform/dialog_template.h"
 #include "app/platform/headless/headless_dialog.h"
-#include "app/platform/icon_functions.h"
-#include "app/platform/menu.h"
-#include "app/platform/system_menu.h"
-#include "app/platform/win_app.h"
+#include "app/platform/mfc/menu.h"
+#include "app/platform/mfc/win_app.h"
+#include "app/platform/win32/dialog_template.h"
+#include "app/platform/win32/icon_functions.h"
+#include "app/platform/win32/system_menu.h"
 #include "ui/dialog_templates.h"
 #include "ui/navigation_constants.h"
 #include "ui/resource_ids.h"

@@ -14,8 +14,8 @@
 
 #include "app/install_root.h"
 #include "app/platform/headless/headless_window_system.h"
-#include "app/platform/string_table.h"
 #include "app/platform/temporary_prefix.h"
+#include "app/platform/win32/string_table.h"
 #include "camera/camera_state.h"
 #include "catalogue/sector_table.h"
 #include "render/d3d9/direct3d_backend.h"

@@ -4,9 +4,8 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/platform/headless/headless_window_system.h"
-#include "app/platform/win_app.h"
-#include "app/platform/wx/wx_window_system.h"
+#include <afxwin.h>
+#include <window_backends.h>
 #include "render/d3d9/gl/gl_backend.h"
 #include "ui/resource_script.h"
 

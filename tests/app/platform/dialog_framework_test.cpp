@@ -3,9 +3,9 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/platform/file_exception.h"
-#include "app/platform/message_box.h"
-#include "app/platform/win_app.h"
+#include "app/platform/mfc/file_exception.h"
+#include "app/platform/mfc/message_box.h"
+#include "app/platform/mfc/win_app.h"
 #include "dialog_probe.h"
 
 namespace dialog_test {

@@ -11,8 +11,8 @@
 #include <set>
 #include <string>
 
-#include "app/platform/dos_mask.h"
-#include "app/platform/file_find.h"
+#include "app/platform/mfc/file_find.h"
+#include "app/platform/wine/dos_mask.h"
 #include "temporary_prefix.h"
 
 namespace fs = std::filesystem;

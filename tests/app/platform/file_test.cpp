@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/platform/file.h"
+#include "app/platform/mfc/file.h"
 #include "temporary_prefix.h"
 
 namespace fs = std::filesystem;

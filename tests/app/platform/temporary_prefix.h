@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/platform/wine_prefix.h"
+#include "app/platform/wine/wine_prefix.h"
 
 class ScopedEnvironment {
 public:

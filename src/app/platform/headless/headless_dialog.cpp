@@ -1,10 +1,10 @@
 #include "app/platform/headless/headless_dialog.h"
 
-#include "app/platform/dialog_units.h"
 #include "app/platform/headless/headless_list_control.h"
 #include "app/platform/headless/headless_window_system.h"
-#include "app/platform/system_menu.h"
-#include "app/platform/window_styles.h"
+#include "app/platform/win32/dialog_units.h"
+#include "app/platform/win32/system_menu.h"
+#include "app/platform/win32/window_styles.h"
 
 HeadlessDialog::HeadlessDialog(HeadlessWindowSystem& system, const DialogTemplate& dialogTemplate,
                                NativeWindow* owner, RECT screenRect)

@@ -5,10 +5,10 @@
 #include <memory>
 #include <vector>
 
-#include "app/platform/dialog_template.h"
 #include "app/platform/headless/headless_window.h"
-#include "app/platform/menu_model.h"
-#include "app/platform/system_menu.h"
+#include "app/platform/win32/dialog_template.h"
+#include "app/platform/win32/menu_model.h"
+#include "app/platform/win32/system_menu.h"
 
 class HeadlessDialog : public HeadlessWindow {
 public:

@@ -1,6 +1,6 @@
 #include "app/platform/headless/headless_list_control.h"
 
-#include "app/platform/window_styles.h"
+#include "app/platform/win32/window_styles.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // and, for a combo box, the text of its edit field.
 
 #include "app/platform/headless/headless_window.h"
-#include "app/platform/item_list.h"
+#include "app/platform/win32/item_list.h"
 
 class HeadlessListControl : public HeadlessWindow, public NativeListControl {
 public:

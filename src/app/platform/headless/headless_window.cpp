@@ -1,8 +1,8 @@
 #include "app/platform/headless/headless_window.h"
 
-#include "app/platform/device_context.h"
 #include "app/platform/headless/headless_window_system.h"
-#include "app/platform/window_styles.h"
+#include "app/platform/win32/device_context.h"
+#include "app/platform/win32/window_styles.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/platform/native_window.h"
+#include "app/platform/win32/native_window.h"
 
 class HeadlessWindowSystem;
 

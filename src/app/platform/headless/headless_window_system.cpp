@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <iostream>
 
-#include "app/platform/cwnd.h"
-#include "app/platform/dialog_ids.h"
 #include "app/platform/headless/headless_dialog.h"
 #include "app/platform/headless/headless_list_control.h"
-#include "app/platform/message_box.h"
-#include "app/platform/window_messages.h"
-#include "app/platform/window_styles.h"
+#include "app/platform/mfc/cwnd.h"
+#include "app/platform/mfc/message_box.h"
+#include "app/platform/win32/dialog_ids.h"
+#include "app/platform/win32/window_messages.h"
+#include "app/platform/win32/window_styles.h"
 
 namespace {
 

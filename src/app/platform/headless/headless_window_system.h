@@ -19,8 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "app/platform/dialog_units.h"
-#include "app/platform/window_system.h"
+#include "app/platform/win32/dialog_units.h"
+#include "app/platform/win32/window_system.h"
 
 class HeadlessDialog;
 

@@ -1,6 +1,6 @@
 #include "app/platform/wx/wx_control_window.h"
 
-#include "app/platform/window_styles.h"
+#include "app/platform/win32/window_styles.h"
 #include "app/platform/wx/wx_device_context.h"
 #include "app/platform/wx/wx_window_system.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // A dialog control that is a wx window (button, edit, static, frame, icon or GL viewport).
 
-#include "app/platform/native_window.h"
+#include "app/platform/win32/native_window.h"
 
 // wx after our headers: it defines TRUE and FALSE as macros.
 #include <wx/window.h>

@@ -1,7 +1,7 @@
 #pragma once
 // A device context on a wx window: the paint DC inside its paint event, a client DC otherwise.
 
-#include "app/platform/device_context.h"
+#include "app/platform/win32/device_context.h"
 
 #include <memory>
 

@@ -1,8 +1,8 @@
 #pragma once
 // A dialog's font and base units on wx, chosen so that the dialog fits its monitor's work area.
 
-#include "app/platform/dialog_fit.h"
-#include "app/platform/dialog_template.h"
+#include "app/platform/win32/dialog_fit.h"
+#include "app/platform/win32/dialog_template.h"
 
 // wx after our headers: it defines TRUE and FALSE as macros.
 #include <wx/gdicmn.h>

@@ -2,11 +2,11 @@
 // A dialog on wx: built from its template in dialog units of an 8 pt sans font (explicit control
 // heights, centred, fixed size), with wx events turned into the messages its CDialog expects.
 
-#include "app/platform/dialog_template.h"
-#include "app/platform/dialog_units.h"
-#include "app/platform/menu_model.h"
-#include "app/platform/native_window.h"
-#include "app/platform/system_menu.h"
+#include "app/platform/win32/dialog_template.h"
+#include "app/platform/win32/dialog_units.h"
+#include "app/platform/win32/menu_model.h"
+#include "app/platform/win32/native_window.h"
+#include "app/platform/win32/system_menu.h"
 
 #include <memory>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "app/platform/wx/wx_icon_bitmap.h"
 
-#include "app/platform/resources.h"
+#include "app/platform/win32/resources.h"
 
 // wx after our headers: it defines TRUE and FALSE as macros.
 #include <wx/icon.h>

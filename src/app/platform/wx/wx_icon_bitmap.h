@@ -1,7 +1,7 @@
 #pragma once
 // Icon images as wx bitmaps and icon bundles.
 
-#include "app/platform/icon_resource.h"
+#include "app/platform/win32/icon_resource.h"
 
 // wx after our headers: it defines TRUE and FALSE as macros.
 #include <wx/bitmap.h>

@@ -1,6 +1,6 @@
 #include "app/platform/wx/wx_list_control.h"
 
-#include "app/platform/window_styles.h"
+#include "app/platform/win32/window_styles.h"
 
 // wx after our headers: it defines TRUE and FALSE as macros.
 #include <wx/combobox.h>

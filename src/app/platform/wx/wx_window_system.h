@@ -1,7 +1,7 @@
 #pragma once
 // The window system on wxWidgets (GTK): dialogs with native controls and a GL viewport.
 
-#include "app/platform/window_system.h"
+#include "app/platform/win32/window_system.h"
 
 #include <memory>
 #include <string_view>

@@ -8,7 +8,7 @@
 
 #include <memory>
 
-#include "app/platform/win_types.h"
+#include <windows.h>
 
 namespace velmora::d3d9::gl {
 

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "app/platform/controls.h"
-#include "app/platform/dialog.h"
 #include "app/platform/headless/headless_window_system.h"
-#include "app/platform/native_window.h"
-#include "app/platform/resources.h"
+#include "app/platform/mfc/controls.h"
+#include "app/platform/mfc/dialog.h"
+#include "app/platform/win32/native_window.h"
+#include "app/platform/win32/resources.h"
 #include "app/platform/wx/wx_control_window.h"
 #include "app/platform/wx/wx_dialog_window.h"
 #include "app/platform/wx/wx_window_system.h"

@@ -1,0 +1,26 @@
+#include "app/platform/win32/window_system.h"
+
+#include "app/platform/headless/headless_window_system.h"
+
+namespace {
+
+std::unique_ptr<WindowSystem>& Current() {
+    static std::unique_ptr<WindowSystem> current;
+    return current;
+}
+
+}  // namespace
+
+WindowSystem& CurrentWindowSystem() {
+    auto& current = Current();
+    if (!current) {
+        current = std::make_unique<HeadlessWindowSystem>();
+    }
+    return *current;
+}
+
+WindowSystem& InstallWindowSystem(std::unique_ptr<WindowSystem> backend) {
+    auto& current = Current();
+    current = std::move(backend);
+    return *current;
+}
