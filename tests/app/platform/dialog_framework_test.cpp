@@ -38,6 +38,18 @@ TEST_F(DialogFramework, EnterRunsOnOkThroughTheHiddenDefaultButton) {
     EXPECT_EQ(dialog.log, (Log{"init", "ok"}));
 }
 
+// Escape asks for IDCANCEL only while its button is enabled, as in the real window.
+TEST_F(DialogFramework, EscapeDoesNothingWhileCancelIsDisabled) {
+    Then([&] {
+        dialog.GetDlgItem(IDCANCEL)->EnableWindow(FALSE);
+        EXPECT_FALSE(ui->PressKey(VK_ESCAPE));
+        dialog.GetDlgItem(IDCANCEL)->EnableWindow(TRUE);
+        EXPECT_TRUE(ui->PressKey(VK_ESCAPE));
+    });
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    EXPECT_EQ(dialog.log, (Log{"init", "cancel"}));
+}
+
 TEST_F(DialogFramework, FocusedPushButtonTakesEnterAndEscapeCancels) {
     Then([&] { ui->ClickButton(IDC_BUTTON); });
     Then([&] { ui->PressKey(VK_RETURN); });

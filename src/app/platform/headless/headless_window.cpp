@@ -51,15 +51,3 @@ RECT HeadlessWindow::ClientRect() const {
 std::unique_ptr<DeviceContext> HeadlessWindow::BeginPaint() {
     return std::make_unique<RecordingDeviceContext>(system_, Handle());
 }
-
-bool HeadlessWindow::TakesMouseInput() const {
-    switch (Kind()) {
-        case WindowKind::Static:
-            return (Style() & SS_NOTIFY) != 0;
-        case WindowKind::Button:
-            // A group box is only a frame.
-            return (Style() & BS_TYPEMASK) != BS_GROUPBOX;
-        default:
-            return true;
-    }
-}

@@ -26,7 +26,6 @@ public:
     std::unique_ptr<DeviceContext> BeginPaint() override;
 
     // Whether a mouse move over this control is the control's own (so the dialog never sees it).
-    bool TakesMouseInput() const;
 
 protected:
     HeadlessWindowSystem& System() const { return system_; }

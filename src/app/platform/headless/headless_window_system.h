@@ -71,8 +71,8 @@ public:
     // Replaces the text of an edit control or a combo box's edit field, notifying EN_CHANGE /
     // CBN_EDITCHANGE.
     bool TypeText(int id, std::string_view text);
-    // VK_RETURN: the focused push button, else the default button's command (IDOK);
-    // VK_ESCAPE: IDCANCEL. Other keys do nothing here.
+    // VK_RETURN and VK_ESCAPE as the dialog's rules (win32/dialog_rules.h) take them; false when
+    // they ask for nothing. Other keys do nothing here.
     bool PressKey(UINT virtualKey);
     // Moves the pointer to (x, y) in the dialog's client coordinates with the given MK_ flags.
     // Returns whether the dialog received WM_MOUSEMOVE (not when over a control that takes mouse

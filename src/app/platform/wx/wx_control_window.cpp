@@ -80,14 +80,3 @@ RECT WxControlWindow::WindowRect() const {
 std::unique_ptr<DeviceContext> WxControlWindow::BeginPaint() {
     return std::make_unique<WxDeviceContext>(*window_, false);
 }
-
-bool WxControlWindow::TakesMouseInput() const {
-    switch (Kind()) {
-        case WindowKind::Static:
-            return (Style() & SS_NOTIFY) != 0;
-        case WindowKind::Button:
-            return (Style() & BS_TYPEMASK) != BS_GROUPBOX;
-        default:
-            return true;
-    }
-}

@@ -30,7 +30,6 @@ public:
 
     // Whether mouse input over this control is its own (buttons, edits, lists); frames, labels
     // and the viewport pass it to the dialog.
-    bool TakesMouseInput() const;
 
 protected:
     WxWindowSystem& System() const { return system_; }

@@ -49,8 +49,6 @@ public:
     WxControlWindow* ControlOf(const wxWindow* window) const;
     // A mouse event at a point of the dialog's client area: whether it belongs to the dialog
     // (not outside, not over a control that takes mouse input).
-    bool DialogOwnsPoint(int x, int y) const;
-    int DefaultCommandId() const;
     void ShowSystemMenu(int x, int y, bool atPointer);
     void SetPaintingDialog(bool painting) { paintingDialog_ = painting; }
 
