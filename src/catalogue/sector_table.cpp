@@ -4,6 +4,10 @@
 #include "app/install_root.h"
 #include "catalogue/directory_search.h"
 
+// Comes into being right after the install root it is filled from, before the application object.
+CMapStringToString SectorTable
+    __attribute__((init_priority(InstallRootInitPriority + 1))) (SectorTableBlockSize);
+
 void ScanSectors(CString worldName) {
     SectorTable.RemoveAll();
     const CString mask = InstallRoot + "\\world_cache\\" + worldName + "quarlend\\terrain\\*_*";

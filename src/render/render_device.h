@@ -1,8 +1,8 @@
 #pragma once
 
 #include <afx.h>
+#include <d3d9.h>
 #include <windows.h>
-#include "render/d3d9/d3d9.h"
 
 // The Direct3D objects every drawing operation needs: the Direct3D object, the device that draws
 // into one window, and the ground texture. Each non-null pointer holds one reference.
