@@ -2,7 +2,7 @@
 // The viewport control: a wxGLCanvas that the Direct3D stand-in presents into, registered as the
 // GL surface of its window handle.
 
-#include "render/d3d9/gl/gl_surface.h"
+#include "app/platform/win32/gl_surface.h"
 
 #include <memory>
 

@@ -8,12 +8,12 @@
 #include "app/platform/headless/headless_window_system.h"
 #include "app/platform/mfc/controls.h"
 #include "app/platform/mfc/dialog.h"
+#include "app/platform/win32/gl_surface.h"
 #include "app/platform/win32/native_window.h"
 #include "app/platform/win32/resources.h"
 #include "app/platform/wx/wx_control_window.h"
 #include "app/platform/wx/wx_dialog_window.h"
 #include "app/platform/wx/wx_window_system.h"
-#include "render/d3d9/gl/gl_surface.h"
 
 // wx after our headers: it defines TRUE and FALSE as macros.
 #include <wx/app.h>
@@ -178,7 +178,7 @@ TEST(WxDialog, BuildsFromDialogUnitsWithSortedControlsAndAGlViewport) {
         d.m_combo.GetWindowText(shown);
         EXPECT_EQ(shown, "East");
         EXPECT_EQ(d.WxOf(d.m_combo)->GetSize().y, DialogUnitsToPixels(12, base.height, 8));
-        auto surface = velmora::d3d9::gl::FindGlSurface(d.m_view.m_hWnd);
+        auto surface = win32::FindGlSurface(d.m_view.m_hWnd);
         ASSERT_NE(surface, nullptr);
         EXPECT_TRUE(surface->MakeCurrent());
         const SIZE pixels = surface->ClientSizeInPixels();

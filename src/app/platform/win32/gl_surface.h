@@ -10,7 +10,7 @@
 
 #include <windows.h>
 
-namespace velmora::d3d9::gl {
+namespace win32 {
 
 class GlSurface {
 public:
@@ -58,4 +58,4 @@ private:
     HWND window_;
 };
 
-}  // namespace velmora::d3d9::gl
+}  // namespace win32

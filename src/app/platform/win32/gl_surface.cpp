@@ -1,9 +1,9 @@
-#include "render/d3d9/gl/gl_surface.h"
+#include "app/platform/win32/gl_surface.h"
 
 #include <map>
 #include <utility>
 
-namespace velmora::d3d9::gl {
+namespace win32 {
 
 namespace {
 
@@ -41,4 +41,4 @@ ScopedGlSurfaceRegistration::~ScopedGlSurfaceRegistration() {
     UnregisterGlSurface(window_);
 }
 
-}  // namespace velmora::d3d9::gl
+}  // namespace win32
