@@ -5,10 +5,10 @@
 
 #include "app/platform/headless/headless_dialog.h"
 #include "app/platform/headless/headless_list_control.h"
-#include "app/platform/mfc/cwnd.h"
-#include "app/platform/mfc/message_box.h"
+#include "app/platform/win32/default_window_procedure.h"
 #include "app/platform/win32/dialog_ids.h"
 #include "app/platform/win32/dialog_rules.h"
+#include "app/platform/win32/message_box_styles.h"
 #include "app/platform/win32/window_messages.h"
 #include "app/platform/win32/window_styles.h"
 

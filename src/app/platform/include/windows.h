@@ -7,6 +7,7 @@
 #include "app/platform/win32/dialog_template.h"
 #include "app/platform/win32/icon_functions.h"
 #include "app/platform/win32/icon_resource.h"
+#include "app/platform/win32/message_box_styles.h"
 #include "app/platform/win32/registry.h"
 #include "app/platform/win32/resources.h"
 #include "app/platform/win32/string_table.h"

@@ -10,37 +10,17 @@
 #include "app/platform/win32/native_window.h"
 #include "app/platform/win32/window_system.h"
 
-namespace {
-
-// Runs a CWnd's window procedure the way the platform's dispatch does: an exception that escapes
-// a handler is reported to the user and the program runs on.
-LRESULT CallWindowProcedure(CWnd& target, UINT message, WPARAM wParam, LPARAM lParam) {
+// Runs the window procedure the way the platform's dispatch does: an exception that escapes a
+// handler is reported to the user and the program runs on.
+LRESULT CWnd::ReceiveMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     try {
-        return target.WindowProc(message, wParam, lParam);
+        return WindowProc(message, wParam, lParam);
     } catch (const std::exception& error) {
         AfxMessageBox(error.what(), MB_OK | MB_ICONEXCLAMATION);
     } catch (...) {
         AfxMessageBox("An unexpected error occurred.", MB_OK | MB_ICONEXCLAMATION);
     }
     return 0;
-}
-
-}  // namespace
-
-LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    NativeWindow* native = NativeWindow::FromHandle(window);
-    if (native == nullptr) {
-        return 0;
-    }
-    if (CWnd* target = native->Target()) {
-        return CallWindowProcedure(*target, message, wParam, lParam);
-    }
-    return DefaultWindowProcedure(*native, message, wParam, lParam);
-}
-
-LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    NativeWindow* native = NativeWindow::FromHandle(window);
-    return native == nullptr ? 0 : DefaultWindowProcedure(*native, message, wParam, lParam);
 }
 
 CWnd::~CWnd() {
@@ -56,7 +36,15 @@ CWnd* CWnd::FromHandle(HWND handle) {
     if (native == nullptr) {
         return nullptr;
     }
-    return native->Target() != nullptr ? native->Target() : &native->Wrapper();
+    if (native->Target() != nullptr) {
+        return static_cast<CWnd*>(native->Target());
+    }
+    if (native->Wrapper() == nullptr) {
+        auto wrapper = std::make_unique<CWnd>();
+        wrapper->m_hWnd = handle;
+        native->SetWrapper(std::move(wrapper));
+    }
+    return static_cast<CWnd*>(native->Wrapper());
 }
 
 BOOL CWnd::Attach(HWND handle) {

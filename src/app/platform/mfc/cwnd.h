@@ -8,6 +8,8 @@
 #include "app/platform/mfc/cpoint.h"
 #include "app/platform/mfc/crect.h"
 #include "app/platform/mfc/cstring.h"
+#include "app/platform/win32/default_window_procedure.h"
+#include "app/platform/win32/native_window.h"
 #include "app/platform/win32/win_types.h"
 #include "app/platform/win32/window_messages.h"
 
@@ -19,7 +21,7 @@ using LPRECT = RECT*;
 inline constexpr int SW_HIDE = 0;
 inline constexpr int SW_SHOW = 5;
 
-class CWnd : public CCmdTarget {
+class CWnd : public CCmdTarget, public win32::WindowTarget {
 public:
     CWnd() = default;
     ~CWnd() override;
@@ -66,12 +68,14 @@ public:
     LRESULT Default();
 
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // Runs WindowProc as the platform's dispatch does: an exception escaping a handler is
+    // reported in a message box and the message counts as handled.
+    LRESULT ReceiveMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     virtual BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
     virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
     virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
 
-    // Called by a native window that is being destroyed while this object is attached to it.
-    void DetachFromNative();
+    void DetachFromNative() override;
 
 protected:
     NativeWindow* Native() const;
@@ -92,10 +96,3 @@ private:
     };
     Message current_;
 };
-
-// Sends a message to a window: through its CWnd's message map when one is attached (an exception
-// escaping a handler is reported in a message box and the message counts as handled), else to the
-// platform's default handling. A handle that names no window gives 0.
-LRESULT SendMessage(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
-// The platform's default handling of a message (DefWindowProc / DefDlgProc).
-LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

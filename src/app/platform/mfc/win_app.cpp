@@ -6,8 +6,9 @@
 #include <exception>
 #include <string_view>
 
-#include "app/platform/mfc/message_box.h"
 #include "app/platform/win32/icon_functions.h"
+#include "app/platform/win32/message_box_styles.h"
+#include "app/platform/win32/window_system.h"
 
 namespace {
 
@@ -105,7 +106,8 @@ int AfxWinMain(int argc, char** argv) {
         return app->Run();
     } catch (const std::exception& error) {
         // Outside any message handler nobody else can report it.
-        AfxMessageBox(error.what(), MB_OK | MB_ICONERROR);
+        // Captioned with the application's name, as AfxMessageBox would.
+        CurrentWindowSystem().MessageBox(error.what(), app->m_pszAppName, MB_OK | MB_ICONERROR);
         return 1;
     }
 }

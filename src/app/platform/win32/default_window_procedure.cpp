@@ -4,7 +4,6 @@
 #include <cstring>
 #include <string>
 
-#include "app/platform/mfc/cwnd.h"
 #include "app/platform/win32/dialog_ids.h"
 #include "app/platform/win32/window_messages.h"
 
@@ -158,4 +157,20 @@ LRESULT DefaultWindowProcedure(NativeWindow& window, UINT message, WPARAM wParam
         default:
             return 0;
     }
+}
+
+LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    NativeWindow* native = NativeWindow::FromHandle(window);
+    if (native == nullptr) {
+        return 0;
+    }
+    if (win32::WindowTarget* target = native->Target()) {
+        return target->ReceiveMessage(message, wParam, lParam);
+    }
+    return DefaultWindowProcedure(*native, message, wParam, lParam);
+}
+
+LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    NativeWindow* native = NativeWindow::FromHandle(window);
+    return native == nullptr ? 0 : DefaultWindowProcedure(*native, message, wParam, lParam);
 }

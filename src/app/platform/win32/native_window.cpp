@@ -3,8 +3,6 @@
 #include <cstdint>
 #include <unordered_map>
 
-#include "app/platform/mfc/cwnd.h"
-
 namespace {
 
 // Handles are serial numbers, never reused, so a stale handle cannot name a newer window.
@@ -48,14 +46,6 @@ NativeWindow* NativeWindow::FindChild(int controlId) const {
         }
     }
     return nullptr;
-}
-
-CWnd& NativeWindow::Wrapper() {
-    if (!wrapper_) {
-        wrapper_ = std::make_unique<CWnd>();
-        wrapper_->m_hWnd = handle_;
-    }
-    return *wrapper_;
 }
 
 HICON NativeWindow::SetIcon(bool big, HICON icon) {

@@ -9,10 +9,24 @@
 
 #include "app/platform/win32/win_types.h"
 
-class CWnd;
 class DeviceContext;
 class MenuModel;
 class NativeListControl;
+
+namespace win32 {
+
+// What receives a window's messages: MFC attaches its CWnd here, as AfxWndProc stands between a
+// window and its CWnd on Windows.
+class WindowTarget {
+public:
+    virtual ~WindowTarget() = default;
+    // Handles a message sent to the window.
+    virtual LRESULT ReceiveMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
+    // Called by a native window that is being destroyed while this object is attached to it.
+    virtual void DetachFromNative() = 0;
+};
+
+}  // namespace win32
 
 enum class WindowKind { Dialog, Button, Edit, Static, ListBox, ComboBox };
 
@@ -32,12 +46,13 @@ public:
     DWORD Style() const { return style_; }
     NativeWindow* Parent() const { return parent_; }
 
-    // The CWnd whose message map receives this window's messages; null while none is attached.
-    CWnd* Target() const { return target_; }
-    void SetTarget(CWnd* target) { target_ = target; }
-    // A CWnd for callers that ask for one (GetDlgItem, FromHandle) when none is attached; it lives
-    // as long as the window and does not receive its messages.
-    CWnd& Wrapper();
+    // What receives this window's messages; null while nothing is attached.
+    win32::WindowTarget* Target() const { return target_; }
+    void SetTarget(win32::WindowTarget* target) { target_ = target; }
+    // An object for callers that ask for one (GetDlgItem, FromHandle) when none is attached, made
+    // by them on first use; it lives as long as the window and does not receive its messages.
+    win32::WindowTarget* Wrapper() const { return wrapper_.get(); }
+    void SetWrapper(std::unique_ptr<win32::WindowTarget> wrapper) { wrapper_ = std::move(wrapper); }
 
     // Children in creation (= tab) order; only dialogs have any.
     virtual std::vector<NativeWindow*> Children() const { return {}; }
@@ -80,8 +95,8 @@ private:
     DWORD style_;
     NativeWindow* parent_;
     HWND handle_;
-    CWnd* target_ = nullptr;
-    std::unique_ptr<CWnd> wrapper_;
+    win32::WindowTarget* target_ = nullptr;
+    std::unique_ptr<win32::WindowTarget> wrapper_;
     HICON bigIcon_ = nullptr;
     HICON smallIcon_ = nullptr;
 };

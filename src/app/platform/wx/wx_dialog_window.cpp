@@ -1,6 +1,6 @@
 #include "app/platform/wx/wx_dialog_window.h"
 
-#include "app/platform/mfc/cwnd.h"
+#include "app/platform/win32/default_window_procedure.h"
 #include "app/platform/win32/dialog_ids.h"
 #include "app/platform/win32/dialog_rules.h"
 #include "app/platform/win32/resources.h"

@@ -1,7 +1,7 @@
 #include "app/platform/wx/wx_window_system.h"
 
-#include "app/platform/mfc/message_box.h"
 #include "app/platform/win32/dialog_ids.h"
+#include "app/platform/win32/message_box_styles.h"
 #include "app/platform/wx/wx_dialog_window.h"
 
 // wx after our headers: it defines TRUE and FALSE as macros.
