@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "app/platform/headless/headless_window_system.h"
-#include "app/platform/temporary_prefix.h"
 #include "render/d3d9/direct3d_backend.h"
 #include "render/d3d9/recording/recorder.h"
 #include "render/renderer.h"
+#include "support/temporary_prefix.h"
 
 namespace render_test {
 

@@ -14,7 +14,6 @@
 
 #include "app/install_root.h"
 #include "app/platform/headless/headless_window_system.h"
-#include "app/platform/temporary_prefix.h"
 #include "app/platform/win32/string_table.h"
 #include "camera/camera_state.h"
 #include "catalogue/sector_table.h"
@@ -22,6 +21,7 @@
 #include "render/d3d9/recording/recorder.h"
 #include "render/renderer.h"
 #include "support/control_texts.h"
+#include "support/temporary_prefix.h"
 #include "ui/resource_script.h"
 #include "ui/viewer_dialog.h"
 

@@ -13,7 +13,7 @@
 
 #include "app/platform/mfc/file_find.h"
 #include "app/platform/wine/dos_mask.h"
-#include "temporary_prefix.h"
+#include "support/temporary_prefix.h"
 
 namespace fs = std::filesystem;
 

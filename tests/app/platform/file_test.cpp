@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/platform/mfc/file.h"
-#include "temporary_prefix.h"
+#include "support/temporary_prefix.h"
 
 namespace fs = std::filesystem;
 

@@ -11,7 +11,7 @@
 
 #include "app/platform/win32/registry.h"
 #include "app/platform/wine/registry_hive_file.h"
-#include "temporary_prefix.h"
+#include "support/temporary_prefix.h"
 
 namespace {
 

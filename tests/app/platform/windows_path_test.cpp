@@ -6,7 +6,7 @@
 
 #include "app/platform/wine/windows_path.h"
 #include "app/platform/wine/wine_prefix.h"
-#include "temporary_prefix.h"
+#include "support/temporary_prefix.h"
 
 namespace fs = std::filesystem;
 
