@@ -33,7 +33,7 @@ inline std::string TinyPpm() {
 
 class RecordingRendererTest : public testing::Test {
 protected:
-    RecordingRendererTest() : ui(UseHeadlessWindowSystem()), cwd(prefix.driveC()) {}
+    RecordingRendererTest() : ui(headless::UseHeadlessWindowSystem()), cwd(prefix.driveC()) {}
 
     ~RecordingRendererTest() override { DestroyRenderer(); }
 
@@ -64,7 +64,7 @@ protected:
 
     Recorder recorder;
     ScopedDirect3DBackend backend{recorder.Factory()};
-    HeadlessWindowSystem& ui;
+    headless::HeadlessWindowSystem& ui;
     TemporaryPrefix prefix;
     ScopedCurrentDirectory cwd;
 };

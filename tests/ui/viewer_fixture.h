@@ -51,7 +51,8 @@ inline void ResetCameraState() {
 
 class ViewerTest : public testing::Test {
 protected:
-    explicit ViewerTest(HeadlessWindowSystem& system = UseHeadlessWindowSystem())
+    explicit ViewerTest(
+        headless::HeadlessWindowSystem& system = headless::UseHeadlessWindowSystem())
         : ui(system), cwd(prefix.driveC()) {
         RegisterViewerResources();
         InstallRoot = "C:\\Games\\Q";
@@ -120,7 +121,7 @@ protected:
 
     Recorder recorder;
     ScopedDirect3DBackend backend{recorder.Factory()};
-    HeadlessWindowSystem& ui;
+    headless::HeadlessWindowSystem& ui;
     TemporaryPrefix prefix;
     ScopedCurrentDirectory cwd;
 };

@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
     RegisterViewerResources();
     UseDirect3DBackend(velmora::d3d9::gl::GlBackend());
 
-    auto windows = WxWindowSystem::Start(argc, argv, "VelmoraExplorer");
+    auto windows = wx::WxWindowSystem::Start(argc, argv, "VelmoraExplorer");
     if (!windows) {
         std::fprintf(stderr,
                      "VelmoraExplorer: cannot open a display (is DISPLAY set to a running X "
@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
     InstallWindowSystem(std::move(windows));
     const int status = AfxWinMain(argc, argv);
     // The windows go before the program's globals do.
-    InstallWindowSystem(std::make_unique<HeadlessWindowSystem>());
+    InstallWindowSystem(std::make_unique<headless::HeadlessWindowSystem>());
     UseDirect3DBackend({});
     return status;
 }

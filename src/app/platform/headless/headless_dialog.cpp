@@ -6,6 +6,8 @@
 #include "app/platform/win32/system_menu.h"
 #include "app/platform/win32/window_styles.h"
 
+namespace headless {
+
 HeadlessDialog::HeadlessDialog(HeadlessWindowSystem& system, const DialogTemplate& dialogTemplate,
                                NativeWindow* owner, RECT screenRect)
     // Created hidden; it shows when its modal loop starts.
@@ -74,3 +76,5 @@ void HeadlessDialog::EndModal(int result) {
     ended_ = true;
     result_ = result;
 }
+
+}  // namespace headless

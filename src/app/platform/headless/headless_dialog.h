@@ -10,6 +10,8 @@
 #include "app/platform/win32/menu_model.h"
 #include "app/platform/win32/system_menu.h"
 
+namespace headless {
+
 class HeadlessDialog : public HeadlessWindow {
 public:
     HeadlessDialog(HeadlessWindowSystem& system, const DialogTemplate& dialogTemplate,
@@ -38,3 +40,5 @@ private:
     bool ended_ = false;
     int result_ = -1;
 };
+
+}  // namespace headless

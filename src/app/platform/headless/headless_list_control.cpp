@@ -2,6 +2,8 @@
 
 #include "app/platform/win32/window_styles.h"
 
+namespace headless {
+
 namespace {
 
 bool IsSorted(WindowKind kind, DWORD style) {
@@ -93,3 +95,5 @@ void HeadlessListControl::ShowSelectionInEditField() {
         SetText(*items_.At(selection_));
     }
 }
+
+}  // namespace headless

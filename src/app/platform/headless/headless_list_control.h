@@ -5,6 +5,8 @@
 #include "app/platform/headless/headless_window.h"
 #include "app/platform/win32/item_list.h"
 
+namespace headless {
+
 class HeadlessListControl : public HeadlessWindow, public NativeListControl {
 public:
     HeadlessListControl(HeadlessWindowSystem& system, WindowKind kind, int controlId, DWORD style,
@@ -34,3 +36,5 @@ private:
     ItemList items_;
     int selection_ = -1;
 };
+
+}  // namespace headless

@@ -4,6 +4,8 @@
 #include "app/platform/win32/device_context.h"
 #include "app/platform/win32/window_styles.h"
 
+namespace headless {
+
 namespace {
 
 // Records every icon drawn, for tests.
@@ -51,3 +53,5 @@ RECT HeadlessWindow::ClientRect() const {
 std::unique_ptr<DeviceContext> HeadlessWindow::BeginPaint() {
     return std::make_unique<RecordingDeviceContext>(system_, Handle());
 }
+
+}  // namespace headless

@@ -5,6 +5,8 @@
 
 #include "app/platform/win32/native_window.h"
 
+namespace headless {
+
 class HeadlessWindowSystem;
 
 class HeadlessWindow : public NativeWindow {
@@ -37,3 +39,5 @@ private:
     bool visible_;
     bool enabled_;
 };
+
+}  // namespace headless

@@ -12,6 +12,8 @@
 #include "app/platform/win32/window_messages.h"
 #include "app/platform/win32/window_styles.h"
 
+namespace headless {
+
 namespace {
 
 bool CanUse(const NativeWindow* window) {
@@ -231,3 +233,5 @@ HeadlessWindowSystem& UseHeadlessWindowSystem() {
     return static_cast<HeadlessWindowSystem&>(
         InstallWindowSystem(std::make_unique<HeadlessWindowSystem>()));
 }
+
+}  // namespace headless

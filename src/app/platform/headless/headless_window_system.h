@@ -22,6 +22,8 @@
 #include "app/platform/win32/dialog_units.h"
 #include "app/platform/win32/window_system.h"
 
+namespace headless {
+
 class HeadlessDialog;
 
 struct RecordedMessageBox {
@@ -118,3 +120,5 @@ private:
 
 // Installs a fresh headless window system as the current one and returns it.
 HeadlessWindowSystem& UseHeadlessWindowSystem();
+
+}  // namespace headless

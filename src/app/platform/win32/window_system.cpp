@@ -14,7 +14,7 @@ std::unique_ptr<WindowSystem>& Current() {
 WindowSystem& CurrentWindowSystem() {
     auto& current = Current();
     if (!current) {
-        current = std::make_unique<HeadlessWindowSystem>();
+        current = std::make_unique<headless::HeadlessWindowSystem>();
     }
     return *current;
 }

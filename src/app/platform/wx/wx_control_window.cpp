@@ -9,6 +9,8 @@
 #include <wx/control.h>
 #include <wx/textctrl.h>
 
+namespace wx {
+
 WxControlWindow::WxControlWindow(WxWindowSystem& system, wxWindow* window, WindowKind kind,
                                  int controlId, DWORD style, NativeWindow* parent)
     : NativeWindow(kind, controlId, style, parent), system_(system), window_(window) {
@@ -80,3 +82,5 @@ RECT WxControlWindow::WindowRect() const {
 std::unique_ptr<DeviceContext> WxControlWindow::BeginPaint() {
     return std::make_unique<WxDeviceContext>(*window_, false);
 }
+
+}  // namespace wx

@@ -6,6 +6,8 @@
 // wx after our headers: it defines TRUE and FALSE as macros.
 #include <wx/window.h>
 
+namespace wx {
+
 class WxWindowSystem;
 
 class WxControlWindow : public NativeWindow {
@@ -38,3 +40,5 @@ private:
     WxWindowSystem& system_;
     wxWindow* window_;  // owned by its wx parent
 };
+
+}  // namespace wx

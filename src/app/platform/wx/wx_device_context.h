@@ -9,6 +9,8 @@
 #include <wx/dc.h>
 #include <wx/window.h>
 
+namespace wx {
+
 class WxDeviceContext : public DeviceContext {
 public:
     WxDeviceContext(wxWindow& window, bool insidePaintEvent);
@@ -19,3 +21,5 @@ public:
 private:
     std::unique_ptr<wxDC> dc_;
 };
+
+}  // namespace wx

@@ -10,6 +10,8 @@
 class wxTopLevelWindow;
 class wxWindow;
 
+namespace wx {
+
 // The smallest font size (its em, in pixels) that a dialog is shrunk to; below it text is not
 // readable.
 inline constexpr int SmallestDialogFontPixels = 7;
@@ -27,3 +29,5 @@ struct DialogPlacement {
 // whose base units are no larger, so that every text still fits its control.
 DialogPlacement FitDialogFont(wxTopLevelWindow& dialog, const DialogTemplate& dialogTemplate,
                               const wxWindow* owner);
+
+}  // namespace wx

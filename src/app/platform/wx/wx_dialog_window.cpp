@@ -32,6 +32,8 @@
 #include <wx/textctrl.h>
 #include <wx/weakref.h>
 
+namespace wx {
+
 namespace {
 
 constexpr int FirstMenuId = wxID_HIGHEST + 1;
@@ -607,3 +609,5 @@ void WxDialogWindow::ShowSystemMenu(int x, int y, bool atPointer) {
     SendMessage(Handle(), WM_SYSCOMMAND, items[static_cast<std::size_t>(index)].command,
                 MakePointLParam(screen.x, screen.y));
 }
+
+}  // namespace wx

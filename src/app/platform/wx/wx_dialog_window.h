@@ -11,10 +11,13 @@
 #include <memory>
 #include <vector>
 
+class wxWindow;
+
+namespace wx {
+
 class WxWindowSystem;
 class WxControlWindow;
 class RoutedDialog;
-class wxWindow;
 
 class WxDialogWindow : public NativeWindow {
 public:
@@ -63,3 +66,5 @@ private:
     bool paintingDialog_ = false;
     bool paintDcTaken_ = false;
 };
+
+}  // namespace wx

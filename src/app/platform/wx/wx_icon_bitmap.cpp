@@ -8,6 +8,8 @@
 #include <wx/log.h>
 #include <wx/mstream.h>
 
+namespace wx {
+
 namespace {
 
 // A PNG image of an icon; an invalid bitmap when the bytes do not decode.
@@ -63,3 +65,5 @@ wxIconBundle IconBundleOf(HICON big, HICON small) {
     }
     return bundle;
 }
+
+}  // namespace wx

@@ -7,8 +7,12 @@
 #include <wx/bitmap.h>
 #include <wx/iconbndl.h>
 
+namespace wx {
+
 // The image with its mask as alpha.
 wxBitmap BitmapOfIcon(const IconImage& image);
 // Every image of the icons behind the handles, the PNG ones too (null handles, and PNG images
 // that do not decode, are passed over).
 wxIconBundle IconBundleOf(HICON big, HICON small);
+
+}  // namespace wx

@@ -5,6 +5,8 @@
 // wx after our headers: it defines TRUE and FALSE as macros.
 #include <wx/combobox.h>
 
+namespace wx {
+
 namespace {
 
 bool IsSorted(WindowKind kind, DWORD style) {
@@ -88,3 +90,5 @@ int WxListControl::Select(int index) {
     }
     return index;
 }
+
+}  // namespace wx

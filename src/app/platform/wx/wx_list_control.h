@@ -9,6 +9,8 @@
 // wx after our headers: it defines TRUE and FALSE as macros.
 #include <wx/ctrlsub.h>
 
+namespace wx {
+
 class WxListControl : public WxControlWindow, public NativeListControl {
 public:
     WxListControl(WxWindowSystem& system, wxWindow* window, wxItemContainer& items, WindowKind kind,
@@ -32,3 +34,5 @@ private:
     wxItemContainer& items_;
     ItemList mirror_;
 };
+
+}  // namespace wx

@@ -1,5 +1,7 @@
 #include "app/platform/wx/wx_viewport_canvas.h"
 
+namespace wx {
+
 namespace {
 
 wxGLAttributes DisplayAttributes() {
@@ -79,3 +81,5 @@ void ViewportCanvas::RegisterSurface(HWND handle) {
     registeredAs_ = handle;
     win32::RegisterGlSurface(handle, surface_);
 }
+
+}  // namespace wx

@@ -9,6 +9,8 @@
 // wx after our headers: it defines TRUE and FALSE as macros.
 #include <wx/glcanvas.h>
 
+namespace wx {
+
 class ViewportSurface;
 
 class ViewportCanvas : public wxGLCanvas {
@@ -25,3 +27,5 @@ private:
     std::shared_ptr<ViewportSurface> surface_;
     HWND registeredAs_ = nullptr;
 };
+
+}  // namespace wx

@@ -10,6 +10,8 @@
 #include <wx/msgdlg.h>
 #include <wx/window.h>
 
+namespace wx {
+
 namespace {
 
 class VelmoraWxApp : public wxApp {
@@ -104,3 +106,5 @@ HWND WxWindowSystem::FocusedWindow() const {
     NativeWindow* native = NativeOf(wxWindow::FindFocus());
     return native != nullptr ? native->Handle() : nullptr;
 }
+
+}  // namespace wx

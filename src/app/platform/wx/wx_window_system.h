@@ -9,6 +9,8 @@
 
 class wxWindow;
 
+namespace wx {
+
 class WxWindowSystem : public WindowSystem {
 public:
     // Initialises wx for this process; null when there is no display to open. windowClass is the
@@ -33,3 +35,5 @@ private:
 
     std::unordered_map<const wxWindow*, NativeWindow*> natives_;
 };
+
+}  // namespace wx

@@ -77,12 +77,14 @@ public:
     void SetUp() override {
         static char name[] = "platform_wx_tests";
         static char* argv[] = {name, nullptr};
-        auto system = WxWindowSystem::Start(1, argv, "VelmoraWxTests");
+        auto system = wx::WxWindowSystem::Start(1, argv, "VelmoraWxTests");
         ASSERT_NE(system, nullptr) << "no X display";
         InstallWindowSystem(std::move(system));
         RegisterDialogTemplate(IDD_WX_TEST, Template());
     }
-    void TearDown() override { InstallWindowSystem(std::make_unique<HeadlessWindowSystem>()); }
+    void TearDown() override {
+        InstallWindowSystem(std::make_unique<headless::HeadlessWindowSystem>());
+    }
 };
 
 const auto* const environment = ::testing::AddGlobalTestEnvironment(new WxEnvironment);
@@ -118,10 +120,10 @@ public:
         CDialog::OnCancel();
     }
     wxWindow* WxOf(CWnd& control) {
-        auto* dialog = static_cast<WxDialogWindow*>(NativeWindow::FromHandle(m_hWnd));
+        auto* dialog = static_cast<wx::WxDialogWindow*>(NativeWindow::FromHandle(m_hWnd));
         for (NativeWindow* child : dialog->Children()) {
             if (child->Handle() == control.m_hWnd) {
-                return static_cast<WxControlWindow*>(child)->Window();
+                return static_cast<wx::WxControlWindow*>(child)->Window();
             }
         }
         return nullptr;
@@ -165,7 +167,7 @@ END_MESSAGE_MAP()
 TEST(WxDialog, BuildsFromDialogUnitsWithSortedControlsAndAGlViewport) {
     ScriptedDialog dialog;
     dialog.during = [](ScriptedDialog& d) {
-        auto* native = static_cast<WxDialogWindow*>(NativeWindow::FromHandle(d.m_hWnd));
+        auto* native = static_cast<wx::WxDialogWindow*>(NativeWindow::FromHandle(d.m_hWnd));
         const BaseUnits base = native->DialogBaseUnits();
         CRect client;
         d.GetClientRect(&client);
