@@ -176,16 +176,7 @@ CWnd* CWnd::GetParent() const {
 }
 
 CMenu* CWnd::GetSystemMenu(BOOL bRevert) const {
-    NativeWindow* native = Native();
-    if (native == nullptr) {
-        return nullptr;
-    }
-    if (bRevert) {
-        native->RevertSystemMenu();
-        return nullptr;
-    }
-    MenuModel* menu = native->SystemMenu();
-    return menu != nullptr ? CMenu::FromHandle(menu->Handle()) : nullptr;
+    return CMenu::FromHandle(::GetSystemMenu(m_hWnd, bRevert));
 }
 
 HICON CWnd::SetIcon(HICON icon, BOOL bigIcon) {
