@@ -148,7 +148,4 @@ protected:                                          \
 #define ON_COMMAND(id, handler) ON_CONTROL(0, id, handler)
 #define ON_BN_CLICKED(id, handler) ON_CONTROL(BN_CLICKED, id, handler)
 #define ON_LBN_SELCHANGE(id, handler) ON_CONTROL(LBN_SELCHANGE, id, handler)
-#define ON_LBN_DBLCLK(id, handler) ON_CONTROL(LBN_DBLCLK, id, handler)
 #define ON_CBN_SELCHANGE(id, handler) ON_CONTROL(CBN_SELCHANGE, id, handler)
-#define ON_CBN_EDITCHANGE(id, handler) ON_CONTROL(CBN_EDITCHANGE, id, handler)
-#define ON_EN_CHANGE(id, handler) ON_CONTROL(EN_CHANGE, id, handler)

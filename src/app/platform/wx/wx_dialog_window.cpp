@@ -67,8 +67,6 @@ public:
         Bind(wxEVT_PAINT, &RoutedDialog::OnPaintDialog, this);
         Bind(wxEVT_BUTTON, [this](wxCommandEvent& event) { Notify(event, BN_CLICKED); });
         Bind(wxEVT_LISTBOX, [this](wxCommandEvent& event) { NotifyList(event, LBN_SELCHANGE); });
-        Bind(wxEVT_LISTBOX_DCLICK,
-             [this](wxCommandEvent& event) { NotifyList(event, LBN_DBLCLK); });
         Bind(wxEVT_COMBOBOX, [this](wxCommandEvent& event) { Notify(event, CBN_SELCHANGE); });
         Bind(wxEVT_TEXT, &RoutedDialog::OnText, this);
         Bind(wxEVT_CONTEXT_MENU, [this](wxContextMenuEvent&) {
