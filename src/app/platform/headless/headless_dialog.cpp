@@ -1,14 +1,14 @@
 #include "app/platform/headless/headless_dialog.h"
 
+#include "app/platform/headless/desktop.h"
 #include "app/platform/headless/headless_list_control.h"
-#include "app/platform/headless/headless_window_system.h"
 #include "app/platform/win32/dialog_units.h"
 #include "app/platform/win32/system_menu.h"
 #include "app/platform/win32/window_styles.h"
 
 namespace headless {
 
-HeadlessDialog::HeadlessDialog(HeadlessWindowSystem& system, const DialogTemplate& dialogTemplate,
+HeadlessDialog::HeadlessDialog(Desktop& system, const DialogTemplate& dialogTemplate,
                                NativeWindow* owner, RECT screenRect)
     // Created hidden; it shows when its modal loop starts.
     : HeadlessWindow(system, WindowKind::Dialog, 0, dialogTemplate.style & ~WS_VISIBLE, nullptr,

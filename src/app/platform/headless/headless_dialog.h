@@ -14,8 +14,8 @@ namespace headless {
 
 class HeadlessDialog : public HeadlessWindow {
 public:
-    HeadlessDialog(HeadlessWindowSystem& system, const DialogTemplate& dialogTemplate,
-                   NativeWindow* owner, RECT screenRect);
+    HeadlessDialog(Desktop& system, const DialogTemplate& dialogTemplate, NativeWindow* owner,
+                   RECT screenRect);
     ~HeadlessDialog() override;
 
     std::vector<NativeWindow*> Children() const override;

@@ -12,9 +12,8 @@ bool IsSorted(WindowKind kind, DWORD style) {
 
 }  // namespace
 
-HeadlessListControl::HeadlessListControl(HeadlessWindowSystem& system, WindowKind kind,
-                                         int controlId, DWORD style, NativeWindow* parent,
-                                         RECT rect)
+HeadlessListControl::HeadlessListControl(Desktop& system, WindowKind kind, int controlId,
+                                         DWORD style, NativeWindow* parent, RECT rect)
     : HeadlessWindow(system, kind, controlId, style, parent, rect, {}),
       items_(IsSorted(kind, style)) {}
 

@@ -9,7 +9,7 @@ namespace headless {
 
 class HeadlessListControl : public HeadlessWindow, public NativeListControl {
 public:
-    HeadlessListControl(HeadlessWindowSystem& system, WindowKind kind, int controlId, DWORD style,
+    HeadlessListControl(Desktop& system, WindowKind kind, int controlId, DWORD style,
                         NativeWindow* parent, RECT rect);
 
     NativeListControl* List() override { return this; }

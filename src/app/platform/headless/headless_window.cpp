@@ -1,6 +1,6 @@
 #include "app/platform/headless/headless_window.h"
 
-#include "app/platform/headless/headless_window_system.h"
+#include "app/platform/headless/desktop.h"
 #include "app/platform/win32/device_context.h"
 #include "app/platform/win32/window_styles.h"
 
@@ -11,22 +11,21 @@ namespace {
 // Records every icon drawn, for tests.
 class RecordingDeviceContext : public DeviceContext {
 public:
-    RecordingDeviceContext(HeadlessWindowSystem& system, HWND window)
-        : system_(system), window_(window) {}
+    RecordingDeviceContext(Desktop& system, HWND window) : system_(system), window_(window) {}
 
     void DrawIcon(int x, int y, const IconImage& image) override {
         system_.RecordIconDrawn(DrawnIcon{window_, x, y, image.width, image.height});
     }
 
 private:
-    HeadlessWindowSystem& system_;
+    Desktop& system_;
     HWND window_;
 };
 
 }  // namespace
 
-HeadlessWindow::HeadlessWindow(HeadlessWindowSystem& system, WindowKind kind, int controlId,
-                               DWORD style, NativeWindow* parent, RECT rect, std::string text)
+HeadlessWindow::HeadlessWindow(Desktop& system, WindowKind kind, int controlId, DWORD style,
+                               NativeWindow* parent, RECT rect, std::string text)
     : NativeWindow(kind, controlId, style, parent),
       system_(system),
       rect_(rect),

@@ -3,15 +3,14 @@
 
 #include <string>
 
+#include "app/platform/headless/desktop.h"
 #include "app/platform/win32/native_window.h"
 
 namespace headless {
 
-class HeadlessWindowSystem;
-
 class HeadlessWindow : public NativeWindow {
 public:
-    HeadlessWindow(HeadlessWindowSystem& system, WindowKind kind, int controlId, DWORD style,
+    HeadlessWindow(Desktop& system, WindowKind kind, int controlId, DWORD style,
                    NativeWindow* parent, RECT rect, std::string text);
     ~HeadlessWindow() override;
 
@@ -30,10 +29,10 @@ public:
     // Whether a mouse move over this control is the control's own (so the dialog never sees it).
 
 protected:
-    HeadlessWindowSystem& System() const { return system_; }
+    Desktop& System() const { return system_; }
 
 private:
-    HeadlessWindowSystem& system_;
+    Desktop& system_;
     RECT rect_;
     std::string text_;
     bool visible_;

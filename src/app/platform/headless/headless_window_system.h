@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "app/platform/headless/desktop.h"
 #include "app/platform/win32/dialog_units.h"
 #include "app/platform/win32/window_system.h"
 
@@ -32,15 +33,7 @@ struct RecordedMessageBox {
     UINT type = 0;
 };
 
-struct DrawnIcon {
-    HWND window = nullptr;
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
-};
-
-class HeadlessWindowSystem : public WindowSystem {
+class HeadlessWindowSystem : public WindowSystem, public Desktop {
 public:
     using Step = std::function<void()>;
 
@@ -53,7 +46,7 @@ public:
     int MessageBox(std::string_view text, std::string_view caption, UINT type) override;
     HWND FocusedWindow() const override { return focus_; }
 
-    BaseUnits DialogBaseUnits() const { return baseUnits_; }
+    BaseUnits DialogBaseUnits() const override { return baseUnits_; }
     void SetDialogBaseUnits(BaseUnits units) { baseUnits_ = units; }
     SIZE ScreenSize() const { return SIZE{1280, 1024}; }
 
@@ -95,14 +88,13 @@ public:
     const std::vector<RecordedMessageBox>& MessageBoxes() const { return messageBoxes_; }
     const std::vector<DrawnIcon>& DrawnIcons() const { return drawnIcons_; }
 
-    // Used by the headless windows.
-    void SetFocusedWindow(HWND window) { focus_ = window; }
-    void ForgetWindow(HWND window);
-    void RecordIconDrawn(DrawnIcon icon) { drawnIcons_.push_back(icon); }
-    void EnterModal(HeadlessDialog& dialog) { modal_.push_back(&dialog); }
-    void LeaveModal(HeadlessDialog& dialog);
-    // Runs the next queued step; false when there is none.
-    bool RunNextStep();
+    // The headless windows' side (desktop.h).
+    void SetFocusedWindow(HWND window) override { focus_ = window; }
+    void ForgetWindow(HWND window) override;
+    void RecordIconDrawn(DrawnIcon icon) override { drawnIcons_.push_back(icon); }
+    void EnterModal(HeadlessDialog& dialog) override { modal_.push_back(&dialog); }
+    void LeaveModal(HeadlessDialog& dialog) override;
+    bool RunNextStep() override;
 
 private:
     HeadlessDialog* Active() const;
