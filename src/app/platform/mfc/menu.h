@@ -4,9 +4,7 @@
 #include "app/platform/win32/menu_model.h"
 #include "app/platform/win32/win_types.h"
 
-using UINT_PTR = std::uintptr_t;
-
-class CMenu {
+class CMenu : public win32::MenuWrapper {
 public:
     CMenu() = default;
     CMenu(const CMenu&) = delete;
@@ -23,6 +21,3 @@ public:
     BOOL AppendMenu(UINT flags, UINT_PTR idNewItem = 0, LPCSTR newItem = nullptr);
     UINT GetMenuItemCount() const;
 };
-
-HMENU GetSystemMenu(HWND window, BOOL bRevert);
-BOOL AppendMenu(HMENU menu, UINT flags, UINT_PTR idNewItem, LPCSTR newItem);

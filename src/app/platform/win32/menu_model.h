@@ -1,13 +1,22 @@
 #pragma once
 // A menu as data: its items in order. A window owns its system menu; the backend shows it.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/platform/win32/win_types.h"
 
-class CMenu;
+namespace win32 {
+
+// What CMenu::FromHandle hands out for a menu: MFC's CMenu, kept by the menu.
+class MenuWrapper {
+public:
+    virtual ~MenuWrapper() = default;
+};
+
+}  // namespace win32
 
 inline constexpr UINT MF_STRING = 0x0000;
 inline constexpr UINT MF_BYCOMMAND = 0x0000;
@@ -26,6 +35,8 @@ struct MenuItem {
     bool IsEnabled() const { return (flags & (MF_GRAYED | MF_DISABLED)) == 0; }
 };
 
+using UINT_PTR = std::uintptr_t;
+
 class MenuModel {
 public:
     MenuModel();
@@ -41,10 +52,18 @@ public:
     void Append(MenuItem item) { items_.push_back(std::move(item)); }
     void Clear() { items_.clear(); }
 
-    // The CMenu that CMenu::FromHandle hands out for this menu.
-    CMenu& Wrapper();
+    // The object CMenu::FromHandle hands out for this menu, made by it on first use.
+    win32::MenuWrapper* Wrapper() const { return wrapper_.get(); }
+    void SetWrapper(std::unique_ptr<win32::MenuWrapper> wrapper) { wrapper_ = std::move(wrapper); }
 
 private:
     std::vector<MenuItem> items_;
-    std::unique_ptr<CMenu> wrapper_;
+    std::unique_ptr<win32::MenuWrapper> wrapper_;
 };
+
+// The window's menu (a dialog's system menu), or null; with bRevert its default items come back
+// and the result is null.
+HMENU GetSystemMenu(HWND window, BOOL bRevert);
+// Appends an item: MF_SEPARATOR ignores id and text; MF_STRING needs text. FALSE when the menu is
+// gone or a string item has no text.
+BOOL AppendMenu(HMENU menu, UINT flags, UINT_PTR idNewItem, LPCSTR newItem);
