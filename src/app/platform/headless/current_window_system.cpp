@@ -1,6 +1,8 @@
-#include "app/platform/win32/window_system.h"
+// The window system of the process: headless until a program installs another, so that code
+// without a display (tests, the command line) needs no set-up.
 
 #include "app/platform/headless/headless_window_system.h"
+#include "app/platform/win32/window_system.h"
 
 namespace {
 
