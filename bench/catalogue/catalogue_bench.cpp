@@ -11,7 +11,7 @@
 #include <string>
 
 #include "app/install_root.h"
-#include "app/platform/wine_prefix.h"
+#include "app/platform/wine/wine_prefix.h"
 #include "app/registry_reader.h"
 #include "catalogue/sector_table.h"
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/platform/item_collation.h"
-#include "app/platform/item_list.h"
+#include "app/platform/win32/item_collation.h"
+#include "app/platform/win32/item_list.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "app/platform/file_find.h"
-#include "app/platform/registry.h"
-#include "app/platform/wine_prefix.h"
+#include "app/platform/mfc/file_find.h"
+#include "app/platform/win32/registry.h"
+#include "app/platform/wine/wine_prefix.h"
 
 namespace fs = std::filesystem;
 

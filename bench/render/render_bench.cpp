@@ -10,8 +10,8 @@
 #include <memory>
 #include <string>
 
-#include "app/platform/cstring.h"
-#include "app/platform/wine_prefix.h"
+#include "app/platform/mfc/cstring.h"
+#include "app/platform/wine/wine_prefix.h"
 #include "demo_world.h"
 #include "render/d3d9/direct3d_backend.h"
 #include "render/d3d9/gl/gl_backend.h"

@@ -24,7 +24,7 @@ void InsideViewer(benchmark::State& state, Body body) {
     RegisterViewerResources();
     Recorder recorder;
     ScopedDirect3DBackend backend(recorder.Factory());
-    HeadlessWindowSystem& ui = UseHeadlessWindowSystem();
+    headless::HeadlessWindowSystem& ui = headless::UseHeadlessWindowSystem();
     InstallRoot = "C:\\nowhere";
     ViewerDialog dialog;
     ui.QueueStep([&] {
@@ -39,7 +39,7 @@ void InsideViewer(benchmark::State& state, Body body) {
 }
 
 void BM_LeftDragStep(benchmark::State& state) {
-    InsideViewer(state, [&](HeadlessWindowSystem& ui, Recorder& recorder) {
+    InsideViewer(state, [&](headless::HeadlessWindowSystem& ui, Recorder& recorder) {
         ui.MoveMouse(400, 400, MK_LBUTTON);
         int x = 400;
         for (auto _ : state) {
@@ -56,7 +56,7 @@ void BM_LeftDragStep(benchmark::State& state) {
 BENCHMARK(BM_LeftDragStep);
 
 void BM_WheelStep(benchmark::State& state) {
-    InsideViewer(state, [&](HeadlessWindowSystem& ui, Recorder& recorder) {
+    InsideViewer(state, [&](headless::HeadlessWindowSystem& ui, Recorder& recorder) {
         int delta = 120;
         for (auto _ : state) {
             delta = -delta;

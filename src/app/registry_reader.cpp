@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/platform/registry.h"
+#include <windows.h>
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/platform/cstring.h"
+#include <afx.h>
 
 // Reads one value of a key below HKEY_LOCAL_MACHINE.
 class RegistryReader {

@@ -3,7 +3,7 @@
 // Every value is constant-initialised, so the defaults are in place before any other static
 // object is constructed and before any window exists.
 
-#include "app/platform/win_types.h"
+#include <windows.h>
 
 // A position as three single-precision components.
 struct CameraVector {

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "app/platform/cstring.h"
-#include "app/platform/file_find.h"
+#include <afx.h>
 
 // Visits every directory that a search with mask finds, in the order the search returns them,
 // leaving out files and the "." and ".." entries.

@@ -1,8 +1,12 @@
 #include "catalogue/sector_table.h"
 
+#include <afxwin.h>
 #include "app/install_root.h"
-#include "app/platform/controls.h"
 #include "catalogue/directory_search.h"
+
+// Comes into being right after the install root it is filled from, before the application object.
+CMapStringToString SectorTable
+    __attribute__((init_priority(InstallRootInitPriority + 1))) (SectorTableBlockSize);
 
 void ScanSectors(CString worldName) {
     SectorTable.RemoveAll();

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/platform/cstring.h"
-#include "app/platform/string_map.h"
+#include <afx.h>
+#include <afxcoll.h>
 
 class CListBox;
 

@@ -1,7 +1,7 @@
 #include "catalogue/world_list.h"
 
+#include <afxwin.h>
 #include "app/install_root.h"
-#include "app/platform/controls.h"
 #include "catalogue/directory_search.h"
 
 void FillWorldList(CComboBox& worldCombo) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "render/d3d9/d3d9.h"
+#include <d3d9.h>
 
 class RenderDevice;
 

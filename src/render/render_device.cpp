@@ -1,7 +1,7 @@
 #include "render/render_device.h"
 
-#include "app/platform/message_box.h"
-#include "render/d3d9/d3dx9.h"
+#include <afxwin.h>
+#include <d3dx9.h>
 
 RenderDevice::RenderDevice() : d3d(Direct3DCreate9(D3D_SDK_VERSION)) {}
 

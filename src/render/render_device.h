@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/platform/cstring.h"
-#include "app/platform/win_types.h"
-#include "render/d3d9/d3d9.h"
+#include <afx.h>
+#include <d3d9.h>
+#include <windows.h>
 
 // The Direct3D objects every drawing operation needs: the Direct3D object, the device that draws
 // into one window, and the ground texture. Each non-null pointer holds one reference.

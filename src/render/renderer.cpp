@@ -2,8 +2,8 @@
 
 #include <new>
 
+#include <d3dx9.h>
 #include "camera/view_matrix.h"
-#include "render/d3d9/d3dx9.h"
 #include "render/strip_constants.h"
 
 std::unique_ptr<RenderDevice> RendererDevice;

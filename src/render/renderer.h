@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "app/platform/win_types.h"
+#include <windows.h>
 #include "render/grid_index_buffer.h"
 #include "render/render_device.h"
 #include "render/terrain_vertex_buffer.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/platform/win_types.h"
+#include <windows.h>
 
 // The strip index list that covers the 127 x 127 vertex grid: strip s joins vertex column s + 1
 // to vertex column s, 127 index pairs each.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/platform/cstring.h"
+#include <afx.h>
 #include "render/vertex_buffer.h"
 
 // The vertex buffer of the sector on view, rebuilt from a heightmap file by every load.

@@ -3,7 +3,7 @@
 #include <bit>
 #include <cstring>
 
-#include "app/platform/file.h"
+#include <afx.h>
 
 bool ReadHeightmap(const char* path, HeightmapSamples& samples) {
     CFile file;

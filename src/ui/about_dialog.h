@@ -1,8 +1,7 @@
 #pragma once
 // The About box: the icon, the version line and an OK button; no behaviour of its own.
 
-#include "app/platform/dialog.h"
-#include "app/platform/message_map.h"
+#include <afxwin.h>
 
 class AboutDialog : public CDialog {
 public:

@@ -1,7 +1,7 @@
 #pragma once
 // The two camera readouts as text.
 
-#include "app/platform/cstring.h"
+#include <afx.h>
 
 // r * 0.5 / 3.14159265359 * 360, in that order, with pi as that twelve-digit decimal.
 double RadiansToDegrees(double radians);

@@ -1,6 +1,6 @@
 #include "ui/dialog_templates.h"
 
-#include "app/platform/controls.h"
+#include <afxwin.h>
 #include "ui/resource_ids.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
 // The viewer's two dialog templates as the resource script declares them, in dialog units.
 
-#include "app/platform/dialog_template.h"
+#include <windows.h>
 
 // IDD_VIEWER: the main window. Controls in template order, which is also the tab order.
 DialogTemplate ViewerDialogTemplate();

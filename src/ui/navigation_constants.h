@@ -1,7 +1,7 @@
 #pragma once
 // The constants of the mouse navigation.
 
-#include "app/platform/win_types.h"
+#include <windows.h>
 
 // Radians of yaw or pitch per pixel of left drag.
 inline constexpr FLOAT TurnStep = 0.005f;

@@ -2,7 +2,7 @@
 // The identifiers of the viewer's resources: dialog templates, strings, the icon, the system-menu
 // command and the dialog controls. IDOK, IDCANCEL and IDC_STATIC (-1) are the platform's.
 
-#include "app/platform/win_types.h"
+#include <windows.h>
 
 inline constexpr UINT IDD_ABOUT = 100;
 inline constexpr UINT IDS_ABOUT_MENU = 101;

@@ -1,7 +1,6 @@
 #include "ui/resource_script.h"
 
-#include "app/platform/resources.h"
-#include "app/platform/string_table.h"
+#include <windows.h>
 #include "ui/app_icon.h"
 #include "ui/dialog_templates.h"
 #include "ui/resource_ids.h"

@@ -1,7 +1,7 @@
 #pragma once
 // The viewer's resource module: what the resource script compiles into the executable.
 
-#include "app/platform/win_types.h"
+#include <windows.h>
 
 // The text of the system-menu entry IDS_ABOUT_MENU.
 inline constexpr const char* AboutMenuText = "&About KVX...";

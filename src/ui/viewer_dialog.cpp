@@ -1,9 +1,7 @@
 #include "ui/viewer_dialog.h"
 
-#include "app/platform/crect.h"
-#include "app/platform/icon_functions.h"
-#include "app/platform/menu.h"
-#include "app/platform/paint_dc.h"
+#include <afxwin.h>
+#include <windows.h>
 #include "catalogue/heightmap_path.h"
 #include "catalogue/sector_table.h"
 #include "catalogue/world_list.h"

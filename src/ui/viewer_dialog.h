@@ -4,10 +4,7 @@
 // user's choices to the catalogue, the renderer and the camera; every redraw is a direct
 // RenderFrame call.
 
-#include "app/platform/controls.h"
-#include "app/platform/cpoint.h"
-#include "app/platform/dialog.h"
-#include "app/platform/message_map.h"
+#include <afxwin.h>
 
 class ViewerDialog : public CDialog {
 public:

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "app/install_root.h"
-#include "app/platform/temporary_prefix.h"
 #include "app/registry_reader.h"
+#include "support/temporary_prefix.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/platform/controls.h"
-#include "app/platform/dialog_template.h"
-#include "app/platform/window_system.h"
+#include "app/platform/mfc/controls.h"
+#include "app/platform/win32/dialog_template.h"
+#include "app/platform/win32/window_system.h"
 #include "support/control_texts.h"
 
 class CatalogueControls {

@@ -4,11 +4,11 @@
 #include <filesystem>
 
 #include "app/install_root.h"
-#include "app/platform/temporary_prefix.h"
 #include "catalogue/catalogue_controls.h"
 #include "catalogue/heightmap_path.h"
 #include "catalogue/sector_table.h"
 #include "catalogue/world_list.h"
+#include "support/temporary_prefix.h"
 
 using testing::ElementsAre;
 using testing::IsEmpty;

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/platform/dos_mask.h"
-#include "app/platform/unicode_text.h"
+#include "app/platform/wine/dos_mask.h"
+#include "app/platform/wine/unicode_text.h"
 #include "fuzz_support.h"
 
 namespace {

@@ -46,7 +46,7 @@ private:
 #include <filesystem>
 #include <fstream>
 
-#include "app/platform/wine_prefix.h"
+#include "app/platform/wine/wine_prefix.h"
 
 namespace fuzz {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/platform/registry_hive_file.h"
+#include "app/platform/wine/registry_hive_file.h"
 #include "fuzz_support.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/platform/registry_text.h"
+#include "app/platform/wine/registry_text.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

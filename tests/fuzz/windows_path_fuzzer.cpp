@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/platform/windows_path.h"
+#include "app/platform/wine/windows_path.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

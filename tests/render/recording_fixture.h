@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "app/platform/headless/headless_window_system.h"
-#include "app/platform/temporary_prefix.h"
 #include "render/d3d9/direct3d_backend.h"
 #include "render/d3d9/recording/recorder.h"
 #include "render/renderer.h"
+#include "support/temporary_prefix.h"
 
 namespace render_test {
 
@@ -33,7 +33,7 @@ inline std::string TinyPpm() {
 
 class RecordingRendererTest : public testing::Test {
 protected:
-    RecordingRendererTest() : ui(UseHeadlessWindowSystem()), cwd(prefix.driveC()) {}
+    RecordingRendererTest() : ui(headless::UseHeadlessWindowSystem()), cwd(prefix.driveC()) {}
 
     ~RecordingRendererTest() override { DestroyRenderer(); }
 
@@ -64,7 +64,7 @@ protected:
 
     Recorder recorder;
     ScopedDirect3DBackend backend{recorder.Factory()};
-    HeadlessWindowSystem& ui;
+    headless::HeadlessWindowSystem& ui;
     TemporaryPrefix prefix;
     ScopedCurrentDirectory cwd;
 };

@@ -1,6 +1,6 @@
 #include <cstring>
 
-#include "app/platform/message_box.h"
+#include "app/platform/mfc/message_box.h"
 #include "camera/view_matrix.h"
 #include "render/d3d9/d3dx9.h"
 #include "render/recording_fixture.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/platform/controls.h"
+#include "app/platform/mfc/controls.h"
 
 namespace control_texts {
 

@@ -13,7 +13,7 @@
 
 #include <unistd.h>
 
-#include "app/platform/wine_prefix.h"
+#include "app/platform/wine/wine_prefix.h"
 #include "terrain/terrain_mesh.h"
 
 namespace {

@@ -13,8 +13,8 @@
 
 #include <unistd.h>
 
-#include "app/platform/registry.h"
-#include "app/platform/wine_prefix.h"
+#include "app/platform/win32/registry.h"
+#include "app/platform/wine/wine_prefix.h"
 #include "render/d3d9/image_file.h"
 #include "terrain/heightmap_file.h"
 

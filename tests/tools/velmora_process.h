@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "app/platform/temporary_prefix.h"
 #include "demo_world.h"
+#include "support/temporary_prefix.h"
 
 namespace velmora_process {
 

@@ -10,12 +10,12 @@
 #include <set>
 #include <vector>
 
-#include "app/platform/dialog_ids.h"
-#include "app/platform/dialog_units.h"
-#include "app/platform/icon_functions.h"
-#include "app/platform/resources.h"
-#include "app/platform/string_table.h"
-#include "app/platform/window_styles.h"
+#include "app/platform/win32/dialog_ids.h"
+#include "app/platform/win32/dialog_units.h"
+#include "app/platform/win32/icon_functions.h"
+#include "app/platform/win32/resources.h"
+#include "app/platform/win32/string_table.h"
+#include "app/platform/win32/window_styles.h"
 #include "ui/app_icon.h"
 #include "ui/dialog_templates.h"
 #include "ui/resource_ids.h"

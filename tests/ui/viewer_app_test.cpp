@@ -1,7 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "app/viewer_app.h"
+#include "app/viewer/viewer_app.h"
 #include "ui/resource_ids.h"
 #include "viewer_fixture.h"
 

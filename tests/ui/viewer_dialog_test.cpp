@@ -4,12 +4,12 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/platform/dialog_template.h"
 #include "app/platform/headless/headless_dialog.h"
-#include "app/platform/icon_functions.h"
-#include "app/platform/menu.h"
-#include "app/platform/system_menu.h"
-#include "app/platform/win_app.h"
+#include "app/platform/mfc/menu.h"
+#include "app/platform/mfc/win_app.h"
+#include "app/platform/win32/dialog_template.h"
+#include "app/platform/win32/icon_functions.h"
+#include "app/platform/win32/system_menu.h"
 #include "ui/dialog_templates.h"
 #include "ui/navigation_constants.h"
 #include "ui/resource_ids.h"
@@ -195,7 +195,7 @@ TEST_F(ViewerDialogTest, SystemCloseCommandClosesReleasesTheRendererAndCancels) 
 
 struct ClosingRoute {
     const char* name;
-    std::function<bool(HeadlessWindowSystem&)> act;
+    std::function<bool(headless::HeadlessWindowSystem&)> act;
     int result;
 };
 
@@ -221,11 +221,14 @@ TEST_P(ViewerClosingTest, EndsTheDialogAndReleasesTheRenderer) {
 INSTANTIATE_TEST_SUITE_P(
     Routes, ViewerClosingTest,
     testing::Values(
-        ClosingRoute{"Enter", [](HeadlessWindowSystem& ui) { return ui.PressKey(VK_RETURN); },
+        ClosingRoute{"Enter",
+                     [](headless::HeadlessWindowSystem& ui) { return ui.PressKey(VK_RETURN); },
                      IDOK},
-        ClosingRoute{"Escape", [](HeadlessWindowSystem& ui) { return ui.PressKey(VK_ESCAPE); },
+        ClosingRoute{"Escape",
+                     [](headless::HeadlessWindowSystem& ui) { return ui.PressKey(VK_ESCAPE); },
                      IDCANCEL},
-        ClosingRoute{"CloseButton", [](HeadlessWindowSystem& ui) { return ui.ClickCloseButton(); },
+        ClosingRoute{"CloseButton",
+                     [](headless::HeadlessWindowSystem& ui) { return ui.ClickCloseButton(); },
                      IDCANCEL}),
     [](const testing::TestParamInfo<ClosingRoute>& info) { return info.param.name; });
 
@@ -359,7 +362,7 @@ TEST_F(ViewerDialogTest, UnreadableHeightmapIsReportedWithItsPathAndTheViewerRun
         dialog.m_angleEdit.SetFocus();
         ASSERT_TRUE(ui.ChooseItem(IDC_SECTOR_LIST, 1));
         ASSERT_EQ(ui.MessageBoxes().size(), 1u);
-        const RecordedMessageBox& box = ui.MessageBoxes()[0];
+        const headless::RecordedMessageBox& box = ui.MessageBoxes()[0];
         EXPECT_THAT(box.text, testing::StartsWith("C:\\Games\\Q\\world_cache\\Eastquarlend\\"
                                                   "terrain\\2_1\\heightmap_2_1.zdt: "));
         EXPECT_GT(box.text.size(), box.text.find(".zdt: ") + 6) << "a reason follows";
@@ -403,7 +406,7 @@ TEST_F(ViewerDialogTest, WithoutARendererTheViewerRunsOnAndDrawsNothing) {
 
 // A window system whose minimised dialogs report a chosen client size, so that the icon's
 // position can be checked for any width.
-class IconicSizeWindowSystem : public HeadlessWindowSystem {
+class IconicSizeWindowSystem : public headless::HeadlessWindowSystem {
 public:
     explicit IconicSizeWindowSystem(RECT iconicClient) : iconicClient_(iconicClient) {}
 
@@ -415,14 +418,14 @@ public:
     }
 
 private:
-    class Dialog : public HeadlessDialog {
+    class Dialog : public headless::HeadlessDialog {
     public:
-        Dialog(HeadlessWindowSystem& system, const DialogTemplate& dialogTemplate,
+        Dialog(headless::HeadlessWindowSystem& system, const DialogTemplate& dialogTemplate,
                NativeWindow* owner, RECT screenRect, RECT iconicClient)
-            : HeadlessDialog(system, dialogTemplate, owner, screenRect),
+            : headless::HeadlessDialog(system, dialogTemplate, owner, screenRect),
               iconicClient_(iconicClient) {}
         RECT ClientRect() const override {
-            return IsIconic() ? iconicClient_ : HeadlessDialog::ClientRect();
+            return IsIconic() ? iconicClient_ : headless::HeadlessDialog::ClientRect();
         }
 
     private:
@@ -435,7 +438,7 @@ private:
 class MinimisedPaintTest : public ViewerTest, public testing::WithParamInterface<RECT> {
 protected:
     MinimisedPaintTest()
-        : ViewerTest(static_cast<HeadlessWindowSystem&>(
+        : ViewerTest(static_cast<headless::HeadlessWindowSystem&>(
               InstallWindowSystem(std::make_unique<IconicSizeWindowSystem>(GetParam())))) {}
 };
 
@@ -450,7 +453,7 @@ TEST_P(MinimisedPaintTest, DrawsTheIconCentredByTruncatingDivisionAndNoFrame) {
     });
     dialog.DoModal();
     ASSERT_EQ(ui.DrawnIcons().size(), 1u);
-    const DrawnIcon& drawn = ui.DrawnIcons()[0];
+    const headless::DrawnIcon& drawn = ui.DrawnIcons()[0];
     const RECT client = GetParam();
     EXPECT_EQ(drawn.width, 32);
     EXPECT_EQ(drawn.height, 32);

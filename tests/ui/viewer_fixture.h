@@ -14,14 +14,14 @@
 
 #include "app/install_root.h"
 #include "app/platform/headless/headless_window_system.h"
-#include "app/platform/string_table.h"
-#include "app/platform/temporary_prefix.h"
+#include "app/platform/win32/string_table.h"
 #include "camera/camera_state.h"
 #include "catalogue/sector_table.h"
 #include "render/d3d9/direct3d_backend.h"
 #include "render/d3d9/recording/recorder.h"
 #include "render/renderer.h"
 #include "support/control_texts.h"
+#include "support/temporary_prefix.h"
 #include "ui/resource_script.h"
 #include "ui/viewer_dialog.h"
 
@@ -51,7 +51,8 @@ inline void ResetCameraState() {
 
 class ViewerTest : public testing::Test {
 protected:
-    explicit ViewerTest(HeadlessWindowSystem& system = UseHeadlessWindowSystem())
+    explicit ViewerTest(
+        headless::HeadlessWindowSystem& system = headless::UseHeadlessWindowSystem())
         : ui(system), cwd(prefix.driveC()) {
         RegisterViewerResources();
         InstallRoot = "C:\\Games\\Q";
@@ -120,7 +121,7 @@ protected:
 
     Recorder recorder;
     ScopedDirect3DBackend backend{recorder.Factory()};
-    HeadlessWindowSystem& ui;
+    headless::HeadlessWindowSystem& ui;
     TemporaryPrefix prefix;
     ScopedCurrentDirectory cwd;
 };

@@ -10,9 +10,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/platform/temporary_prefix.h"
 #include "demo_world.h"
 #include "private_x_server.h"
+#include "support/temporary_prefix.h"
 #include "x_session.h"
 
 namespace ui_test {

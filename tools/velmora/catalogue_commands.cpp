@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/platform/windows_path.h"
+#include <windows.h>
 #include "catalogue_session.h"
 #include "command.h"
 

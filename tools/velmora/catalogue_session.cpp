@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cctype>
 
+#include <window_backends.h>
+#include <windows.h>
 #include "app/install_root.h"
-#include "app/platform/dialog_template.h"
-#include "app/platform/window_system.h"
 #include "app/registry_reader.h"
 #include "catalogue/heightmap_path.h"
 #include "catalogue/sector_table.h"

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "app/platform/controls.h"
-#include "app/platform/native_window.h"
+#include <afxwin.h>
+#include <window_backends.h>
 
 // What the viewer holds of the catalogue, without a window on screen: the install root read from
 // the registry, and a sorted world combo box and sector list box on the headless window system.

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/platform/file_exception.h"
+#include <afx.h>
 #include "camera/camera_state.h"
 #include "catalogue_session.h"
 #include "command.h"

@@ -1,6 +1,6 @@
-// The one application object. The executable compiles this file right after the program-wide
-// install root and sector table, so it comes into being after them and goes before them.
+// The one application object. It has no init_priority, so it comes into being after the install
+// root and the sector table (app/install_root.h) and goes before them.
 
-#include "app/viewer_app.h"
+#include "app/viewer/viewer_app.h"
 
 ViewerApp theApp;

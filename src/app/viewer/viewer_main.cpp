@@ -4,9 +4,8 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/platform/headless/headless_window_system.h"
-#include "app/platform/win_app.h"
-#include "app/platform/wx/wx_window_system.h"
+#include <afxwin.h>
+#include <window_backends.h>
 #include "render/d3d9/gl/gl_backend.h"
 #include "ui/resource_script.h"
 
@@ -14,7 +13,7 @@ int main(int argc, char** argv) {
     RegisterViewerResources();
     UseDirect3DBackend(velmora::d3d9::gl::GlBackend());
 
-    auto windows = WxWindowSystem::Start(argc, argv, "VelmoraExplorer");
+    auto windows = wx::WxWindowSystem::Start(argc, argv, "VelmoraExplorer");
     if (!windows) {
         std::fprintf(stderr,
                      "VelmoraExplorer: cannot open a display (is DISPLAY set to a running X "
@@ -24,7 +23,7 @@ int main(int argc, char** argv) {
     InstallWindowSystem(std::move(windows));
     const int status = AfxWinMain(argc, argv);
     // The windows go before the program's globals do.
-    InstallWindowSystem(std::make_unique<HeadlessWindowSystem>());
+    InstallWindowSystem(std::make_unique<headless::HeadlessWindowSystem>());
     UseDirect3DBackend({});
     return status;
 }

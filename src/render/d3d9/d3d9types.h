@@ -2,7 +2,7 @@
 // Direct3D 9 types, constants and result codes: the subset the viewer uses, with Direct3D's
 // names and numeric values so that code written against Direct3D reads and behaves the same.
 
-#include "app/platform/win_types.h"
+#include <windows.h>
 
 inline constexpr UINT D3D_SDK_VERSION = 32;
 inline constexpr UINT D3DADAPTER_DEFAULT = 0;

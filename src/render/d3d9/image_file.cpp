@@ -9,7 +9,7 @@
 
 #include <stb/stb_image.h>
 
-#include "app/platform/file.h"
+#include <afx.h>
 #include "render/d3d9/dds_file.h"
 #include "render/d3d9/jpeg_file.h"
 #include "render/d3d9/png_file.h"

@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-#include "app/platform/win_types.h"
+#include <windows.h>
 
 // One mip level: rows top to bottom, each texel a D3DCOLOR (0xAARRGGBB), which in memory is the
 // B, G, R, A byte order of D3DFMT_A8R8G8B8 / D3DFMT_X8R8G8B8.

@@ -11,7 +11,7 @@ class ListControls : public ::testing::Test {
 protected:
     void SetUp() override {
         RegisterTestResources();
-        ui = &UseHeadlessWindowSystem();
+        ui = &headless::UseHeadlessWindowSystem();
     }
 
     // Runs the dialog with checks as its only step, then closes it.
@@ -28,7 +28,7 @@ protected:
         return text.GetString();
     }
 
-    HeadlessWindowSystem* ui = nullptr;
+    headless::HeadlessWindowSystem* ui = nullptr;
     ProbeDialog dialog;
 };
 

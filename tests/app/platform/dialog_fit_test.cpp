@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/platform/dialog_fit.h"
+#include "app/platform/win32/dialog_fit.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/platform/file_exception.h"
-#include "app/platform/message_box.h"
-#include "app/platform/win_app.h"
+#include "app/platform/mfc/file_exception.h"
+#include "app/platform/mfc/message_box.h"
+#include "app/platform/mfc/win_app.h"
 #include "dialog_probe.h"
 
 namespace dialog_test {
@@ -17,12 +17,12 @@ class DialogFramework : public ::testing::Test {
 protected:
     void SetUp() override {
         RegisterTestResources();
-        ui = &UseHeadlessWindowSystem();
+        ui = &headless::UseHeadlessWindowSystem();
     }
 
     void Then(std::function<void()> step) { ui->QueueStep(std::move(step)); }
 
-    HeadlessWindowSystem* ui = nullptr;
+    headless::HeadlessWindowSystem* ui = nullptr;
     ProbeDialog dialog;
 };
 
@@ -36,6 +36,18 @@ TEST_F(DialogFramework, EnterRunsOnOkThroughTheHiddenDefaultButton) {
     Then([&] { EXPECT_TRUE(ui->PressKey(VK_RETURN)); });
     EXPECT_EQ(dialog.DoModal(), IDOK);
     EXPECT_EQ(dialog.log, (Log{"init", "ok"}));
+}
+
+// Escape asks for IDCANCEL only while its button is enabled, as in the real window.
+TEST_F(DialogFramework, EscapeDoesNothingWhileCancelIsDisabled) {
+    Then([&] {
+        dialog.GetDlgItem(IDCANCEL)->EnableWindow(FALSE);
+        EXPECT_FALSE(ui->PressKey(VK_ESCAPE));
+        dialog.GetDlgItem(IDCANCEL)->EnableWindow(TRUE);
+        EXPECT_TRUE(ui->PressKey(VK_ESCAPE));
+    });
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    EXPECT_EQ(dialog.log, (Log{"init", "cancel"}));
 }
 
 TEST_F(DialogFramework, FocusedPushButtonTakesEnterAndEscapeCancels) {
@@ -140,7 +152,7 @@ TEST_F(DialogFramework, MinimisedPaintDrawsTheLargeIconAtTheComputedPosition) {
     dialog.DoModal();
     EXPECT_EQ(dialog.log, (Log{"init", "paint", "paint", "cancel"}));
     ASSERT_EQ(ui->DrawnIcons().size(), 1u);
-    const DrawnIcon& icon = ui->DrawnIcons()[0];
+    const headless::DrawnIcon& icon = ui->DrawnIcons()[0];
     // An iconic window's client area is empty: (0 - 32 + 1) / 2 truncates to -15.
     EXPECT_EQ(icon.x, -15);
     EXPECT_EQ(icon.y, -15);
@@ -176,7 +188,7 @@ TEST_F(DialogFramework, ExceptionFromAHandlerIsReportedAndTheDialogRunsOn) {
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
     EXPECT_EQ(dialog.log, (Log{"init", "list", "cancel"}));
     ASSERT_EQ(ui->MessageBoxes().size(), 1u);
-    const RecordedMessageBox& box = ui->MessageBoxes()[0];
+    const headless::RecordedMessageBox& box = ui->MessageBoxes()[0];
     EXPECT_NE(box.text.find("C:\\Q\\heightmap_1_1.zdt"), std::string::npos) << box.text;
     EXPECT_EQ(box.caption, "platform_tests");
 }
@@ -278,7 +290,7 @@ TEST_F(DialogFramework, CommandsTheDialogLacksGoToTheApplication) {
 }
 
 TEST(ApplicationEntry, RunsInitInstanceAndEndsWithStatusZero) {
-    UseHeadlessWindowSystem();
+    headless::UseHeadlessWindowSystem();
     HelpApp app;
     char name[] = "/opt/velmora/VelmoraExplorer";
     char* argv[] = {name, nullptr};
@@ -289,7 +301,7 @@ TEST(ApplicationEntry, RunsInitInstanceAndEndsWithStatusZero) {
 }
 
 TEST(ApplicationEntry, ReportsAnExceptionFromStartUpAndFails) {
-    HeadlessWindowSystem& ui = UseHeadlessWindowSystem();
+    headless::HeadlessWindowSystem& ui = headless::UseHeadlessWindowSystem();
     HelpApp app("Named");
     app.throwInInit = true;
     EXPECT_EQ(AfxWinMain(0, nullptr), 1);

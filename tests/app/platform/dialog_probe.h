@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "app/platform/dialog.h"
 #include "app/platform/headless/headless_window_system.h"
-#include "app/platform/icon_functions.h"
-#include "app/platform/menu.h"
-#include "app/platform/message_map.h"
-#include "app/platform/paint_dc.h"
+#include "app/platform/mfc/dialog.h"
+#include "app/platform/mfc/menu.h"
+#include "app/platform/mfc/message_map.h"
+#include "app/platform/mfc/paint_dc.h"
+#include "app/platform/win32/icon_functions.h"
 #include "dialog_test_resources.h"
 
 namespace dialog_test {

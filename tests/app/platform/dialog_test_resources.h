@@ -1,10 +1,10 @@
 #pragma once
 // A small dialog template for the framework tests: every kind of control the viewer uses.
 
-#include "app/platform/controls.h"
-#include "app/platform/dialog_template.h"
-#include "app/platform/icon_resource.h"
-#include "app/platform/resources.h"
+#include "app/platform/mfc/controls.h"
+#include "app/platform/win32/dialog_template.h"
+#include "app/platform/win32/icon_resource.h"
+#include "app/platform/win32/resources.h"
 
 namespace dialog_test {
 

@@ -11,9 +11,9 @@
 #include <set>
 #include <string>
 
-#include "app/platform/dos_mask.h"
-#include "app/platform/file_find.h"
-#include "temporary_prefix.h"
+#include "app/platform/mfc/file_find.h"
+#include "app/platform/wine/dos_mask.h"
+#include "support/temporary_prefix.h"
 
 namespace fs = std::filesystem;
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/platform/file.h"
-#include "temporary_prefix.h"
+#include "app/platform/mfc/file.h"
+#include "support/temporary_prefix.h"
 
 namespace fs = std::filesystem;
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/platform/registry_hive_file.h"
+#include "app/platform/wine/registry_hive_file.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "app/platform/registry.h"
-#include "app/platform/registry_hive_file.h"
-#include "temporary_prefix.h"
+#include "app/platform/win32/registry.h"
+#include "app/platform/wine/registry_hive_file.h"
+#include "support/temporary_prefix.h"
 
 namespace {
 

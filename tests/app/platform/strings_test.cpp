@@ -5,9 +5,9 @@
 #include <set>
 #include <string>
 
-#include "app/platform/cstring.h"
-#include "app/platform/string_map.h"
-#include "app/platform/string_table.h"
+#include "app/platform/mfc/cstring.h"
+#include "app/platform/mfc/string_map.h"
+#include "app/platform/win32/string_table.h"
 
 TEST(CStringTest, ConcatenationOnEitherSideAndComparison) {
     const CString root("C:\\Q");

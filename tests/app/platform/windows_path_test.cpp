@@ -4,9 +4,9 @@
 
 #include <sys/stat.h>
 
-#include "app/platform/windows_path.h"
-#include "app/platform/wine_prefix.h"
-#include "temporary_prefix.h"
+#include "app/platform/wine/windows_path.h"
+#include "app/platform/wine/wine_prefix.h"
+#include "support/temporary_prefix.h"
 
 namespace fs = std::filesystem;
 

@@ -1,12 +1,14 @@
 #include "app/platform/headless/headless_dialog.h"
 
-#include "app/platform/dialog_units.h"
+#include "app/platform/headless/desktop.h"
 #include "app/platform/headless/headless_list_control.h"
-#include "app/platform/headless/headless_window_system.h"
-#include "app/platform/system_menu.h"
-#include "app/platform/window_styles.h"
+#include "app/platform/win32/dialog_units.h"
+#include "app/platform/win32/system_menu.h"
+#include "app/platform/win32/window_styles.h"
 
-HeadlessDialog::HeadlessDialog(HeadlessWindowSystem& system, const DialogTemplate& dialogTemplate,
+namespace headless {
+
+HeadlessDialog::HeadlessDialog(Desktop& system, const DialogTemplate& dialogTemplate,
                                NativeWindow* owner, RECT screenRect)
     // Created hidden; it shows when its modal loop starts.
     : HeadlessWindow(system, WindowKind::Dialog, 0, dialogTemplate.style & ~WS_VISIBLE, nullptr,
@@ -74,3 +76,5 @@ void HeadlessDialog::EndModal(int result) {
     ended_ = true;
     result_ = result;
 }
+
+}  // namespace headless

@@ -5,15 +5,17 @@
 #include <memory>
 #include <vector>
 
-#include "app/platform/dialog_template.h"
 #include "app/platform/headless/headless_window.h"
-#include "app/platform/menu_model.h"
-#include "app/platform/system_menu.h"
+#include "app/platform/win32/dialog_template.h"
+#include "app/platform/win32/menu_model.h"
+#include "app/platform/win32/system_menu.h"
+
+namespace headless {
 
 class HeadlessDialog : public HeadlessWindow {
 public:
-    HeadlessDialog(HeadlessWindowSystem& system, const DialogTemplate& dialogTemplate,
-                   NativeWindow* owner, RECT screenRect);
+    HeadlessDialog(Desktop& system, const DialogTemplate& dialogTemplate, NativeWindow* owner,
+                   RECT screenRect);
     ~HeadlessDialog() override;
 
     std::vector<NativeWindow*> Children() const override;
@@ -38,3 +40,5 @@ private:
     bool ended_ = false;
     int result_ = -1;
 };
+
+}  // namespace headless

@@ -1,6 +1,8 @@
 #include "app/platform/headless/headless_list_control.h"
 
-#include "app/platform/window_styles.h"
+#include "app/platform/win32/window_styles.h"
+
+namespace headless {
 
 namespace {
 
@@ -10,9 +12,8 @@ bool IsSorted(WindowKind kind, DWORD style) {
 
 }  // namespace
 
-HeadlessListControl::HeadlessListControl(HeadlessWindowSystem& system, WindowKind kind,
-                                         int controlId, DWORD style, NativeWindow* parent,
-                                         RECT rect)
+HeadlessListControl::HeadlessListControl(Desktop& system, WindowKind kind, int controlId,
+                                         DWORD style, NativeWindow* parent, RECT rect)
     : HeadlessWindow(system, kind, controlId, style, parent, rect, {}),
       items_(IsSorted(kind, style)) {}
 
@@ -93,3 +94,5 @@ void HeadlessListControl::ShowSelectionInEditField() {
         SetText(*items_.At(selection_));
     }
 }
+
+}  // namespace headless

@@ -3,11 +3,13 @@
 // and, for a combo box, the text of its edit field.
 
 #include "app/platform/headless/headless_window.h"
-#include "app/platform/item_list.h"
+#include "app/platform/win32/item_list.h"
+
+namespace headless {
 
 class HeadlessListControl : public HeadlessWindow, public NativeListControl {
 public:
-    HeadlessListControl(HeadlessWindowSystem& system, WindowKind kind, int controlId, DWORD style,
+    HeadlessListControl(Desktop& system, WindowKind kind, int controlId, DWORD style,
                         NativeWindow* parent, RECT rect);
 
     NativeListControl* List() override { return this; }
@@ -34,3 +36,5 @@ private:
     ItemList items_;
     int selection_ = -1;
 };
+
+}  // namespace headless

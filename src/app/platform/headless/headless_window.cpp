@@ -1,30 +1,31 @@
 #include "app/platform/headless/headless_window.h"
 
-#include "app/platform/device_context.h"
-#include "app/platform/headless/headless_window_system.h"
-#include "app/platform/window_styles.h"
+#include "app/platform/headless/desktop.h"
+#include "app/platform/win32/device_context.h"
+#include "app/platform/win32/window_styles.h"
+
+namespace headless {
 
 namespace {
 
 // Records every icon drawn, for tests.
 class RecordingDeviceContext : public DeviceContext {
 public:
-    RecordingDeviceContext(HeadlessWindowSystem& system, HWND window)
-        : system_(system), window_(window) {}
+    RecordingDeviceContext(Desktop& system, HWND window) : system_(system), window_(window) {}
 
     void DrawIcon(int x, int y, const IconImage& image) override {
         system_.RecordIconDrawn(DrawnIcon{window_, x, y, image.width, image.height});
     }
 
 private:
-    HeadlessWindowSystem& system_;
+    Desktop& system_;
     HWND window_;
 };
 
 }  // namespace
 
-HeadlessWindow::HeadlessWindow(HeadlessWindowSystem& system, WindowKind kind, int controlId,
-                               DWORD style, NativeWindow* parent, RECT rect, std::string text)
+HeadlessWindow::HeadlessWindow(Desktop& system, WindowKind kind, int controlId, DWORD style,
+                               NativeWindow* parent, RECT rect, std::string text)
     : NativeWindow(kind, controlId, style, parent),
       system_(system),
       rect_(rect),
@@ -52,14 +53,4 @@ std::unique_ptr<DeviceContext> HeadlessWindow::BeginPaint() {
     return std::make_unique<RecordingDeviceContext>(system_, Handle());
 }
 
-bool HeadlessWindow::TakesMouseInput() const {
-    switch (Kind()) {
-        case WindowKind::Static:
-            return (Style() & SS_NOTIFY) != 0;
-        case WindowKind::Button:
-            // A group box is only a frame.
-            return (Style() & BS_TYPEMASK) != BS_GROUPBOX;
-        default:
-            return true;
-    }
-}
+}  // namespace headless

@@ -3,13 +3,14 @@
 
 #include <string>
 
-#include "app/platform/native_window.h"
+#include "app/platform/headless/desktop.h"
+#include "app/platform/win32/native_window.h"
 
-class HeadlessWindowSystem;
+namespace headless {
 
 class HeadlessWindow : public NativeWindow {
 public:
-    HeadlessWindow(HeadlessWindowSystem& system, WindowKind kind, int controlId, DWORD style,
+    HeadlessWindow(Desktop& system, WindowKind kind, int controlId, DWORD style,
                    NativeWindow* parent, RECT rect, std::string text);
     ~HeadlessWindow() override;
 
@@ -26,15 +27,16 @@ public:
     std::unique_ptr<DeviceContext> BeginPaint() override;
 
     // Whether a mouse move over this control is the control's own (so the dialog never sees it).
-    bool TakesMouseInput() const;
 
 protected:
-    HeadlessWindowSystem& System() const { return system_; }
+    Desktop& System() const { return system_; }
 
 private:
-    HeadlessWindowSystem& system_;
+    Desktop& system_;
     RECT rect_;
     std::string text_;
     bool visible_;
     bool enabled_;
 };
+
+}  // namespace headless

@@ -3,24 +3,21 @@
 #include <algorithm>
 #include <iostream>
 
-#include "app/platform/cwnd.h"
-#include "app/platform/dialog_ids.h"
 #include "app/platform/headless/headless_dialog.h"
 #include "app/platform/headless/headless_list_control.h"
-#include "app/platform/message_box.h"
-#include "app/platform/window_messages.h"
-#include "app/platform/window_styles.h"
+#include "app/platform/win32/default_window_procedure.h"
+#include "app/platform/win32/dialog_ids.h"
+#include "app/platform/win32/dialog_rules.h"
+#include "app/platform/win32/message_box_styles.h"
+#include "app/platform/win32/window_messages.h"
+#include "app/platform/win32/window_styles.h"
+
+namespace headless {
 
 namespace {
 
 bool CanUse(const NativeWindow* window) {
     return window != nullptr && window->IsVisible() && window->IsEnabled();
-}
-
-bool IsPushButton(const NativeWindow& window) {
-    const DWORD type = window.Style() & BS_TYPEMASK;
-    return window.Kind() == WindowKind::Button &&
-           (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON);
 }
 
 LPARAM HandleArgument(const NativeWindow* window) {
@@ -107,7 +104,7 @@ bool HeadlessWindowSystem::ChooseItem(int id, int index) {
         if (NativeWindow::FromHandle(handle) != nullptr) {
             list.ShowSelectionInEditField();
         }
-    } else if ((control->Style() & LBS_NOTIFY) != 0) {
+    } else if (win32::NotifiesSelection(*control)) {
         Notify(*Active(), id, LBN_SELCHANGE, control);
     }
     return true;
@@ -138,33 +135,12 @@ bool HeadlessWindowSystem::PressKey(UINT virtualKey) {
     if (dialog == nullptr) {
         return false;
     }
-    if (virtualKey == VK_ESCAPE) {
-        Notify(*dialog, IDCANCEL, BN_CLICKED, dialog->FindChild(IDCANCEL));
-        return true;
-    }
-    if (virtualKey != VK_RETURN) {
+    const win32::DialogKey key =
+        win32::TranslateDialogKey(*dialog, NativeWindow::FromHandle(focus_), virtualKey);
+    if (!key.command) {
         return false;
     }
-    NativeWindow* focused = NativeWindow::FromHandle(focus_);
-    if (focused != nullptr && focused->Parent() == dialog && IsPushButton(*focused) &&
-        focused->IsVisible()) {
-        Notify(*dialog, focused->ControlId(), BN_CLICKED, focused);
-        return true;
-    }
-    // The default button's command, also when that button is hidden; not when it is disabled.
-    NativeWindow* defaultButton = nullptr;
-    for (NativeWindow* child : dialog->Children()) {
-        if (child->Kind() == WindowKind::Button &&
-            (child->Style() & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
-            defaultButton = child;
-            break;
-        }
-    }
-    const int id = defaultButton != nullptr ? defaultButton->ControlId() : IDOK;
-    if (defaultButton != nullptr && !defaultButton->IsEnabled()) {
-        return false;
-    }
-    Notify(*dialog, id, BN_CLICKED, defaultButton);
+    Notify(*dialog, key.command->id, BN_CLICKED, key.command->control);
     return true;
 }
 
@@ -174,17 +150,9 @@ bool HeadlessWindowSystem::MoveMouse(int x, int y, UINT keyFlags) {
     if (dialog == nullptr) {
         return false;
     }
-    const RECT client = dialog->ClientRect();
-    if (x < client.left || y < client.top || x >= client.right || y >= client.bottom) {
-        return false;
-    }
     // Any control under the pointer that takes mouse input keeps the move (frames let it pass).
-    for (NativeWindow* child : dialog->Children()) {
-        const RECT rect = child->WindowRect();
-        if (child->IsVisible() && static_cast<HeadlessWindow*>(child)->TakesMouseInput() &&
-            x >= rect.left && x < rect.right && y >= rect.top && y < rect.bottom) {
-            return false;
-        }
+    if (!win32::DialogOwnsPoint(*dialog, x, y)) {
+        return false;
     }
     SendMessage(dialog->Handle(), WM_MOUSEMOVE, keyFlags, MakePointLParam(x, y));
     return true;
@@ -265,3 +233,5 @@ HeadlessWindowSystem& UseHeadlessWindowSystem() {
     return static_cast<HeadlessWindowSystem&>(
         InstallWindowSystem(std::make_unique<HeadlessWindowSystem>()));
 }
+
+}  // namespace headless

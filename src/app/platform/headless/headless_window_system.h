@@ -19,8 +19,11 @@
 #include <string>
 #include <vector>
 
-#include "app/platform/dialog_units.h"
-#include "app/platform/window_system.h"
+#include "app/platform/headless/desktop.h"
+#include "app/platform/win32/dialog_units.h"
+#include "app/platform/win32/window_system.h"
+
+namespace headless {
 
 class HeadlessDialog;
 
@@ -30,15 +33,7 @@ struct RecordedMessageBox {
     UINT type = 0;
 };
 
-struct DrawnIcon {
-    HWND window = nullptr;
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
-};
-
-class HeadlessWindowSystem : public WindowSystem {
+class HeadlessWindowSystem : public WindowSystem, public Desktop {
 public:
     using Step = std::function<void()>;
 
@@ -51,7 +46,7 @@ public:
     int MessageBox(std::string_view text, std::string_view caption, UINT type) override;
     HWND FocusedWindow() const override { return focus_; }
 
-    BaseUnits DialogBaseUnits() const { return baseUnits_; }
+    BaseUnits DialogBaseUnits() const override { return baseUnits_; }
     void SetDialogBaseUnits(BaseUnits units) { baseUnits_ = units; }
     SIZE ScreenSize() const { return SIZE{1280, 1024}; }
 
@@ -71,8 +66,8 @@ public:
     // Replaces the text of an edit control or a combo box's edit field, notifying EN_CHANGE /
     // CBN_EDITCHANGE.
     bool TypeText(int id, std::string_view text);
-    // VK_RETURN: the focused push button, else the default button's command (IDOK);
-    // VK_ESCAPE: IDCANCEL. Other keys do nothing here.
+    // VK_RETURN and VK_ESCAPE as the dialog's rules (win32/dialog_rules.h) take them; false when
+    // they ask for nothing. Other keys do nothing here.
     bool PressKey(UINT virtualKey);
     // Moves the pointer to (x, y) in the dialog's client coordinates with the given MK_ flags.
     // Returns whether the dialog received WM_MOUSEMOVE (not when over a control that takes mouse
@@ -93,14 +88,13 @@ public:
     const std::vector<RecordedMessageBox>& MessageBoxes() const { return messageBoxes_; }
     const std::vector<DrawnIcon>& DrawnIcons() const { return drawnIcons_; }
 
-    // Used by the headless windows.
-    void SetFocusedWindow(HWND window) { focus_ = window; }
-    void ForgetWindow(HWND window);
-    void RecordIconDrawn(DrawnIcon icon) { drawnIcons_.push_back(icon); }
-    void EnterModal(HeadlessDialog& dialog) { modal_.push_back(&dialog); }
-    void LeaveModal(HeadlessDialog& dialog);
-    // Runs the next queued step; false when there is none.
-    bool RunNextStep();
+    // The headless windows' side (desktop.h).
+    void SetFocusedWindow(HWND window) override { focus_ = window; }
+    void ForgetWindow(HWND window) override;
+    void RecordIconDrawn(DrawnIcon icon) override { drawnIcons_.push_back(icon); }
+    void EnterModal(HeadlessDialog& dialog) override { modal_.push_back(&dialog); }
+    void LeaveModal(HeadlessDialog& dialog) override;
+    bool RunNextStep() override;
 
 private:
     HeadlessDialog* Active() const;
@@ -118,3 +112,5 @@ private:
 
 // Installs a fresh headless window system as the current one and returns it.
 HeadlessWindowSystem& UseHeadlessWindowSystem();
+
+}  // namespace headless

@@ -1,6 +1,6 @@
 #include "app/platform/wx/wx_control_window.h"
 
-#include "app/platform/window_styles.h"
+#include "app/platform/win32/window_styles.h"
 #include "app/platform/wx/wx_device_context.h"
 #include "app/platform/wx/wx_window_system.h"
 
@@ -8,6 +8,8 @@
 #include <wx/combobox.h>
 #include <wx/control.h>
 #include <wx/textctrl.h>
+
+namespace wx {
 
 WxControlWindow::WxControlWindow(WxWindowSystem& system, wxWindow* window, WindowKind kind,
                                  int controlId, DWORD style, NativeWindow* parent)
@@ -81,13 +83,4 @@ std::unique_ptr<DeviceContext> WxControlWindow::BeginPaint() {
     return std::make_unique<WxDeviceContext>(*window_, false);
 }
 
-bool WxControlWindow::TakesMouseInput() const {
-    switch (Kind()) {
-        case WindowKind::Static:
-            return (Style() & SS_NOTIFY) != 0;
-        case WindowKind::Button:
-            return (Style() & BS_TYPEMASK) != BS_GROUPBOX;
-        default:
-            return true;
-    }
-}
+}  // namespace wx

@@ -1,10 +1,12 @@
 #pragma once
 // A dialog control that is a wx window (button, edit, static, frame, icon or GL viewport).
 
-#include "app/platform/native_window.h"
+#include "app/platform/win32/native_window.h"
 
 // wx after our headers: it defines TRUE and FALSE as macros.
 #include <wx/window.h>
+
+namespace wx {
 
 class WxWindowSystem;
 
@@ -30,7 +32,6 @@ public:
 
     // Whether mouse input over this control is its own (buttons, edits, lists); frames, labels
     // and the viewport pass it to the dialog.
-    bool TakesMouseInput() const;
 
 protected:
     WxWindowSystem& System() const { return system_; }
@@ -39,3 +40,5 @@ private:
     WxWindowSystem& system_;
     wxWindow* window_;  // owned by its wx parent
 };
+
+}  // namespace wx

@@ -5,6 +5,8 @@
 // wx after our headers: it defines TRUE and FALSE as macros.
 #include <wx/dcclient.h>
 
+namespace wx {
+
 WxDeviceContext::WxDeviceContext(wxWindow& window, bool insidePaintEvent) {
     if (insidePaintEvent) {
         dc_ = std::make_unique<wxPaintDC>(&window);
@@ -18,3 +20,5 @@ WxDeviceContext::~WxDeviceContext() = default;
 void WxDeviceContext::DrawIcon(int x, int y, const IconImage& image) {
     dc_->DrawBitmap(BitmapOfIcon(image), x, y, true);
 }
+
+}  // namespace wx

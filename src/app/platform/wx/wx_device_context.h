@@ -1,13 +1,15 @@
 #pragma once
 // A device context on a wx window: the paint DC inside its paint event, a client DC otherwise.
 
-#include "app/platform/device_context.h"
+#include "app/platform/win32/device_context.h"
 
 #include <memory>
 
 // wx after our headers: it defines TRUE and FALSE as macros.
 #include <wx/dc.h>
 #include <wx/window.h>
+
+namespace wx {
 
 class WxDeviceContext : public DeviceContext {
 public:
@@ -19,3 +21,5 @@ public:
 private:
     std::unique_ptr<wxDC> dc_;
 };
+
+}  // namespace wx

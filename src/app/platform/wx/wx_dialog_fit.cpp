@@ -11,6 +11,8 @@
 #include <wx/font.h>
 #include <wx/toplevel.h>
 
+namespace wx {
+
 namespace {
 
 wxFont SansOfPoints(int points) {
@@ -112,3 +114,5 @@ DialogPlacement FitDialogFont(wxTopLevelWindow& dialog, const DialogTemplate& di
     dialog.SetFont(smallestFont);
     return placement;
 }
+
+}  // namespace wx

@@ -1,14 +1,16 @@
 #pragma once
 // A dialog's font and base units on wx, chosen so that the dialog fits its monitor's work area.
 
-#include "app/platform/dialog_fit.h"
-#include "app/platform/dialog_template.h"
+#include "app/platform/win32/dialog_fit.h"
+#include "app/platform/win32/dialog_template.h"
 
 // wx after our headers: it defines TRUE and FALSE as macros.
 #include <wx/gdicmn.h>
 
 class wxTopLevelWindow;
 class wxWindow;
+
+namespace wx {
 
 // The smallest font size (its em, in pixels) that a dialog is shrunk to; below it text is not
 // readable.
@@ -27,3 +29,5 @@ struct DialogPlacement {
 // whose base units are no larger, so that every text still fits its control.
 DialogPlacement FitDialogFont(wxTopLevelWindow& dialog, const DialogTemplate& dialogTemplate,
                               const wxWindow* owner);
+
+}  // namespace wx

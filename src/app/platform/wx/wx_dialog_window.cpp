@@ -1,11 +1,12 @@
 #include "app/platform/wx/wx_dialog_window.h"
 
-#include "app/platform/cwnd.h"
-#include "app/platform/dialog_ids.h"
-#include "app/platform/resources.h"
-#include "app/platform/system_menu.h"
-#include "app/platform/window_messages.h"
-#include "app/platform/window_styles.h"
+#include "app/platform/win32/default_window_procedure.h"
+#include "app/platform/win32/dialog_ids.h"
+#include "app/platform/win32/dialog_rules.h"
+#include "app/platform/win32/resources.h"
+#include "app/platform/win32/system_menu.h"
+#include "app/platform/win32/window_messages.h"
+#include "app/platform/win32/window_styles.h"
 #include "app/platform/wx/wx_control_window.h"
 #include "app/platform/wx/wx_device_context.h"
 #include "app/platform/wx/wx_dialog_fit.h"
@@ -31,6 +32,8 @@
 #include <wx/textctrl.h>
 #include <wx/weakref.h>
 
+namespace wx {
+
 namespace {
 
 constexpr int FirstMenuId = wxID_HIGHEST + 1;
@@ -49,12 +52,6 @@ wxString ToWx(const std::string& text) {
     return wxString::FromUTF8(text.c_str());
 }
 
-bool IsPushButton(const NativeWindow& window) {
-    const DWORD type = window.Style() & BS_TYPEMASK;
-    return window.Kind() == WindowKind::Button &&
-           (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON);
-}
-
 }  // namespace
 
 // The wx dialog: turns its events and its controls' events into messages for the CDialog.
@@ -70,8 +67,6 @@ public:
         Bind(wxEVT_PAINT, &RoutedDialog::OnPaintDialog, this);
         Bind(wxEVT_BUTTON, [this](wxCommandEvent& event) { Notify(event, BN_CLICKED); });
         Bind(wxEVT_LISTBOX, [this](wxCommandEvent& event) { NotifyList(event, LBN_SELCHANGE); });
-        Bind(wxEVT_LISTBOX_DCLICK,
-             [this](wxCommandEvent& event) { NotifyList(event, LBN_DBLCLK); });
         Bind(wxEVT_COMBOBOX, [this](wxCommandEvent& event) { Notify(event, CBN_SELCHANGE); });
         Bind(wxEVT_TEXT, &RoutedDialog::OnText, this);
         Bind(wxEVT_CONTEXT_MENU, [this](wxContextMenuEvent&) {
@@ -178,8 +173,7 @@ private:
             return;
         }
         WxControlWindow* control = owner != nullptr ? owner->ControlOf(window) : nullptr;
-        // Only a list box with LBS_NOTIFY tells its dialog.
-        if (control != nullptr && (control->Style() & LBS_NOTIFY) != 0) {
+        if (control != nullptr && win32::NotifiesSelection(*control)) {
             Notify(event, code);
         }
     }
@@ -201,7 +195,7 @@ private:
         const wxPoint point = ToDialog(source, event.GetPosition());
         // GTK keeps sending a dragging pointer to the window it started in; Windows would not
         // send these to the dialog, so they are dropped.
-        if (owner == nullptr || !owner->DialogOwnsPoint(point.x, point.y)) {
+        if (owner == nullptr || !win32::DialogOwnsPoint(*owner, point.x, point.y)) {
             return;
         }
         Send(WM_MOUSEMOVE, KeyFlags(event), MakePointLParam(point.x, point.y));
@@ -226,15 +220,19 @@ private:
             event.Skip();
             return;
         }
-        if ((key == WXK_RETURN || key == WXK_NUMPAD_ENTER) && modifiers == wxMOD_NONE) {
-            PressEnter(event);
-            return;
-        }
-        if (key == WXK_ESCAPE && modifiers == wxMOD_NONE) {
-            NativeWindow* cancel = owner->FindChild(IDCANCEL);
-            if (cancel == nullptr || cancel->IsEnabled()) {
-                Send(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
-                     cancel != nullptr ? reinterpret_cast<LPARAM>(cancel->Handle()) : 0);
+        if ((key == WXK_RETURN || key == WXK_NUMPAD_ENTER || key == WXK_ESCAPE) &&
+            modifiers == wxMOD_NONE) {
+            const win32::DialogKey dialogKey =
+                win32::TranslateDialogKey(*owner, owner->ControlOf(wxWindow::FindFocus()),
+                                          key == WXK_ESCAPE ? VK_ESCAPE : VK_RETURN);
+            if (!dialogKey.isDialogKey) {
+                event.Skip();
+            } else if (dialogKey.command) {
+                const win32::DialogCommand& command = *dialogKey.command;
+                Send(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(command.id), BN_CLICKED),
+                     command.control != nullptr
+                         ? reinterpret_cast<LPARAM>(command.control->Handle())
+                         : 0);
             }
             return;
         }
@@ -248,27 +246,6 @@ private:
             return;
         }
         event.Skip();
-    }
-
-    void PressEnter(wxKeyEvent& event) {
-        WxControlWindow* focused = owner->ControlOf(wxWindow::FindFocus());
-        if (focused != nullptr && focused->Kind() == WindowKind::Edit &&
-            (focused->Style() & ES_MULTILINE) != 0) {
-            event.Skip();
-            return;
-        }
-        if (focused != nullptr && IsPushButton(*focused)) {
-            Send(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(focused->ControlId()), BN_CLICKED),
-                 reinterpret_cast<LPARAM>(focused->Handle()));
-            return;
-        }
-        const int id = owner->DefaultCommandId();
-        if (id == 0) {
-            return;
-        }
-        NativeWindow* button = owner->FindChild(id);
-        Send(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), BN_CLICKED),
-             button != nullptr ? reinterpret_cast<LPARAM>(button->Handle()) : 0);
     }
 
     void OnCloseWindow(wxCloseEvent& event) {
@@ -603,32 +580,6 @@ WxControlWindow* WxDialogWindow::ControlOf(const wxWindow* window) const {
     return nullptr;
 }
 
-bool WxDialogWindow::DialogOwnsPoint(int x, int y) const {
-    const RECT client = ClientRect();
-    if (x < client.left || y < client.top || x >= client.right || y >= client.bottom) {
-        return false;
-    }
-    for (const auto& child : children_) {
-        const RECT rect = child->WindowRect();
-        if (child->IsVisible() && child->TakesMouseInput() && x >= rect.left && x < rect.right &&
-            y >= rect.top && y < rect.bottom) {
-            return false;
-        }
-    }
-    return true;
-}
-
-int WxDialogWindow::DefaultCommandId() const {
-    for (const auto& child : children_) {
-        if (child->Kind() == WindowKind::Button &&
-            (child->Style() & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
-            // A disabled default button means Enter does nothing.
-            return child->IsEnabled() ? child->ControlId() : 0;
-        }
-    }
-    return IDOK;
-}
-
 void WxDialogWindow::ShowSystemMenu(int x, int y, bool atPointer) {
     MenuModel* menu = SystemMenu();
     if (menu == nullptr || !dialog_->IsEnabled()) {
@@ -656,3 +607,5 @@ void WxDialogWindow::ShowSystemMenu(int x, int y, bool atPointer) {
     SendMessage(Handle(), WM_SYSCOMMAND, items[static_cast<std::size_t>(index)].command,
                 MakePointLParam(screen.x, screen.y));
 }
+
+}  // namespace wx

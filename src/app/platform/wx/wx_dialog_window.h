@@ -2,19 +2,22 @@
 // A dialog on wx: built from its template in dialog units of an 8 pt sans font (explicit control
 // heights, centred, fixed size), with wx events turned into the messages its CDialog expects.
 
-#include "app/platform/dialog_template.h"
-#include "app/platform/dialog_units.h"
-#include "app/platform/menu_model.h"
-#include "app/platform/native_window.h"
-#include "app/platform/system_menu.h"
+#include "app/platform/win32/dialog_template.h"
+#include "app/platform/win32/dialog_units.h"
+#include "app/platform/win32/menu_model.h"
+#include "app/platform/win32/native_window.h"
+#include "app/platform/win32/system_menu.h"
 
 #include <memory>
 #include <vector>
 
+class wxWindow;
+
+namespace wx {
+
 class WxWindowSystem;
 class WxControlWindow;
 class RoutedDialog;
-class wxWindow;
 
 class WxDialogWindow : public NativeWindow {
 public:
@@ -49,8 +52,6 @@ public:
     WxControlWindow* ControlOf(const wxWindow* window) const;
     // A mouse event at a point of the dialog's client area: whether it belongs to the dialog
     // (not outside, not over a control that takes mouse input).
-    bool DialogOwnsPoint(int x, int y) const;
-    int DefaultCommandId() const;
     void ShowSystemMenu(int x, int y, bool atPointer);
     void SetPaintingDialog(bool painting) { paintingDialog_ = painting; }
 
@@ -65,3 +66,5 @@ private:
     bool paintingDialog_ = false;
     bool paintDcTaken_ = false;
 };
+
+}  // namespace wx

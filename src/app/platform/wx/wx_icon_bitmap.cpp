@@ -1,12 +1,14 @@
 #include "app/platform/wx/wx_icon_bitmap.h"
 
-#include "app/platform/resources.h"
+#include "app/platform/win32/resources.h"
 
 // wx after our headers: it defines TRUE and FALSE as macros.
 #include <wx/icon.h>
 #include <wx/image.h>
 #include <wx/log.h>
 #include <wx/mstream.h>
+
+namespace wx {
 
 namespace {
 
@@ -63,3 +65,5 @@ wxIconBundle IconBundleOf(HICON big, HICON small) {
     }
     return bundle;
 }
+
+}  // namespace wx

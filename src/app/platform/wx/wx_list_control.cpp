@@ -1,9 +1,11 @@
 #include "app/platform/wx/wx_list_control.h"
 
-#include "app/platform/window_styles.h"
+#include "app/platform/win32/window_styles.h"
 
 // wx after our headers: it defines TRUE and FALSE as macros.
 #include <wx/combobox.h>
+
+namespace wx {
 
 namespace {
 
@@ -88,3 +90,5 @@ int WxListControl::Select(int index) {
     }
     return index;
 }
+
+}  // namespace wx

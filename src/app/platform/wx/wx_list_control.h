@@ -3,11 +3,13 @@
 // own sorting follows the locale and insertion order), and kept in a mirror list so that every
 // backend reports the same texts and indices.
 
-#include "app/platform/item_list.h"
+#include "app/platform/win32/item_list.h"
 #include "app/platform/wx/wx_control_window.h"
 
 // wx after our headers: it defines TRUE and FALSE as macros.
 #include <wx/ctrlsub.h>
+
+namespace wx {
 
 class WxListControl : public WxControlWindow, public NativeListControl {
 public:
@@ -32,3 +34,5 @@ private:
     wxItemContainer& items_;
     ItemList mirror_;
 };
+
+}  // namespace wx

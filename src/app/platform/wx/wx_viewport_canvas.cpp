@@ -1,5 +1,7 @@
 #include "app/platform/wx/wx_viewport_canvas.h"
 
+namespace wx {
+
 namespace {
 
 wxGLAttributes DisplayAttributes() {
@@ -23,7 +25,7 @@ std::unique_ptr<wxGLContext> CreateCoreContext(wxGLCanvas& canvas) {
 
 }  // namespace
 
-class ViewportSurface : public velmora::d3d9::gl::GlSurface {
+class ViewportSurface : public win32::GlSurface {
 public:
     explicit ViewportSurface(ViewportCanvas& canvas) : canvas_(&canvas) {}
 
@@ -70,12 +72,14 @@ ViewportCanvas::ViewportCanvas(wxWindow* parent, const wxPoint& position, const 
 
 ViewportCanvas::~ViewportCanvas() {
     if (registeredAs_ != nullptr) {
-        velmora::d3d9::gl::UnregisterGlSurface(registeredAs_);
+        win32::UnregisterGlSurface(registeredAs_);
     }
     surface_->Orphan();
 }
 
 void ViewportCanvas::RegisterSurface(HWND handle) {
     registeredAs_ = handle;
-    velmora::d3d9::gl::RegisterGlSurface(handle, surface_);
+    win32::RegisterGlSurface(handle, surface_);
 }
+
+}  // namespace wx

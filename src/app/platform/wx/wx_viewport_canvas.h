@@ -2,12 +2,14 @@
 // The viewport control: a wxGLCanvas that the Direct3D stand-in presents into, registered as the
 // GL surface of its window handle.
 
-#include "render/d3d9/gl/gl_surface.h"
+#include "app/platform/win32/gl_surface.h"
 
 #include <memory>
 
 // wx after our headers: it defines TRUE and FALSE as macros.
 #include <wx/glcanvas.h>
+
+namespace wx {
 
 class ViewportSurface;
 
@@ -25,3 +27,5 @@ private:
     std::shared_ptr<ViewportSurface> surface_;
     HWND registeredAs_ = nullptr;
 };
+
+}  // namespace wx

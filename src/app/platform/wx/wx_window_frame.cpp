@@ -8,6 +8,8 @@
 #include <chrono>
 #include <memory>
 
+namespace wx {
+
 namespace {
 
 // A window manager that answers does so within a few milliseconds.
@@ -133,3 +135,5 @@ std::optional<WindowFrame> DialogWindowFrame() {
     static const std::optional<WindowFrame> frame = AskWindowManager();
     return frame;
 }
+
+}  // namespace wx

@@ -4,6 +4,8 @@
 
 #include <optional>
 
+namespace wx {
+
 struct WindowFrame {
     int left = 0;
     int right = 0;
@@ -15,3 +17,5 @@ struct WindowFrame {
 // window with a caption and a close button; none without a window manager that tells
 // (_NET_REQUEST_FRAME_EXTENTS), or when it does not answer within a moment. Asked once a process.
 std::optional<WindowFrame> DialogWindowFrame();
+
+}  // namespace wx

@@ -1,7 +1,7 @@
 #include "app/platform/wx/wx_window_system.h"
 
-#include "app/platform/dialog_ids.h"
-#include "app/platform/message_box.h"
+#include "app/platform/win32/dialog_ids.h"
+#include "app/platform/win32/message_box_styles.h"
 #include "app/platform/wx/wx_dialog_window.h"
 
 // wx after our headers: it defines TRUE and FALSE as macros.
@@ -9,6 +9,8 @@
 #include <wx/init.h>
 #include <wx/msgdlg.h>
 #include <wx/window.h>
+
+namespace wx {
 
 namespace {
 
@@ -104,3 +106,5 @@ HWND WxWindowSystem::FocusedWindow() const {
     NativeWindow* native = NativeOf(wxWindow::FindFocus());
     return native != nullptr ? native->Handle() : nullptr;
 }
+
+}  // namespace wx

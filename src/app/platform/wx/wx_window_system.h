@@ -1,13 +1,15 @@
 #pragma once
 // The window system on wxWidgets (GTK): dialogs with native controls and a GL viewport.
 
-#include "app/platform/window_system.h"
+#include "app/platform/win32/window_system.h"
 
 #include <memory>
 #include <string_view>
 #include <unordered_map>
 
 class wxWindow;
+
+namespace wx {
 
 class WxWindowSystem : public WindowSystem {
 public:
@@ -33,3 +35,5 @@ private:
 
     std::unordered_map<const wxWindow*, NativeWindow*> natives_;
 };
+
+}  // namespace wx

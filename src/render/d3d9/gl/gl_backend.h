@@ -6,8 +6,8 @@
 //     ... CreateDevice with target->Window() as hDeviceWindow, draw, Present ...
 //     auto pixels = velmora::d3d9::gl::ReadBackBuffer(device);
 //
-// In the viewer the window toolkit registers its GL canvas as a GlSurface (gl_surface.h) under
-// the viewport's HWND instead.
+// In the viewer the window toolkit registers its GL canvas as a win32::GlSurface (gl_surface.h)
+// under the viewport's HWND instead.
 
 #include <cstdint>
 #include <optional>

@@ -11,7 +11,7 @@ thread_local const GlContext* currentLink = nullptr;
 
 }  // namespace
 
-GlContext::GlContext(std::shared_ptr<GlSurface> surface) : surface_(std::move(surface)) {}
+GlContext::GlContext(std::shared_ptr<win32::GlSurface> surface) : surface_(std::move(surface)) {}
 
 GlContext::~GlContext() {
     if (currentLink == this) {

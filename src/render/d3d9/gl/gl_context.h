@@ -4,13 +4,13 @@
 
 #include <memory>
 
-#include "render/d3d9/gl/gl_surface.h"
+#include "app/platform/win32/gl_surface.h"
 
 namespace velmora::d3d9::gl {
 
 class GlContext {
 public:
-    explicit GlContext(std::shared_ptr<GlSurface> surface);
+    explicit GlContext(std::shared_ptr<win32::GlSurface> surface);
     ~GlContext();
     GlContext(const GlContext&) = delete;
     GlContext& operator=(const GlContext&) = delete;
@@ -24,10 +24,10 @@ public:
     // in between, so a device re-applies its state whenever the count moved.
     unsigned generation() const { return generation_; }
 
-    GlSurface& surface() const { return *surface_; }
+    win32::GlSurface& surface() const { return *surface_; }
 
 private:
-    std::shared_ptr<GlSurface> surface_;
+    std::shared_ptr<win32::GlSurface> surface_;
     unsigned generation_ = 0;
 };
 

@@ -386,7 +386,7 @@ HRESULT GlDevice::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND h
     if (!Ready()) {
         return D3DERR_DEVICELOST;
     }
-    GlSurface& surface = context_->surface();
+    win32::GlSurface& surface = context_->surface();
     if (!surface.HasWindowFramebuffer()) {
         glFlush();
         return D3D_OK;

@@ -2,9 +2,9 @@
 
 #include <epoxy/gl.h>
 
+#include "app/platform/win32/gl_surface.h"
 #include "render/d3d9/gl/gl_device.h"
 #include "render/d3d9/gl/gl_direct3d.h"
-#include "render/d3d9/gl/gl_surface.h"
 #include "render/d3d9/gl/ref_counted.h"
 
 namespace velmora::d3d9::gl {
@@ -56,7 +56,7 @@ public:
             return D3DERR_NOTAVAILABLE;
         }
         const HWND window = params.hDeviceWindow != nullptr ? params.hDeviceWindow : hFocusWindow;
-        std::shared_ptr<GlSurface> surface = FindGlSurface(window);
+        std::shared_ptr<win32::GlSurface> surface = win32::FindGlSurface(window);
         if (!surface) {
             return D3DERR_NOTAVAILABLE;
         }

@@ -15,14 +15,6 @@ void ClearGlErrors() {
 
 }  // namespace
 
-UINT FullMipChainLength(UINT width, UINT height) {
-    UINT levels = 1;
-    for (UINT size = std::max(width, height); size > 1; size /= 2) {
-        ++levels;
-    }
-    return levels;
-}
-
 GlBufferStorage::GlBufferStorage(std::shared_ptr<GlContext> context, UINT length)
     : context_(std::move(context)), bytes_(length, 0) {
     if (!context_->EnsureCurrent()) {

@@ -13,6 +13,7 @@
 #include "render/d3d9/d3d9.h"
 #include "render/d3d9/gl/gl_context.h"
 #include "render/d3d9/gl/ref_counted.h"
+#include "render/d3d9/mip_chain.h"
 
 namespace velmora::d3d9::gl {
 
@@ -123,8 +124,5 @@ private:
     IDirect3DDevice9& device_;
     std::shared_ptr<GlTextureStorage> storage_;
 };
-
-// The number of levels of a full mip chain down to 1 x 1.
-UINT FullMipChainLength(UINT width, UINT height);
 
 }  // namespace velmora::d3d9::gl

@@ -30,7 +30,7 @@ std::shared_ptr<OffscreenTarget> OffscreenTarget::Create(UINT width, UINT height
         return nullptr;
     }
     std::shared_ptr<OffscreenTarget> target(new OffscreenTarget(width, height, std::move(egl)));
-    RegisterGlSurface(target->Window(), target);
+    win32::RegisterGlSurface(target->Window(), target);
     return target;
 }
 
@@ -38,7 +38,7 @@ OffscreenTarget::OffscreenTarget(UINT width, UINT height, std::unique_ptr<Egl> e
     : width_(width), height_(height), egl_(std::move(egl)) {}
 
 OffscreenTarget::~OffscreenTarget() {
-    UnregisterGlSurface(Window());
+    win32::UnregisterGlSurface(Window());
 }
 
 HWND OffscreenTarget::Window() const {

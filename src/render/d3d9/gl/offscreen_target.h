@@ -6,11 +6,11 @@
 
 #include <memory>
 
-#include "render/d3d9/gl/gl_surface.h"
+#include "app/platform/win32/gl_surface.h"
 
 namespace velmora::d3d9::gl {
 
-class OffscreenTarget final : public GlSurface {
+class OffscreenTarget final : public win32::GlSurface {
 public:
     // Null when EGL cannot give a surfaceless 4.5 core context.
     static std::shared_ptr<OffscreenTarget> Create(UINT width, UINT height);

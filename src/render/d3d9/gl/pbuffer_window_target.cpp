@@ -45,7 +45,7 @@ std::shared_ptr<PbufferWindowTarget> PbufferWindowTarget::Create(UINT width, UIN
     }
     std::shared_ptr<PbufferWindowTarget> target(
         new PbufferWindowTarget(width, height, std::move(egl)));
-    RegisterGlSurface(target->Window(), target);
+    win32::RegisterGlSurface(target->Window(), target);
     return target;
 }
 
@@ -57,7 +57,7 @@ PbufferWindowTarget::PbufferWindowTarget(UINT width, UINT height, std::unique_pt
       egl_(std::move(egl)) {}
 
 PbufferWindowTarget::~PbufferWindowTarget() {
-    UnregisterGlSurface(Window());
+    win32::UnregisterGlSurface(Window());
 }
 
 HWND PbufferWindowTarget::Window() const {

@@ -8,11 +8,11 @@
 #include <memory>
 #include <vector>
 
-#include "render/d3d9/gl/gl_surface.h"
+#include "app/platform/win32/gl_surface.h"
 
 namespace velmora::d3d9::gl {
 
-class PbufferWindowTarget final : public GlSurface {
+class PbufferWindowTarget final : public win32::GlSurface {
 public:
     // Null when EGL cannot give a pbuffer with a 4.5 core context.
     static std::shared_ptr<PbufferWindowTarget> Create(UINT width, UINT height);

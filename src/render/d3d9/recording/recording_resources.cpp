@@ -134,14 +134,6 @@ Interface* Adopt(Recorder::Internals& internals, RecordedObject& record,
 
 }  // namespace
 
-UINT FullMipChainLength(UINT width, UINT height) {
-    UINT levels = 1;
-    for (UINT size = std::max(width, height); size > 1; size /= 2) {
-        ++levels;
-    }
-    return levels;
-}
-
 IDirect3DVertexBuffer9* MakeRecordingVertexBuffer(Recorder::Internals& internals,
                                                   RecordedObject& device, UINT length, DWORD usage,
                                                   DWORD fvf, D3DPOOL pool) {

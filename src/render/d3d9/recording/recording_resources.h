@@ -1,6 +1,7 @@
 #pragma once
 // The recording buffers and textures: real bytes behind Lock and LockRect.
 
+#include "render/d3d9/mip_chain.h"
 #include "render/d3d9/recording/recorder_internals.h"
 
 namespace velmora::d3d9::recording {
@@ -15,8 +16,5 @@ IDirect3DIndexBuffer9* MakeRecordingIndexBuffer(Recorder::Internals& internals,
 IDirect3DTexture9* MakeRecordingTexture(Recorder::Internals& internals, RecordedObject& device,
                                         UINT width, UINT height, UINT levels, DWORD usage,
                                         D3DFORMAT format, D3DPOOL pool);
-
-// The number of levels of a full mip chain down to 1 x 1.
-UINT FullMipChainLength(UINT width, UINT height);
 
 }  // namespace velmora::d3d9::recording

@@ -5,15 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "app/platform/controls.h"
-#include "app/platform/dialog.h"
 #include "app/platform/headless/headless_window_system.h"
-#include "app/platform/native_window.h"
-#include "app/platform/resources.h"
+#include "app/platform/mfc/controls.h"
+#include "app/platform/mfc/dialog.h"
+#include "app/platform/win32/gl_surface.h"
+#include "app/platform/win32/native_window.h"
+#include "app/platform/win32/resources.h"
 #include "app/platform/wx/wx_control_window.h"
 #include "app/platform/wx/wx_dialog_window.h"
 #include "app/platform/wx/wx_window_system.h"
-#include "render/d3d9/gl/gl_surface.h"
 
 // wx after our headers: it defines TRUE and FALSE as macros.
 #include <wx/app.h>
@@ -77,12 +77,14 @@ public:
     void SetUp() override {
         static char name[] = "platform_wx_tests";
         static char* argv[] = {name, nullptr};
-        auto system = WxWindowSystem::Start(1, argv, "VelmoraWxTests");
+        auto system = wx::WxWindowSystem::Start(1, argv, "VelmoraWxTests");
         ASSERT_NE(system, nullptr) << "no X display";
         InstallWindowSystem(std::move(system));
         RegisterDialogTemplate(IDD_WX_TEST, Template());
     }
-    void TearDown() override { InstallWindowSystem(std::make_unique<HeadlessWindowSystem>()); }
+    void TearDown() override {
+        InstallWindowSystem(std::make_unique<headless::HeadlessWindowSystem>());
+    }
 };
 
 const auto* const environment = ::testing::AddGlobalTestEnvironment(new WxEnvironment);
@@ -118,10 +120,10 @@ public:
         CDialog::OnCancel();
     }
     wxWindow* WxOf(CWnd& control) {
-        auto* dialog = static_cast<WxDialogWindow*>(NativeWindow::FromHandle(m_hWnd));
+        auto* dialog = static_cast<wx::WxDialogWindow*>(NativeWindow::FromHandle(m_hWnd));
         for (NativeWindow* child : dialog->Children()) {
             if (child->Handle() == control.m_hWnd) {
-                return static_cast<WxControlWindow*>(child)->Window();
+                return static_cast<wx::WxControlWindow*>(child)->Window();
             }
         }
         return nullptr;
@@ -165,7 +167,7 @@ END_MESSAGE_MAP()
 TEST(WxDialog, BuildsFromDialogUnitsWithSortedControlsAndAGlViewport) {
     ScriptedDialog dialog;
     dialog.during = [](ScriptedDialog& d) {
-        auto* native = static_cast<WxDialogWindow*>(NativeWindow::FromHandle(d.m_hWnd));
+        auto* native = static_cast<wx::WxDialogWindow*>(NativeWindow::FromHandle(d.m_hWnd));
         const BaseUnits base = native->DialogBaseUnits();
         CRect client;
         d.GetClientRect(&client);
@@ -178,7 +180,7 @@ TEST(WxDialog, BuildsFromDialogUnitsWithSortedControlsAndAGlViewport) {
         d.m_combo.GetWindowText(shown);
         EXPECT_EQ(shown, "East");
         EXPECT_EQ(d.WxOf(d.m_combo)->GetSize().y, DialogUnitsToPixels(12, base.height, 8));
-        auto surface = velmora::d3d9::gl::FindGlSurface(d.m_view.m_hWnd);
+        auto surface = win32::FindGlSurface(d.m_view.m_hWnd);
         ASSERT_NE(surface, nullptr);
         EXPECT_TRUE(surface->MakeCurrent());
         const SIZE pixels = surface->ClientSizeInPixels();

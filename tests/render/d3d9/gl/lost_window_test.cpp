@@ -2,10 +2,10 @@
 
 #include <memory>
 
+#include "app/platform/win32/gl_surface.h"
 #include "render/d3d9/d3d9.h"
 #include "render/d3d9/direct3d_backend.h"
 #include "render/d3d9/gl/gl_backend.h"
-#include "render/d3d9/gl/gl_surface.h"
 #include "render/d3d9/gl/offscreen_target.h"
 
 namespace velmora::d3d9::gl {
@@ -13,7 +13,7 @@ namespace {
 
 // A window whose GL context can be destroyed under a living device, as when the toolkit
 // destroys the canvas before the program releases its device.
-class DisappearingWindow final : public GlSurface {
+class DisappearingWindow final : public win32::GlSurface {
 public:
     explicit DisappearingWindow(std::shared_ptr<OffscreenTarget> context)
         : context_(std::move(context)) {}
@@ -36,7 +36,7 @@ TEST(LostWindowTest, DeviceStopsTouchingGlOnceItsWindowIsGoneAndStillReleasesCle
     ASSERT_TRUE(window->MakeCurrent());
     int handleTarget = 0;
     const HWND handle = reinterpret_cast<HWND>(&handleTarget);
-    ScopedGlSurfaceRegistration registration(handle, window);
+    win32::ScopedGlSurfaceRegistration registration(handle, window);
 
     IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
     ASSERT_NE(d3d, nullptr);

@@ -1,8 +1,0 @@
-#pragma once
-// The platform's default handling of a message (what DefWindowProc and DefDlgProc do), including
-// the built-in behaviour of list boxes and combo boxes for their LB_ and CB_ messages.
-
-#include "app/platform/native_window.h"
-#include "app/platform/win_types.h"
-
-LRESULT DefaultWindowProcedure(NativeWindow& window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,0 +1,28 @@
+// The window system of the process: headless until a program installs another, so that code
+// without a display (tests, the command line) needs no set-up.
+
+#include "app/platform/headless/headless_window_system.h"
+#include "app/platform/win32/window_system.h"
+
+namespace {
+
+std::unique_ptr<WindowSystem>& Current() {
+    static std::unique_ptr<WindowSystem> current;
+    return current;
+}
+
+}  // namespace
+
+WindowSystem& CurrentWindowSystem() {
+    auto& current = Current();
+    if (!current) {
+        current = std::make_unique<headless::HeadlessWindowSystem>();
+    }
+    return *current;
+}
+
+WindowSystem& InstallWindowSystem(std::unique_ptr<WindowSystem> backend) {
+    auto& current = Current();
+    current = std::move(backend);
+    return *current;
+}

@@ -1,0 +1,21 @@
+#include "app/platform/mfc/cmd_target.h"
+
+const MessageMap* CCmdTarget::GetThisMessageMap() {
+    static constexpr MessageMapEntry noEntries[] = {MessageMapEntry{}};
+    static constexpr MessageMap root{nullptr, noEntries};
+    return &root;
+}
+
+const MessageMap* CCmdTarget::GetMessageMap() const {
+    return GetThisMessageMap();
+}
+
+BOOL CCmdTarget::OnCmdMsg(UINT id, int code) {
+    const WPARAM wParam = MAKEWPARAM(static_cast<WORD>(id), static_cast<WORD>(code));
+    const MessageMapEntry* entry = GetMessageMap()->Find(WM_COMMAND, wParam);
+    if (entry == nullptr) {
+        return FALSE;
+    }
+    entry->thunk(*this, wParam, 0);
+    return TRUE;
+}
