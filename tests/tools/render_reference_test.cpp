@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/platform/temporary_prefix.h"
+#include "support/temporary_prefix.h"
 #include "tools/reference_render.h"
 #include "tools/velmora_process.h"
 

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/platform/file.h"
-#include "app/platform/windows_path.h"
+#include <afx.h>
+#include <windows.h>
 #include "command.h"
 #include "terrain/heightmap_file.h"
 
