@@ -38,8 +38,8 @@ public:
     CatalogueControls(const CatalogueControls&) = delete;
     CatalogueControls& operator=(const CatalogueControls&) = delete;
 
-    std::vector<std::string> Worlds() const { return control_texts::Items(worldCombo); }
-    std::vector<std::string> Sectors() const { return control_texts::Items(sectorList); }
+    std::vector<std::string> Worlds() const { return ControlItems(worldCombo); }
+    std::vector<std::string> Sectors() const { return ControlItems(sectorList); }
     std::string WorldComboText() const { return control_texts::Text(worldCombo); }
 
     CComboBox worldCombo;

@@ -1,10 +1,10 @@
 #pragma once
-// What a user reads in a control: its window text, or its list items in order.
+// What a user reads in a control: its window text (its items: ControlItems, from <afxwin.h>).
 
 #include <string>
 #include <vector>
 
-#include "app/platform/mfc/controls.h"
+#include <afxwin.h>
 
 namespace control_texts {
 
@@ -12,26 +12,6 @@ inline std::string Text(const CWnd& window) {
     CString text;
     window.GetWindowText(text);
     return text.GetString();
-}
-
-inline std::vector<std::string> Items(const CListBox& list) {
-    std::vector<std::string> items;
-    for (int index = 0; index < list.GetCount(); ++index) {
-        CString text;
-        list.GetText(index, text);
-        items.emplace_back(text.GetString());
-    }
-    return items;
-}
-
-inline std::vector<std::string> Items(const CComboBox& combo) {
-    std::vector<std::string> items;
-    for (int index = 0; index < combo.GetCount(); ++index) {
-        CString text;
-        combo.GetLBText(index, text);
-        items.emplace_back(text.GetString());
-    }
-    return items;
 }
 
 }  // namespace control_texts

@@ -112,12 +112,8 @@ protected:
     }
 
     static std::string Text(const CWnd& window) { return control_texts::Text(window); }
-    static std::vector<std::string> Items(const CListBox& list) {
-        return control_texts::Items(list);
-    }
-    static std::vector<std::string> Items(const CComboBox& combo) {
-        return control_texts::Items(combo);
-    }
+    static std::vector<std::string> Items(const CListBox& list) { return ControlItems(list); }
+    static std::vector<std::string> Items(const CComboBox& combo) { return ControlItems(combo); }
 
     Recorder recorder;
     ScopedDirect3DBackend backend{recorder.Factory()};

@@ -35,26 +35,6 @@ DialogTemplate CatalogueTemplate() {
     return dialog;
 }
 
-std::vector<std::string> ComboItems(const CComboBox& combo) {
-    std::vector<std::string> items;
-    for (int index = 0; index < combo.GetCount(); ++index) {
-        CString text;
-        combo.GetLBText(index, text);
-        items.emplace_back(text.GetString());
-    }
-    return items;
-}
-
-std::vector<std::string> ListItems(const CListBox& list) {
-    std::vector<std::string> items;
-    for (int index = 0; index < list.GetCount(); ++index) {
-        CString text;
-        list.GetText(index, text);
-        items.emplace_back(text.GetString());
-    }
-    return items;
-}
-
 }  // namespace
 
 CatalogueSession::CatalogueSession() {
@@ -76,7 +56,7 @@ CatalogueSession::~CatalogueSession() {
 }
 
 std::vector<std::string> CatalogueSession::Worlds() {
-    return ComboItems(worldCombo_);
+    return ControlItems(worldCombo_);
 }
 
 std::string CatalogueSession::FirstWorld() {
@@ -96,13 +76,13 @@ std::vector<std::string> CatalogueSession::Sectors(const std::string& world) {
     RequireWorld(world);
     ScanSectors(world.c_str());
     FillSectorList(sectorList_);
-    return ListItems(sectorList_);
+    return ControlItems(sectorList_);
 }
 
 std::vector<std::string> CatalogueSession::FirstWorldSectors() {
     ScanSectors(FirstWorld().c_str());
     FillSectorList(sectorList_);
-    return ListItems(sectorList_);
+    return ControlItems(sectorList_);
 }
 
 std::string CatalogueSession::HeightmapPath(const std::string& world, const std::string& sector) {

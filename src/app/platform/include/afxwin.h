@@ -1,10 +1,11 @@
 #pragma once
 // MFC's window classes: the application object, CWnd, CDialog and its controls, message maps,
-// menus, painting and AfxMessageBox.
+// menus, painting and AfxMessageBox; and ControlItems, a list's items as strings.
 
 #include <afx.h>
 
 #include "app/platform/mfc/cmd_target.h"
+#include "app/platform/mfc/control_items.h"
 #include "app/platform/mfc/controls.h"
 #include "app/platform/mfc/cpoint.h"
 #include "app/platform/mfc/crect.h"
