@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <fstream>
 #include <stdexcept>
 #include <string>
 
-#include <stb/stb_image_write.h>
+#include <spng.h>
+
+#include <memory>
 
 namespace {
 
@@ -105,12 +108,6 @@ void WriteBytes(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
     }
 }
 
-void AppendPng(void* context, void* data, int size) {
-    auto* bytes = static_cast<std::vector<std::uint8_t>*>(context);
-    const auto* begin = static_cast<const std::uint8_t*>(data);
-    bytes->insert(bytes->end(), begin, begin + size);
-}
-
 void PutLe32(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t value) {
     for (int i = 0; i < 4; ++i) {
         bytes[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
@@ -188,6 +185,38 @@ std::vector<std::uint8_t> HeightmapFileOf(const std::vector<std::uint16_t>& samp
     return bytes;
 }
 
+// RGB pixels, row by row, as PNG bytes, encoded in memory by libspng.
+std::vector<std::uint8_t> EncodeRgbPng(const std::vector<std::uint8_t>& rgb, std::uint32_t width,
+                                       std::uint32_t height) {
+    const std::unique_ptr<spng_ctx, decltype(&spng_ctx_free)> context(
+        spng_ctx_new(SPNG_CTX_ENCODER), spng_ctx_free);
+    if (!context) {
+        throw std::runtime_error("cannot start a PNG encoder");
+    }
+    spng_ihdr header{};
+    header.width = width;
+    header.height = height;
+    header.bit_depth = 8;
+    header.color_type = SPNG_COLOR_TYPE_TRUECOLOR;
+    int code = spng_set_option(context.get(), SPNG_ENCODE_TO_BUFFER, 1);
+    if (code == 0) {
+        code = spng_set_ihdr(context.get(), &header);
+    }
+    if (code == 0) {
+        code = spng_encode_image(context.get(), rgb.data(), rgb.size(), SPNG_FMT_PNG,
+                                 SPNG_ENCODE_FINALIZE);
+    }
+    std::size_t size = 0;
+    const std::unique_ptr<void, decltype(&std::free)> buffer(
+        code == 0 ? spng_get_png_buffer(context.get(), &size, &code) : nullptr, std::free);
+    if (!buffer) {
+        throw std::runtime_error(std::string("cannot encode the ground texture: ") +
+                                 spng_strerror(code));
+    }
+    const auto* bytes = static_cast<const std::uint8_t*>(buffer.get());
+    return {bytes, bytes + size};
+}
+
 }  // namespace
 
 std::vector<std::uint16_t> DemoSectorSamples(const DemoWorld& world, int x, int y) {
@@ -220,12 +249,7 @@ std::vector<std::uint8_t> DemoGroundTexturePng() {
             }
         }
     }
-    std::vector<std::uint8_t> png;
-    if (!stbi_write_png_to_func(AppendPng, &png, TextureSide, TextureSide, 3, rgb.data(),
-                                TextureSide * 3)) {
-        throw std::runtime_error("cannot encode the ground texture");
-    }
-    return png;
+    return EncodeRgbPng(rgb, TextureSide, TextureSide);
 }
 
 std::string DemoSystemReg() {
