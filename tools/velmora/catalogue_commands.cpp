@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <windows.h>
+#include "app/platform/wine/windows_path.h"
 #include "catalogue_session.h"
 #include "command.h"
 

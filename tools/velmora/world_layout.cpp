@@ -7,6 +7,7 @@
 
 #include <afx.h>
 #include <windows.h>
+#include "app/platform/wine/windows_path.h"
 #include "command.h"
 #include "terrain/heightmap_file.h"
 

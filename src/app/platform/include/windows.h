@@ -1,7 +1,6 @@
 #pragma once
 // The Windows API as the program sees it: types, messages, styles, standard ids, the registry,
-// resources, icons and file attributes, with the SDK's names and values. The Wine prefix's paths
-// come with it, as Wine's own windows.h offers them.
+// resources, icons and file attributes, with the SDK's names and values.
 
 #include "app/platform/win32/dialog_ids.h"
 #include "app/platform/win32/dialog_template.h"
@@ -15,4 +14,3 @@
 #include "app/platform/win32/window_messages.h"
 #include "app/platform/win32/window_styles.h"
 #include "app/platform/wine/file_attributes.h"
-#include "app/platform/wine/windows_path.h"
