@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
-#include <window_backends.h>
 #include <windows.h>
+#include "app/platform/win32/window_system.h"
 #include "app/install_root.h"
 #include "app/registry_reader.h"
 #include "catalogue/heightmap_path.h"

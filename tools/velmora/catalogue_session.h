@@ -5,7 +5,7 @@
 #include <vector>
 
 #include <afxwin.h>
-#include <window_backends.h>
+#include "app/platform/win32/native_window.h"
 
 // What the viewer holds of the catalogue, without a window on screen: the install root read from
 // the registry, and a sorted world combo box and sector list box on the headless window system.

@@ -21,5 +21,10 @@ HICON FindIcon(UINT id);
 // The icon a handle names, or null for a handle that names no registered icon.
 const IconResource* IconFromHandle(HICON icon);
 
+// The program's own resources, registered by the process entry before the application object
+// runs. Each windowed program defines it, as a resource compiler's output is linked into a Windows
+// executable.
+void RegisterProgramResources();
+
 // Forgets every template and icon (for tests). Handles handed out before become invalid.
 void ClearResources();
