@@ -25,7 +25,7 @@ void DDX_Control(CDataExchange* exchange, int id, CWnd& control) {
 }
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
-ON_MESSAGE(WM_INITDIALOG, HandleInitDialog)
+ON_WM_INITDIALOG()
 ON_COMMAND(IDOK, OnOK)
 ON_COMMAND(IDCANCEL, OnCancel)
 END_MESSAGE_MAP()
@@ -106,10 +106,6 @@ void CDialog::FocusFirstTabStop() {
             return;
         }
     }
-}
-
-LRESULT CDialog::HandleInitDialog(WPARAM, LPARAM) {
-    return OnInitDialog();
 }
 
 BOOL CDialog::OnInitDialog() {

@@ -86,7 +86,6 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    LRESULT HandleInitDialog(WPARAM, LPARAM);
     NativeWindow* OwnerWindow() const;
     void FocusFirstTabStop();
 

@@ -97,9 +97,10 @@ LRESULT QueryDragIcon(CCmdTarget& target, WPARAM, LPARAM) {
     return reinterpret_cast<LRESULT>(cursor);
 }
 
+// WM_INITDIALOG's result is the handler's: FALSE when it set the focus itself.
 template <auto Handler>
-LRESULT Raw(CCmdTarget& target, WPARAM wParam, LPARAM lParam) {
-    return (TargetOf<Handler>(target).*Handler)(wParam, lParam);
+LRESULT InitDialog(CCmdTarget& target, WPARAM, LPARAM) {
+    return (TargetOf<Handler>(target).*Handler)();
 }
 
 }  // namespace message_thunks
@@ -139,8 +140,9 @@ protected:                                          \
 #define ON_WM_QUERYDRAGICON()          \
     ON_MESSAGE_ENTRY(WM_QUERYDRAGICON, \
                      &::message_thunks::QueryDragIcon<&ThisClass::OnQueryDragIcon>)
-// handler: LRESULT Handler(WPARAM, LPARAM)
-#define ON_MESSAGE(msg, handler) ON_MESSAGE_ENTRY(msg, &::message_thunks::Raw<&ThisClass::handler>)
+// CDialog's own entry: OnInitDialog is virtual, so the dialog's override answers.
+#define ON_WM_INITDIALOG() \
+    ON_MESSAGE_ENTRY(WM_INITDIALOG, &::message_thunks::InitDialog<&ThisClass::OnInitDialog>)
 
 #define ON_CONTROL(notification, id, handler)                                             \
     ::MessageMapEntry{WM_COMMAND, static_cast<UINT>(notification), static_cast<UINT>(id), \
