@@ -26,14 +26,6 @@ int HeadlessListControl::AddItem(std::string_view text) {
     return index;
 }
 
-int HeadlessListControl::InsertItem(int index, std::string_view text) {
-    const int inserted = items_.Insert(index, text);
-    if (inserted >= 0 && selection_ >= inserted) {
-        ++selection_;
-    }
-    return inserted;
-}
-
 int HeadlessListControl::DeleteItem(int index) {
     const int left = items_.Delete(index);
     if (left >= 0) {
@@ -46,11 +38,6 @@ int HeadlessListControl::DeleteItem(int index) {
     return left;
 }
 
-void HeadlessListControl::ClearItems() {
-    items_.Clear();
-    selection_ = -1;
-}
-
 bool HeadlessListControl::ItemText(int index, std::string& text) const {
     auto item = items_.At(index);
     if (!item) {
@@ -58,10 +45,6 @@ bool HeadlessListControl::ItemText(int index, std::string& text) const {
     }
     text = std::move(*item);
     return true;
-}
-
-int HeadlessListControl::FindItemExact(int start, std::string_view text) const {
-    return items_.FindExact(start, text);
 }
 
 int HeadlessListControl::Select(int index) {

@@ -10,17 +10,12 @@
 class CComboBox : public CWnd {
 public:
     int AddString(LPCSTR text);
-    int InsertString(int index, LPCSTR text);
     // Returns the number of items left, or CB_ERR when there is no item at index.
     int DeleteString(UINT index);
-    // Removes every item and empties the edit field.
-    void ResetContent();
     int GetCount() const;
     int GetCurSel() const;
     // Selects an item and shows its text in the edit field; -1 or a missing item clears the
     // selection and the edit field and returns CB_ERR.
     int SetCurSel(int index);
     void GetLBText(int index, CString& text) const;
-    int GetLBTextLen(int index) const;
-    int FindStringExact(int start, LPCSTR text) const;
 };

@@ -9,11 +9,8 @@ class CListBox : public CWnd {
 public:
     // Adds an item (sorted or at the end); returns its index, LB_ERR without a window.
     int AddString(LPCSTR text);
-    // Inserts at index (-1: the end) without sorting; LB_ERR past the end.
-    int InsertString(int index, LPCSTR text);
     // Returns the number of items left, or LB_ERR when there is no item at index.
     int DeleteString(UINT index);
-    void ResetContent();
     int GetCount() const;
     // The selected item's index, or LB_ERR when none is selected.
     int GetCurSel() const;
@@ -21,7 +18,4 @@ public:
     int SetCurSel(int index);
     // The item's text; an empty string (and LB_ERR from the int form) when there is no such item.
     void GetText(int index, CString& text) const;
-    int GetTextLen(int index) const;
-    // The first item after start (wrapping) equal to text regardless of case, or LB_ERR.
-    int FindStringExact(int start, LPCSTR text) const;
 };

@@ -39,16 +39,8 @@ int Result(LRESULT result) {
 int CListBox::AddString(LPCSTR text) {
     return m_hWnd ? Result(SendMessage(LB_ADDSTRING, 0, TextArgument(text))) : LB_ERR;
 }
-int CListBox::InsertString(int index, LPCSTR text) {
-    return m_hWnd ? Result(SendMessage(LB_INSERTSTRING, static_cast<WPARAM>(Index(index)),
-                                       TextArgument(text)))
-                  : LB_ERR;
-}
 int CListBox::DeleteString(UINT index) {
     return m_hWnd ? Result(SendMessage(LB_DELETESTRING, index)) : LB_ERR;
-}
-void CListBox::ResetContent() {
-    SendMessage(LB_RESETCONTENT);
 }
 int CListBox::GetCount() const {
     return m_hWnd ? Result(::SendMessage(m_hWnd, LB_GETCOUNT)) : 0;
@@ -62,29 +54,12 @@ int CListBox::SetCurSel(int index) {
 void CListBox::GetText(int index, CString& text) const {
     ReadItem(m_hWnd, index, text);
 }
-int CListBox::GetTextLen(int index) const {
-    return m_hWnd ? Result(::SendMessage(m_hWnd, LB_GETTEXTLEN, static_cast<WPARAM>(Index(index))))
-                  : LB_ERR;
-}
-int CListBox::FindStringExact(int start, LPCSTR text) const {
-    return m_hWnd ? Result(::SendMessage(m_hWnd, LB_FINDSTRINGEXACT,
-                                         static_cast<WPARAM>(Index(start)), TextArgument(text)))
-                  : LB_ERR;
-}
 
 int CComboBox::AddString(LPCSTR text) {
     return m_hWnd ? Result(SendMessage(CB_ADDSTRING, 0, TextArgument(text))) : CB_ERR;
 }
-int CComboBox::InsertString(int index, LPCSTR text) {
-    return m_hWnd ? Result(SendMessage(CB_INSERTSTRING, static_cast<WPARAM>(Index(index)),
-                                       TextArgument(text)))
-                  : CB_ERR;
-}
 int CComboBox::DeleteString(UINT index) {
     return m_hWnd ? Result(SendMessage(CB_DELETESTRING, index)) : CB_ERR;
-}
-void CComboBox::ResetContent() {
-    SendMessage(CB_RESETCONTENT);
 }
 int CComboBox::GetCount() const {
     return m_hWnd ? Result(::SendMessage(m_hWnd, CB_GETCOUNT)) : 0;
@@ -97,14 +72,4 @@ int CComboBox::SetCurSel(int index) {
 }
 void CComboBox::GetLBText(int index, CString& text) const {
     ReadItem(m_hWnd, index, text);
-}
-int CComboBox::GetLBTextLen(int index) const {
-    return m_hWnd
-               ? Result(::SendMessage(m_hWnd, CB_GETLBTEXTLEN, static_cast<WPARAM>(Index(index))))
-               : CB_ERR;
-}
-int CComboBox::FindStringExact(int start, LPCSTR text) const {
-    return m_hWnd ? Result(::SendMessage(m_hWnd, CB_FINDSTRINGEXACT,
-                                         static_cast<WPARAM>(Index(start)), TextArgument(text)))
-                  : CB_ERR;
 }

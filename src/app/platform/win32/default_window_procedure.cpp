@@ -24,36 +24,17 @@ LRESULT CopyItemText(const NativeListControl& list, WPARAM index, LPARAM buffer)
     return static_cast<LRESULT>(text.size());
 }
 
-LRESULT ItemTextLength(const NativeListControl& list, WPARAM index) {
-    std::string text;
-    return list.ItemText(static_cast<int>(index), text) ? static_cast<LRESULT>(text.size())
-                                                        : LB_ERR;
-}
-
-bool ListMessage(NativeWindow& window, NativeListControl& list, UINT message, WPARAM wParam,
-                 LPARAM lParam, LRESULT& result) {
-    const bool combo = window.Kind() == WindowKind::ComboBox;
+bool ListMessage(NativeListControl& list, UINT message, WPARAM wParam, LPARAM lParam,
+                 LRESULT& result) {
     const int index = static_cast<int>(static_cast<std::intptr_t>(wParam));
     switch (message) {
         case LB_ADDSTRING:
         case CB_ADDSTRING:
             result = list.AddItem(TextParameter(lParam));
             return true;
-        case LB_INSERTSTRING:
-        case CB_INSERTSTRING:
-            result = list.InsertItem(index, TextParameter(lParam));
-            return true;
         case LB_DELETESTRING:
         case CB_DELETESTRING:
             result = list.DeleteItem(index);
-            return true;
-        case LB_RESETCONTENT:
-        case CB_RESETCONTENT:
-            list.ClearItems();
-            if (combo) {
-                window.SetText("");
-            }
-            result = 0;
             return true;
         case LB_GETCOUNT:
         case CB_GETCOUNT:
@@ -70,14 +51,6 @@ bool ListMessage(NativeWindow& window, NativeListControl& list, UINT message, WP
         case LB_GETTEXT:
         case CB_GETLBTEXT:
             result = CopyItemText(list, wParam, lParam);
-            return true;
-        case LB_GETTEXTLEN:
-        case CB_GETLBTEXTLEN:
-            result = ItemTextLength(list, wParam);
-            return true;
-        case LB_FINDSTRINGEXACT:
-        case CB_FINDSTRINGEXACT:
-            result = list.FindItemExact(index, TextParameter(lParam));
             return true;
         default:
             return false;
@@ -118,7 +91,7 @@ LRESULT SystemCommand(NativeWindow& window, WPARAM command) {
 LRESULT DefaultWindowProcedure(NativeWindow& window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (NativeListControl* list = window.List()) {
         LRESULT result = 0;
-        if (ListMessage(window, *list, message, wParam, lParam, result)) {
+        if (ListMessage(*list, message, wParam, lParam, result)) {
             return result;
         }
     }

@@ -107,13 +107,10 @@ class NativeListControl {
 public:
     virtual ~NativeListControl() = default;
     virtual int AddItem(std::string_view text) = 0;
-    virtual int InsertItem(int index, std::string_view text) = 0;
     virtual int DeleteItem(int index) = 0;
-    virtual void ClearItems() = 0;
     virtual int ItemCount() const = 0;
     // Writes the item's text into text and returns true, or returns false without writing.
     virtual bool ItemText(int index, std::string& text) const = 0;
-    virtual int FindItemExact(int start, std::string_view text) const = 0;
     virtual int Selection() const = 0;
     // Selects index (-1 clears); no notification. Returns index, or -1 when index names no item
     // (the selection is then cleared, as the controls do).

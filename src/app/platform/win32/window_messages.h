@@ -65,15 +65,11 @@ inline constexpr WPARAM ICON_BIG = 1;
 
 // List-box messages, results and notifications.
 inline constexpr UINT LB_ADDSTRING = 0x0180;
-inline constexpr UINT LB_INSERTSTRING = 0x0181;
 inline constexpr UINT LB_DELETESTRING = 0x0182;
-inline constexpr UINT LB_RESETCONTENT = 0x0184;
 inline constexpr UINT LB_SETCURSEL = 0x0186;
 inline constexpr UINT LB_GETCURSEL = 0x0188;
 inline constexpr UINT LB_GETTEXT = 0x0189;
-inline constexpr UINT LB_GETTEXTLEN = 0x018A;
 inline constexpr UINT LB_GETCOUNT = 0x018B;
-inline constexpr UINT LB_FINDSTRINGEXACT = 0x01A2;
 inline constexpr int LB_OKAY = 0;
 inline constexpr int LB_ERR = -1;
 inline constexpr int LB_ERRSPACE = -2;
@@ -89,11 +85,7 @@ inline constexpr UINT CB_DELETESTRING = 0x0144;
 inline constexpr UINT CB_GETCOUNT = 0x0146;
 inline constexpr UINT CB_GETCURSEL = 0x0147;
 inline constexpr UINT CB_GETLBTEXT = 0x0148;
-inline constexpr UINT CB_GETLBTEXTLEN = 0x0149;
-inline constexpr UINT CB_INSERTSTRING = 0x014A;
-inline constexpr UINT CB_RESETCONTENT = 0x014B;
 inline constexpr UINT CB_SETCURSEL = 0x014E;
-inline constexpr UINT CB_FINDSTRINGEXACT = 0x0158;
 inline constexpr int CB_OKAY = 0;
 inline constexpr int CB_ERR = -1;
 inline constexpr int CB_ERRSPACE = -2;

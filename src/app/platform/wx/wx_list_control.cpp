@@ -31,28 +31,12 @@ int WxListControl::AddItem(std::string_view text) {
     return index;
 }
 
-int WxListControl::InsertItem(int index, std::string_view text) {
-    const int inserted = mirror_.Insert(index, text);
-    if (inserted >= 0) {
-        items_.Insert(ToWx(text), static_cast<unsigned int>(inserted));
-    }
-    return inserted;
-}
-
 int WxListControl::DeleteItem(int index) {
     const int left = mirror_.Delete(index);
     if (left >= 0) {
         items_.Delete(static_cast<unsigned int>(index));
     }
     return left;
-}
-
-void WxListControl::ClearItems() {
-    mirror_.Clear();
-    items_.Clear();
-    if (IsCombo()) {
-        SetText("");
-    }
 }
 
 bool WxListControl::ItemText(int index, std::string& text) const {
@@ -62,10 +46,6 @@ bool WxListControl::ItemText(int index, std::string& text) const {
     }
     text = std::move(*item);
     return true;
-}
-
-int WxListControl::FindItemExact(int start, std::string_view text) const {
-    return mirror_.FindExact(start, text);
 }
 
 int WxListControl::Selection() const {

@@ -19,12 +19,9 @@ public:
     NativeListControl* List() override { return this; }
 
     int AddItem(std::string_view text) override;
-    int InsertItem(int index, std::string_view text) override;
     int DeleteItem(int index) override;
-    void ClearItems() override;
     int ItemCount() const override { return mirror_.Count(); }
     bool ItemText(int index, std::string& text) const override;
-    int FindItemExact(int start, std::string_view text) const override;
     int Selection() const override;
     int Select(int index) override;
 
