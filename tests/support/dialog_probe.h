@@ -12,7 +12,7 @@
 #include "app/platform/mfc/message_map.h"
 #include "app/platform/mfc/paint_dc.h"
 #include "app/platform/win32/icon_functions.h"
-#include "dialog_test_resources.h"
+#include "support/dialog_test_resources.h"
 
 namespace dialog_test {
 

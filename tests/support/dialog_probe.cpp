@@ -1,5 +1,5 @@
 // The message map of the probe dialog that the dialog and control tests share.
-#include "dialog_probe.h"
+#include "support/dialog_probe.h"
 
 namespace dialog_test {
 

@@ -6,7 +6,7 @@
 #include "app/platform/mfc/file_exception.h"
 #include "app/platform/mfc/message_box.h"
 #include "app/platform/mfc/win_app.h"
-#include "dialog_probe.h"
+#include "support/dialog_probe.h"
 
 namespace dialog_test {
 namespace {

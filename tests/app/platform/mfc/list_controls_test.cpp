@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "dialog_probe.h"
+#include "support/dialog_probe.h"
 
 namespace dialog_test {
 namespace {
