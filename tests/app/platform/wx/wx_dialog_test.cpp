@@ -6,14 +6,13 @@
 #include <vector>
 
 #include "app/platform/headless/headless_window_system.h"
-#include "app/platform/mfc/controls.h"
 #include "app/platform/mfc/dialog.h"
 #include "app/platform/win32/gl_surface.h"
 #include "app/platform/win32/native_window.h"
-#include "app/platform/win32/resources.h"
 #include "app/platform/wx/wx_control_window.h"
 #include "app/platform/wx/wx_dialog_window.h"
 #include "app/platform/wx/wx_window_system.h"
+#include "support/dialog_test_resources.h"
 
 // wx after our headers: it defines TRUE and FALSE as macros.
 #include <wx/app.h>
@@ -24,53 +23,11 @@
 
 namespace {
 
-constexpr UINT IDD_WX_TEST = 600;
-constexpr int IDC_VIEW = 1000;
-constexpr int IDC_TEXT = 1002;
-constexpr int IDC_LIST = 1006;
-constexpr int IDC_COMBO = 1007;
-
-DialogTemplate Template() {
-    DialogTemplate t;
-    t.caption = "wx test";
-    t.style = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
-    t.rect = {0, 0, 200, 120};
-    const DWORD child = WS_CHILD | WS_VISIBLE;
-    t.controls = {
-        {WindowKind::Button,
-         "OK",
-         IDOK,
-         WS_CHILD | BS_DEFPUSHBUTTON | WS_TABSTOP,
-         0,
-         {150, 100, 40, 14}},
-        {WindowKind::Button,
-         "Cancel",
-         IDCANCEL,
-         WS_CHILD | BS_PUSHBUTTON | WS_TABSTOP,
-         0,
-         {100, 100, 40, 14}},
-        {WindowKind::Static, "", IDC_VIEW, child | SS_BLACKFRAME, 0, {60, 4, 80, 80}, 0, true},
-        {WindowKind::ComboBox,
-         "",
-         IDC_COMBO,
-         child | CBS_DROPDOWN | CBS_SORT | WS_TABSTOP,
-         0,
-         {4, 4, 48, 52}},
-        {WindowKind::ListBox,
-         "",
-         IDC_LIST,
-         child | LBS_NOTIFY | LBS_SORT | WS_VSCROLL | WS_TABSTOP,
-         0,
-         {4, 30, 48, 60}},
-        {WindowKind::Edit,
-         "",
-         IDC_TEXT,
-         child | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP,
-         0,
-         {60, 100, 36, 12}},
-    };
-    return t;
-}
+using dialog_test::IDC_COMBO;
+using dialog_test::IDC_EDIT;
+using dialog_test::IDC_LIST;
+using dialog_test::IDC_VIEW;
+using dialog_test::IDD_TEST;
 
 class WxEnvironment : public ::testing::Environment {
 public:
@@ -80,7 +37,7 @@ public:
         auto system = wx::WxWindowSystem::Start(1, argv, "VelmoraWxTests");
         ASSERT_NE(system, nullptr) << "no X display";
         InstallWindowSystem(std::move(system));
-        RegisterDialogTemplate(IDD_WX_TEST, Template());
+        dialog_test::RegisterTestResources();
     }
     void TearDown() override {
         InstallWindowSystem(std::make_unique<headless::HeadlessWindowSystem>());
@@ -92,7 +49,7 @@ const auto* const environment = ::testing::AddGlobalTestEnvironment(new WxEnviro
 // Runs `during` once the dialog's modal loop is running.
 class ScriptedDialog : public CDialog {
 public:
-    ScriptedDialog() : CDialog(IDD_WX_TEST, nullptr) {}
+    ScriptedDialog() : CDialog(IDD_TEST, nullptr) {}
     std::function<void(ScriptedDialog&)> during;
     std::vector<std::string> log;
     int paints = 0;
@@ -134,7 +91,7 @@ protected:
         DDX_Control(dx, IDC_LIST, m_list);
         DDX_Control(dx, IDC_COMBO, m_combo);
         DDX_Control(dx, IDC_VIEW, m_view);
-        DDX_Control(dx, IDC_TEXT, m_text);
+        DDX_Control(dx, IDC_EDIT, m_text);
     }
     afx_msg void OnPaint() {
         ++paints;
@@ -171,8 +128,9 @@ TEST(WxDialog, BuildsFromDialogUnitsWithSortedControlsAndAGlViewport) {
         const BaseUnits base = native->DialogBaseUnits();
         CRect client;
         d.GetClientRect(&client);
-        EXPECT_EQ(client.Width(), DialogUnitsToPixels(200, base.width, 4));
-        EXPECT_EQ(client.Height(), DialogUnitsToPixels(120, base.height, 8));
+        const DialogRect units = dialog_test::TestTemplate().rect;
+        EXPECT_EQ(client.Width(), DialogUnitsToPixels(units.cx, base.width, 4));
+        EXPECT_EQ(client.Height(), DialogUnitsToPixels(units.cy, base.height, 8));
         // Our collation, not the locale's: 9_3 before 10_2.
         auto* list = static_cast<wxListBox*>(d.WxOf(d.m_list));
         EXPECT_EQ(std::string(list->GetString(0).utf8_str()), "9_3");
