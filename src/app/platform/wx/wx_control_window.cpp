@@ -2,7 +2,6 @@
 
 #include "app/platform/win32/window_styles.h"
 #include "app/platform/wx/wx_device_context.h"
-#include "app/platform/wx/wx_window_system.h"
 
 // wx after our headers: it defines TRUE and FALSE as macros.
 #include <wx/combobox.h>
@@ -11,14 +10,14 @@
 
 namespace wx {
 
-WxControlWindow::WxControlWindow(WxWindowSystem& system, wxWindow* window, WindowKind kind,
+WxControlWindow::WxControlWindow(WxWindowRegistry& windows, wxWindow* window, WindowKind kind,
                                  int controlId, DWORD style, NativeWindow* parent)
-    : NativeWindow(kind, controlId, style, parent), system_(system), window_(window) {
-    system_.Register(window_, this);
+    : NativeWindow(kind, controlId, style, parent), windows_(windows), window_(window) {
+    windows_.Register(window_, this);
 }
 
 WxControlWindow::~WxControlWindow() {
-    system_.Unregister(window_);
+    windows_.Unregister(window_);
 }
 
 std::string WxControlWindow::Text() const {

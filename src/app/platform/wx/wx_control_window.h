@@ -2,17 +2,16 @@
 // A dialog control that is a wx window (button, edit, static, frame, icon or GL viewport).
 
 #include "app/platform/win32/native_window.h"
+#include "app/platform/wx/wx_window_registry.h"
 
 // wx after our headers: it defines TRUE and FALSE as macros.
 #include <wx/window.h>
 
 namespace wx {
 
-class WxWindowSystem;
-
 class WxControlWindow : public NativeWindow {
 public:
-    WxControlWindow(WxWindowSystem& system, wxWindow* window, WindowKind kind, int controlId,
+    WxControlWindow(WxWindowRegistry& windows, wxWindow* window, WindowKind kind, int controlId,
                     DWORD style, NativeWindow* parent);
     ~WxControlWindow() override;
 
@@ -30,14 +29,8 @@ public:
     RECT WindowRect() const override;
     std::unique_ptr<DeviceContext> BeginPaint() override;
 
-    // Whether mouse input over this control is its own (buttons, edits, lists); frames, labels
-    // and the viewport pass it to the dialog.
-
-protected:
-    WxWindowSystem& System() const { return system_; }
-
 private:
-    WxWindowSystem& system_;
+    WxWindowRegistry& windows_;
     wxWindow* window_;  // owned by its wx parent
 };
 

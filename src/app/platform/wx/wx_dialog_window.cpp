@@ -13,7 +13,6 @@
 #include "app/platform/wx/wx_icon_bitmap.h"
 #include "app/platform/wx/wx_list_control.h"
 #include "app/platform/wx/wx_viewport_canvas.h"
-#include "app/platform/wx/wx_window_system.h"
 
 #include <algorithm>
 
@@ -299,10 +298,10 @@ private:
     wxWeakRef<wxListBox> focusArrivedList_;
 };
 
-WxDialogWindow::WxDialogWindow(WxWindowSystem& system, const DialogTemplate& dialogTemplate,
+WxDialogWindow::WxDialogWindow(WxWindowRegistry& windows, const DialogTemplate& dialogTemplate,
                                NativeWindow* owner)
     : NativeWindow(WindowKind::Dialog, 0, dialogTemplate.style & ~WS_VISIBLE, nullptr),
-      system_(system) {
+      windows_(windows) {
     auto* ownerDialog = dynamic_cast<WxDialogWindow*>(owner);
     long style = wxCAPTION;
     if ((dialogTemplate.style & WS_SYSMENU) != 0) {
@@ -314,7 +313,7 @@ WxDialogWindow::WxDialogWindow(WxWindowSystem& system, const DialogTemplate& dia
     dialog_ = new RoutedDialog(ownerDialog != nullptr ? ownerDialog->Window() : nullptr,
                                ToWx(dialogTemplate.caption), style);
     dialog_->owner = this;
-    system_.Register(dialog_, this);
+    windows_.Register(dialog_, this);
 
     // The dialog font decides the base units, so it is set before anything is converted. Without
     // "MS Sans Serif", the platform's sans face at the template's size stands in, smaller when
@@ -362,7 +361,7 @@ WxDialogWindow::WxDialogWindow(WxWindowSystem& system, const DialogTemplate& dia
 WxDialogWindow::~WxDialogWindow() {
     dialog_->owner = nullptr;
     children_.clear();
-    system_.Unregister(dialog_);
+    windows_.Unregister(dialog_);
     dialog_->Destroy();
 }
 
@@ -436,8 +435,8 @@ void WxDialogWindow::CreateControl(const DialogControlTemplate& control) {
                 event.Skip();
             });
             window = list;
-            native = std::make_unique<WxListControl>(system_, list, *list, control.kind, control.id,
-                                                     style, this);
+            native = std::make_unique<WxListControl>(windows_, list, *list, control.kind,
+                                                     control.id, style, this);
             break;
         }
         case WindowKind::ComboBox: {
@@ -448,7 +447,7 @@ void WxDialogWindow::CreateControl(const DialogControlTemplate& control) {
             auto* combo = new wxComboBox(dialog_, wxID_ANY, wxString(), position, size, 0, nullptr,
                                          comboStyle);
             window = combo;
-            native = std::make_unique<WxListControl>(system_, combo, *combo, control.kind,
+            native = std::make_unique<WxListControl>(windows_, combo, *combo, control.kind,
                                                      control.id, style, this);
             break;
         }
@@ -456,8 +455,8 @@ void WxDialogWindow::CreateControl(const DialogControlTemplate& control) {
             return;
     }
     if (!native) {
-        native = std::make_unique<WxControlWindow>(system_, window, control.kind, control.id, style,
-                                                   this);
+        native = std::make_unique<WxControlWindow>(windows_, window, control.kind, control.id,
+                                                   style, this);
     }
     if ((style & WS_VISIBLE) == 0) {
         window->Hide();

@@ -7,6 +7,7 @@
 #include "app/platform/win32/menu_model.h"
 #include "app/platform/win32/native_window.h"
 #include "app/platform/win32/system_menu.h"
+#include "app/platform/wx/wx_window_registry.h"
 
 #include <memory>
 #include <vector>
@@ -15,13 +16,12 @@ class wxWindow;
 
 namespace wx {
 
-class WxWindowSystem;
 class WxControlWindow;
 class RoutedDialog;
 
 class WxDialogWindow : public NativeWindow {
 public:
-    WxDialogWindow(WxWindowSystem& system, const DialogTemplate& dialogTemplate,
+    WxDialogWindow(WxWindowRegistry& windows, const DialogTemplate& dialogTemplate,
                    NativeWindow* owner);
     ~WxDialogWindow() override;
 
@@ -50,15 +50,13 @@ public:
 
     // Event routing (called by the wx dialog).
     WxControlWindow* ControlOf(const wxWindow* window) const;
-    // A mouse event at a point of the dialog's client area: whether it belongs to the dialog
-    // (not outside, not over a control that takes mouse input).
     void ShowSystemMenu(int x, int y, bool atPointer);
     void SetPaintingDialog(bool painting) { paintingDialog_ = painting; }
 
 private:
     void CreateControl(const DialogControlTemplate& control);
 
-    WxWindowSystem& system_;
+    WxWindowRegistry& windows_;
     RoutedDialog* dialog_;  // owned by wx; destroyed through Destroy()
     BaseUnits baseUnits_;
     std::vector<std::unique_ptr<WxControlWindow>> children_;

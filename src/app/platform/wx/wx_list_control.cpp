@@ -19,9 +19,9 @@ wxString ToWx(std::string_view text) {
 
 }  // namespace
 
-WxListControl::WxListControl(WxWindowSystem& system, wxWindow* window, wxItemContainer& items,
+WxListControl::WxListControl(WxWindowRegistry& windows, wxWindow* window, wxItemContainer& items,
                              WindowKind kind, int controlId, DWORD style, NativeWindow* parent)
-    : WxControlWindow(system, window, kind, controlId, style, parent),
+    : WxControlWindow(windows, window, kind, controlId, style, parent),
       items_(items),
       mirror_(IsSorted(kind, style)) {}
 

@@ -13,8 +13,8 @@ namespace wx {
 
 class WxListControl : public WxControlWindow, public NativeListControl {
 public:
-    WxListControl(WxWindowSystem& system, wxWindow* window, wxItemContainer& items, WindowKind kind,
-                  int controlId, DWORD style, NativeWindow* parent);
+    WxListControl(WxWindowRegistry& windows, wxWindow* window, wxItemContainer& items,
+                  WindowKind kind, int controlId, DWORD style, NativeWindow* parent);
 
     NativeListControl* List() override { return this; }
 

@@ -73,7 +73,7 @@ WxWindowSystem::~WxWindowSystem() {
 
 std::unique_ptr<NativeWindow> WxWindowSystem::CreateDialogWindow(
     const DialogTemplate& dialogTemplate, NativeWindow* owner) {
-    return std::make_unique<WxDialogWindow>(*this, dialogTemplate, owner);
+    return std::make_unique<WxDialogWindow>(windows_, dialogTemplate, owner);
 }
 
 int WxWindowSystem::MessageBox(std::string_view text, std::string_view caption, UINT type) {
@@ -92,18 +92,8 @@ int WxWindowSystem::MessageBox(std::string_view text, std::string_view caption, 
     }
 }
 
-NativeWindow* WxWindowSystem::NativeOf(const wxWindow* window) const {
-    for (const wxWindow* current = window; current != nullptr; current = current->GetParent()) {
-        const auto found = natives_.find(current);
-        if (found != natives_.end()) {
-            return found->second;
-        }
-    }
-    return nullptr;
-}
-
 HWND WxWindowSystem::FocusedWindow() const {
-    NativeWindow* native = NativeOf(wxWindow::FindFocus());
+    NativeWindow* native = windows_.NativeOf(wxWindow::FindFocus());
     return native != nullptr ? native->Handle() : nullptr;
 }
 

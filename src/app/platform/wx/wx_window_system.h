@@ -2,12 +2,10 @@
 // The window system on wxWidgets (GTK): dialogs with native controls and a GL viewport.
 
 #include "app/platform/win32/window_system.h"
+#include "app/platform/wx/wx_window_registry.h"
 
 #include <memory>
 #include <string_view>
-#include <unordered_map>
-
-class wxWindow;
 
 namespace wx {
 
@@ -25,15 +23,10 @@ public:
     int MessageBox(std::string_view text, std::string_view caption, UINT type) override;
     HWND FocusedWindow() const override;
 
-    // The native windows know their wx windows by this map (for focus and event routing).
-    void Register(wxWindow* window, NativeWindow* native) { natives_[window] = native; }
-    void Unregister(wxWindow* window) { natives_.erase(window); }
-    NativeWindow* NativeOf(const wxWindow* window) const;
-
 private:
     WxWindowSystem() = default;
 
-    std::unordered_map<const wxWindow*, NativeWindow*> natives_;
+    WxWindowRegistry windows_;
 };
 
 }  // namespace wx
