@@ -9,11 +9,6 @@ Direct3DFactory GlBackend() {
     return MakeGlDirect3D;
 }
 
-D3DCOLOR BackBufferPixels::At(UINT x, UINT y) const {
-    const std::size_t at = (std::size_t{y} * width + x) * 4;
-    return D3DCOLOR_ARGB(rgba[at + 3], rgba[at], rgba[at + 1], rgba[at + 2]);
-}
-
 std::optional<BackBufferPixels> ReadBackBuffer(IDirect3DDevice9* device) {
     auto* glDevice = dynamic_cast<GlDevice*>(device);
     if (glDevice == nullptr) {

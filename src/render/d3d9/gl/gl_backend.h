@@ -9,25 +9,15 @@
 // In the viewer the window toolkit registers its GL canvas as a win32::GlSurface (gl_surface.h)
 // under the viewport's HWND instead.
 
-#include <cstdint>
 #include <optional>
-#include <vector>
 
 #include "render/d3d9/direct3d_backend.h"
+#include "render/d3d9/gl/back_buffer_pixels.h"
 
 namespace velmora::d3d9::gl {
 
 // The factory of gl IDirect3D9 objects, for UseDirect3DBackend.
 Direct3DFactory GlBackend();
-
-struct BackBufferPixels {
-    UINT width = 0;
-    UINT height = 0;
-    std::vector<std::uint8_t> rgba;  // width * 4 bytes a row, top row first; alpha 255
-
-    // The pixel at column x, row y as 0xAARRGGBB (a D3DCOLOR).
-    D3DCOLOR At(UINT x, UINT y) const;
-};
 
 // The back buffer of a device of this backend as it is now (after Present it still holds the
 // presented picture); nullopt for other devices or when the device's context is gone.

@@ -9,8 +9,8 @@
 #include <epoxy/gl.h>
 
 #include "render/d3d9/d3dx9math.h"
+#include "render/d3d9/gl/back_buffer_pixels.h"
 #include "render/d3d9/gl/fixed_function_program.h"
-#include "render/d3d9/gl/gl_backend.h"
 #include "render/d3d9/gl/gl_context.h"
 #include "render/d3d9/gl/gl_resources.h"
 #include "render/d3d9/gl/ref_counted.h"
