@@ -15,6 +15,7 @@
 #include "render/d3d9/png_file.h"
 #include "render/d3d9/pnm_file.h"
 #include "render/d3d9/radiance_file.h"
+#include "render/d3d9/texture_image.h"
 
 namespace {
 
@@ -216,127 +217,6 @@ ImageStatus DecodeWithStb(Bytes file, TextureImage& image) {
     return ImageStatus::Ok;
 }
 
-// --- Scaling and the mip chain -------------------------------------------------------------
-
-// One source texel's share of a destination texel along one axis.
-struct Tap {
-    UINT source;
-    float weight;
-};
-
-// For each destination texel, the source texels its footprint overlaps, weighted by overlap
-// (an area filter: averages when shrinking, repeats when growing).
-std::vector<std::vector<Tap>> AxisTaps(UINT sourceSide, UINT targetSide) {
-    std::vector<std::vector<Tap>> taps(targetSide);
-    const double scale = static_cast<double>(sourceSide) / targetSide;
-    for (UINT target = 0; target < targetSide; ++target) {
-        const double begin = target * scale;
-        const double end = (target + 1) * scale;
-        double total = 0.0;
-        for (auto source = static_cast<UINT>(begin); source < sourceSide && source < end;
-             ++source) {
-            const double overlap =
-                std::min<double>(end, source + 1) - std::max<double>(begin, source);
-            if (overlap > 0.0) {
-                taps[target].push_back({source, static_cast<float>(overlap)});
-                total += overlap;
-            }
-        }
-        for (Tap& tap : taps[target]) {
-            tap.weight = static_cast<float>(tap.weight / total);
-        }
-    }
-    return taps;
-}
-
-std::uint32_t Blend(const std::uint32_t* texels, std::size_t stride, const std::vector<Tap>& taps) {
-    std::array<float, 4> sum{};
-    for (const Tap& tap : taps) {
-        const std::uint32_t texel = texels[tap.source * stride];
-        for (int channel = 0; channel < 4; ++channel) {
-            sum[channel] += tap.weight * static_cast<float>((texel >> (8 * channel)) & 0xFFu);
-        }
-    }
-    std::uint32_t result = 0;
-    for (int channel = 0; channel < 4; ++channel) {
-        const float value = std::clamp(sum[channel] + 0.5f, 0.0f, 255.0f);
-        result |= static_cast<std::uint32_t>(value) << (8 * channel);
-    }
-    return result;
-}
-
-TextureLevel Resize(const TextureLevel& source, UINT width, UINT height) {
-    // Rows first into an intermediate of the new width, then columns.
-    const auto columnTaps = AxisTaps(source.width, width);
-    std::vector<std::uint32_t> wide(std::size_t{width} * source.height);
-    for (UINT y = 0; y < source.height; ++y) {
-        const std::uint32_t* row = source.texels.data() + std::size_t{y} * source.width;
-        for (UINT x = 0; x < width; ++x) {
-            wide[std::size_t{y} * width + x] = Blend(row, 1, columnTaps[x]);
-        }
-    }
-    const auto rowTaps = AxisTaps(source.height, height);
-    TextureLevel result{width, height, std::vector<std::uint32_t>(std::size_t{width} * height)};
-    for (UINT y = 0; y < height; ++y) {
-        for (UINT x = 0; x < width; ++x) {
-            result.texels[std::size_t{y} * width + x] = Blend(wide.data() + x, width, rowTaps[y]);
-        }
-    }
-    return result;
-}
-
-// The next level: each texel the rounded mean of the 2 x 2 (or 2 x 1) block above it.
-TextureLevel HalveLevel(const TextureLevel& level) {
-    const UINT width = std::max(1u, level.width / 2);
-    const UINT height = std::max(1u, level.height / 2);
-    const UINT stepX = level.width > 1 ? 2 : 1;
-    const UINT stepY = level.height > 1 ? 2 : 1;
-    TextureLevel next{width, height, std::vector<std::uint32_t>(std::size_t{width} * height)};
-    if (stepX == 2 && stepY == 2) {
-        // The common case, four texels a texel: the channels summed two at a time in 16-bit
-        // lanes (at most 4 x 255), then rounded and divided as below.
-        constexpr std::uint32_t Lanes = 0x00FF00FFu;
-        constexpr std::uint32_t Half = 0x00020002u;
-        for (UINT y = 0; y < height; ++y) {
-            const std::uint32_t* upper = level.texels.data() + std::size_t{2 * y} * level.width;
-            const std::uint32_t* lower = upper + level.width;
-            std::uint32_t* out = next.texels.data() + std::size_t{y} * width;
-            for (UINT x = 0; x < width; ++x) {
-                const std::uint32_t a = upper[2 * x];
-                const std::uint32_t b = upper[2 * x + 1];
-                const std::uint32_t c = lower[2 * x];
-                const std::uint32_t d = lower[2 * x + 1];
-                const std::uint32_t even = (a & Lanes) + (b & Lanes) + (c & Lanes) + (d & Lanes);
-                const std::uint32_t odd = ((a >> 8) & Lanes) + ((b >> 8) & Lanes) +
-                                          ((c >> 8) & Lanes) + ((d >> 8) & Lanes);
-                out[x] = (((even + Half) >> 2) & Lanes) | ((((odd + Half) >> 2) & Lanes) << 8);
-            }
-        }
-        return next;
-    }
-    for (UINT y = 0; y < height; ++y) {
-        for (UINT x = 0; x < width; ++x) {
-            std::array<std::uint32_t, 4> sum{};
-            for (UINT dy = 0; dy < stepY; ++dy) {
-                for (UINT dx = 0; dx < stepX; ++dx) {
-                    const std::uint32_t texel =
-                        level.texels[std::size_t{y * stepY + dy} * level.width + x * stepX + dx];
-                    for (int channel = 0; channel < 4; ++channel) {
-                        sum[channel] += (texel >> (8 * channel)) & 0xFFu;
-                    }
-                }
-            }
-            const UINT count = stepX * stepY;
-            std::uint32_t texel = 0;
-            for (int channel = 0; channel < 4; ++channel) {
-                texel |= ((sum[channel] + count / 2) / count) << (8 * channel);
-            }
-            next.texels[std::size_t{y} * width + x] = texel;
-        }
-    }
-    return next;
-}
-
 // Reads the whole file through the platform's file layer; a read error counts as unreadable.
 ImageStatus ReadWholeFile(const char* windowsPath, std::vector<std::uint8_t>& bytes) {
     try {
@@ -365,34 +245,6 @@ ImageStatus ReadWholeFile(const char* windowsPath, std::vector<std::uint8_t>& by
 }
 
 }  // namespace
-
-bool TextureSizeAcceptable(std::uint64_t width, std::uint64_t height) {
-    return width >= 1 && height >= 1 && width <= MaxImageSide && height <= MaxImageSide &&
-           RoundUpToPowerOfTwo(static_cast<UINT>(width)) <= MaxImageSide &&
-           RoundUpToPowerOfTwo(static_cast<UINT>(height)) <= MaxImageSide;
-}
-
-UINT RoundUpToPowerOfTwo(UINT side) {
-    UINT power = 1;
-    while (power < side) {
-        power <<= 1;
-    }
-    return power;
-}
-
-void BuildMipChain(TextureLevel picture, TextureImage& image) {
-    const UINT width = RoundUpToPowerOfTwo(picture.width);
-    const UINT height = RoundUpToPowerOfTwo(picture.height);
-    image.levels.clear();
-    if (width != picture.width || height != picture.height) {
-        image.levels.push_back(Resize(picture, width, height));
-    } else {
-        image.levels.push_back(std::move(picture));
-    }
-    while (image.levels.back().width > 1 || image.levels.back().height > 1) {
-        image.levels.push_back(HalveLevel(image.levels.back()));
-    }
-}
 
 ImageFormat DetectImageFormat(std::span<const std::uint8_t> file) {
     if (IsPngFile(file)) {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <span>
 
-#include "render/d3d9/image_file.h"
+#include "render/d3d9/texture_image.h"
 
 // True when the file starts with a start-of-image marker followed by another marker.
 bool IsJpegFile(std::span<const std::uint8_t> file);

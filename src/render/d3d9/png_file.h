@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <span>
 
-#include "render/d3d9/image_file.h"
+#include "render/d3d9/texture_image.h"
 
 // True when the file starts with the PNG signature.
 bool IsPngFile(std::span<const std::uint8_t> file);

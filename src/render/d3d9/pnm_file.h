@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <span>
 
-#include "render/d3d9/image_file.h"
+#include "render/d3d9/texture_image.h"
 
 // True when the file starts with "P6" or "P5" and a whitespace.
 bool IsPnmFile(std::span<const std::uint8_t> file);
