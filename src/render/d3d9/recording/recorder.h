@@ -24,52 +24,11 @@
 
 #include "render/d3d9/d3d9.h"
 #include "render/d3d9/direct3d_backend.h"
+#include "render/d3d9/recording/recorded_objects.h"
 
 namespace velmora::d3d9::recording {
 
-struct RecordedCall {
-    std::string object;  // id of the object called ("device1"), empty for Direct3DCreate9
-    std::string name;    // "IDirect3DDevice9::SetRenderState"
-    std::vector<std::string> args;  // each argument as text: symbolic names, ids, numbers
-    HRESULT result = D3D_OK;        // for AddRef and Release: the new reference count
-
-    // Typed copies of the arguments that text would round: the matrix of SetTransform and the
-    // present parameters of CreateDevice.
-    std::optional<D3DMATRIX> matrix;
-    std::optional<D3DPRESENT_PARAMETERS> presentParameters;
-
-    // "device1 IDirect3DDevice9::SetRenderState(D3DRS_LIGHTING, 0) -> D3D_OK"
-    std::string ToString() const;
-};
-
-enum class ObjectKind { Direct3D, Device, VertexBuffer, IndexBuffer, Texture };
-
-struct RecordedTextureLevel {
-    UINT width = 0;
-    UINT height = 0;
-    INT pitch = 0;
-    std::vector<std::uint8_t> bytes;  // rows top first, `pitch` bytes apart
-    UINT lockCount = 0;
-};
-
-// What the recorder knows of one object it made.
-struct RecordedObject {
-    ObjectKind kind = ObjectKind::Direct3D;
-    std::string id;        // "d3d1", "device1", "vb1", "ib1", "texture1"
-    ULONG references = 1;  // public references plus those other objects hold
-    bool freed = false;
-    RecordedObject* parent = nullptr;  // the object this one keeps alive (device, Direct3D)
-
-    // Creation arguments of buffers and textures.
-    UINT length = 0;
-    DWORD usage = 0;
-    DWORD fvf = 0;
-    D3DFORMAT format = D3DFMT_UNKNOWN;
-    D3DPOOL pool = D3DPOOL_DEFAULT;
-    std::vector<std::uint8_t> bytes;  // buffer contents
-    UINT lockCount = 0;               // buffers: Locks not yet matched by Unlock
-    std::vector<RecordedTextureLevel> levels;
-};
+struct RecorderState;
 
 class Recorder {
 public:
@@ -91,11 +50,11 @@ public:
     // Client size that CreateDevice reports for a windowed back buffer of size 0.
     void SetWindowClientSize(UINT width, UINT height);
 
-    const std::vector<RecordedCall>& Calls() const { return calls_; }
+    const std::vector<RecordedCall>& Calls() const;
     std::vector<RecordedCall> CallsNamed(std::string_view name) const;
     // Every call as ToString() text, one element a call.
     std::vector<std::string> CallLog() const;
-    void ClearCalls() { calls_.clear(); }
+    void ClearCalls();
 
     // The record of an object made by this recorder (null for foreign or null pointers).
     const RecordedObject* Find(const IUnknown* object) const;
@@ -103,17 +62,10 @@ public:
     // Ids of every object not yet freed.
     std::vector<std::string> LiveObjects() const;
     // Misuse seen: Release of a freed object, calls on freed objects, Unlock without Lock ...
-    const std::vector<std::string>& Problems() const { return problems_; }
-
-    // For the recording objects themselves.
-    struct Internals;
-    Internals& internals() { return *internals_; }
+    const std::vector<std::string>& Problems() const;
 
 private:
-    friend struct Internals;
-    std::vector<RecordedCall> calls_;
-    std::vector<std::string> problems_;
-    std::unique_ptr<Internals> internals_;
+    std::unique_ptr<RecorderState> state_;
 };
 
 }  // namespace velmora::d3d9::recording

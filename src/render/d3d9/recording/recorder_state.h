@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "render/d3d9/recording/recorder.h"
+#include "render/d3d9/recording/recorded_objects.h"
 
 namespace velmora::d3d9::recording {
 
@@ -18,15 +18,14 @@ public:
     virtual ~RecordingObject() = default;
 };
 
-struct Recorder::Internals {
-    explicit Internals(Recorder& owner) : owner(owner) {}
-
+struct RecorderState {
     struct Failure {
         HRESULT result;
         int remaining;  // negative: every call
     };
 
-    Recorder& owner;
+    std::vector<RecordedCall> calls;
+    std::vector<std::string> problems;
     std::vector<std::unique_ptr<RecordedObject>> records;
     std::vector<std::unique_ptr<RecordingObject>> objects;
     std::map<const IUnknown*, RecordedObject*> recordOf;
@@ -52,25 +51,25 @@ struct Recorder::Internals {
     HRESULT Log(RecordedObject* record, const std::string& interfaceName, const char* method,
                 std::vector<std::string> args, const std::function<HRESULT()>& action);
 
-    void Problem(std::string text) { owner.problems_.push_back(std::move(text)); }
-    RecordedCall& LastCall() { return owner.calls_.back(); }
+    void Problem(std::string text) { problems.push_back(std::move(text)); }
+    RecordedCall& LastCall() { return calls.back(); }
 };
 
 // Reference counting and logging common to every recording interface.
 template <class Interface>
 class Recording : public Interface, public RecordingObject {
 public:
-    Recording(Recorder::Internals& internals, RecordedObject& record, const char* interfaceName)
-        : internals_(internals), record_(record), interface_(interfaceName) {}
+    Recording(RecorderState& state, RecordedObject& record, const char* interfaceName)
+        : state_(state), record_(record), interface_(interfaceName) {}
 
     ULONG AddRef() override {
         ULONG count = 0;
         if (record_.freed) {
-            internals_.Problem("AddRef on freed " + record_.id);
+            state_.Problem("AddRef on freed " + record_.id);
         } else {
             count = ++record_.references;
         }
-        internals_.Log(nullptr, interface_, "AddRef", {}, [] { return D3D_OK; });
+        state_.Log(nullptr, interface_, "AddRef", {}, [] { return D3D_OK; });
         Stamp(count);
         return count;
     }
@@ -78,11 +77,11 @@ public:
     ULONG Release() override {
         ULONG count = 0;
         if (record_.freed) {
-            internals_.Problem("Release of freed " + record_.id);
+            state_.Problem("Release of freed " + record_.id);
         } else {
-            count = internals_.DropReference(record_);
+            count = state_.DropReference(record_);
         }
-        internals_.Log(nullptr, interface_, "Release", {}, [] { return D3D_OK; });
+        state_.Log(nullptr, interface_, "Release", {}, [] { return D3D_OK; });
         Stamp(count);
         return count;
     }
@@ -90,15 +89,15 @@ public:
 protected:
     HRESULT Log(const char* method, std::vector<std::string> args,
                 const std::function<HRESULT()>& action) {
-        return internals_.Log(&record_, interface_, method, std::move(args), action);
+        return state_.Log(&record_, interface_, method, std::move(args), action);
     }
 
-    Recorder::Internals& internals_;
+    RecorderState& state_;
     RecordedObject& record_;
 
 private:
     void Stamp(ULONG count) {
-        RecordedCall& call = internals_.LastCall();
+        RecordedCall& call = state_.LastCall();
         call.object = record_.id;
         call.result = static_cast<HRESULT>(count);
     }

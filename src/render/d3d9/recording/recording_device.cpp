@@ -21,7 +21,7 @@ public:
     }
 
     HRESULT SetTexture(DWORD Sampler, IDirect3DBaseTexture9* pTexture) override {
-        return Log("SetTexture", {std::to_string(Sampler), internals_.IdOf(pTexture)},
+        return Log("SetTexture", {std::to_string(Sampler), state_.IdOf(pTexture)},
                    [] { return D3D_OK; });
     }
 
@@ -42,7 +42,7 @@ public:
             Log("SetTransform", {TransformStateName(State), pMatrix == nullptr ? "null" : "matrix"},
                 [&] { return pMatrix == nullptr ? D3DERR_INVALIDCALL : D3D_OK; });
         if (pMatrix != nullptr) {
-            internals_.LastCall().matrix = *pMatrix;
+            state_.LastCall().matrix = *pMatrix;
         }
         return result;
     }
@@ -97,7 +97,7 @@ public:
                            return D3DERR_INVALIDCALL;
                        }
                        *ppVertexBuffer =
-                           MakeRecordingVertexBuffer(internals_, record_, Length, Usage, FVF, Pool);
+                           MakeRecordingVertexBuffer(state_, record_, Length, Usage, FVF, Pool);
                        return D3D_OK;
                    });
     }
@@ -113,8 +113,8 @@ public:
                            (Format != D3DFMT_INDEX16 && Format != D3DFMT_INDEX32)) {
                            return D3DERR_INVALIDCALL;
                        }
-                       *ppIndexBuffer = MakeRecordingIndexBuffer(internals_, record_, Length, Usage,
-                                                                 Format, Pool);
+                       *ppIndexBuffer =
+                           MakeRecordingIndexBuffer(state_, record_, Length, Usage, Format, Pool);
                        return D3D_OK;
                    });
     }
@@ -134,7 +134,7 @@ public:
                     return D3DERR_INVALIDCALL;
                 }
                 *ppTexture =
-                    MakeRecordingTexture(internals_, record_, Width, Height,
+                    MakeRecordingTexture(state_, record_, Width, Height,
                                          Levels == 0 ? fullChain : Levels, Usage, Format, Pool);
                 return D3D_OK;
             });
@@ -147,13 +147,13 @@ public:
     HRESULT SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pStreamData,
                             UINT OffsetInBytes, UINT Stride) override {
         return Log("SetStreamSource",
-                   {std::to_string(StreamNumber), internals_.IdOf(pStreamData),
+                   {std::to_string(StreamNumber), state_.IdOf(pStreamData),
                     std::to_string(OffsetInBytes), std::to_string(Stride)},
                    [] { return D3D_OK; });
     }
 
     HRESULT SetIndices(IDirect3DIndexBuffer9* pIndexData) override {
-        return Log("SetIndices", {internals_.IdOf(pIndexData)}, [] { return D3D_OK; });
+        return Log("SetIndices", {state_.IdOf(pIndexData)}, [] { return D3D_OK; });
     }
 
     HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE Type, INT BaseVertexIndex, UINT MinVertexIndex,
@@ -171,12 +171,12 @@ private:
 
 }  // namespace
 
-IDirect3DDevice9* MakeRecordingDevice(Recorder::Internals& internals, RecordedObject& direct3d) {
-    RecordedObject& record = internals.NewRecord(ObjectKind::Device, &direct3d);
-    auto object = std::make_unique<RecordingDevice>(internals, record, "IDirect3DDevice9");
+IDirect3DDevice9* MakeRecordingDevice(RecorderState& state, RecordedObject& direct3d) {
+    RecordedObject& record = state.NewRecord(ObjectKind::Device, &direct3d);
+    auto object = std::make_unique<RecordingDevice>(state, record, "IDirect3DDevice9");
     IDirect3DDevice9* made = object.get();
-    internals.Register(made, record);
-    internals.objects.push_back(std::move(object));
+    state.Register(made, record);
+    state.objects.push_back(std::move(object));
     return made;
 }
 

@@ -33,30 +33,30 @@ public:
                 // A windowed back buffer of size 0 takes the window's client size, written
                 // back as Direct3D does.
                 if (params.Windowed && params.BackBufferWidth == 0) {
-                    params.BackBufferWidth = internals_.windowWidth;
+                    params.BackBufferWidth = state_.windowWidth;
                 }
                 if (params.Windowed && params.BackBufferHeight == 0) {
-                    params.BackBufferHeight = internals_.windowHeight;
+                    params.BackBufferHeight = state_.windowHeight;
                 }
                 if (params.Windowed && params.BackBufferFormat == D3DFMT_UNKNOWN) {
                     params.BackBufferFormat = D3DFMT_X8R8G8B8;
                 }
-                *ppReturnedDeviceInterface = MakeRecordingDevice(internals_, record_);
+                *ppReturnedDeviceInterface = MakeRecordingDevice(state_, record_);
                 return D3D_OK;
             });
-        internals_.LastCall().presentParameters = asPassed;
+        state_.LastCall().presentParameters = asPassed;
         return result;
     }
 };
 
 }  // namespace
 
-IDirect3D9* MakeRecordingDirect3D(Recorder::Internals& internals) {
-    RecordedObject& record = internals.NewRecord(ObjectKind::Direct3D, nullptr);
-    auto object = std::make_unique<RecordingDirect3D>(internals, record, "IDirect3D9");
+IDirect3D9* MakeRecordingDirect3D(RecorderState& state) {
+    RecordedObject& record = state.NewRecord(ObjectKind::Direct3D, nullptr);
+    auto object = std::make_unique<RecordingDirect3D>(state, record, "IDirect3D9");
     IDirect3D9* made = object.get();
-    internals.Register(made, record);
-    internals.objects.push_back(std::move(object));
+    state.Register(made, record);
+    state.objects.push_back(std::move(object));
     return made;
 }
 

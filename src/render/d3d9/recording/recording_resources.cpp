@@ -37,7 +37,7 @@ public:
         RecordedObject& record = this->record_;
         return this->Log("Unlock", {}, [&]() -> HRESULT {
             if (record.lockCount == 0) {
-                this->internals_.Problem("Unlock of " + record.id + " without Lock");
+                this->state_.Problem("Unlock of " + record.id + " without Lock");
                 return D3DERR_INVALIDCALL;
             }
             --record.lockCount;
@@ -112,8 +112,8 @@ public:
     HRESULT UnlockRect(UINT Level) override {
         return Log("UnlockRect", {std::to_string(Level)}, [&]() -> HRESULT {
             if (Level >= record_.levels.size() || record_.levels[Level].lockCount == 0) {
-                internals_.Problem("UnlockRect of " + record_.id + " level " +
-                                   std::to_string(Level) + " without LockRect");
+                state_.Problem("UnlockRect of " + record_.id + " level " + std::to_string(Level) +
+                               " without LockRect");
                 return D3DERR_INVALIDCALL;
             }
             --record_.levels[Level].lockCount;
@@ -123,47 +123,46 @@ public:
 };
 
 template <class Object, class Interface>
-Interface* Adopt(Recorder::Internals& internals, RecordedObject& record,
-                 const char* interfaceName) {
-    auto object = std::make_unique<Object>(internals, record, interfaceName);
+Interface* Adopt(RecorderState& state, RecordedObject& record, const char* interfaceName) {
+    auto object = std::make_unique<Object>(state, record, interfaceName);
     Interface* made = object.get();
-    internals.Register(made, record);
-    internals.objects.push_back(std::move(object));
+    state.Register(made, record);
+    state.objects.push_back(std::move(object));
     return made;
 }
 
 }  // namespace
 
-IDirect3DVertexBuffer9* MakeRecordingVertexBuffer(Recorder::Internals& internals,
-                                                  RecordedObject& device, UINT length, DWORD usage,
-                                                  DWORD fvf, D3DPOOL pool) {
-    RecordedObject& record = internals.NewRecord(ObjectKind::VertexBuffer, &device);
+IDirect3DVertexBuffer9* MakeRecordingVertexBuffer(RecorderState& state, RecordedObject& device,
+                                                  UINT length, DWORD usage, DWORD fvf,
+                                                  D3DPOOL pool) {
+    RecordedObject& record = state.NewRecord(ObjectKind::VertexBuffer, &device);
     record.length = length;
     record.usage = usage;
     record.fvf = fvf;
     record.pool = pool;
     record.bytes.assign(length, 0);
     return Adopt<RecordingBuffer<IDirect3DVertexBuffer9>, IDirect3DVertexBuffer9>(
-        internals, record, "IDirect3DVertexBuffer9");
+        state, record, "IDirect3DVertexBuffer9");
 }
 
-IDirect3DIndexBuffer9* MakeRecordingIndexBuffer(Recorder::Internals& internals,
-                                                RecordedObject& device, UINT length, DWORD usage,
-                                                D3DFORMAT format, D3DPOOL pool) {
-    RecordedObject& record = internals.NewRecord(ObjectKind::IndexBuffer, &device);
+IDirect3DIndexBuffer9* MakeRecordingIndexBuffer(RecorderState& state, RecordedObject& device,
+                                                UINT length, DWORD usage, D3DFORMAT format,
+                                                D3DPOOL pool) {
+    RecordedObject& record = state.NewRecord(ObjectKind::IndexBuffer, &device);
     record.length = length;
     record.usage = usage;
     record.format = format;
     record.pool = pool;
     record.bytes.assign(length, 0);
     return Adopt<RecordingBuffer<IDirect3DIndexBuffer9>, IDirect3DIndexBuffer9>(
-        internals, record, "IDirect3DIndexBuffer9");
+        state, record, "IDirect3DIndexBuffer9");
 }
 
-IDirect3DTexture9* MakeRecordingTexture(Recorder::Internals& internals, RecordedObject& device,
-                                        UINT width, UINT height, UINT levels, DWORD usage,
-                                        D3DFORMAT format, D3DPOOL pool) {
-    RecordedObject& record = internals.NewRecord(ObjectKind::Texture, &device);
+IDirect3DTexture9* MakeRecordingTexture(RecorderState& state, RecordedObject& device, UINT width,
+                                        UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                                        D3DPOOL pool) {
+    RecordedObject& record = state.NewRecord(ObjectKind::Texture, &device);
     record.usage = usage;
     record.format = format;
     record.pool = pool;
@@ -175,7 +174,7 @@ IDirect3DTexture9* MakeRecordingTexture(Recorder::Internals& internals, Recorded
         level.bytes.assign(static_cast<std::size_t>(level.pitch) * level.height, 0);
         record.levels.push_back(std::move(level));
     }
-    return Adopt<RecordingTexture, IDirect3DTexture9>(internals, record, "IDirect3DTexture9");
+    return Adopt<RecordingTexture, IDirect3DTexture9>(state, record, "IDirect3DTexture9");
 }
 
 }  // namespace velmora::d3d9::recording
