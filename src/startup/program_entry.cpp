@@ -21,8 +21,7 @@ int main(int argc, char** argv) {
     const std::string name = ApplicationNameOfProcess();
     auto windows = wx::WxWindowSystem::Start(argc, argv, name);
     if (!windows) {
-        std::fprintf(stderr,
-                     "%s: cannot open a display (is DISPLAY set to a running X server?)\n",
+        std::fprintf(stderr, "%s: cannot open a display (is DISPLAY set to a running X server?)\n",
                      name.c_str());
         return 1;
     }

@@ -4,8 +4,8 @@
 #include <cctype>
 
 #include <windows.h>
-#include "app/platform/win32/window_system.h"
 #include "app/install_root.h"
+#include "app/platform/win32/window_system.h"
 #include "app/registry_reader.h"
 #include "catalogue/heightmap_path.h"
 #include "catalogue/sector_table.h"
