@@ -23,7 +23,7 @@ std::vector<std::string> SectorNames(int side) {
 
 void BM_FillSortedList(benchmark::State& state) {
     const std::vector<std::string> names = SectorNames(static_cast<int>(state.range(0)));
-    ItemList list(true);
+    win32::ItemList list(true);
     for (auto _ : state) {
         while (list.Delete(0) != -1) {
         }
@@ -37,7 +37,7 @@ BENCHMARK(BM_FillSortedList)->Arg(8)->Arg(32)->Arg(64);
 
 void BM_CompareItemText(benchmark::State& state) {
     for (auto _ : state) {
-        benchmark::DoNotOptimize(CompareItemText("sector_10_9", "SECTOR_10_10"));
+        benchmark::DoNotOptimize(win32::CompareItemText("sector_10_9", "SECTOR_10_10"));
     }
 }
 BENCHMARK(BM_CompareItemText);

@@ -14,21 +14,21 @@
 #include "render/d3d9/gl/gl_backend.h"
 
 int main(int argc, char** argv) {
-    RegisterProgramResources();
+    win32::RegisterProgramResources();
     UseDirect3DBackend(velmora::d3d9::gl::GlBackend());
 
     // The window class is the application's name: that of its executable.
-    const std::string name = ApplicationNameOfProcess();
+    const std::string name = mfc::ApplicationNameOfProcess();
     auto windows = wx::WxWindowSystem::Start(argc, argv, name);
     if (!windows) {
         std::fprintf(stderr, "%s: cannot open a display (is DISPLAY set to a running X server?)\n",
                      name.c_str());
         return 1;
     }
-    InstallWindowSystem(std::move(windows));
+    win32::InstallWindowSystem(std::move(windows));
     const int status = AfxWinMain(argc, argv);
     // The windows go before the program's globals do.
-    InstallWindowSystem(std::make_unique<headless::HeadlessWindowSystem>());
+    win32::InstallWindowSystem(std::make_unique<headless::HeadlessWindowSystem>());
     UseDirect3DBackend({});
     return status;
 }

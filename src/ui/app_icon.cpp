@@ -46,8 +46,8 @@ int PaletteIndex(char digit) {
     return digit <= '9' ? digit - '0' : digit - 'A' + 10;
 }
 
-IconImage ImageFromArt(std::span<const std::string_view> rows) {
-    IconImage image;
+win32::IconImage ImageFromArt(std::span<const std::string_view> rows) {
+    win32::IconImage image;
     image.height = static_cast<int>(rows.size());
     image.width = static_cast<int>(rows.front().size());
     image.palette = StandardPalette;
@@ -63,8 +63,8 @@ IconImage ImageFromArt(std::span<const std::string_view> rows) {
 
 }  // namespace
 
-IconResource AppIcon() {
-    IconResource icon{{ImageFromArt(LargeArt), ImageFromArt(SmallArt)}, {}};
+win32::IconResource AppIcon() {
+    win32::IconResource icon{{ImageFromArt(LargeArt), ImageFromArt(SmallArt)}, {}};
     for (std::span<const std::uint8_t> png : AppIconLargeImages()) {
         icon.pngImages.emplace_back(png.begin(), png.end());
     }

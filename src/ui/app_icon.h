@@ -4,4 +4,4 @@
 
 #include <windows.h>
 
-IconResource AppIcon();
+win32::IconResource AppIcon();

@@ -5,8 +5,8 @@
 
 namespace {
 
-DialogFont SansSerif8() {
-    DialogFont font;
+win32::DialogFont SansSerif8() {
+    win32::DialogFont font;
     font.face = "MS Sans Serif";
     font.pointSize = 8;
     font.weight = FW_DONTCARE;
@@ -15,9 +15,9 @@ DialogFont SansSerif8() {
     return font;
 }
 
-DialogControlTemplate Control(WindowKind kind, int id, const char* text, DWORD style,
-                              DialogRect rect) {
-    DialogControlTemplate control;
+win32::DialogControlTemplate Control(win32::WindowKind kind, int id, const char* text, DWORD style,
+                                     win32::DialogRect rect) {
+    win32::DialogControlTemplate control;
     control.kind = kind;
     control.id = id;
     control.text = text;
@@ -28,8 +28,8 @@ DialogControlTemplate Control(WindowKind kind, int id, const char* text, DWORD s
 
 }  // namespace
 
-DialogTemplate ViewerDialogTemplate() {
-    DialogTemplate dialog;
+win32::DialogTemplate ViewerDialogTemplate() {
+    win32::DialogTemplate dialog;
     dialog.caption = "Velmora Explorer v0.1";
     dialog.style = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
     dialog.exStyle = WS_EX_APPWINDOW;
@@ -37,59 +37,61 @@ DialogTemplate ViewerDialogTemplate() {
     dialog.rect = {0, 0, 524, 508};
     dialog.font = SansSerif8();
 
-    DialogControlTemplate viewport = Control(WindowKind::Static, IDC_VIEWPORT, "",
-                                             WS_VISIBLE | SS_BLACKFRAME, {56, 40, 464, 464});
+    win32::DialogControlTemplate viewport = Control(win32::WindowKind::Static, IDC_VIEWPORT, "",
+                                                    WS_VISIBLE | SS_BLACKFRAME, {56, 40, 464, 464});
     // The Direct3D output is presented into this control. Without SS_NOTIFY it takes no mouse
     // input, so moves over it reach the dialog's navigation handlers.
     viewport.renderTarget = true;
 
     dialog.controls = {
         // Hidden; as the default button it gives the Enter key its IDOK command.
-        Control(WindowKind::Button, IDOK, "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, {468, 468, 50, 14}),
-        Control(WindowKind::Button, IDCANCEL, "Cancel", BS_PUSHBUTTON | WS_TABSTOP,
+        Control(win32::WindowKind::Button, IDOK, "OK", BS_DEFPUSHBUTTON | WS_TABSTOP,
+                {468, 468, 50, 14}),
+        Control(win32::WindowKind::Button, IDCANCEL, "Cancel", BS_PUSHBUTTON | WS_TABSTOP,
                 {464, 488, 50, 14}),
         viewport,
-        Control(WindowKind::Button, IDC_STATIC, "", WS_VISIBLE | BS_GROUPBOX, {4, 0, 516, 36}),
-        Control(WindowKind::Static, IDC_STATIC, "Camera Angle", WS_VISIBLE | SS_RIGHT | WS_GROUP,
-                {8, 10, 56, 8}),
-        Control(WindowKind::Static, IDC_STATIC, "Camera Location", WS_VISIBLE | SS_RIGHT | WS_GROUP,
-                {8, 22, 56, 8}),
-        Control(WindowKind::Edit, IDC_ANGLE_EDIT, "",
+        Control(win32::WindowKind::Button, IDC_STATIC, "", WS_VISIBLE | BS_GROUPBOX,
+                {4, 0, 516, 36}),
+        Control(win32::WindowKind::Static, IDC_STATIC, "Camera Angle",
+                WS_VISIBLE | SS_RIGHT | WS_GROUP, {8, 10, 56, 8}),
+        Control(win32::WindowKind::Static, IDC_STATIC, "Camera Location",
+                WS_VISIBLE | SS_RIGHT | WS_GROUP, {8, 22, 56, 8}),
+        Control(win32::WindowKind::Edit, IDC_ANGLE_EDIT, "",
                 WS_VISIBLE | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, {68, 8, 80, 12}),
-        Control(WindowKind::Edit, IDC_LOCATION_EDIT, "",
+        Control(win32::WindowKind::Edit, IDC_LOCATION_EDIT, "",
                 WS_VISIBLE | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, {68, 20, 136, 12}),
-        Control(WindowKind::ListBox, IDC_SECTOR_LIST, "",
+        Control(win32::WindowKind::ListBox, IDC_SECTOR_LIST, "",
                 WS_VISIBLE | LBS_NOTIFY | LBS_SORT | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER |
                     WS_TABSTOP,
                 {4, 68, 48, 436}),
-        Control(WindowKind::Static, IDC_STATIC, "Sector",
+        Control(win32::WindowKind::Static, IDC_STATIC, "Sector",
                 WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE | SS_SUNKEN | WS_GROUP, {4, 56, 48, 12}),
         // The height includes the dropped list.
-        Control(WindowKind::ComboBox, IDC_WORLD_COMBO, "",
+        Control(win32::WindowKind::ComboBox, IDC_WORLD_COMBO, "",
                 WS_VISIBLE | CBS_DROPDOWN | CBS_SORT | WS_VSCROLL | WS_TABSTOP, {4, 40, 48, 52}),
-        Control(WindowKind::Button, IDC_RESET_CAMERA, "Reset Camera",
+        Control(win32::WindowKind::Button, IDC_RESET_CAMERA, "Reset Camera",
                 WS_VISIBLE | BS_PUSHBUTTON | WS_TABSTOP, {148, 8, 56, 12}),
     };
     return dialog;
 }
 
-DialogTemplate AboutDialogTemplate() {
-    DialogTemplate dialog;
+win32::DialogTemplate AboutDialogTemplate() {
+    win32::DialogTemplate dialog;
     dialog.caption = "About VelmoraExplorer";
     dialog.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
     // Position 0, 0: centred over the viewer when it opens.
     dialog.rect = {0, 0, 235, 55};
     dialog.font = SansSerif8();
 
-    DialogControlTemplate icon =
-        Control(WindowKind::Static, IDC_STATIC, "", WS_VISIBLE | SS_ICON, {11, 17, 20, 20});
+    win32::DialogControlTemplate icon =
+        Control(win32::WindowKind::Static, IDC_STATIC, "", WS_VISIBLE | SS_ICON, {11, 17, 20, 20});
     icon.iconId = IDI_APP;
 
     dialog.controls = {
         icon,
-        Control(WindowKind::Static, IDC_STATIC, "Velmora Explorer Version 1.0",
+        Control(win32::WindowKind::Static, IDC_STATIC, "Velmora Explorer Version 1.0",
                 WS_VISIBLE | SS_LEFT | SS_NOPREFIX | WS_GROUP, {40, 10, 119, 8}),
-        Control(WindowKind::Button, IDOK, "OK",
+        Control(win32::WindowKind::Button, IDOK, "OK",
                 WS_VISIBLE | BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, {178, 7, 50, 14}),
     };
     return dialog;

@@ -4,7 +4,7 @@
 #include <windows.h>
 
 // IDD_VIEWER: the main window. Controls in template order, which is also the tab order.
-DialogTemplate ViewerDialogTemplate();
+win32::DialogTemplate ViewerDialogTemplate();
 
 // IDD_ABOUT: the About box.
-DialogTemplate AboutDialogTemplate();
+win32::DialogTemplate AboutDialogTemplate();

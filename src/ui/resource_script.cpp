@@ -6,8 +6,8 @@
 #include "ui/resource_ids.h"
 
 void RegisterViewerResources() {
-    RegisterDialogTemplate(IDD_VIEWER, ViewerDialogTemplate());
-    RegisterDialogTemplate(IDD_ABOUT, AboutDialogTemplate());
-    SetResourceString(IDS_ABOUT_MENU, AboutMenuText);
-    RegisterIcon(IDI_APP, AppIcon());
+    win32::RegisterDialogTemplate(IDD_VIEWER, ViewerDialogTemplate());
+    win32::RegisterDialogTemplate(IDD_ABOUT, AboutDialogTemplate());
+    win32::SetResourceString(IDS_ABOUT_MENU, AboutMenuText);
+    win32::RegisterIcon(IDI_APP, AppIcon());
 }

@@ -14,20 +14,20 @@
 class CatalogueControls {
 public:
     CatalogueControls() {
-        DialogTemplate dialog;
+        win32::DialogTemplate dialog;
         dialog.rect = {0, 0, 100, 100};
-        DialogControlTemplate combo;
-        combo.kind = WindowKind::ComboBox;
+        win32::DialogControlTemplate combo;
+        combo.kind = win32::WindowKind::ComboBox;
         combo.id = 1;
         combo.style = WS_CHILD | WS_VISIBLE | CBS_DROPDOWN | CBS_SORT;
         combo.rect = {0, 0, 50, 50};
-        DialogControlTemplate list;
-        list.kind = WindowKind::ListBox;
+        win32::DialogControlTemplate list;
+        list.kind = win32::WindowKind::ListBox;
         list.id = 2;
         list.style = WS_CHILD | WS_VISIBLE | LBS_SORT | LBS_NOTIFY;
         list.rect = {50, 0, 50, 100};
         dialog.controls = {combo, list};
-        window_ = CurrentWindowSystem().CreateDialogWindow(dialog, nullptr);
+        window_ = win32::CurrentWindowSystem().CreateDialogWindow(dialog, nullptr);
         worldCombo.Attach(window_->FindChild(1)->Handle());
         sectorList.Attach(window_->FindChild(2)->Handle());
     }
@@ -38,13 +38,13 @@ public:
     CatalogueControls(const CatalogueControls&) = delete;
     CatalogueControls& operator=(const CatalogueControls&) = delete;
 
-    std::vector<std::string> Worlds() const { return ControlItems(worldCombo); }
-    std::vector<std::string> Sectors() const { return ControlItems(sectorList); }
+    std::vector<std::string> Worlds() const { return mfc::ControlItems(worldCombo); }
+    std::vector<std::string> Sectors() const { return mfc::ControlItems(sectorList); }
     std::string WorldComboText() const { return control_texts::Text(worldCombo); }
 
     CComboBox worldCombo;
     CListBox sectorList;
 
 private:
-    std::unique_ptr<NativeWindow> window_;
+    std::unique_ptr<win32::NativeWindow> window_;
 };

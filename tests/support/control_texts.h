@@ -1,5 +1,5 @@
 #pragma once
-// What a user reads in a control: its window text (its items: ControlItems, from <afxwin.h>).
+// What a user reads in a control: its window text (its items: mfc::ControlItems, from <afxwin.h>).
 
 #include <string>
 #include <vector>

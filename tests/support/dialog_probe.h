@@ -86,7 +86,7 @@ protected:
             GetClientRect(&client);
             dc.DrawIcon((client.Width() - GetSystemMetrics(SM_CXICON) + 1) / 2,
                         (client.Height() - GetSystemMetrics(SM_CYICON) + 1) / 2,
-                        FindIcon(IDI_TEST));
+                        win32::FindIcon(IDI_TEST));
             return;
         }
         Default();
@@ -100,7 +100,7 @@ protected:
         wheelDeltas.push_back(delta);
         return CDialog::OnMouseWheel(flags, delta, point);
     }
-    afx_msg HCURSOR OnQueryDragIcon() { return FindIcon(IDI_TEST); }
+    afx_msg HCURSOR OnQueryDragIcon() { return win32::FindIcon(IDI_TEST); }
     afx_msg void OnSelchangeList() {
         log.push_back("list");
         if (onListChange) {

@@ -19,64 +19,76 @@ inline constexpr int IDC_BUTTON = 1008;
 inline constexpr int IDC_PLAIN_LIST = 1009;
 inline constexpr int IDC_PLAIN_COMBO = 1010;
 
-inline DialogTemplate TestTemplate() {
-    DialogTemplate t;
+inline win32::DialogTemplate TestTemplate() {
+    win32::DialogTemplate t;
     t.caption = "Test Dialog";
     t.style = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
     t.rect = {0, 0, 200, 160};
     const DWORD child = WS_CHILD | WS_VISIBLE;
     t.controls = {
-        {WindowKind::Button,
+        {win32::WindowKind::Button,
          "OK",
          IDOK,
          WS_CHILD | BS_DEFPUSHBUTTON | WS_TABSTOP,
          0,
          {150, 140, 40, 14}},
-        {WindowKind::Button,
+        {win32::WindowKind::Button,
          "Cancel",
          IDCANCEL,
          WS_CHILD | BS_PUSHBUTTON | WS_TABSTOP,
          0,
          {100, 140, 40, 14}},
-        {WindowKind::Static, "", IDC_VIEW, child | SS_BLACKFRAME, 0, {60, 40, 100, 90}, 0, true},
-        {WindowKind::Button, "", IDC_STATIC, child | BS_GROUPBOX, 0, {4, 0, 190, 36}},
-        {WindowKind::Edit,
+        {win32::WindowKind::Static,
+         "",
+         IDC_VIEW,
+         child | SS_BLACKFRAME,
+         0,
+         {60, 40, 100, 90},
+         0,
+         true},
+        {win32::WindowKind::Button, "", IDC_STATIC, child | BS_GROUPBOX, 0, {4, 0, 190, 36}},
+        {win32::WindowKind::Edit,
          "",
          IDC_EDIT,
          child | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP,
          0,
          {8, 8, 80, 12}},
-        {WindowKind::ListBox,
+        {win32::WindowKind::ListBox,
          "",
          IDC_LIST,
          child | LBS_NOTIFY | LBS_SORT | WS_VSCROLL | WS_TABSTOP,
          0,
          {4, 68, 48, 80}},
-        {WindowKind::ComboBox,
+        {win32::WindowKind::ComboBox,
          "",
          IDC_COMBO,
          child | CBS_DROPDOWN | CBS_SORT | WS_TABSTOP,
          0,
          {4, 40, 48, 52}},
-        {WindowKind::Button,
+        {win32::WindowKind::Button,
          "Reset",
          IDC_BUTTON,
          child | BS_PUSHBUTTON | WS_TABSTOP,
          0,
          {100, 8, 56, 12}},
-        {WindowKind::ListBox, "", IDC_PLAIN_LIST, child, 0, {170, 40, 20, 40}},
-        {WindowKind::ComboBox, "", IDC_PLAIN_COMBO, child | CBS_DROPDOWNLIST, 0, {170, 90, 20, 40}},
+        {win32::WindowKind::ListBox, "", IDC_PLAIN_LIST, child, 0, {170, 40, 20, 40}},
+        {win32::WindowKind::ComboBox,
+         "",
+         IDC_PLAIN_COMBO,
+         child | CBS_DROPDOWNLIST,
+         0,
+         {170, 90, 20, 40}},
     };
     return t;
 }
 
-inline DialogTemplate ChildTemplate() {
-    DialogTemplate t;
+inline win32::DialogTemplate ChildTemplate() {
+    win32::DialogTemplate t;
     t.caption = "Child";
     t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
     t.rect = {0, 0, 100, 40};
     t.controls = {
-        {WindowKind::Button,
+        {win32::WindowKind::Button,
          "OK",
          IDOK,
          WS_CHILD | WS_VISIBLE | BS_DEFPUSHBUTTON | WS_TABSTOP,
@@ -86,8 +98,8 @@ inline DialogTemplate ChildTemplate() {
     return t;
 }
 
-inline IconImage SolidImage(int size, BYTE colour) {
-    IconImage image;
+inline win32::IconImage SolidImage(int size, BYTE colour) {
+    win32::IconImage image;
     image.width = size;
     image.height = size;
     image.palette[colour] = 0x00FF8000;
@@ -97,9 +109,9 @@ inline IconImage SolidImage(int size, BYTE colour) {
 }
 
 inline void RegisterTestResources() {
-    RegisterDialogTemplate(IDD_TEST, TestTemplate());
-    RegisterDialogTemplate(IDD_CHILD, ChildTemplate());
-    RegisterIcon(IDI_TEST, IconResource{{SolidImage(32, 3), SolidImage(16, 3)}});
+    win32::RegisterDialogTemplate(IDD_TEST, TestTemplate());
+    win32::RegisterDialogTemplate(IDD_CHILD, ChildTemplate());
+    win32::RegisterIcon(IDI_TEST, win32::IconResource{{SolidImage(32, 3), SolidImage(16, 3)}});
 }
 
 }  // namespace dialog_test

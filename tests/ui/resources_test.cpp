@@ -23,34 +23,34 @@
 
 namespace {
 
-bool Inside(const DialogRect& inner, const DialogRect& outer) {
+bool Inside(const win32::DialogRect& inner, const win32::DialogRect& outer) {
     return inner.x >= outer.x && inner.y >= outer.y && inner.x + inner.cx <= outer.x + outer.cx &&
            inner.y + inner.cy <= outer.y + outer.cy;
 }
 
-bool Overlap(const DialogRect& a, const DialogRect& b) {
+bool Overlap(const win32::DialogRect& a, const win32::DialogRect& b) {
     return a.x < b.x + b.cx && b.x < a.x + a.cx && a.y < b.y + b.cy && b.y < a.y + a.cy;
 }
 
 TEST(ViewerResources, AreRegisteredUnderTheirIds) {
-    ClearResources();
+    win32::ClearResources();
     RegisterViewerResources();
-    ASSERT_NE(FindDialogTemplate(IDD_VIEWER), nullptr);
-    ASSERT_NE(FindDialogTemplate(IDD_ABOUT), nullptr);
-    EXPECT_EQ(FindDialogTemplate(IDD_VIEWER)->caption, "Velmora Explorer v0.1");
-    EXPECT_EQ(FindDialogTemplate(IDD_ABOUT)->caption, "About VelmoraExplorer");
-    EXPECT_EQ(FindResourceString(IDS_ABOUT_MENU), "&About KVX...");
+    ASSERT_NE(win32::FindDialogTemplate(IDD_VIEWER), nullptr);
+    ASSERT_NE(win32::FindDialogTemplate(IDD_ABOUT), nullptr);
+    EXPECT_EQ(win32::FindDialogTemplate(IDD_VIEWER)->caption, "Velmora Explorer v0.1");
+    EXPECT_EQ(win32::FindDialogTemplate(IDD_ABOUT)->caption, "About VelmoraExplorer");
+    EXPECT_EQ(win32::FindResourceString(IDS_ABOUT_MENU), "&About KVX...");
     EXPECT_NE(LoadIcon(nullptr, IDI_APP), nullptr);
 }
 
 TEST(ViewerResources, IconHasALargeAndASmallImageOfSixteenColours) {
-    const IconResource icon = AppIcon();
+    const win32::IconResource icon = AppIcon();
     ASSERT_EQ(icon.images.size(), 2u);
     ASSERT_NE(icon.ImageFor(32, 32), nullptr);
     ASSERT_NE(icon.ImageFor(16, 16), nullptr);
     EXPECT_EQ(icon.ImageFor(32, 32)->width, 32);
     EXPECT_EQ(icon.ImageFor(16, 16)->width, 16);
-    for (const IconImage& image : icon.images) {
+    for (const win32::IconImage& image : icon.images) {
         EXPECT_TRUE(image.IsWellFormed());
         std::set<std::uint32_t> colours;
         for (int y = 0; y < image.height; ++y) {
@@ -88,7 +88,7 @@ RgbImage DecodePng(const std::vector<std::uint8_t>& png) {
 }
 
 TEST(ViewerResources, IconOffersTheLargerSizesAsPngAndTheInstalledSmallOnesAreItsOwnImages) {
-    const IconResource icon = AppIcon();
+    const win32::IconResource icon = AppIcon();
     EXPECT_TRUE(icon.IsWellFormed());
     std::vector<int> sizes;
     for (const std::vector<std::uint8_t>& png : icon.pngImages) {
@@ -110,7 +110,7 @@ TEST(ViewerResources, IconOffersTheLargerSizesAsPngAndTheInstalledSmallOnesAreIt
                            std::ios::binary);
         const RgbImage installed = DecodePng(std::vector<std::uint8_t>(
             std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()));
-        const IconImage* own = icon.ImageFor(size, size);
+        const win32::IconImage* own = icon.ImageFor(size, size);
         ASSERT_EQ(installed.width, size) << name;
         ASSERT_EQ(installed.height, size) << name;
         for (int y = 0; y < size; ++y) {
@@ -124,22 +124,22 @@ TEST(ViewerResources, IconOffersTheLargerSizesAsPngAndTheInstalledSmallOnesAreIt
 }
 
 TEST(ViewerResources, AnIconWithABrokenPngImageIsNotRegistered) {
-    IconResource icon = AppIcon();
+    win32::IconResource icon = AppIcon();
     icon.pngImages.push_back({'G', 'I', 'F', '8', '9', 'a', 0, 0, 0});
-    EXPECT_FALSE(RegisterIcon(999, std::move(icon)));
-    EXPECT_EQ(FindIcon(999), nullptr);
+    EXPECT_FALSE(win32::RegisterIcon(999, std::move(icon)));
+    EXPECT_EQ(win32::FindIcon(999), nullptr);
 }
 
 TEST(ViewerResources, ViewerLayoutFitsTheDialogAndLeavesTheViewportFree) {
-    const DialogTemplate viewer = ViewerDialogTemplate();
-    const DialogRect client{0, 0, viewer.rect.cx, viewer.rect.cy};
+    const win32::DialogTemplate viewer = ViewerDialogTemplate();
+    const win32::DialogRect client{0, 0, viewer.rect.cx, viewer.rect.cy};
     EXPECT_EQ(viewer.rect.x, 0);
     EXPECT_EQ(viewer.rect.y, 0);
     ASSERT_EQ(viewer.controls.size(), 12u);
 
-    const DialogControlTemplate* viewport = nullptr;
+    const win32::DialogControlTemplate* viewport = nullptr;
     std::set<int> addressed;
-    for (const DialogControlTemplate& control : viewer.controls) {
+    for (const win32::DialogControlTemplate& control : viewer.controls) {
         EXPECT_TRUE(Inside(control.rect, client)) << control.id;
         EXPECT_NE(control.style & WS_CHILD, 0u);
         if (control.id != IDC_STATIC) {
@@ -152,36 +152,36 @@ TEST(ViewerResources, ViewerLayoutFitsTheDialogAndLeavesTheViewportFree) {
     ASSERT_NE(viewport, nullptr);
     EXPECT_TRUE(viewport->renderTarget);
     EXPECT_EQ(viewport->style & SS_NOTIFY, 0u) << "mouse input must pass through to the dialog";
-    for (const DialogControlTemplate& control : viewer.controls) {
+    for (const win32::DialogControlTemplate& control : viewer.controls) {
         const bool visible = (control.style & WS_VISIBLE) != 0;
         if (&control != viewport && visible) {
             EXPECT_FALSE(Overlap(control.rect, viewport->rect)) << control.id << control.text;
         }
     }
     // Only the two hidden buttons are invisible, and the default one is OK.
-    for (const DialogControlTemplate& control : viewer.controls) {
+    for (const win32::DialogControlTemplate& control : viewer.controls) {
         const bool hidden = (control.style & WS_VISIBLE) == 0;
         EXPECT_EQ(hidden, control.id == IDOK || control.id == IDCANCEL) << control.id;
-        EXPECT_EQ(
-            (control.style & BS_TYPEMASK) == BS_DEFPUSHBUTTON && control.kind == WindowKind::Button,
-            control.id == IDOK);
+        EXPECT_EQ((control.style & BS_TYPEMASK) == BS_DEFPUSHBUTTON &&
+                      control.kind == win32::WindowKind::Button,
+                  control.id == IDOK);
     }
     // With the 8 pt base units the dialog fits a 1280 x 1024 screen.
-    const RECT pixels = DialogRectToPixels(client, BaseUnits{});
+    const RECT pixels = win32::DialogRectToPixels(client, win32::BaseUnits{});
     EXPECT_EQ(pixels.right, 917);
     EXPECT_EQ(pixels.bottom, 826);
 }
 
 TEST(ViewerResources, AboutBoxShowsTheIconTextAndADefaultOk) {
-    const DialogTemplate about = AboutDialogTemplate();
+    const win32::DialogTemplate about = AboutDialogTemplate();
     ASSERT_EQ(about.controls.size(), 3u);
     EXPECT_EQ(about.controls[0].style & SS_TYPEMASK, SS_ICON);
     EXPECT_EQ(about.controls[0].iconId, IDI_APP);
     EXPECT_EQ(about.controls[1].text, "Velmora Explorer Version 1.0");
     EXPECT_EQ(about.controls[2].id, IDOK);
     EXPECT_EQ(about.controls[2].style & BS_TYPEMASK, BS_DEFPUSHBUTTON);
-    const DialogRect client{0, 0, about.rect.cx, about.rect.cy};
-    for (const DialogControlTemplate& control : about.controls) {
+    const win32::DialogRect client{0, 0, about.rect.cx, about.rect.cy};
+    for (const win32::DialogControlTemplate& control : about.controls) {
         EXPECT_TRUE(Inside(control.rect, client));
         EXPECT_NE(control.style & WS_VISIBLE, 0u);
     }

@@ -77,7 +77,7 @@ TEST_F(ViewerAppTest, TheProcessEndsWithStatusZeroOnceTheDialogHasEnded) {
     char* argv[] = {name, nullptr};
     EXPECT_EQ(AfxWinMain(1, argv), 0);
     // Named after the executable it runs in.
-    EXPECT_STREQ(app.m_pszAppName, ApplicationNameOfProcess().c_str());
+    EXPECT_STREQ(app.m_pszAppName, mfc::ApplicationNameOfProcess().c_str());
     EXPECT_FALSE(ui.ScriptRanOut());
     EXPECT_THAT(recorder.LiveObjects(), IsEmpty());
 }

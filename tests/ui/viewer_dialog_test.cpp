@@ -32,7 +32,7 @@ protected:
 
     // The caption of the innermost running dialog.
     std::string ActiveCaption() const {
-        const NativeWindow* active = NativeWindow::FromHandle(ui.ActiveDialog());
+        const win32::NativeWindow* active = win32::NativeWindow::FromHandle(ui.ActiveDialog());
         return active != nullptr ? active->Text() : std::string();
     }
 
@@ -42,7 +42,7 @@ protected:
         if (menu == nullptr) {
             return texts;
         }
-        for (const MenuItem& item : MenuModel::FromHandle(menu->m_hMenu)->Items()) {
+        for (const win32::MenuItem& item : win32::MenuModel::FromHandle(menu->m_hMenu)->Items()) {
             texts.push_back(item.IsSeparator() ? "-" : item.text);
         }
         return texts;
@@ -50,10 +50,10 @@ protected:
 
     // The window menu a viewer dialog has before the About entry is added.
     static std::vector<std::string> PlatformMenuTexts() {
-        MenuModel menu;
-        FillDefaultSystemMenu(menu, ViewerDialogTemplate().style & ~WS_VISIBLE);
+        win32::MenuModel menu;
+        win32::FillDefaultSystemMenu(menu, ViewerDialogTemplate().style & ~WS_VISIBLE);
         std::vector<std::string> texts;
-        for (const MenuItem& item : menu.Items()) {
+        for (const win32::MenuItem& item : menu.Items()) {
             texts.push_back(item.IsSeparator() ? "-" : item.text);
         }
         return texts;
@@ -109,7 +109,8 @@ TEST_F(ViewerDialogTest, SystemMenuGetsSeparatorAndAboutEntryAndTheIconIsSet) {
         expected.push_back("-");
         expected.push_back("&About KVX...");
         EXPECT_EQ(SystemMenuTexts(dialog), expected);
-        const auto& items = MenuModel::FromHandle(dialog.GetSystemMenu(FALSE)->m_hMenu)->Items();
+        const auto& items =
+            win32::MenuModel::FromHandle(dialog.GetSystemMenu(FALSE)->m_hMenu)->Items();
         EXPECT_EQ(items.back().command, IDM_ABOUT);
 
         EXPECT_EQ(dialog.GetIcon(TRUE), icon);
@@ -121,7 +122,7 @@ TEST_F(ViewerDialogTest, SystemMenuGetsSeparatorAndAboutEntryAndTheIconIsSet) {
 }
 
 TEST_F(ViewerDialogTest, EmptyAboutStringLeavesTheSystemMenuUnchanged) {
-    SetResourceString(IDS_ABOUT_MENU, "");
+    win32::SetResourceString(IDS_ABOUT_MENU, "");
     Then([&] {
         EXPECT_EQ(SystemMenuTexts(dialog), PlatformMenuTexts());
         EXPECT_FALSE(ui.ChooseSystemMenuCommand(IDM_ABOUT));
@@ -140,7 +141,8 @@ TEST_F(ViewerDialogTest, AboutBoxOpensForCommands0x10To0x1FAndEndsEachWay) {
         EXPECT_FALSE(dialog.IsWindowEnabled());
         EXPECT_FALSE(ui.ClickButton(IDC_RESET_CAMERA));
         std::vector<std::string> texts;
-        for (NativeWindow* child : NativeWindow::FromHandle(ui.ActiveDialog())->Children()) {
+        for (win32::NativeWindow* child :
+             win32::NativeWindow::FromHandle(ui.ActiveDialog())->Children()) {
             texts.push_back(child->Text());
         }
         EXPECT_THAT(texts, ElementsAre("", "Velmora Explorer Version 1.0", "OK"));
@@ -366,7 +368,7 @@ TEST_F(ViewerDialogTest, UnreadableHeightmapIsReportedWithItsPathAndTheViewerRun
         EXPECT_THAT(box.text, testing::StartsWith("C:\\Games\\Q\\world_cache\\Eastquarlend\\"
                                                   "terrain\\2_1\\heightmap_2_1.zdt: "));
         EXPECT_GT(box.text.size(), box.text.find(".zdt: ") + 6) << "a reason follows";
-        EXPECT_EQ(box.caption, ApplicationNameOfProcess());
+        EXPECT_EQ(box.caption, mfc::ApplicationNameOfProcess());
         // The handler stopped at the error: the old mesh is gone, nothing was drawn, the focus
         // stayed in the list.
         EXPECT_TRUE(recorder.Find("vb1")->freed);
@@ -410,18 +412,19 @@ class IconicSizeWindowSystem : public headless::HeadlessWindowSystem {
 public:
     explicit IconicSizeWindowSystem(RECT iconicClient) : iconicClient_(iconicClient) {}
 
-    std::unique_ptr<NativeWindow> CreateDialogWindow(const DialogTemplate& dialogTemplate,
-                                                     NativeWindow* owner) override {
-        const RECT client = DialogRectToPixels(
-            DialogRect{0, 0, dialogTemplate.rect.cx, dialogTemplate.rect.cy}, DialogBaseUnits());
+    std::unique_ptr<win32::NativeWindow> CreateDialogWindow(
+        const win32::DialogTemplate& dialogTemplate, win32::NativeWindow* owner) override {
+        const RECT client = win32::DialogRectToPixels(
+            win32::DialogRect{0, 0, dialogTemplate.rect.cx, dialogTemplate.rect.cy},
+            DialogBaseUnits());
         return std::make_unique<Dialog>(*this, dialogTemplate, owner, client, iconicClient_);
     }
 
 private:
     class Dialog : public headless::HeadlessDialog {
     public:
-        Dialog(headless::HeadlessWindowSystem& system, const DialogTemplate& dialogTemplate,
-               NativeWindow* owner, RECT screenRect, RECT iconicClient)
+        Dialog(headless::HeadlessWindowSystem& system, const win32::DialogTemplate& dialogTemplate,
+               win32::NativeWindow* owner, RECT screenRect, RECT iconicClient)
             : headless::HeadlessDialog(system, dialogTemplate, owner, screenRect),
               iconicClient_(iconicClient) {}
         RECT ClientRect() const override {
@@ -439,7 +442,7 @@ class MinimisedPaintTest : public ViewerTest, public testing::WithParamInterface
 protected:
     MinimisedPaintTest()
         : ViewerTest(static_cast<headless::HeadlessWindowSystem&>(
-              InstallWindowSystem(std::make_unique<IconicSizeWindowSystem>(GetParam())))) {}
+              win32::InstallWindowSystem(std::make_unique<IconicSizeWindowSystem>(GetParam())))) {}
 };
 
 TEST_P(MinimisedPaintTest, DrawsTheIconCentredByTruncatingDivisionAndNoFrame) {

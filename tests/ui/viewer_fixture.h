@@ -112,8 +112,10 @@ protected:
     }
 
     static std::string Text(const CWnd& window) { return control_texts::Text(window); }
-    static std::vector<std::string> Items(const CListBox& list) { return ControlItems(list); }
-    static std::vector<std::string> Items(const CComboBox& combo) { return ControlItems(combo); }
+    static std::vector<std::string> Items(const CListBox& list) { return mfc::ControlItems(list); }
+    static std::vector<std::string> Items(const CComboBox& combo) {
+        return mfc::ControlItems(combo);
+    }
 
     Recorder recorder;
     ScopedDirect3DBackend backend{recorder.Factory()};

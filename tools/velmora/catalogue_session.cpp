@@ -17,17 +17,17 @@ namespace {
 constexpr int WorldComboId = 1;
 constexpr int SectorListId = 2;
 
-DialogTemplate CatalogueTemplate() {
-    DialogTemplate dialog;
+win32::DialogTemplate CatalogueTemplate() {
+    win32::DialogTemplate dialog;
     dialog.caption = "velmora";
     dialog.rect = {0, 0, 100, 100};
-    DialogControlTemplate combo;
-    combo.kind = WindowKind::ComboBox;
+    win32::DialogControlTemplate combo;
+    combo.kind = win32::WindowKind::ComboBox;
     combo.id = WorldComboId;
     combo.style = WS_CHILD | CBS_DROPDOWN | CBS_SORT;
     combo.rect = {0, 0, 50, 50};
-    DialogControlTemplate list;
-    list.kind = WindowKind::ListBox;
+    win32::DialogControlTemplate list;
+    list.kind = win32::WindowKind::ListBox;
     list.id = SectorListId;
     list.style = WS_CHILD | LBS_SORT | LBS_NOTIFY;
     list.rect = {50, 0, 50, 100};
@@ -41,7 +41,7 @@ CatalogueSession::CatalogueSession() {
     RegistryReader reader;
     reader.ReadValue(InstallRootKey, "", InstallRoot);
 
-    window_ = CurrentWindowSystem().CreateDialogWindow(CatalogueTemplate(), nullptr);
+    window_ = win32::CurrentWindowSystem().CreateDialogWindow(CatalogueTemplate(), nullptr);
     if (!window_) {
         throw CommandFailure(ExitFailure, "cannot create the catalogue's controls");
     }
@@ -56,7 +56,7 @@ CatalogueSession::~CatalogueSession() {
 }
 
 std::vector<std::string> CatalogueSession::Worlds() {
-    return ControlItems(worldCombo_);
+    return mfc::ControlItems(worldCombo_);
 }
 
 std::string CatalogueSession::FirstWorld() {
@@ -76,13 +76,13 @@ std::vector<std::string> CatalogueSession::Sectors(const std::string& world) {
     RequireWorld(world);
     ScanSectors(world.c_str());
     FillSectorList(sectorList_);
-    return ControlItems(sectorList_);
+    return mfc::ControlItems(sectorList_);
 }
 
 std::vector<std::string> CatalogueSession::FirstWorldSectors() {
     ScanSectors(FirstWorld().c_str());
     FillSectorList(sectorList_);
-    return ControlItems(sectorList_);
+    return mfc::ControlItems(sectorList_);
 }
 
 std::string CatalogueSession::HeightmapPath(const std::string& world, const std::string& sector) {

@@ -49,7 +49,7 @@ public:
 private:
     void RequireWorld(const std::string& world);
 
-    std::unique_ptr<NativeWindow> window_;
+    std::unique_ptr<win32::NativeWindow> window_;
     CComboBox worldCombo_;
     CListBox sectorList_;
 };

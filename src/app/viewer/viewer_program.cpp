@@ -5,7 +5,7 @@
 #include "app/viewer/viewer_app.h"
 #include "ui/resource_script.h"
 
-void RegisterProgramResources() {
+void win32::RegisterProgramResources() {
     RegisterViewerResources();
 }
 

@@ -6,14 +6,14 @@
 
 namespace {
 
-std::unique_ptr<WindowSystem>& Current() {
-    static std::unique_ptr<WindowSystem> current;
+std::unique_ptr<win32::WindowSystem>& Current() {
+    static std::unique_ptr<win32::WindowSystem> current;
     return current;
 }
 
 }  // namespace
 
-WindowSystem& CurrentWindowSystem() {
+win32::WindowSystem& win32::CurrentWindowSystem() {
     auto& current = Current();
     if (!current) {
         current = std::make_unique<headless::HeadlessWindowSystem>();
@@ -21,7 +21,7 @@ WindowSystem& CurrentWindowSystem() {
     return *current;
 }
 
-WindowSystem& InstallWindowSystem(std::unique_ptr<WindowSystem> backend) {
+win32::WindowSystem& win32::InstallWindowSystem(std::unique_ptr<win32::WindowSystem> backend) {
     auto& current = Current();
     current = std::move(backend);
     return *current;

@@ -26,7 +26,7 @@ public:
     virtual void SetFocusedWindow(HWND window) = 0;
     // A window is going away: it loses the focus.
     virtual void ForgetWindow(HWND window) = 0;
-    virtual BaseUnits DialogBaseUnits() const = 0;
+    virtual win32::BaseUnits DialogBaseUnits() const = 0;
     virtual void RecordIconDrawn(DrawnIcon icon) = 0;
 
     // The modal loop of a dialog: entered, run step by step, left.

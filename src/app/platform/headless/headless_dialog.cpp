@@ -8,16 +8,17 @@
 
 namespace headless {
 
-HeadlessDialog::HeadlessDialog(Desktop& system, const DialogTemplate& dialogTemplate,
-                               NativeWindow* owner, RECT screenRect)
+HeadlessDialog::HeadlessDialog(Desktop& system, const win32::DialogTemplate& dialogTemplate,
+                               win32::NativeWindow* owner, RECT screenRect)
     // Created hidden; it shows when its modal loop starts.
-    : HeadlessWindow(system, WindowKind::Dialog, 0, dialogTemplate.style & ~WS_VISIBLE, nullptr,
-                     screenRect, dialogTemplate.caption),
+    : HeadlessWindow(system, win32::WindowKind::Dialog, 0, dialogTemplate.style & ~WS_VISIBLE,
+                     nullptr, screenRect, dialogTemplate.caption),
       owner_(owner),
       screenRect_(screenRect) {
-    for (const DialogControlTemplate& control : dialogTemplate.controls) {
-        const RECT rect = DialogRectToPixels(control.rect, system.DialogBaseUnits());
-        if (control.kind == WindowKind::ListBox || control.kind == WindowKind::ComboBox) {
+    for (const win32::DialogControlTemplate& control : dialogTemplate.controls) {
+        const RECT rect = win32::DialogRectToPixels(control.rect, system.DialogBaseUnits());
+        if (control.kind == win32::WindowKind::ListBox ||
+            control.kind == win32::WindowKind::ComboBox) {
             children_.push_back(std::make_unique<HeadlessListControl>(
                 system, control.kind, control.id, control.style, this, rect));
         } else {
@@ -32,8 +33,8 @@ HeadlessDialog::~HeadlessDialog() {
     children_.clear();
 }
 
-std::vector<NativeWindow*> HeadlessDialog::Children() const {
-    std::vector<NativeWindow*> children;
+std::vector<win32::NativeWindow*> HeadlessDialog::Children() const {
+    std::vector<win32::NativeWindow*> children;
     children.reserve(children_.size());
     for (const auto& child : children_) {
         children.push_back(child.get());
@@ -49,7 +50,7 @@ RECT HeadlessDialog::ClientRect() const {
     return HeadlessWindow::ClientRect();
 }
 
-MenuModel* HeadlessDialog::SystemMenu() {
+win32::MenuModel* HeadlessDialog::SystemMenu() {
     return systemMenu_.Get(Style());
 }
 

@@ -14,28 +14,28 @@ namespace headless {
 
 class HeadlessDialog : public HeadlessWindow {
 public:
-    HeadlessDialog(Desktop& system, const DialogTemplate& dialogTemplate, NativeWindow* owner,
-                   RECT screenRect);
+    HeadlessDialog(Desktop& system, const win32::DialogTemplate& dialogTemplate,
+                   win32::NativeWindow* owner, RECT screenRect);
     ~HeadlessDialog() override;
 
-    std::vector<NativeWindow*> Children() const override;
+    std::vector<win32::NativeWindow*> Children() const override;
     bool IsIconic() const override { return iconic_; }
     void Iconize(bool iconic) override { iconic_ = iconic; }
     RECT ClientRect() const override;
-    MenuModel* SystemMenu() override;
+    win32::MenuModel* SystemMenu() override;
     void RevertSystemMenu() override;
     int RunModal() override;
     void EndModal(int result) override;
 
-    NativeWindow* Owner() const { return owner_; }
+    win32::NativeWindow* Owner() const { return owner_; }
     // Top-left corner of the client area on the (virtual) screen.
     POINT ScreenOrigin() const { return POINT{screenRect_.left, screenRect_.top}; }
 
 private:
-    NativeWindow* owner_;
+    win32::NativeWindow* owner_;
     RECT screenRect_;
     std::vector<std::unique_ptr<HeadlessWindow>> children_;
-    DialogSystemMenu systemMenu_;
+    win32::DialogSystemMenu systemMenu_;
     bool iconic_ = false;
     bool ended_ = false;
     int result_ = -1;

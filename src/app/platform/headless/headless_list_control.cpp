@@ -6,14 +6,14 @@ namespace headless {
 
 namespace {
 
-bool IsSorted(WindowKind kind, DWORD style) {
-    return kind == WindowKind::ComboBox ? (style & CBS_SORT) != 0 : (style & LBS_SORT) != 0;
+bool IsSorted(win32::WindowKind kind, DWORD style) {
+    return kind == win32::WindowKind::ComboBox ? (style & CBS_SORT) != 0 : (style & LBS_SORT) != 0;
 }
 
 }  // namespace
 
-HeadlessListControl::HeadlessListControl(Desktop& system, WindowKind kind, int controlId,
-                                         DWORD style, NativeWindow* parent, RECT rect)
+HeadlessListControl::HeadlessListControl(Desktop& system, win32::WindowKind kind, int controlId,
+                                         DWORD style, win32::NativeWindow* parent, RECT rect)
     : HeadlessWindow(system, kind, controlId, style, parent, rect, {}),
       items_(IsSorted(kind, style)) {}
 

@@ -7,12 +7,12 @@
 
 namespace headless {
 
-class HeadlessListControl : public HeadlessWindow, public NativeListControl {
+class HeadlessListControl : public HeadlessWindow, public win32::NativeListControl {
 public:
-    HeadlessListControl(Desktop& system, WindowKind kind, int controlId, DWORD style,
-                        NativeWindow* parent, RECT rect);
+    HeadlessListControl(Desktop& system, win32::WindowKind kind, int controlId, DWORD style,
+                        win32::NativeWindow* parent, RECT rect);
 
-    NativeListControl* List() override { return this; }
+    win32::NativeListControl* List() override { return this; }
 
     int AddItem(std::string_view text) override;
     int DeleteItem(int index) override;
@@ -28,9 +28,9 @@ public:
     void ShowSelectionInEditField();
 
 private:
-    bool IsCombo() const { return Kind() == WindowKind::ComboBox; }
+    bool IsCombo() const { return Kind() == win32::WindowKind::ComboBox; }
 
-    ItemList items_;
+    win32::ItemList items_;
     int selection_ = -1;
 };
 

@@ -9,11 +9,11 @@ namespace headless {
 namespace {
 
 // Records every icon drawn, for tests.
-class RecordingDeviceContext : public DeviceContext {
+class RecordingDeviceContext : public win32::DeviceContext {
 public:
     RecordingDeviceContext(Desktop& system, HWND window) : system_(system), window_(window) {}
 
-    void DrawIcon(int x, int y, const IconImage& image) override {
+    void DrawIcon(int x, int y, const win32::IconImage& image) override {
         system_.RecordIconDrawn(DrawnIcon{window_, x, y, image.width, image.height});
     }
 
@@ -24,9 +24,9 @@ private:
 
 }  // namespace
 
-HeadlessWindow::HeadlessWindow(Desktop& system, WindowKind kind, int controlId, DWORD style,
-                               NativeWindow* parent, RECT rect, std::string text)
-    : NativeWindow(kind, controlId, style, parent),
+HeadlessWindow::HeadlessWindow(Desktop& system, win32::WindowKind kind, int controlId, DWORD style,
+                               win32::NativeWindow* parent, RECT rect, std::string text)
+    : win32::NativeWindow(kind, controlId, style, parent),
       system_(system),
       rect_(rect),
       text_(std::move(text)),
@@ -49,7 +49,7 @@ RECT HeadlessWindow::ClientRect() const {
     return RECT{0, 0, rect_.right - rect_.left, rect_.bottom - rect_.top};
 }
 
-std::unique_ptr<DeviceContext> HeadlessWindow::BeginPaint() {
+std::unique_ptr<win32::DeviceContext> HeadlessWindow::BeginPaint() {
     return std::make_unique<RecordingDeviceContext>(system_, Handle());
 }
 

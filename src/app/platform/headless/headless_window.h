@@ -8,10 +8,10 @@
 
 namespace headless {
 
-class HeadlessWindow : public NativeWindow {
+class HeadlessWindow : public win32::NativeWindow {
 public:
-    HeadlessWindow(Desktop& system, WindowKind kind, int controlId, DWORD style,
-                   NativeWindow* parent, RECT rect, std::string text);
+    HeadlessWindow(Desktop& system, win32::WindowKind kind, int controlId, DWORD style,
+                   win32::NativeWindow* parent, RECT rect, std::string text);
     ~HeadlessWindow() override;
 
     std::string Text() const override { return text_; }
@@ -24,7 +24,7 @@ public:
     void Enable(bool enabled) override { enabled_ = enabled; }
     RECT ClientRect() const override;
     RECT WindowRect() const override { return rect_; }
-    std::unique_ptr<DeviceContext> BeginPaint() override;
+    std::unique_ptr<win32::DeviceContext> BeginPaint() override;
 
     // Whether a mouse move over this control is the control's own (so the dialog never sees it).
 

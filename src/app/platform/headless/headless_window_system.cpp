@@ -16,15 +16,16 @@ namespace headless {
 
 namespace {
 
-bool CanUse(const NativeWindow* window) {
+bool CanUse(const win32::NativeWindow* window) {
     return window != nullptr && window->IsVisible() && window->IsEnabled();
 }
 
-LPARAM HandleArgument(const NativeWindow* window) {
+LPARAM HandleArgument(const win32::NativeWindow* window) {
     return window != nullptr ? reinterpret_cast<LPARAM>(window->Handle()) : 0;
 }
 
-void Notify(const NativeWindow& dialog, int id, UINT code, const NativeWindow* control) {
+void Notify(const win32::NativeWindow& dialog, int id, UINT code,
+            const win32::NativeWindow* control) {
     SendMessage(dialog.Handle(), WM_COMMAND,
                 MAKEWPARAM(static_cast<WORD>(id), static_cast<WORD>(code)),
                 HandleArgument(control));
@@ -36,16 +37,16 @@ HeadlessWindowSystem::HeadlessWindowSystem() = default;
 
 HeadlessWindowSystem::~HeadlessWindowSystem() = default;
 
-std::unique_ptr<NativeWindow> HeadlessWindowSystem::CreateDialogWindow(
-    const DialogTemplate& dialogTemplate, NativeWindow* owner) {
-    const RECT client = DialogRectToPixels(
-        DialogRect{0, 0, dialogTemplate.rect.cx, dialogTemplate.rect.cy}, baseUnits_);
+std::unique_ptr<win32::NativeWindow> HeadlessWindowSystem::CreateDialogWindow(
+    const win32::DialogTemplate& dialogTemplate, win32::NativeWindow* owner) {
+    const RECT client = win32::DialogRectToPixels(
+        win32::DialogRect{0, 0, dialogTemplate.rect.cx, dialogTemplate.rect.cy}, baseUnits_);
     const SIZE screen = ScreenSize();
     // Position 0, 0 centres the dialog, as the dialog manager does.
     int left = (screen.cx - client.right) / 2;
     int top = (screen.cy - client.bottom) / 2;
     if (dialogTemplate.rect.x != 0 || dialogTemplate.rect.y != 0) {
-        const RECT placed = DialogRectToPixels(dialogTemplate.rect, baseUnits_);
+        const RECT placed = win32::DialogRectToPixels(dialogTemplate.rect, baseUnits_);
         left = placed.left;
         top = placed.top;
     }
@@ -68,18 +69,18 @@ HeadlessDialog* HeadlessWindowSystem::Active() const {
     return modal_.empty() ? nullptr : modal_.back();
 }
 
-NativeWindow* HeadlessWindowSystem::ActiveControl(int id) const {
+win32::NativeWindow* HeadlessWindowSystem::ActiveControl(int id) const {
     HeadlessDialog* dialog = Active();
     if (dialog == nullptr || !dialog->IsEnabled()) {
         return nullptr;
     }
-    NativeWindow* control = dialog->FindChild(id);
+    win32::NativeWindow* control = dialog->FindChild(id);
     return CanUse(control) ? control : nullptr;
 }
 
 bool HeadlessWindowSystem::ClickButton(int id) {
-    NativeWindow* button = ActiveControl(id);
-    if (button == nullptr || button->Kind() != WindowKind::Button) {
+    win32::NativeWindow* button = ActiveControl(id);
+    if (button == nullptr || button->Kind() != win32::WindowKind::Button) {
         return false;
     }
     button->SetFocus();
@@ -88,7 +89,7 @@ bool HeadlessWindowSystem::ClickButton(int id) {
 }
 
 bool HeadlessWindowSystem::ChooseItem(int id, int index) {
-    NativeWindow* control = ActiveControl(id);
+    win32::NativeWindow* control = ActiveControl(id);
     if (control == nullptr || control->List() == nullptr) {
         return false;
     }
@@ -98,10 +99,10 @@ bool HeadlessWindowSystem::ChooseItem(int id, int index) {
     }
     const HWND handle = control->Handle();
     control->SetFocus();
-    if (control->Kind() == WindowKind::ComboBox) {
+    if (control->Kind() == win32::WindowKind::ComboBox) {
         Notify(*Active(), id, CBN_SELCHANGE, control);
         // The handler may have destroyed the dialog; only a live control is updated.
-        if (NativeWindow::FromHandle(handle) != nullptr) {
+        if (win32::NativeWindow::FromHandle(handle) != nullptr) {
             list.ShowSelectionInEditField();
         }
     } else if (win32::NotifiesSelection(*control)) {
@@ -111,17 +112,17 @@ bool HeadlessWindowSystem::ChooseItem(int id, int index) {
 }
 
 bool HeadlessWindowSystem::TypeText(int id, std::string_view text) {
-    NativeWindow* control = ActiveControl(id);
+    win32::NativeWindow* control = ActiveControl(id);
     if (control == nullptr) {
         return false;
     }
-    if (control->Kind() == WindowKind::Edit) {
+    if (control->Kind() == win32::WindowKind::Edit) {
         control->SetFocus();
         control->SetText(text);
         Notify(*Active(), id, EN_CHANGE, control);
         return true;
     }
-    if (control->Kind() == WindowKind::ComboBox) {
+    if (control->Kind() == win32::WindowKind::ComboBox) {
         control->SetFocus();
         control->SetText(text);
         Notify(*Active(), id, CBN_EDITCHANGE, control);
@@ -136,7 +137,7 @@ bool HeadlessWindowSystem::PressKey(UINT virtualKey) {
         return false;
     }
     const win32::DialogKey key =
-        win32::TranslateDialogKey(*dialog, NativeWindow::FromHandle(focus_), virtualKey);
+        win32::TranslateDialogKey(*dialog, win32::NativeWindow::FromHandle(focus_), virtualKey);
     if (!key.command) {
         return false;
     }
@@ -154,7 +155,7 @@ bool HeadlessWindowSystem::MoveMouse(int x, int y, UINT keyFlags) {
     if (!win32::DialogOwnsPoint(*dialog, x, y)) {
         return false;
     }
-    SendMessage(dialog->Handle(), WM_MOUSEMOVE, keyFlags, MakePointLParam(x, y));
+    SendMessage(dialog->Handle(), WM_MOUSEMOVE, keyFlags, win32::MakePointLParam(x, y));
     return true;
 }
 
@@ -163,7 +164,7 @@ bool HeadlessWindowSystem::TurnWheel(int delta, UINT keyFlags) {
     if (dialog == nullptr) {
         return false;
     }
-    NativeWindow* target = NativeWindow::FromHandle(focus_);
+    win32::NativeWindow* target = win32::NativeWindow::FromHandle(focus_);
     if (target == nullptr || (target != dialog && target->Parent() != dialog)) {
         target = dialog;
     }
@@ -171,7 +172,7 @@ bool HeadlessWindowSystem::TurnWheel(int delta, UINT keyFlags) {
     const WPARAM wParam =
         MAKEWPARAM(static_cast<WORD>(keyFlags), static_cast<WORD>(static_cast<SHORT>(delta)));
     SendMessage(target->Handle(), WM_MOUSEWHEEL, wParam,
-                MakePointLParam(origin.x + pointer_.x, origin.y + pointer_.y));
+                win32::MakePointLParam(origin.x + pointer_.x, origin.y + pointer_.y));
     return true;
 }
 
@@ -186,12 +187,12 @@ bool HeadlessWindowSystem::ClickCloseButton() {
 
 bool HeadlessWindowSystem::ChooseSystemMenuCommand(UINT command) {
     HeadlessDialog* dialog = Active();
-    MenuModel* menu = dialog != nullptr ? dialog->SystemMenu() : nullptr;
+    win32::MenuModel* menu = dialog != nullptr ? dialog->SystemMenu() : nullptr;
     if (menu == nullptr) {
         return false;
     }
     const auto& items = menu->Items();
-    const bool offered = std::any_of(items.begin(), items.end(), [&](const MenuItem& item) {
+    const bool offered = std::any_of(items.begin(), items.end(), [&](const win32::MenuItem& item) {
         return !item.IsSeparator() && item.IsEnabled() && item.command == command;
     });
     if (!offered) {
@@ -231,7 +232,7 @@ bool HeadlessWindowSystem::RunNextStep() {
 
 HeadlessWindowSystem& UseHeadlessWindowSystem() {
     return static_cast<HeadlessWindowSystem&>(
-        InstallWindowSystem(std::make_unique<HeadlessWindowSystem>()));
+        win32::InstallWindowSystem(std::make_unique<HeadlessWindowSystem>()));
 }
 
 }  // namespace headless

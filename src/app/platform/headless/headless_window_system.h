@@ -33,21 +33,21 @@ struct RecordedMessageBox {
     UINT type = 0;
 };
 
-class HeadlessWindowSystem : public WindowSystem, public Desktop {
+class HeadlessWindowSystem : public win32::WindowSystem, public Desktop {
 public:
     using Step = std::function<void()>;
 
     HeadlessWindowSystem();
     ~HeadlessWindowSystem() override;
 
-    std::unique_ptr<NativeWindow> CreateDialogWindow(const DialogTemplate& dialogTemplate,
-                                                     NativeWindow* owner) override;
+    std::unique_ptr<win32::NativeWindow> CreateDialogWindow(
+        const win32::DialogTemplate& dialogTemplate, win32::NativeWindow* owner) override;
     // Writes "caption: text" to stderr, records it and answers IDOK (IDYES for a yes/no box).
     int MessageBox(std::string_view text, std::string_view caption, UINT type) override;
     HWND FocusedWindow() const override { return focus_; }
 
-    BaseUnits DialogBaseUnits() const override { return baseUnits_; }
-    void SetDialogBaseUnits(BaseUnits units) { baseUnits_ = units; }
+    win32::BaseUnits DialogBaseUnits() const override { return baseUnits_; }
+    void SetDialogBaseUnits(win32::BaseUnits units) { baseUnits_ = units; }
     SIZE ScreenSize() const { return SIZE{1280, 1024}; }
 
     // Script.
@@ -98,9 +98,9 @@ public:
 
 private:
     HeadlessDialog* Active() const;
-    NativeWindow* ActiveControl(int id) const;
+    win32::NativeWindow* ActiveControl(int id) const;
 
-    BaseUnits baseUnits_;
+    win32::BaseUnits baseUnits_;
     HWND focus_ = nullptr;
     POINT pointer_{0, 0};
     std::deque<Step> steps_;

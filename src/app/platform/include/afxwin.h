@@ -1,6 +1,6 @@
 #pragma once
 // MFC's window classes: the application object, CWnd, CDialog and its controls, message maps,
-// menus, painting and AfxMessageBox; and ControlItems, a list's items as strings.
+// menus, painting and AfxMessageBox; and mfc::ControlItems, a list's items as strings.
 
 #include <afx.h>
 

@@ -1,18 +1,18 @@
 #include "app/platform/mfc/cmd_target.h"
 
-const MessageMap* CCmdTarget::GetThisMessageMap() {
-    static constexpr MessageMapEntry noEntries[] = {MessageMapEntry{}};
-    static constexpr MessageMap root{nullptr, noEntries};
+const mfc::MessageMap* CCmdTarget::GetThisMessageMap() {
+    static constexpr mfc::MessageMapEntry noEntries[] = {mfc::MessageMapEntry{}};
+    static constexpr mfc::MessageMap root{nullptr, noEntries};
     return &root;
 }
 
-const MessageMap* CCmdTarget::GetMessageMap() const {
+const mfc::MessageMap* CCmdTarget::GetMessageMap() const {
     return GetThisMessageMap();
 }
 
 BOOL CCmdTarget::OnCmdMsg(UINT id, int code) {
     const WPARAM wParam = MAKEWPARAM(static_cast<WORD>(id), static_cast<WORD>(code));
-    const MessageMapEntry* entry = GetMessageMap()->Find(WM_COMMAND, wParam);
+    const mfc::MessageMapEntry* entry = GetMessageMap()->Find(WM_COMMAND, wParam);
     if (entry == nullptr) {
         return FALSE;
     }

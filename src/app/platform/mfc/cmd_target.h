@@ -15,6 +15,6 @@ public:
     virtual BOOL OnCmdMsg(UINT id, int code);
 
 protected:
-    static const MessageMap* GetThisMessageMap();
-    virtual const MessageMap* GetMessageMap() const;
+    static const mfc::MessageMap* GetThisMessageMap();
+    virtual const mfc::MessageMap* GetMessageMap() const;
 };

@@ -8,6 +8,8 @@
 
 #include "app/platform/mfc/controls.h"
 
+namespace mfc {
+
 inline std::vector<std::string> ControlItems(const CListBox& list) {
     std::vector<std::string> items;
     for (int index = 0; index < list.GetCount(); ++index) {
@@ -27,3 +29,5 @@ inline std::vector<std::string> ControlItems(const CComboBox& combo) {
     }
     return items;
 }
+
+}  // namespace mfc

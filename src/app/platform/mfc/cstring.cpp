@@ -87,7 +87,7 @@ void CString::Format(const char* format, ...) {
 }
 
 BOOL CString::LoadString(UINT id) {
-    std::optional<std::string> text = FindResourceString(id);
+    std::optional<std::string> text = win32::FindResourceString(id);
     if (!text) {
         return FALSE;
     }

@@ -27,12 +27,12 @@ CWnd::~CWnd() {
     Detach();
 }
 
-NativeWindow* CWnd::Native() const {
-    return NativeWindow::FromHandle(m_hWnd);
+win32::NativeWindow* CWnd::Native() const {
+    return win32::NativeWindow::FromHandle(m_hWnd);
 }
 
 CWnd* CWnd::FromHandle(HWND handle) {
-    NativeWindow* native = NativeWindow::FromHandle(handle);
+    win32::NativeWindow* native = win32::NativeWindow::FromHandle(handle);
     if (native == nullptr) {
         return nullptr;
     }
@@ -48,7 +48,7 @@ CWnd* CWnd::FromHandle(HWND handle) {
 }
 
 BOOL CWnd::Attach(HWND handle) {
-    NativeWindow* native = NativeWindow::FromHandle(handle);
+    win32::NativeWindow* native = win32::NativeWindow::FromHandle(handle);
     if (native == nullptr || m_hWnd != nullptr || native->Target() != nullptr) {
         return FALSE;
     }
@@ -59,7 +59,7 @@ BOOL CWnd::Attach(HWND handle) {
 
 HWND CWnd::Detach() {
     HWND handle = m_hWnd;
-    NativeWindow* native = Native();
+    win32::NativeWindow* native = Native();
     if (native != nullptr && native->Target() == this) {
         native->SetTarget(nullptr);
     }
@@ -79,7 +79,7 @@ int CWnd::GetWindowText(LPSTR buffer, int bufferSize) const {
     if (buffer == nullptr || bufferSize <= 0) {
         return 0;
     }
-    NativeWindow* native = Native();
+    win32::NativeWindow* native = Native();
     const std::string text = native != nullptr ? native->Text() : std::string{};
     const std::size_t copied = std::min(text.size(), static_cast<std::size_t>(bufferSize - 1));
     std::memcpy(buffer, text.data(), copied);
@@ -88,35 +88,35 @@ int CWnd::GetWindowText(LPSTR buffer, int bufferSize) const {
 }
 
 void CWnd::GetWindowText(CString& text) const {
-    NativeWindow* native = Native();
+    win32::NativeWindow* native = Native();
     text = native != nullptr ? CString(native->Text()) : CString();
 }
 
 int CWnd::GetWindowTextLength() const {
-    NativeWindow* native = Native();
+    win32::NativeWindow* native = Native();
     return native != nullptr ? static_cast<int>(native->Text().size()) : 0;
 }
 
 void CWnd::SetWindowText(LPCSTR text) {
-    if (NativeWindow* native = Native()) {
+    if (win32::NativeWindow* native = Native()) {
         native->SetText(text != nullptr ? text : "");
     }
 }
 
 CWnd* CWnd::SetFocus() {
     CWnd* previous = GetFocus();
-    if (NativeWindow* native = Native()) {
+    if (win32::NativeWindow* native = Native()) {
         native->SetFocus();
     }
     return previous;
 }
 
 CWnd* CWnd::GetFocus() {
-    return FromHandle(CurrentWindowSystem().FocusedWindow());
+    return FromHandle(win32::CurrentWindowSystem().FocusedWindow());
 }
 
 BOOL CWnd::IsIconic() const {
-    NativeWindow* native = Native();
+    win32::NativeWindow* native = Native();
     return native != nullptr && native->IsIconic() ? TRUE : FALSE;
 }
 
@@ -124,12 +124,12 @@ void CWnd::GetClientRect(LPRECT rect) const {
     if (rect == nullptr) {
         return;
     }
-    NativeWindow* native = Native();
+    win32::NativeWindow* native = Native();
     *rect = native != nullptr ? native->ClientRect() : RECT{0, 0, 0, 0};
 }
 
 BOOL CWnd::ShowWindow(int command) {
-    NativeWindow* native = Native();
+    win32::NativeWindow* native = Native();
     if (native == nullptr) {
         return FALSE;
     }
@@ -139,12 +139,12 @@ BOOL CWnd::ShowWindow(int command) {
 }
 
 BOOL CWnd::IsWindowVisible() const {
-    NativeWindow* native = Native();
+    win32::NativeWindow* native = Native();
     return native != nullptr && native->IsVisible() ? TRUE : FALSE;
 }
 
 BOOL CWnd::EnableWindow(BOOL enable) {
-    NativeWindow* native = Native();
+    win32::NativeWindow* native = Native();
     if (native == nullptr) {
         return FALSE;
     }
@@ -154,23 +154,23 @@ BOOL CWnd::EnableWindow(BOOL enable) {
 }
 
 BOOL CWnd::IsWindowEnabled() const {
-    NativeWindow* native = Native();
+    win32::NativeWindow* native = Native();
     return native != nullptr && native->IsEnabled() ? TRUE : FALSE;
 }
 
 int CWnd::GetDlgCtrlID() const {
-    NativeWindow* native = Native();
+    win32::NativeWindow* native = Native();
     return native != nullptr ? native->ControlId() : 0;
 }
 
 CWnd* CWnd::GetDlgItem(int id) const {
-    NativeWindow* native = Native();
-    NativeWindow* child = native != nullptr ? native->FindChild(id) : nullptr;
+    win32::NativeWindow* native = Native();
+    win32::NativeWindow* child = native != nullptr ? native->FindChild(id) : nullptr;
     return child != nullptr ? FromHandle(child->Handle()) : nullptr;
 }
 
 CWnd* CWnd::GetParent() const {
-    NativeWindow* native = Native();
+    win32::NativeWindow* native = Native();
     return native != nullptr && native->Parent() != nullptr ? FromHandle(native->Parent()->Handle())
                                                             : nullptr;
 }
@@ -185,7 +185,7 @@ HICON CWnd::SetIcon(HICON icon, BOOL bigIcon) {
 }
 
 HICON CWnd::GetIcon(BOOL bigIcon) const {
-    NativeWindow* native = Native();
+    win32::NativeWindow* native = Native();
     return native != nullptr ? native->Icon(bigIcon != FALSE) : nullptr;
 }
 
@@ -218,7 +218,7 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
         }
         return FALSE;
     }
-    const MessageMapEntry* entry = GetMessageMap()->Find(message, wParam);
+    const mfc::MessageMapEntry* entry = GetMessageMap()->Find(message, wParam);
     if (entry == nullptr) {
         return FALSE;
     }

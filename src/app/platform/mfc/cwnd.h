@@ -14,7 +14,6 @@
 #include "app/platform/win32/window_messages.h"
 
 class CMenu;
-class NativeWindow;
 
 using LPRECT = RECT*;
 
@@ -78,7 +77,7 @@ public:
     void DetachFromNative() override;
 
 protected:
-    NativeWindow* Native() const;
+    win32::NativeWindow* Native() const;
 
     // Base handlers: the default handling.
     afx_msg void OnPaint() { Default(); }

@@ -38,24 +38,24 @@ CDialog::~CDialog() {
     window_.reset();
 }
 
-NativeWindow* CDialog::OwnerWindow() const {
+win32::NativeWindow* CDialog::OwnerWindow() const {
     if (m_pParentWnd != nullptr) {
-        return NativeWindow::FromHandle(m_pParentWnd->m_hWnd);
+        return win32::NativeWindow::FromHandle(m_pParentWnd->m_hWnd);
     }
     const CWinApp* app = AfxGetApp();
     if (app != nullptr && app->m_pMainWnd != nullptr && app->m_pMainWnd != this) {
-        return NativeWindow::FromHandle(app->m_pMainWnd->m_hWnd);
+        return win32::NativeWindow::FromHandle(app->m_pMainWnd->m_hWnd);
     }
     return nullptr;
 }
 
 INT_PTR CDialog::DoModal() {
-    const DialogTemplate* dialogTemplate = FindDialogTemplate(m_nIDHelp);
+    const win32::DialogTemplate* dialogTemplate = win32::FindDialogTemplate(m_nIDHelp);
     if (dialogTemplate == nullptr || m_hWnd != nullptr) {
         return -1;
     }
-    NativeWindow* owner = OwnerWindow();
-    window_ = CurrentWindowSystem().CreateDialogWindow(*dialogTemplate, owner);
+    win32::NativeWindow* owner = OwnerWindow();
+    window_ = win32::CurrentWindowSystem().CreateDialogWindow(*dialogTemplate, owner);
     if (!window_) {
         return -1;
     }
@@ -80,7 +80,7 @@ INT_PTR CDialog::DoModal() {
         }
     }
     // The owner may have gone while this dialog ran; look it up again by handle.
-    if (ownerWasEnabled && NativeWindow::FromHandle(owner->Handle()) != nullptr) {
+    if (ownerWasEnabled && win32::NativeWindow::FromHandle(owner->Handle()) != nullptr) {
         owner->Enable(true);
     }
     if (m_hWnd != nullptr) {
@@ -100,7 +100,7 @@ void CDialog::EndDialog(int result) {
 }
 
 void CDialog::FocusFirstTabStop() {
-    for (NativeWindow* child : window_->Children()) {
+    for (win32::NativeWindow* child : window_->Children()) {
         if ((child->Style() & WS_TABSTOP) != 0 && child->IsVisible() && child->IsEnabled()) {
             child->SetFocus();
             return;

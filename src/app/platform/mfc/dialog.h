@@ -35,7 +35,6 @@
 #include "app/platform/mfc/cwnd.h"
 #include "app/platform/win32/win_types.h"
 
-class NativeWindow;
 class CDialog;
 
 using INT_PTR = std::intptr_t;
@@ -86,10 +85,10 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    NativeWindow* OwnerWindow() const;
+    win32::NativeWindow* OwnerWindow() const;
     void FocusFirstTabStop();
 
-    std::unique_ptr<NativeWindow> window_;
+    std::unique_ptr<win32::NativeWindow> window_;
     bool running_ = false;
     bool ended_ = false;
     int result_ = -1;

@@ -16,8 +16,8 @@ LPARAM TextArgument(LPCSTR text) {
 
 // Reads an item's text straight from the control: no caller buffer to overrun.
 int ReadItem(HWND window, int index, CString& text) {
-    NativeWindow* native = NativeWindow::FromHandle(window);
-    NativeListControl* list = native != nullptr ? native->List() : nullptr;
+    win32::NativeWindow* native = win32::NativeWindow::FromHandle(window);
+    win32::NativeListControl* list = native != nullptr ? native->List() : nullptr;
     std::string item;
     if (list == nullptr || !list->ItemText(index, item)) {
         text.Empty();

@@ -3,7 +3,7 @@
 #include <memory>
 
 CMenu* CMenu::FromHandle(HMENU handle) {
-    MenuModel* menu = MenuModel::FromHandle(handle);
+    win32::MenuModel* menu = win32::MenuModel::FromHandle(handle);
     if (menu == nullptr) {
         return nullptr;
     }
@@ -20,6 +20,6 @@ BOOL CMenu::AppendMenu(UINT flags, UINT_PTR idNewItem, LPCSTR newItem) {
 }
 
 UINT CMenu::GetMenuItemCount() const {
-    const MenuModel* menu = MenuModel::FromHandle(m_hMenu);
+    const win32::MenuModel* menu = win32::MenuModel::FromHandle(m_hMenu);
     return menu != nullptr ? static_cast<UINT>(menu->Items().size()) : 0;
 }

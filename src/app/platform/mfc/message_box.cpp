@@ -11,11 +11,11 @@ int AfxMessageBox(LPCSTR text, UINT type, UINT /*helpId*/) {
     const CWinApp* app = AfxGetApp();
     const std::string caption = app != nullptr && app->m_pszAppName != nullptr
                                     ? std::string(app->m_pszAppName)
-                                    : ApplicationNameOfProcess();
-    return CurrentWindowSystem().MessageBox(text != nullptr ? text : "", caption, type);
+                                    : mfc::ApplicationNameOfProcess();
+    return win32::CurrentWindowSystem().MessageBox(text != nullptr ? text : "", caption, type);
 }
 
 int AfxMessageBox(UINT promptId, UINT type, UINT helpId) {
-    const std::optional<std::string> prompt = FindResourceString(promptId);
+    const std::optional<std::string> prompt = win32::FindResourceString(promptId);
     return AfxMessageBox(prompt ? prompt->c_str() : "", type, helpId);
 }

@@ -1,5 +1,7 @@
 #include "app/platform/mfc/message_map.h"
 
+namespace mfc {
+
 bool MessageMapEntry::Matches(UINT msg, WPARAM wParam) const {
     if (message != msg) {
         return false;
@@ -22,3 +24,5 @@ const MessageMapEntry* MessageMap::Find(UINT message, WPARAM wParam) const {
     }
     return nullptr;
 }
+
+}  // namespace mfc

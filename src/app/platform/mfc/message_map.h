@@ -26,6 +26,8 @@ class CCmdTarget;
 using HCURSOR = HICON;
 #define afx_msg
 
+namespace mfc {
+
 // Calls one handler with the message's parameters unpacked; returns the message's result.
 using MessageThunk = LRESULT (*)(CCmdTarget& target, WPARAM wParam, LPARAM lParam);
 
@@ -105,48 +107,51 @@ LRESULT InitDialog(CCmdTarget& target, WPARAM, LPARAM) {
 
 }  // namespace message_thunks
 
-#define DECLARE_MESSAGE_MAP()                       \
-protected:                                          \
-    static const ::MessageMap* GetThisMessageMap(); \
-    const ::MessageMap* GetMessageMap() const override;
+}  // namespace mfc
 
-#define BEGIN_MESSAGE_MAP(theClass, baseClass)            \
-    const ::MessageMap* theClass::GetMessageMap() const { \
-        return GetThisMessageMap();                       \
-    }                                                     \
-    const ::MessageMap* theClass::GetThisMessageMap() {   \
-        using ThisClass [[maybe_unused]] = theClass;      \
-        using TheBaseClass = baseClass;                   \
-        static constexpr ::MessageMapEntry entries[] = {
-#define END_MESSAGE_MAP()                                                                \
-    ::MessageMapEntry {}                                                                 \
-    }                                                                                    \
-    ;                                                                                    \
-    static constexpr ::MessageMap messageMap{&TheBaseClass::GetThisMessageMap, entries}; \
-    return &messageMap;                                                                  \
+#define DECLARE_MESSAGE_MAP()                            \
+protected:                                               \
+    static const ::mfc::MessageMap* GetThisMessageMap(); \
+    const ::mfc::MessageMap* GetMessageMap() const override;
+
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                 \
+    const ::mfc::MessageMap* theClass::GetMessageMap() const { \
+        return GetThisMessageMap();                            \
+    }                                                          \
+    const ::mfc::MessageMap* theClass::GetThisMessageMap() {   \
+        using ThisClass [[maybe_unused]] = theClass;           \
+        using TheBaseClass = baseClass;                        \
+        static constexpr ::mfc::MessageMapEntry entries[] = {
+#define END_MESSAGE_MAP()                                                                     \
+    ::mfc::MessageMapEntry {}                                                                 \
+    }                                                                                         \
+    ;                                                                                         \
+    static constexpr ::mfc::MessageMap messageMap{&TheBaseClass::GetThisMessageMap, entries}; \
+    return &messageMap;                                                                       \
     }
 
-#define ON_MESSAGE_ENTRY(msg, thunk) ::MessageMapEntry{msg, 0, 0, 0, thunk},
+#define ON_MESSAGE_ENTRY(msg, thunk) ::mfc::MessageMapEntry{msg, 0, 0, 0, thunk},
 #define ON_WM_PAINT() \
-    ON_MESSAGE_ENTRY(WM_PAINT, &::message_thunks::NoArguments<&ThisClass::OnPaint>)
+    ON_MESSAGE_ENTRY(WM_PAINT, &::mfc::message_thunks::NoArguments<&ThisClass::OnPaint>)
 #define ON_WM_CLOSE() \
-    ON_MESSAGE_ENTRY(WM_CLOSE, &::message_thunks::NoArguments<&ThisClass::OnClose>)
+    ON_MESSAGE_ENTRY(WM_CLOSE, &::mfc::message_thunks::NoArguments<&ThisClass::OnClose>)
 #define ON_WM_SYSCOMMAND() \
-    ON_MESSAGE_ENTRY(WM_SYSCOMMAND, &::message_thunks::SysCommand<&ThisClass::OnSysCommand>)
+    ON_MESSAGE_ENTRY(WM_SYSCOMMAND, &::mfc::message_thunks::SysCommand<&ThisClass::OnSysCommand>)
 #define ON_WM_MOUSEMOVE() \
-    ON_MESSAGE_ENTRY(WM_MOUSEMOVE, &::message_thunks::MouseMove<&ThisClass::OnMouseMove>)
+    ON_MESSAGE_ENTRY(WM_MOUSEMOVE, &::mfc::message_thunks::MouseMove<&ThisClass::OnMouseMove>)
 #define ON_WM_MOUSEWHEEL() \
-    ON_MESSAGE_ENTRY(WM_MOUSEWHEEL, &::message_thunks::MouseWheel<&ThisClass::OnMouseWheel>)
+    ON_MESSAGE_ENTRY(WM_MOUSEWHEEL, &::mfc::message_thunks::MouseWheel<&ThisClass::OnMouseWheel>)
 #define ON_WM_QUERYDRAGICON()          \
     ON_MESSAGE_ENTRY(WM_QUERYDRAGICON, \
-                     &::message_thunks::QueryDragIcon<&ThisClass::OnQueryDragIcon>)
+                     &::mfc::message_thunks::QueryDragIcon<&ThisClass::OnQueryDragIcon>)
 // CDialog's own entry: OnInitDialog is virtual, so the dialog's override answers.
 #define ON_WM_INITDIALOG() \
-    ON_MESSAGE_ENTRY(WM_INITDIALOG, &::message_thunks::InitDialog<&ThisClass::OnInitDialog>)
+    ON_MESSAGE_ENTRY(WM_INITDIALOG, &::mfc::message_thunks::InitDialog<&ThisClass::OnInitDialog>)
 
-#define ON_CONTROL(notification, id, handler)                                             \
-    ::MessageMapEntry{WM_COMMAND, static_cast<UINT>(notification), static_cast<UINT>(id), \
-                      static_cast<UINT>(id), &::message_thunks::NoArguments<&ThisClass::handler>},
+#define ON_CONTROL(notification, id, handler)                                                  \
+    ::mfc::MessageMapEntry{WM_COMMAND, static_cast<UINT>(notification), static_cast<UINT>(id), \
+                           static_cast<UINT>(id),                                              \
+                           &::mfc::message_thunks::NoArguments<&ThisClass::handler>},
 #define ON_COMMAND(id, handler) ON_CONTROL(0, id, handler)
 #define ON_BN_CLICKED(id, handler) ON_CONTROL(BN_CLICKED, id, handler)
 #define ON_LBN_SELCHANGE(id, handler) ON_CONTROL(LBN_SELCHANGE, id, handler)

@@ -10,7 +10,8 @@ BOOL CDC::DrawIcon(int x, int y, HICON icon) {
 }
 
 CPaintDC::CPaintDC(CWnd* window) {
-    NativeWindow* native = window != nullptr ? NativeWindow::FromHandle(window->m_hWnd) : nullptr;
+    win32::NativeWindow* native =
+        window != nullptr ? win32::NativeWindow::FromHandle(window->m_hWnd) : nullptr;
     if (native != nullptr) {
         context_ = native->BeginPaint();
     }

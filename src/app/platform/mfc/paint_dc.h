@@ -6,7 +6,9 @@
 #include "app/platform/win32/win_types.h"
 
 class CWnd;
+namespace win32 {
 class DeviceContext;
+}
 
 class CDC {
 public:
@@ -27,5 +29,5 @@ public:
     ~CPaintDC() override;
 
 private:
-    std::unique_ptr<DeviceContext> context_;
+    std::unique_ptr<win32::DeviceContext> context_;
 };

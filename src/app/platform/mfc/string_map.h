@@ -10,8 +10,10 @@
 #include "app/platform/win32/win_types.h"
 
 // An opaque iteration cursor; null marks the end.
+namespace mfc {
 struct PositionTag;
-using POSITION = PositionTag*;
+}  // namespace mfc
+using POSITION = mfc::PositionTag*;
 
 class CMapStringToString {
 public:

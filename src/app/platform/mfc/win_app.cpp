@@ -34,7 +34,7 @@ std::string& ProgramPath() {
 
 }  // namespace
 
-std::string ApplicationNameOfProcess() {
+std::string mfc::ApplicationNameOfProcess() {
     std::array<char, 4096> buffer{};
     const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
     if (length > 0) {
@@ -96,7 +96,7 @@ int AfxWinMain(int argc, char** argv) {
         return 1;
     }
     if (app->m_pszAppName == nullptr) {
-        app->appName_ = ApplicationNameOfProcess();
+        app->appName_ = mfc::ApplicationNameOfProcess();
         app->m_pszAppName = app->appName_.c_str();
     }
     try {
@@ -107,7 +107,8 @@ int AfxWinMain(int argc, char** argv) {
     } catch (const std::exception& error) {
         // Outside any message handler nobody else can report it.
         // Captioned with the application's name, as AfxMessageBox would.
-        CurrentWindowSystem().MessageBox(error.what(), app->m_pszAppName, MB_OK | MB_ICONERROR);
+        win32::CurrentWindowSystem().MessageBox(error.what(), app->m_pszAppName,
+                                                MB_OK | MB_ICONERROR);
         return 1;
     }
 }

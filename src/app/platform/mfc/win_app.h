@@ -10,7 +10,8 @@ class CWnd;
 
 class CWinApp : public CCmdTarget {
 public:
-    // Without a name the application is named after its executable (see ApplicationNameOfProcess).
+    // Without a name the application is named after its executable (see
+    // mfc::ApplicationNameOfProcess).
     explicit CWinApp(LPCSTR appName = nullptr);
     ~CWinApp() override;
 
@@ -39,8 +40,10 @@ private:
 CWinApp* AfxGetApp();
 // Control containment is always on here.
 void AfxEnableControlContainer(void* manager = nullptr);
+namespace mfc {
 // The executable's file name without its extension, e.g. "VelmoraExplorer".
 std::string ApplicationNameOfProcess();
+}  // namespace mfc
 // Runs the application object: names it, calls InitInstance and, if it returns TRUE, Run.
 // Returns the process exit status: ExitInstance's result (0) once InitInstance has returned.
 int AfxWinMain(int argc, char** argv);

@@ -7,6 +7,8 @@
 #include "app/platform/win32/dialog_ids.h"
 #include "app/platform/win32/window_messages.h"
 
+namespace win32 {
+
 namespace {
 
 const char* TextParameter(LPARAM lParam) {
@@ -132,18 +134,20 @@ LRESULT DefaultWindowProcedure(NativeWindow& window, UINT message, WPARAM wParam
     }
 }
 
+}  // namespace win32
+
 LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    NativeWindow* native = NativeWindow::FromHandle(window);
+    win32::NativeWindow* native = win32::NativeWindow::FromHandle(window);
     if (native == nullptr) {
         return 0;
     }
     if (win32::WindowTarget* target = native->Target()) {
         return target->ReceiveMessage(message, wParam, lParam);
     }
-    return DefaultWindowProcedure(*native, message, wParam, lParam);
+    return win32::DefaultWindowProcedure(*native, message, wParam, lParam);
 }
 
 LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    NativeWindow* native = NativeWindow::FromHandle(window);
-    return native == nullptr ? 0 : DefaultWindowProcedure(*native, message, wParam, lParam);
+    win32::NativeWindow* native = win32::NativeWindow::FromHandle(window);
+    return native == nullptr ? 0 : win32::DefaultWindowProcedure(*native, message, wParam, lParam);
 }

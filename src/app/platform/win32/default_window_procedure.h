@@ -5,7 +5,11 @@
 #include "app/platform/win32/native_window.h"
 #include "app/platform/win32/win_types.h"
 
+namespace win32 {
+
 LRESULT DefaultWindowProcedure(NativeWindow& window, UINT message, WPARAM wParam, LPARAM lParam);
+
+}  // namespace win32
 
 // Sends a message to a window: to what is attached to it, else to the default handling. 0 for a
 // handle that names no live window.

@@ -2,6 +2,8 @@
 
 #include <unordered_set>
 
+namespace win32 {
+
 namespace {
 
 std::unordered_set<const DeviceContext*>& LiveContexts() {
@@ -27,3 +29,5 @@ DeviceContext* DeviceContext::FromHandle(HDC handle) {
 HDC DeviceContext::Handle() const {
     return reinterpret_cast<HDC>(const_cast<DeviceContext*>(this));
 }
+
+}  // namespace win32

@@ -4,6 +4,8 @@
 #include "app/platform/win32/icon_resource.h"
 #include "app/platform/win32/win_types.h"
 
+namespace win32 {
+
 class DeviceContext {
 public:
     DeviceContext();
@@ -19,3 +21,5 @@ public:
     // outside the window are clipped.
     virtual void DrawIcon(int x, int y, const IconImage& image) = 0;
 };
+
+}  // namespace win32

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace win32 {
+
 namespace {
 
 SIZE ClientPixels(SIZE dialogUnits, BaseUnits base) {
@@ -38,3 +40,5 @@ DialogFit FitDialogToRoom(SIZE dialogUnits, BaseUnits natural, BaseUnits smalles
     }
     return DialogFit{Scaled(natural, factor), true};
 }
+
+}  // namespace win32

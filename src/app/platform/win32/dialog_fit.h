@@ -5,6 +5,8 @@
 #include "app/platform/win32/dialog_units.h"
 #include "app/platform/win32/win_types.h"
 
+namespace win32 {
+
 struct DialogFit {
     BaseUnits baseUnits;
     bool fits = true;  // false: even at the smallest base units the dialog is larger than the room
@@ -14,3 +16,5 @@ struct DialogFit {
 // common factor at which it fits, so its proportions stay; but never below `smallest` in either
 // direction (the base units of the smallest readable font), where it does not fit.
 DialogFit FitDialogToRoom(SIZE dialogUnits, BaseUnits natural, BaseUnits smallest, SIZE room);
+
+}  // namespace win32

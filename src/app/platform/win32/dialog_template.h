@@ -7,6 +7,8 @@
 #include "app/platform/win32/native_window.h"
 #include "app/platform/win32/win_types.h"
 
+namespace win32 {
+
 // x, y, width, height in dialog units.
 struct DialogRect {
     int x = 0;
@@ -43,3 +45,5 @@ struct DialogTemplate {
     // Creation order, which is also the tab order.
     std::vector<DialogControlTemplate> controls;
 };
+
+}  // namespace win32

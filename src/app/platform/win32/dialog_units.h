@@ -6,6 +6,8 @@
 #include "app/platform/win32/dialog_template.h"
 #include "app/platform/win32/win_types.h"
 
+namespace win32 {
+
 struct BaseUnits {
     double width = 7;  // the measured base units of an 8 pt sans font
     double height = 13;
@@ -24,3 +26,5 @@ constexpr RECT DialogRectToPixels(const DialogRect& rect, BaseUnits base) {
     return RECT{left, top, left + DialogUnitsToPixels(rect.cx, base.width, 4),
                 top + DialogUnitsToPixels(rect.cy, base.height, 8)};
 }
+
+}  // namespace win32

@@ -4,16 +4,16 @@
 #include "app/platform/win32/resources.h"
 
 HICON LoadIcon(HINSTANCE, UINT id) {
-    return FindIcon(id);
+    return win32::FindIcon(id);
 }
 
 BOOL DrawIcon(HDC context, int x, int y, HICON icon) {
-    DeviceContext* target = DeviceContext::FromHandle(context);
-    const IconResource* resource = IconFromHandle(icon);
+    win32::DeviceContext* target = win32::DeviceContext::FromHandle(context);
+    const win32::IconResource* resource = win32::IconFromHandle(icon);
     if (target == nullptr || resource == nullptr) {
         return FALSE;
     }
-    const IconImage* image =
+    const win32::IconImage* image =
         resource->ImageFor(GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
     if (image == nullptr) {
         return FALSE;

@@ -4,6 +4,8 @@
 #include <array>
 #include <cstddef>
 
+namespace win32 {
+
 bool IconImage::IsWellFormed() const {
     if (width <= 0 || height <= 0) {
         return false;
@@ -54,3 +56,5 @@ bool IconResource::IsWellFormed() const {
                        [](const IconImage& image) { return image.IsWellFormed(); }) &&
            std::all_of(pngImages.begin(), pngImages.end(), isPng);
 }
+
+}  // namespace win32

@@ -8,6 +8,8 @@
 
 #include "app/platform/win32/win_types.h"
 
+namespace win32 {
+
 struct IconImage {
     int width = 0;
     int height = 0;
@@ -34,3 +36,5 @@ struct IconResource {
     // Every image well formed, and every PNG image at least starts as one.
     bool IsWellFormed() const;
 };
+
+}  // namespace win32

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+namespace win32 {
+
 namespace {
 
 bool IsDigit(char c) {
@@ -78,3 +80,5 @@ int CompareItemText(std::string_view left, std::string_view right) {
     const int bytes = left.compare(right);
     return bytes < 0 ? -1 : (bytes > 0 ? 1 : 0);
 }
+
+}  // namespace win32

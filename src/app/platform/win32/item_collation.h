@@ -3,6 +3,8 @@
 
 #include <string_view>
 
+namespace win32 {
+
 // Compares two item texts: case-insensitively (ASCII letters fold to lower case), with every run of
 // decimal digits compared as a number, so "9_3" < "10_2" and "10_9" < "10_10". Texts that are equal
 // under that rule are ordered by their bytes, so the order of a sorted control never depends on the
@@ -15,3 +17,5 @@ struct ItemTextLess {
         return CompareItemText(left, right) < 0;
     }
 };
+
+}  // namespace win32

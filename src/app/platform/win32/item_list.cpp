@@ -4,6 +4,8 @@
 
 #include "app/platform/win32/item_collation.h"
 
+namespace win32 {
+
 int ItemList::Add(std::string_view text) {
     auto position = items_.end();
     if (sorted_) {
@@ -31,3 +33,5 @@ std::optional<std::string> ItemList::At(int index) const {
     }
     return items_[static_cast<std::size_t>(index)];
 }
+
+}  // namespace win32

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+namespace win32 {
+
 class ItemList {
 public:
     explicit ItemList(bool sorted) : sorted_(sorted) {}
@@ -28,3 +30,5 @@ private:
     bool sorted_;
     std::vector<std::string> items_;
 };
+
+}  // namespace win32

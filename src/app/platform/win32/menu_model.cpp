@@ -4,6 +4,8 @@
 
 #include "app/platform/win32/native_window.h"
 
+namespace win32 {
+
 namespace {
 
 std::unordered_set<const MenuModel*>& LiveMenus() {
@@ -30,8 +32,10 @@ HMENU MenuModel::Handle() const {
     return reinterpret_cast<HMENU>(const_cast<MenuModel*>(this));
 }
 
+}  // namespace win32
+
 HMENU GetSystemMenu(HWND window, BOOL bRevert) {
-    NativeWindow* native = NativeWindow::FromHandle(window);
+    win32::NativeWindow* native = win32::NativeWindow::FromHandle(window);
     if (native == nullptr) {
         return nullptr;
     }
@@ -39,22 +43,22 @@ HMENU GetSystemMenu(HWND window, BOOL bRevert) {
         native->RevertSystemMenu();
         return nullptr;
     }
-    MenuModel* menu = native->SystemMenu();
+    win32::MenuModel* menu = native->SystemMenu();
     return menu != nullptr ? menu->Handle() : nullptr;
 }
 
 BOOL AppendMenu(HMENU handle, UINT flags, UINT_PTR idNewItem, LPCSTR newItem) {
-    MenuModel* menu = MenuModel::FromHandle(handle);
+    win32::MenuModel* menu = win32::MenuModel::FromHandle(handle);
     if (menu == nullptr) {
         return FALSE;
     }
     if ((flags & MF_SEPARATOR) != 0) {
-        menu->Append(MenuItem{flags, 0, {}});
+        menu->Append(win32::MenuItem{flags, 0, {}});
         return TRUE;
     }
     if (newItem == nullptr) {
         return FALSE;
     }
-    menu->Append(MenuItem{flags, static_cast<UINT>(idNewItem), newItem});
+    menu->Append(win32::MenuItem{flags, static_cast<UINT>(idNewItem), newItem});
     return TRUE;
 }

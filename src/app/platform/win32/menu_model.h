@@ -8,16 +8,6 @@
 
 #include "app/platform/win32/win_types.h"
 
-namespace win32 {
-
-// What CMenu::FromHandle hands out for a menu: MFC's CMenu, kept by the menu.
-class MenuWrapper {
-public:
-    virtual ~MenuWrapper() = default;
-};
-
-}  // namespace win32
-
 inline constexpr UINT MF_STRING = 0x0000;
 inline constexpr UINT MF_BYCOMMAND = 0x0000;
 inline constexpr UINT MF_GRAYED = 0x0001;
@@ -25,6 +15,16 @@ inline constexpr UINT MF_DISABLED = 0x0002;
 inline constexpr UINT MF_CHECKED = 0x0008;
 inline constexpr UINT MF_POPUP = 0x0010;
 inline constexpr UINT MF_SEPARATOR = 0x0800;
+
+using UINT_PTR = std::uintptr_t;
+
+namespace win32 {
+
+// What CMenu::FromHandle hands out for a menu: MFC's CMenu, kept by the menu.
+class MenuWrapper {
+public:
+    virtual ~MenuWrapper() = default;
+};
 
 struct MenuItem {
     UINT flags = MF_STRING;
@@ -34,8 +34,6 @@ struct MenuItem {
     bool IsSeparator() const { return (flags & MF_SEPARATOR) != 0; }
     bool IsEnabled() const { return (flags & (MF_GRAYED | MF_DISABLED)) == 0; }
 };
-
-using UINT_PTR = std::uintptr_t;
 
 class MenuModel {
 public:
@@ -53,13 +51,15 @@ public:
     void Clear() { items_.clear(); }
 
     // The object CMenu::FromHandle hands out for this menu, made by it on first use.
-    win32::MenuWrapper* Wrapper() const { return wrapper_.get(); }
-    void SetWrapper(std::unique_ptr<win32::MenuWrapper> wrapper) { wrapper_ = std::move(wrapper); }
+    MenuWrapper* Wrapper() const { return wrapper_.get(); }
+    void SetWrapper(std::unique_ptr<MenuWrapper> wrapper) { wrapper_ = std::move(wrapper); }
 
 private:
     std::vector<MenuItem> items_;
-    std::unique_ptr<win32::MenuWrapper> wrapper_;
+    std::unique_ptr<MenuWrapper> wrapper_;
 };
+
+}  // namespace win32
 
 // The window's menu (a dialog's system menu), or null; with bRevert its default items come back
 // and the result is null.

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <unordered_map>
 
+namespace win32 {
+
 namespace {
 
 // Handles are serial numbers, never reused, so a stale handle cannot name a newer window.
@@ -54,3 +56,5 @@ HICON NativeWindow::SetIcon(bool big, HICON icon) {
     slot = icon;
     return previous;
 }
+
+}  // namespace win32

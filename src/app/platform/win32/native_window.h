@@ -9,11 +9,11 @@
 
 #include "app/platform/win32/win_types.h"
 
+namespace win32 {
+
 class DeviceContext;
 class MenuModel;
 class NativeListControl;
-
-namespace win32 {
 
 // What receives a window's messages: MFC attaches its CWnd here, as AfxWndProc stands between a
 // window and its CWnd on Windows.
@@ -25,8 +25,6 @@ public:
     // Called by a native window that is being destroyed while this object is attached to it.
     virtual void DetachFromNative() = 0;
 };
-
-}  // namespace win32
 
 enum class WindowKind { Dialog, Button, Edit, Static, ListBox, ComboBox };
 
@@ -47,12 +45,12 @@ public:
     NativeWindow* Parent() const { return parent_; }
 
     // What receives this window's messages; null while nothing is attached.
-    win32::WindowTarget* Target() const { return target_; }
-    void SetTarget(win32::WindowTarget* target) { target_ = target; }
+    WindowTarget* Target() const { return target_; }
+    void SetTarget(WindowTarget* target) { target_ = target; }
     // An object for callers that ask for one (GetDlgItem, FromHandle) when none is attached, made
     // by them on first use; it lives as long as the window and does not receive its messages.
-    win32::WindowTarget* Wrapper() const { return wrapper_.get(); }
-    void SetWrapper(std::unique_ptr<win32::WindowTarget> wrapper) { wrapper_ = std::move(wrapper); }
+    WindowTarget* Wrapper() const { return wrapper_.get(); }
+    void SetWrapper(std::unique_ptr<WindowTarget> wrapper) { wrapper_ = std::move(wrapper); }
 
     // Children in creation (= tab) order; only dialogs have any.
     virtual std::vector<NativeWindow*> Children() const { return {}; }
@@ -95,8 +93,8 @@ private:
     DWORD style_;
     NativeWindow* parent_;
     HWND handle_;
-    win32::WindowTarget* target_ = nullptr;
-    std::unique_ptr<win32::WindowTarget> wrapper_;
+    WindowTarget* target_ = nullptr;
+    std::unique_ptr<WindowTarget> wrapper_;
     HICON bigIcon_ = nullptr;
     HICON smallIcon_ = nullptr;
 };
@@ -116,3 +114,5 @@ public:
     // (the selection is then cleared, as the controls do).
     virtual int Select(int index) = 0;
 };
+
+}  // namespace win32

@@ -3,6 +3,8 @@
 #include <map>
 #include <memory>
 
+namespace win32 {
+
 namespace {
 
 struct ResourceModule {
@@ -66,3 +68,5 @@ void ClearResources() {
     Module().templates.clear();
     Module().icons.clear();
 }
+
+}  // namespace win32

@@ -7,6 +7,8 @@
 #include "app/platform/win32/icon_resource.h"
 #include "app/platform/win32/win_types.h"
 
+namespace win32 {
+
 // Adds or replaces template `id`. Dialogs look templates up when they are run.
 void RegisterDialogTemplate(UINT id, DialogTemplate dialogTemplate);
 // The template `id`, or null.
@@ -28,3 +30,5 @@ void RegisterProgramResources();
 
 // Forgets every template and icon (for tests). Handles handed out before become invalid.
 void ClearResources();
+
+}  // namespace win32

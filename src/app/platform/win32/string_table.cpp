@@ -3,6 +3,8 @@
 #include <map>
 #include <mutex>
 
+namespace win32 {
+
 namespace {
 
 struct StringTable {
@@ -38,3 +40,5 @@ void ClearResourceStrings() {
     std::lock_guard lock(table.mutex);
     table.strings.clear();
 }
+
+}  // namespace win32

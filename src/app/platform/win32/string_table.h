@@ -6,6 +6,8 @@
 
 #include "app/platform/win32/win_types.h"
 
+namespace win32 {
+
 // Adds or replaces the string resource `id`.
 void SetResourceString(UINT id, std::string text);
 
@@ -14,3 +16,5 @@ std::optional<std::string> FindResourceString(UINT id);
 
 // Forgets every string resource (for tests).
 void ClearResourceStrings();
+
+}  // namespace win32

@@ -3,6 +3,8 @@
 #include "app/platform/win32/window_messages.h"
 #include "app/platform/win32/window_styles.h"
 
+namespace win32 {
+
 void FillDefaultSystemMenu(MenuModel& menu, DWORD style) {
     menu.Clear();
     // Moving and sizing are the window manager's; only commands we can carry out are offered.
@@ -13,3 +15,5 @@ void FillDefaultSystemMenu(MenuModel& menu, DWORD style) {
     }
     menu.Append(MenuItem{MF_STRING, SC_CLOSE, "&Close\tAlt+F4"});
 }
+
+}  // namespace win32

@@ -7,6 +7,8 @@
 #include "app/platform/win32/win_types.h"
 #include "app/platform/win32/window_styles.h"
 
+namespace win32 {
+
 // Fills menu with the default window-menu items for a window of the given style.
 void FillDefaultSystemMenu(MenuModel& menu, DWORD style);
 
@@ -35,3 +37,5 @@ public:
 private:
     std::unique_ptr<MenuModel> menu_;
 };
+
+}  // namespace win32

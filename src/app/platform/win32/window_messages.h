@@ -136,8 +136,12 @@ constexpr short GET_WHEEL_DELTA_WPARAM(WPARAM value) {
 constexpr UINT GET_KEYSTATE_WPARAM(WPARAM value) {
     return LOWORD(value);
 }
+namespace win32 {
+
 // Packs signed client coordinates into an LPARAM; each is cut to 16 bits as Windows does.
 constexpr LPARAM MakePointLParam(int x, int y) {
     return MAKELPARAM(static_cast<WORD>(static_cast<SHORT>(x)),
                       static_cast<WORD>(static_cast<SHORT>(y)));
 }
+
+}  // namespace win32

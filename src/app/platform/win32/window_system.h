@@ -9,6 +9,8 @@
 #include "app/platform/win32/native_window.h"
 #include "app/platform/win32/win_types.h"
 
+namespace win32 {
+
 class WindowSystem {
 public:
     virtual ~WindowSystem() = default;
@@ -28,3 +30,5 @@ public:
 WindowSystem& CurrentWindowSystem();
 // Makes backend current and returns it; the previous one is destroyed.
 WindowSystem& InstallWindowSystem(std::unique_ptr<WindowSystem> backend);
+
+}  // namespace win32

@@ -10,9 +10,10 @@
 
 namespace wx {
 
-WxControlWindow::WxControlWindow(WxWindowRegistry& windows, wxWindow* window, WindowKind kind,
-                                 int controlId, DWORD style, NativeWindow* parent)
-    : NativeWindow(kind, controlId, style, parent), windows_(windows), window_(window) {
+WxControlWindow::WxControlWindow(WxWindowRegistry& windows, wxWindow* window,
+                                 win32::WindowKind kind, int controlId, DWORD style,
+                                 win32::NativeWindow* parent)
+    : win32::NativeWindow(kind, controlId, style, parent), windows_(windows), window_(window) {
     windows_.Register(window_, this);
 }
 
@@ -39,7 +40,7 @@ void WxControlWindow::SetText(std::string_view text) {
         edit->ChangeValue(value);
     } else if (auto* combo = dynamic_cast<wxComboBox*>(window_)) {
         combo->ChangeValue(value);
-    } else if (Kind() == WindowKind::Static && (Style() & SS_NOPREFIX) != 0) {
+    } else if (Kind() == win32::WindowKind::Static && (Style() & SS_NOPREFIX) != 0) {
         static_cast<wxControl*>(window_)->SetLabelText(value);
     } else {
         window_->SetLabel(value);
@@ -78,7 +79,7 @@ RECT WxControlWindow::WindowRect() const {
     return RECT{rect.x, rect.y, rect.x + rect.width, rect.y + rect.height};
 }
 
-std::unique_ptr<DeviceContext> WxControlWindow::BeginPaint() {
+std::unique_ptr<win32::DeviceContext> WxControlWindow::BeginPaint() {
     return std::make_unique<WxDeviceContext>(*window_, false);
 }
 

@@ -9,10 +9,10 @@
 
 namespace wx {
 
-class WxControlWindow : public NativeWindow {
+class WxControlWindow : public win32::NativeWindow {
 public:
-    WxControlWindow(WxWindowRegistry& windows, wxWindow* window, WindowKind kind, int controlId,
-                    DWORD style, NativeWindow* parent);
+    WxControlWindow(WxWindowRegistry& windows, wxWindow* window, win32::WindowKind kind,
+                    int controlId, DWORD style, win32::NativeWindow* parent);
     ~WxControlWindow() override;
 
     wxWindow* Window() const { return window_; }
@@ -27,7 +27,7 @@ public:
     void Enable(bool enabled) override { window_->Enable(enabled); }
     RECT ClientRect() const override;
     RECT WindowRect() const override;
-    std::unique_ptr<DeviceContext> BeginPaint() override;
+    std::unique_ptr<win32::DeviceContext> BeginPaint() override;
 
 private:
     WxWindowRegistry& windows_;

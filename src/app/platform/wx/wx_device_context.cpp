@@ -17,7 +17,7 @@ WxDeviceContext::WxDeviceContext(wxWindow& window, bool insidePaintEvent) {
 
 WxDeviceContext::~WxDeviceContext() = default;
 
-void WxDeviceContext::DrawIcon(int x, int y, const IconImage& image) {
+void WxDeviceContext::DrawIcon(int x, int y, const win32::IconImage& image) {
     dc_->DrawBitmap(BitmapOfIcon(image), x, y, true);
 }
 

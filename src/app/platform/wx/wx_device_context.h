@@ -11,12 +11,12 @@
 
 namespace wx {
 
-class WxDeviceContext : public DeviceContext {
+class WxDeviceContext : public win32::DeviceContext {
 public:
     WxDeviceContext(wxWindow& window, bool insidePaintEvent);
     ~WxDeviceContext() override;
 
-    void DrawIcon(int x, int y, const IconImage& image) override;
+    void DrawIcon(int x, int y, const win32::IconImage& image) override;
 
 private:
     std::unique_ptr<wxDC> dc_;

@@ -44,10 +44,10 @@ wxFont FaceOfPixels(const wxFont& face, int pixels, double resolution) {
 }
 
 // The base units come from the top-level window's font, so the font is set before measuring.
-BaseUnits MeasureBaseUnits(wxTopLevelWindow& dialog, const wxFont& font) {
+win32::BaseUnits MeasureBaseUnits(wxTopLevelWindow& dialog, const wxFont& font) {
     dialog.SetFont(font);
     const wxSize base = dialog.ConvertDialogToPixels(wxSize(4, 8));
-    return BaseUnits{static_cast<double>(base.x), static_cast<double>(base.y)};
+    return win32::BaseUnits{static_cast<double>(base.x), static_cast<double>(base.y)};
 }
 
 // The work area (the monitor without panels and docks) where the dialog opens: that of its owner
@@ -80,15 +80,15 @@ wxSize DialogFrame(const wxTopLevelWindow& dialog) {
 
 }  // namespace
 
-DialogPlacement FitDialogFont(wxTopLevelWindow& dialog, const DialogTemplate& dialogTemplate,
+DialogPlacement FitDialogFont(wxTopLevelWindow& dialog, const win32::DialogTemplate& dialogTemplate,
                               const wxWindow* owner) {
     const int points = dialogTemplate.font.pointSize > 0 ? dialogTemplate.font.pointSize : 8;
     const wxFont templateFont = SansOfPoints(points);
-    const BaseUnits natural = MeasureBaseUnits(dialog, templateFont);
+    const win32::BaseUnits natural = MeasureBaseUnits(dialog, templateFont);
     const SIZE units{dialogTemplate.rect.cx, dialogTemplate.rect.cy};
 
-    const wxSize client(DialogUnitsToPixels(units.cx, natural.width, 4),
-                        DialogUnitsToPixels(units.cy, natural.height, 8));
+    const wxSize client(win32::DialogUnitsToPixels(units.cx, natural.width, 4),
+                        win32::DialogUnitsToPixels(units.cy, natural.height, 8));
     dialog.SetClientSize(client);
     DialogPlacement placement{{natural, true}, DialogFrame(dialog), DialogWorkArea(dialog, owner)};
     const SIZE room{placement.workArea.width - placement.frame.x,
@@ -99,13 +99,14 @@ DialogPlacement FitDialogFont(wxTopLevelWindow& dialog, const DialogTemplate& di
     const double resolution = TextResolution(dialog, templateFont);
     // The smallest font only matters once the template's does not fit.
     const wxFont smallestFont = FaceOfPixels(templateFont, SmallestDialogFontPixels, resolution);
-    placement.fit = FitDialogToRoom(units, natural, MeasureBaseUnits(dialog, smallestFont), room);
-    const BaseUnits& fitted = placement.fit.baseUnits;
+    placement.fit =
+        win32::FitDialogToRoom(units, natural, MeasureBaseUnits(dialog, smallestFont), room);
+    const win32::BaseUnits& fitted = placement.fit.baseUnits;
     // The dialog keeps the font measured last. A font's line is taller than its size, so no font
     // larger than the base height is shorter.
     for (int pixels = static_cast<int>(std::ceil(natural.height));
          pixels > SmallestDialogFontPixels; --pixels) {
-        const BaseUnits base =
+        const win32::BaseUnits base =
             MeasureBaseUnits(dialog, FaceOfPixels(templateFont, pixels, resolution));
         if (base.width <= fitted.width && base.height <= fitted.height) {
             return placement;

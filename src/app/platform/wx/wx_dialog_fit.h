@@ -17,7 +17,7 @@ namespace wx {
 inline constexpr int SmallestDialogFontPixels = 7;
 
 struct DialogPlacement {
-    DialogFit fit;
+    win32::DialogFit fit;
     wxSize frame;     // caption and borders, as far as they are known before showing
     wxRect workArea;  // of the monitor the dialog opens on
 };
@@ -27,7 +27,7 @@ struct DialogPlacement {
 // there is one) with its frame. Otherwise the base units shrink just enough, in the font's
 // proportions (down to those of the smallest readable font), and the dialog gets the largest font
 // whose base units are no larger, so that every text still fits its control.
-DialogPlacement FitDialogFont(wxTopLevelWindow& dialog, const DialogTemplate& dialogTemplate,
+DialogPlacement FitDialogFont(wxTopLevelWindow& dialog, const win32::DialogTemplate& dialogTemplate,
                               const wxWindow* owner);
 
 }  // namespace wx

@@ -181,7 +181,7 @@ private:
         const auto* window = dynamic_cast<wxWindow*>(event.GetEventObject());
         WxControlWindow* control = owner != nullptr ? owner->ControlOf(window) : nullptr;
         // Only user edits arrive here (the program's texts are set without events).
-        if (control != nullptr && control->Kind() == WindowKind::Edit) {
+        if (control != nullptr && control->Kind() == win32::WindowKind::Edit) {
             Notify(event, EN_CHANGE);
         }
     }
@@ -197,7 +197,7 @@ private:
         if (owner == nullptr || !win32::DialogOwnsPoint(*owner, point.x, point.y)) {
             return;
         }
-        Send(WM_MOUSEMOVE, KeyFlags(event), MakePointLParam(point.x, point.y));
+        Send(WM_MOUSEMOVE, KeyFlags(event), win32::MakePointLParam(point.x, point.y));
     }
 
     void OnWheel(wxWindow& source, wxMouseEvent& event) {
@@ -209,7 +209,7 @@ private:
         const auto delta = static_cast<SHORT>(event.GetWheelRotation());
         Send(WM_MOUSEWHEEL,
              MAKEWPARAM(static_cast<WORD>(KeyFlags(event)), static_cast<WORD>(delta)),
-             MakePointLParam(screen.x, screen.y));
+             win32::MakePointLParam(screen.x, screen.y));
     }
 
     void OnCharHook(wxKeyEvent& event) {
@@ -298,9 +298,11 @@ private:
     wxWeakRef<wxListBox> focusArrivedList_;
 };
 
-WxDialogWindow::WxDialogWindow(WxWindowRegistry& windows, const DialogTemplate& dialogTemplate,
-                               NativeWindow* owner)
-    : NativeWindow(WindowKind::Dialog, 0, dialogTemplate.style & ~WS_VISIBLE, nullptr),
+WxDialogWindow::WxDialogWindow(WxWindowRegistry& windows,
+                               const win32::DialogTemplate& dialogTemplate,
+                               win32::NativeWindow* owner)
+    : win32::NativeWindow(win32::WindowKind::Dialog, 0, dialogTemplate.style & ~WS_VISIBLE,
+                          nullptr),
       windows_(windows) {
     auto* ownerDialog = dynamic_cast<WxDialogWindow*>(owner);
     long style = wxCAPTION;
@@ -323,13 +325,13 @@ WxDialogWindow::WxDialogWindow(WxWindowRegistry& windows, const DialogTemplate& 
     baseUnits_ = placement.fit.baseUnits;
 
     bool hasRenderTarget = false;
-    for (const DialogControlTemplate& control : dialogTemplate.controls) {
+    for (const win32::DialogControlTemplate& control : dialogTemplate.controls) {
         CreateControl(control);
         hasRenderTarget = hasRenderTarget || control.renderTarget;
     }
 
-    const RECT client = DialogRectToPixels(
-        DialogRect{0, 0, dialogTemplate.rect.cx, dialogTemplate.rect.cy}, baseUnits_);
+    const RECT client = win32::DialogRectToPixels(
+        win32::DialogRect{0, 0, dialogTemplate.rect.cx, dialogTemplate.rect.cy}, baseUnits_);
     dialog_->SetClientSize(client.right, client.bottom);
     const wxSize outer = dialog_->GetSize();
     dialog_->SetSizeHints(outer, outer);
@@ -348,7 +350,7 @@ WxDialogWindow::WxDialogWindow(WxWindowRegistry& windows, const DialogTemplate& 
             std::clamp(centred.x, area.x, std::max(area.x, area.GetRight() + 1 - whole.x)),
             std::clamp(centred.y, area.y, std::max(area.y, area.GetBottom() + 1 - whole.y)));
     } else {
-        const RECT placed = DialogRectToPixels(dialogTemplate.rect, baseUnits_);
+        const RECT placed = win32::DialogRectToPixels(dialogTemplate.rect, baseUnits_);
         dialog_->Move(placed.left, placed.top);
     }
     // The viewport's GL drawable exists only once the dialog has been shown, and the renderer is
@@ -369,8 +371,8 @@ wxWindow* WxDialogWindow::Window() const {
     return dialog_;
 }
 
-void WxDialogWindow::CreateControl(const DialogControlTemplate& control) {
-    const RECT rect = DialogRectToPixels(control.rect, baseUnits_);
+void WxDialogWindow::CreateControl(const win32::DialogControlTemplate& control) {
+    const RECT rect = win32::DialogRectToPixels(control.rect, baseUnits_);
     const wxPoint position(rect.left, rect.top);
     wxSize size(rect.right - rect.left, rect.bottom - rect.top);
     const wxString text = ToWx(control.text);
@@ -380,7 +382,7 @@ void WxDialogWindow::CreateControl(const DialogControlTemplate& control) {
     bool passive = false;
 
     switch (control.kind) {
-        case WindowKind::Button:
+        case win32::WindowKind::Button:
             if ((style & BS_TYPEMASK) == BS_GROUPBOX) {
                 window = new wxStaticBox(dialog_, wxID_ANY, text, position, size);
                 passive = true;
@@ -388,7 +390,7 @@ void WxDialogWindow::CreateControl(const DialogControlTemplate& control) {
                 window = new wxButton(dialog_, wxID_ANY, text, position, size);
             }
             break;
-        case WindowKind::Edit: {
+        case win32::WindowKind::Edit: {
             long editStyle = 0;
             editStyle |= (style & ES_READONLY) != 0 ? wxTE_READONLY : 0;
             editStyle |= (style & ES_MULTILINE) != 0 ? wxTE_MULTILINE : 0;
@@ -397,14 +399,15 @@ void WxDialogWindow::CreateControl(const DialogControlTemplate& control) {
             window = new wxTextCtrl(dialog_, wxID_ANY, text, position, size, editStyle);
             break;
         }
-        case WindowKind::Static: {
+        case win32::WindowKind::Static: {
             const DWORD type = style & SS_TYPEMASK;
             passive = (style & SS_NOTIFY) == 0;
             if (control.renderTarget) {
                 window = new ViewportCanvas(dialog_, position, size);
             } else if (type == SS_ICON) {
-                const IconResource* icon = IconFromHandle(FindIcon(control.iconId));
-                const IconImage* image = icon != nullptr ? icon->ImageFor(32, 32) : nullptr;
+                const win32::IconResource* icon =
+                    win32::IconFromHandle(win32::FindIcon(control.iconId));
+                const win32::IconImage* image = icon != nullptr ? icon->ImageFor(32, 32) : nullptr;
                 window = new wxStaticBitmap(dialog_, wxID_ANY,
                                             image != nullptr ? BitmapOfIcon(*image) : wxBitmap(),
                                             position, wxSize(32, 32));
@@ -426,7 +429,7 @@ void WxDialogWindow::CreateControl(const DialogControlTemplate& control) {
             }
             break;
         }
-        case WindowKind::ListBox: {
+        case win32::WindowKind::ListBox: {
             long listStyle = wxLB_SINGLE;
             listStyle |= (style & WS_VSCROLL) != 0 ? wxLB_NEEDED_SB : 0;
             auto* list = new wxListBox(dialog_, wxID_ANY, position, size, 0, nullptr, listStyle);
@@ -439,9 +442,9 @@ void WxDialogWindow::CreateControl(const DialogControlTemplate& control) {
                                                      control.id, style, this);
             break;
         }
-        case WindowKind::ComboBox: {
+        case win32::WindowKind::ComboBox: {
             // The template's height includes the dropped list; the closed field is one line high.
-            size.y = DialogUnitsToPixels(12, baseUnits_.height, 8);
+            size.y = win32::DialogUnitsToPixels(12, baseUnits_.height, 8);
             const long comboStyle =
                 (style & CBS_TYPEMASK) == CBS_DROPDOWNLIST ? wxCB_READONLY : wxCB_DROPDOWN;
             auto* combo = new wxComboBox(dialog_, wxID_ANY, wxString(), position, size, 0, nullptr,
@@ -451,7 +454,7 @@ void WxDialogWindow::CreateControl(const DialogControlTemplate& control) {
                                                      control.id, style, this);
             break;
         }
-        case WindowKind::Dialog:
+        case win32::WindowKind::Dialog:
             return;
     }
     if (!native) {
@@ -474,8 +477,8 @@ void WxDialogWindow::CreateControl(const DialogControlTemplate& control) {
     children_.push_back(std::move(native));
 }
 
-std::vector<NativeWindow*> WxDialogWindow::Children() const {
-    std::vector<NativeWindow*> children;
+std::vector<win32::NativeWindow*> WxDialogWindow::Children() const {
+    std::vector<win32::NativeWindow*> children;
     for (const auto& child : children_) {
         children.push_back(child.get());
     }
@@ -533,19 +536,19 @@ void WxDialogWindow::Iconize(bool iconic) {
 }
 
 HICON WxDialogWindow::SetIcon(bool big, HICON icon) {
-    HICON previous = NativeWindow::SetIcon(big, icon);
+    HICON previous = win32::NativeWindow::SetIcon(big, icon);
     dialog_->SetIcons(IconBundleOf(Icon(true), Icon(false)));
     return previous;
 }
 
-std::unique_ptr<DeviceContext> WxDialogWindow::BeginPaint() {
+std::unique_ptr<win32::DeviceContext> WxDialogWindow::BeginPaint() {
     // Inside the dialog's paint event the first device context is the paint DC.
     const bool paintDc = paintingDialog_ && !paintDcTaken_;
     paintDcTaken_ = paintDcTaken_ || paintDc;
     return std::make_unique<WxDeviceContext>(*dialog_, paintDc);
 }
 
-MenuModel* WxDialogWindow::SystemMenu() {
+win32::MenuModel* WxDialogWindow::SystemMenu() {
     return systemMenu_.Get(Style());
 }
 
@@ -580,14 +583,14 @@ WxControlWindow* WxDialogWindow::ControlOf(const wxWindow* window) const {
 }
 
 void WxDialogWindow::ShowSystemMenu(int x, int y, bool atPointer) {
-    MenuModel* menu = SystemMenu();
+    win32::MenuModel* menu = SystemMenu();
     if (menu == nullptr || !dialog_->IsEnabled()) {
         return;
     }
     wxMenu popup;
     const auto& items = menu->Items();
     for (std::size_t index = 0; index < items.size(); ++index) {
-        const MenuItem& item = items[index];
+        const win32::MenuItem& item = items[index];
         if (item.IsSeparator()) {
             popup.AppendSeparator();
             continue;
@@ -604,7 +607,7 @@ void WxDialogWindow::ShowSystemMenu(int x, int y, bool atPointer) {
     }
     const wxPoint screen = wxGetMousePosition();
     SendMessage(Handle(), WM_SYSCOMMAND, items[static_cast<std::size_t>(index)].command,
-                MakePointLParam(screen.x, screen.y));
+                win32::MakePointLParam(screen.x, screen.y));
 }
 
 }  // namespace wx

@@ -19,16 +19,16 @@ namespace wx {
 class WxControlWindow;
 class RoutedDialog;
 
-class WxDialogWindow : public NativeWindow {
+class WxDialogWindow : public win32::NativeWindow {
 public:
-    WxDialogWindow(WxWindowRegistry& windows, const DialogTemplate& dialogTemplate,
-                   NativeWindow* owner);
+    WxDialogWindow(WxWindowRegistry& windows, const win32::DialogTemplate& dialogTemplate,
+                   win32::NativeWindow* owner);
     ~WxDialogWindow() override;
 
     wxWindow* Window() const;
-    BaseUnits DialogBaseUnits() const { return baseUnits_; }
+    win32::BaseUnits DialogBaseUnits() const { return baseUnits_; }
 
-    std::vector<NativeWindow*> Children() const override;
+    std::vector<win32::NativeWindow*> Children() const override;
     std::string Text() const override;
     void SetText(std::string_view text) override;
     void SetFocus() override;
@@ -42,8 +42,8 @@ public:
     bool IsIconic() const override;
     void Iconize(bool iconic) override;
     HICON SetIcon(bool big, HICON icon) override;
-    std::unique_ptr<DeviceContext> BeginPaint() override;
-    MenuModel* SystemMenu() override;
+    std::unique_ptr<win32::DeviceContext> BeginPaint() override;
+    win32::MenuModel* SystemMenu() override;
     void RevertSystemMenu() override;
     int RunModal() override;
     void EndModal(int result) override;
@@ -54,13 +54,13 @@ public:
     void SetPaintingDialog(bool painting) { paintingDialog_ = painting; }
 
 private:
-    void CreateControl(const DialogControlTemplate& control);
+    void CreateControl(const win32::DialogControlTemplate& control);
 
     WxWindowRegistry& windows_;
     RoutedDialog* dialog_;  // owned by wx; destroyed through Destroy()
-    BaseUnits baseUnits_;
+    win32::BaseUnits baseUnits_;
     std::vector<std::unique_ptr<WxControlWindow>> children_;
-    DialogSystemMenu systemMenu_;
+    win32::DialogSystemMenu systemMenu_;
     bool paintingDialog_ = false;
     bool paintDcTaken_ = false;
 };

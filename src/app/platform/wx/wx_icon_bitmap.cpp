@@ -27,7 +27,7 @@ wxBitmap BitmapOfPng(const std::vector<std::uint8_t>& png) {
 
 }  // namespace
 
-wxBitmap BitmapOfIcon(const IconImage& image) {
+wxBitmap BitmapOfIcon(const win32::IconImage& image) {
     wxImage pixels(image.width, image.height);
     pixels.InitAlpha();
     for (int y = 0; y < image.height; ++y) {
@@ -46,11 +46,11 @@ wxIconBundle IconBundleOf(HICON big, HICON small) {
     wxIconBundle bundle;
     // One icon as both the big and the small one (the usual case) is decoded once.
     for (HICON handle : {big, small == big ? nullptr : small}) {
-        const IconResource* resource = IconFromHandle(handle);
+        const win32::IconResource* resource = win32::IconFromHandle(handle);
         if (resource == nullptr) {
             continue;
         }
-        for (const IconImage& image : resource->images) {
+        for (const win32::IconImage& image : resource->images) {
             wxIcon icon;
             icon.CopyFromBitmap(BitmapOfIcon(image));
             bundle.AddIcon(icon);

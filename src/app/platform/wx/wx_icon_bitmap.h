@@ -10,7 +10,7 @@
 namespace wx {
 
 // The image with its mask as alpha.
-wxBitmap BitmapOfIcon(const IconImage& image);
+wxBitmap BitmapOfIcon(const win32::IconImage& image);
 // Every image of the icons behind the handles, the PNG ones too (null handles, and PNG images
 // that do not decode, are passed over).
 wxIconBundle IconBundleOf(HICON big, HICON small);

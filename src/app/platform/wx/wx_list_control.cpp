@@ -9,8 +9,8 @@ namespace wx {
 
 namespace {
 
-bool IsSorted(WindowKind kind, DWORD style) {
-    return kind == WindowKind::ComboBox ? (style & CBS_SORT) != 0 : (style & LBS_SORT) != 0;
+bool IsSorted(win32::WindowKind kind, DWORD style) {
+    return kind == win32::WindowKind::ComboBox ? (style & CBS_SORT) != 0 : (style & LBS_SORT) != 0;
 }
 
 wxString ToWx(std::string_view text) {
@@ -20,7 +20,8 @@ wxString ToWx(std::string_view text) {
 }  // namespace
 
 WxListControl::WxListControl(WxWindowRegistry& windows, wxWindow* window, wxItemContainer& items,
-                             WindowKind kind, int controlId, DWORD style, NativeWindow* parent)
+                             win32::WindowKind kind, int controlId, DWORD style,
+                             win32::NativeWindow* parent)
     : WxControlWindow(windows, window, kind, controlId, style, parent),
       items_(items),
       mirror_(IsSorted(kind, style)) {}

@@ -11,12 +11,12 @@
 
 namespace wx {
 
-class WxListControl : public WxControlWindow, public NativeListControl {
+class WxListControl : public WxControlWindow, public win32::NativeListControl {
 public:
     WxListControl(WxWindowRegistry& windows, wxWindow* window, wxItemContainer& items,
-                  WindowKind kind, int controlId, DWORD style, NativeWindow* parent);
+                  win32::WindowKind kind, int controlId, DWORD style, win32::NativeWindow* parent);
 
-    NativeListControl* List() override { return this; }
+    win32::NativeListControl* List() override { return this; }
 
     int AddItem(std::string_view text) override;
     int DeleteItem(int index) override;
@@ -26,10 +26,10 @@ public:
     int Select(int index) override;
 
 private:
-    bool IsCombo() const { return Kind() == WindowKind::ComboBox; }
+    bool IsCombo() const { return Kind() == win32::WindowKind::ComboBox; }
 
     wxItemContainer& items_;
-    ItemList mirror_;
+    win32::ItemList mirror_;
 };
 
 }  // namespace wx

@@ -5,7 +5,7 @@
 
 namespace wx {
 
-NativeWindow* WxWindowRegistry::NativeOf(const wxWindow* window) const {
+win32::NativeWindow* WxWindowRegistry::NativeOf(const wxWindow* window) const {
     for (const wxWindow* current = window; current != nullptr; current = current->GetParent()) {
         const auto found = natives_.find(current);
         if (found != natives_.end()) {

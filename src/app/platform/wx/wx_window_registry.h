@@ -12,13 +12,15 @@ namespace wx {
 
 class WxWindowRegistry {
 public:
-    void Register(const wxWindow* window, NativeWindow* native) { natives_[window] = native; }
+    void Register(const wxWindow* window, win32::NativeWindow* native) {
+        natives_[window] = native;
+    }
     void Unregister(const wxWindow* window) { natives_.erase(window); }
     // The native window of window or of its nearest registered ancestor, or null.
-    NativeWindow* NativeOf(const wxWindow* window) const;
+    win32::NativeWindow* NativeOf(const wxWindow* window) const;
 
 private:
-    std::unordered_map<const wxWindow*, NativeWindow*> natives_;
+    std::unordered_map<const wxWindow*, win32::NativeWindow*> natives_;
 };
 
 }  // namespace wx

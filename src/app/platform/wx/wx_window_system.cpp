@@ -71,8 +71,8 @@ WxWindowSystem::~WxWindowSystem() {
     wxEntryCleanup();
 }
 
-std::unique_ptr<NativeWindow> WxWindowSystem::CreateDialogWindow(
-    const DialogTemplate& dialogTemplate, NativeWindow* owner) {
+std::unique_ptr<win32::NativeWindow> WxWindowSystem::CreateDialogWindow(
+    const win32::DialogTemplate& dialogTemplate, win32::NativeWindow* owner) {
     return std::make_unique<WxDialogWindow>(windows_, dialogTemplate, owner);
 }
 
@@ -93,7 +93,7 @@ int WxWindowSystem::MessageBox(std::string_view text, std::string_view caption, 
 }
 
 HWND WxWindowSystem::FocusedWindow() const {
-    NativeWindow* native = windows_.NativeOf(wxWindow::FindFocus());
+    win32::NativeWindow* native = windows_.NativeOf(wxWindow::FindFocus());
     return native != nullptr ? native->Handle() : nullptr;
 }
 

@@ -9,7 +9,7 @@
 
 namespace wx {
 
-class WxWindowSystem : public WindowSystem {
+class WxWindowSystem : public win32::WindowSystem {
 public:
     // Initialises wx for this process; null when there is no display to open. windowClass is the
     // class every window of the process carries (WM_CLASS), by which launchers and task bars tell
@@ -18,8 +18,8 @@ public:
                                                  std::string_view windowClass);
     ~WxWindowSystem() override;
 
-    std::unique_ptr<NativeWindow> CreateDialogWindow(const DialogTemplate& dialogTemplate,
-                                                     NativeWindow* owner) override;
+    std::unique_ptr<win32::NativeWindow> CreateDialogWindow(
+        const win32::DialogTemplate& dialogTemplate, win32::NativeWindow* owner) override;
     int MessageBox(std::string_view text, std::string_view caption, UINT type) override;
     HWND FocusedWindow() const override;
 

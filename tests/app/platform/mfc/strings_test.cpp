@@ -58,17 +58,17 @@ TEST(CStringTest, FormatFollowsPrintfAtAnyLength) {
 }
 
 TEST(CStringTest, LoadStringFromTheStringTable) {
-    ClearResourceStrings();
-    SetResourceString(101, "&About VelmoraExplorer...");
+    win32::ClearResourceStrings();
+    win32::SetResourceString(101, "&About VelmoraExplorer...");
     CString text("unchanged");
     EXPECT_EQ(text.LoadString(102), FALSE);
     EXPECT_EQ(text, "unchanged");
     EXPECT_EQ(text.LoadString(101), TRUE);
     EXPECT_EQ(text, "&About VelmoraExplorer...");
-    SetResourceString(103, "");
+    win32::SetResourceString(103, "");
     EXPECT_EQ(text.LoadString(103), TRUE);
     EXPECT_TRUE(text.IsEmpty());
-    ClearResourceStrings();
+    win32::ClearResourceStrings();
 }
 
 TEST(StringMapTest, KeysAreExactAndUnique) {

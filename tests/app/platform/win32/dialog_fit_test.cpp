@@ -5,18 +5,18 @@
 namespace {
 
 constexpr SIZE Viewer{524, 508};
-constexpr BaseUnits Natural{7, 13};
-constexpr BaseUnits Smallest{4, 8};
+constexpr win32::BaseUnits Natural{7, 13};
+constexpr win32::BaseUnits Smallest{4, 8};
 
-SIZE Client(BaseUnits base) {
-    return SIZE{DialogUnitsToPixels(Viewer.cx, base.width, 4),
-                DialogUnitsToPixels(Viewer.cy, base.height, 8)};
+SIZE Client(win32::BaseUnits base) {
+    return SIZE{win32::DialogUnitsToPixels(Viewer.cx, base.width, 4),
+                win32::DialogUnitsToPixels(Viewer.cy, base.height, 8)};
 }
 
 TEST(DialogFit, ADialogThatFitsKeepsItsBaseUnitsUpToTheLastPixel) {
     const SIZE exact = Client(Natural);  // 917 x 826
     for (const SIZE room : {exact, SIZE{1280, 1024}}) {
-        const DialogFit fit = FitDialogToRoom(Viewer, Natural, Smallest, room);
+        const win32::DialogFit fit = win32::FitDialogToRoom(Viewer, Natural, Smallest, room);
         EXPECT_TRUE(fit.fits);
         EXPECT_EQ(fit.baseUnits.width, 7);
         EXPECT_EQ(fit.baseUnits.height, 13);
@@ -26,7 +26,7 @@ TEST(DialogFit, ADialogThatFitsKeepsItsBaseUnitsUpToTheLastPixel) {
 TEST(DialogFit, ATooLargeDialogShrinksJustEnoughInItsOwnProportions) {
     // Too low (a 1366 x 768 screen), too narrow, and both with the width deciding.
     for (const SIZE room : {SIZE{1366, 768}, SIZE{800, 1024}, SIZE{700, 700}}) {
-        const DialogFit fit = FitDialogToRoom(Viewer, Natural, Smallest, room);
+        const win32::DialogFit fit = win32::FitDialogToRoom(Viewer, Natural, Smallest, room);
         EXPECT_TRUE(fit.fits);
         EXPECT_NEAR(fit.baseUnits.width / fit.baseUnits.height, 7.0 / 13.0, 1e-9);
         const SIZE client = Client(fit.baseUnits);
@@ -39,7 +39,7 @@ TEST(DialogFit, ATooLargeDialogShrinksJustEnoughInItsOwnProportions) {
 }
 
 TEST(DialogFit, BelowTheSmallestReadableFontItStopsAtThatFontAndSaysSo) {
-    const DialogFit fit = FitDialogToRoom(Viewer, Natural, Smallest, SIZE{400, 300});
+    const win32::DialogFit fit = win32::FitDialogToRoom(Viewer, Natural, Smallest, SIZE{400, 300});
     EXPECT_FALSE(fit.fits);
     EXPECT_NEAR(fit.baseUnits.width / fit.baseUnits.height, 7.0 / 13.0, 1e-9);
     // The direction that reaches the font's base units first decides: no text is cut.
@@ -49,10 +49,11 @@ TEST(DialogFit, BelowTheSmallestReadableFontItStopsAtThatFontAndSaysSo) {
 
 TEST(DialogFit, FractionalBaseUnitsRoundEachEdgeToTheNearestPixel) {
     // 6.5 / 4 = 1.625 pixels a unit: 4 units are 6.5 and round up, 3 units are 4.875.
-    EXPECT_EQ(DialogUnitsToPixels(4, 6.5, 4), 7);
-    EXPECT_EQ(DialogUnitsToPixels(3, 6.5, 4), 5);
-    EXPECT_EQ(DialogUnitsToPixels(-4, 6.5, 4), -7);
-    const RECT rect = DialogRectToPixels(DialogRect{56, 40, 464, 464}, BaseUnits{6.5, 12.5});
+    EXPECT_EQ(win32::DialogUnitsToPixels(4, 6.5, 4), 7);
+    EXPECT_EQ(win32::DialogUnitsToPixels(3, 6.5, 4), 5);
+    EXPECT_EQ(win32::DialogUnitsToPixels(-4, 6.5, 4), -7);
+    const RECT rect =
+        win32::DialogRectToPixels(win32::DialogRect{56, 40, 464, 464}, win32::BaseUnits{6.5, 12.5});
     EXPECT_EQ(rect.left, 91);     // 91.0
     EXPECT_EQ(rect.top, 63);      // 62.5
     EXPECT_EQ(rect.right, 845);   // 91 + 754

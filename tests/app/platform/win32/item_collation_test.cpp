@@ -10,37 +10,38 @@
 namespace {
 
 std::vector<std::string> Sorted(std::vector<std::string> items) {
-    std::sort(items.begin(), items.end(), ItemTextLess{});
+    std::sort(items.begin(), items.end(), win32::ItemTextLess{});
     return items;
 }
 
 TEST(ItemCollation, DigitRunsCompareAsNumbers) {
-    EXPECT_LT(CompareItemText("9_3", "10_2"), 0);
-    EXPECT_LT(CompareItemText("10_9", "10_10"), 0);
-    EXPECT_LT(CompareItemText("item2", "item10"), 0);
-    EXPECT_GT(CompareItemText("100", "99"), 0);
+    EXPECT_LT(win32::CompareItemText("9_3", "10_2"), 0);
+    EXPECT_LT(win32::CompareItemText("10_9", "10_10"), 0);
+    EXPECT_LT(win32::CompareItemText("item2", "item10"), 0);
+    EXPECT_GT(win32::CompareItemText("100", "99"), 0);
     // Longer than any integer type: still compared by value.
-    EXPECT_LT(CompareItemText("123456789012345678901234567890", "123456789012345678901234567891"),
-              0);
-    EXPECT_LT(CompareItemText("x99999999999999999999", "x100000000000000000000"), 0);
+    EXPECT_LT(
+        win32::CompareItemText("123456789012345678901234567890", "123456789012345678901234567891"),
+        0);
+    EXPECT_LT(win32::CompareItemText("x99999999999999999999", "x100000000000000000000"), 0);
 }
 
 TEST(ItemCollation, IgnoresLetterCaseButBreaksTiesByBytes) {
-    EXPECT_LT(CompareItemText("apple", "Banana"), 0);
-    EXPECT_LT(CompareItemText("Apple", "banana"), 0);
+    EXPECT_LT(win32::CompareItemText("apple", "Banana"), 0);
+    EXPECT_LT(win32::CompareItemText("Apple", "banana"), 0);
     // Equal but for case: a fixed order, whichever comes first.
-    EXPECT_LT(CompareItemText("Apple", "apple"), 0);
-    EXPECT_GT(CompareItemText("apple", "Apple"), 0);
+    EXPECT_LT(win32::CompareItemText("Apple", "apple"), 0);
+    EXPECT_GT(win32::CompareItemText("apple", "Apple"), 0);
     // Equal numbers with different leading zeros are still distinct.
-    EXPECT_NE(CompareItemText("007", "7"), 0);
-    EXPECT_EQ(CompareItemText("007", "7"), -CompareItemText("7", "007"));
-    EXPECT_EQ(CompareItemText("East", "East"), 0);
+    EXPECT_NE(win32::CompareItemText("007", "7"), 0);
+    EXPECT_EQ(win32::CompareItemText("007", "7"), -win32::CompareItemText("7", "007"));
+    EXPECT_EQ(win32::CompareItemText("East", "East"), 0);
 }
 
 TEST(ItemCollation, PrefixesAndEmptyTextsComeFirst) {
-    EXPECT_LT(CompareItemText("", "a"), 0);
-    EXPECT_LT(CompareItemText("East", "Eastern"), 0);
-    EXPECT_LT(CompareItemText("12", "12_1"), 0);
+    EXPECT_LT(win32::CompareItemText("", "a"), 0);
+    EXPECT_LT(win32::CompareItemText("East", "Eastern"), 0);
+    EXPECT_LT(win32::CompareItemText("12", "12_1"), 0);
 }
 
 TEST(ItemCollation, OrderDoesNotDependOnInputOrder) {
@@ -54,7 +55,7 @@ TEST(ItemCollation, OrderDoesNotDependOnInputOrder) {
 }
 
 TEST(ItemList, SortedAddReturnsTheIndexWhereTheItemLands) {
-    ItemList list(true);
+    win32::ItemList list(true);
     EXPECT_EQ(list.Add("10_2"), 0);
     EXPECT_EQ(list.Add("9_3"), 0);
     EXPECT_EQ(list.Add("10_10"), 2);
@@ -67,7 +68,7 @@ TEST(ItemList, SortedAddReturnsTheIndexWhereTheItemLands) {
 }
 
 TEST(ItemList, UnsortedKeepsTheOrderAdded) {
-    ItemList list(false);
+    win32::ItemList list(false);
     EXPECT_EQ(list.Add("b"), 0);
     EXPECT_EQ(list.Add("a"), 1);
     EXPECT_EQ(list.Count(), 2);
@@ -75,7 +76,7 @@ TEST(ItemList, UnsortedKeepsTheOrderAdded) {
 }
 
 TEST(ItemList, DeleteReportsItemsLeftOrError) {
-    ItemList list(true);
+    win32::ItemList list(true);
     list.Add("a");
     list.Add("b");
     EXPECT_EQ(list.Delete(2), -1);

@@ -36,11 +36,11 @@ public:
         static char* argv[] = {name, nullptr};
         auto system = wx::WxWindowSystem::Start(1, argv, "VelmoraWxTests");
         ASSERT_NE(system, nullptr) << "no X display";
-        InstallWindowSystem(std::move(system));
+        win32::InstallWindowSystem(std::move(system));
         dialog_test::RegisterTestResources();
     }
     void TearDown() override {
-        InstallWindowSystem(std::make_unique<headless::HeadlessWindowSystem>());
+        win32::InstallWindowSystem(std::make_unique<headless::HeadlessWindowSystem>());
     }
 };
 
@@ -77,8 +77,8 @@ public:
         CDialog::OnCancel();
     }
     wxWindow* WxOf(CWnd& control) {
-        auto* dialog = static_cast<wx::WxDialogWindow*>(NativeWindow::FromHandle(m_hWnd));
-        for (NativeWindow* child : dialog->Children()) {
+        auto* dialog = static_cast<wx::WxDialogWindow*>(win32::NativeWindow::FromHandle(m_hWnd));
+        for (win32::NativeWindow* child : dialog->Children()) {
             if (child->Handle() == control.m_hWnd) {
                 return static_cast<wx::WxControlWindow*>(child)->Window();
             }
@@ -124,20 +124,20 @@ END_MESSAGE_MAP()
 TEST(WxDialog, BuildsFromDialogUnitsWithSortedControlsAndAGlViewport) {
     ScriptedDialog dialog;
     dialog.during = [](ScriptedDialog& d) {
-        auto* native = static_cast<wx::WxDialogWindow*>(NativeWindow::FromHandle(d.m_hWnd));
-        const BaseUnits base = native->DialogBaseUnits();
+        auto* native = static_cast<wx::WxDialogWindow*>(win32::NativeWindow::FromHandle(d.m_hWnd));
+        const win32::BaseUnits base = native->DialogBaseUnits();
         CRect client;
         d.GetClientRect(&client);
-        const DialogRect units = dialog_test::TestTemplate().rect;
-        EXPECT_EQ(client.Width(), DialogUnitsToPixels(units.cx, base.width, 4));
-        EXPECT_EQ(client.Height(), DialogUnitsToPixels(units.cy, base.height, 8));
+        const win32::DialogRect units = dialog_test::TestTemplate().rect;
+        EXPECT_EQ(client.Width(), win32::DialogUnitsToPixels(units.cx, base.width, 4));
+        EXPECT_EQ(client.Height(), win32::DialogUnitsToPixels(units.cy, base.height, 8));
         // Our collation, not the locale's: 9_3 before 10_2.
         auto* list = static_cast<wxListBox*>(d.WxOf(d.m_list));
         EXPECT_EQ(std::string(list->GetString(0).utf8_str()), "9_3");
         CString shown;
         d.m_combo.GetWindowText(shown);
         EXPECT_EQ(shown, "East");
-        EXPECT_EQ(d.WxOf(d.m_combo)->GetSize().y, DialogUnitsToPixels(12, base.height, 8));
+        EXPECT_EQ(d.WxOf(d.m_combo)->GetSize().y, win32::DialogUnitsToPixels(12, base.height, 8));
         auto surface = win32::FindGlSurface(d.m_view.m_hWnd);
         ASSERT_NE(surface, nullptr);
         EXPECT_TRUE(surface->MakeCurrent());
