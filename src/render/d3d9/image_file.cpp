@@ -1,7 +1,5 @@
 #include "render/d3d9/image_file.h"
 
-#include <algorithm>
-#include <array>
 #include <cstring>
 #include <limits>
 #include <memory>
