@@ -7,8 +7,9 @@
 #include <assimp/scene.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <spng.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <tiny_gltf.h>
 
 #include <array>
 #include <cmath>
@@ -20,6 +21,7 @@
 
 #include "terrain/shading_range.h"
 #include "terrain/terrain_mesh.h"
+#include "tools/png_picture.h"
 #include "tools/velmora_process.h"
 
 using testing::HasSubstr;
@@ -42,32 +44,6 @@ const DemoWorld& World() {
 std::string ShownName() {
     const std::string folder(World().name);
     return folder.substr(0, folder.size() - std::string("quarlend").size());
-}
-
-struct Picture {
-    std::uint32_t width = 0;
-    std::uint32_t height = 0;
-    std::vector<std::uint8_t> bytes;  // in the decoded format
-};
-
-// Decodes a PNG with libspng into `format` (SPNG_FMT_RGBA8, or SPNG_FMT_PNG for 16-bit grey).
-Picture DecodePng(const fs::path& path, int format) {
-    const std::string file = ReadWhole(path);
-    std::unique_ptr<spng_ctx, void (*)(spng_ctx*)> context(spng_ctx_new(0), spng_ctx_free);
-    Picture picture;
-    spng_ihdr header{};
-    std::size_t size = 0;
-    if (spng_set_png_buffer(context.get(), file.data(), file.size()) != 0 ||
-        spng_get_ihdr(context.get(), &header) != 0 ||
-        spng_decoded_image_size(context.get(), format, &size) != 0) {
-        ADD_FAILURE() << "not a PNG: " << path;
-        return picture;
-    }
-    picture.width = header.width;
-    picture.height = header.height;
-    picture.bytes.resize(size);
-    EXPECT_EQ(spng_decode_image(context.get(), picture.bytes.data(), size, format, 0), 0);
-    return picture;
 }
 
 class DemoWorldOutputTest : public velmora_process::DemoPrefixSuite {
@@ -115,8 +91,9 @@ protected:
 
 struct MeshFormat {
     const char* name;
-    bool zUp;
-    bool coloured;  // vertex colours and texture coordinates
+    const char* up;  // --up, or "" for the format's default
+    bool zUp;        // which way is up in the file
+    bool coloured;   // vertex colours and texture coordinates
 };
 
 TEST_F(DemoWorldOutputTest, EachMeshFormatReadsBackAsTheViewersMeshWoundUpwards) {
@@ -141,13 +118,20 @@ TEST_F(DemoWorldOutputTest, EachMeshFormatReadsBackAsTheViewersMeshWoundUpwards)
     }
 
     const std::string sector = std::to_string(A) + "_" + std::to_string(B);
-    for (const MeshFormat format : {MeshFormat{"gltf", false, true}, MeshFormat{"glb", false, true},
-                                    MeshFormat{"obj", true, true}, MeshFormat{"ply", true, true},
-                                    MeshFormat{"stl", true, false}}) {
-        SCOPED_TRACE(format.name);
+    // OBJ is Y up by default, as Blender reads it; PLY and STL Z up; glTF always Y up.
+    for (const MeshFormat format :
+         {MeshFormat{"gltf", "", false, true}, MeshFormat{"glb", "", false, true},
+          MeshFormat{"obj", "", false, true}, MeshFormat{"obj", "z", true, true},
+          MeshFormat{"ply", "", true, true}, MeshFormat{"ply", "y", false, true},
+          MeshFormat{"stl", "", true, false}, MeshFormat{"stl", "y", false, false}}) {
+        SCOPED_TRACE(std::string(format.name) + " up " + format.up);
         const fs::path output = Output(std::string("sector.") + format.name);
-        const Outcome exported = Velmora(
-            {"export", ShownName(), sector, "--format", format.name, "--output", output.string()});
+        std::vector<std::string> arguments = {"export",    ShownName(), sector,          "--format",
+                                              format.name, "--output",  output.string(), "--force"};
+        if (*format.up != '\0') {
+            arguments.insert(arguments.end(), {"--up", format.up});
+        }
+        const Outcome exported = Velmora(arguments);
         ASSERT_EQ(exported.exitCode, 0) << exported.err;
 
         const aiScene* scene = aiImportFile(output.c_str(), 0);
@@ -200,6 +184,15 @@ TEST_F(DemoWorldOutputTest, EachMeshFormatReadsBackAsTheViewersMeshWoundUpwards)
         EXPECT_EQ(downwards, 0u);
         EXPECT_TRUE(triangles == expectedTriangles);
     }
+
+    // glTF's up axis is fixed by its format, and a heightmap has none.
+    for (const char* format : {"gltf", "glb", "png16"}) {
+        const Outcome refused = Velmora({"export", ShownName(), sector, "--format", format,
+                                         "--output", Output("refused").string(), "--up", "z"});
+        EXPECT_EQ(refused.exitCode, 64) << format;
+        EXPECT_THAT(refused.err, HasSubstr("--up is for obj, ply and stl")) << format;
+        EXPECT_FALSE(fs::exists(Output("refused")));
+    }
 }
 
 TEST_F(DemoWorldOutputTest, WholeWorldMeshHasOneNamedMeshPerSectorAtItsPlace) {
@@ -226,6 +219,45 @@ TEST_F(DemoWorldOutputTest, WholeWorldMeshHasOneNamedMeshPerSectorAtItsPlace) {
         }
         EXPECT_EQ(leastX, 1260.0f * a) << mesh.mName.C_Str();
         EXPECT_EQ(leastY, 1260.0f * b) << mesh.mName.C_Str();
+    }
+
+    // The texture coordinates run to 18, so the sampler must repeat, and filter linearly as the
+    // viewer's device does.
+    tinygltf::TinyGLTF loader;
+    tinygltf::Model model;
+    std::string error;
+    std::string warning;
+    ASSERT_TRUE(loader.LoadBinaryFromFile(&model, &error, &warning, output.string())) << error;
+    ASSERT_EQ(model.materials.size(), 1u);
+    const int texture = model.materials[0].pbrMetallicRoughness.baseColorTexture.index;
+    ASSERT_TRUE(texture >= 0 && std::size_t(texture) < model.textures.size());
+    const int sampler = model.textures[std::size_t(texture)].sampler;
+    ASSERT_TRUE(sampler >= 0 && std::size_t(sampler) < model.samplers.size());
+    const tinygltf::Sampler& sampling = model.samplers[std::size_t(sampler)];
+    EXPECT_EQ(sampling.wrapS, TINYGLTF_TEXTURE_WRAP_REPEAT);
+    EXPECT_EQ(sampling.wrapT, TINYGLTF_TEXTURE_WRAP_REPEAT);
+    EXPECT_EQ(sampling.magFilter, TINYGLTF_TEXTURE_FILTER_LINEAR);
+    EXPECT_EQ(sampling.minFilter, TINYGLTF_TEXTURE_FILTER_LINEAR);
+}
+
+TEST_F(DemoWorldOutputTest, GltfAndGlbPassTheKhronosValidatorWithoutErrorsOrWarnings) {
+    if (std::system("command -v node >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "node is missing, so the Khronos glTF validator cannot run";
+    }
+    for (const auto& [format, scope] : std::vector<std::pair<std::string, std::string>>{
+             {"gltf", "3_2"}, {"glb", "3_2"}, {"gltf", "--all"}, {"glb", "--all"}}) {
+        const fs::path output = Output("valid-" + scope + "." + format);
+        const Outcome exported = Velmora(
+            {"export", ShownName(), scope, "--format", format, "--output", output.string()});
+        ASSERT_EQ(exported.exitCode, 0) << exported.err;
+        const fs::path report = Output("validator.txt");
+        const int status = std::system(
+            ("node " + Quote(GLTF_VALIDATOR_SCRIPT) + " " + Quote(GLTF_VALIDATOR_FOLDER) + " " +
+             Quote(output.string()) + " >" + Quote(report.string()) + " 2>&1")
+                .c_str());
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            << format << " " << scope << ": " << ReadWhole(report)
+            << "(scripts/setup installs the validator)";
     }
 }
 
@@ -393,6 +425,19 @@ TEST_F(DemoWorldOutputTest, FailedOutputsLeaveNothingBehindAndExistingFilesNeedF
     EXPECT_EQ(Velmora(forced).exitCode, 0);
     EXPECT_GT(fs::file_size(target), 1000000u);
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1);
+}
+
+TEST_F(DemoWorldOutputTest, OutputFilesGetTheModeTheUmaskLeaves) {
+    TemporaryDirectory folder;
+    for (const auto& [umask, mode] : {std::pair{"022", 0644}, std::pair{"077", 0600}}) {
+        const fs::path target = folder.path() / (std::string("map-") + umask + ".png");
+        ASSERT_EQ(RunLimited(Prefix(), std::string("umask ") + umask,
+                             {"map", ShownName(), "--scale", "8", "--output", target.string()}),
+                  0);
+        struct stat status {};
+        ASSERT_EQ(stat(target.c_str(), &status), 0);
+        EXPECT_EQ(status.st_mode & 07777, unsigned(mode)) << "umask " << umask;
+    }
 }
 
 }  // namespace

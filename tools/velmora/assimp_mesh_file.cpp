@@ -19,7 +19,8 @@ T* HandOver(std::unique_ptr<T[]> array) {
 
 class AssimpMeshFileWriter : public MeshFileWriter {
 public:
-    explicit AssimpMeshFileWriter(std::string formatId) : formatId_(std::move(formatId)) {}
+    AssimpMeshFileWriter(std::string formatId, UpAxis up)
+        : formatId_(std::move(formatId)), up_(up) {}
 
     void AddSector(const std::string& name, const TerrainVertex* vertices, float offsetX,
                    float offsetY) override {
@@ -31,7 +32,7 @@ public:
         auto colours = std::make_unique<aiColor4D[]>(TerrainVertexCount);
         auto coordinates = std::make_unique<aiVector3D[]>(TerrainVertexCount);
         for (std::size_t i = 0; i < TerrainVertexCount; ++i) {
-            const auto [x, y, z] = FilePosition(vertices[i], UpAxis::Z, offsetX, offsetY);
+            const auto [x, y, z] = FilePosition(vertices[i], up_, offsetX, offsetY);
             positions[i] = aiVector3D(x, y, z);
             const float grey = VertexGrey(vertices[i]);
             colours[i] = aiColor4D(grey, grey, grey, 1.0f);
@@ -93,11 +94,12 @@ public:
 
 private:
     std::string formatId_;
+    UpAxis up_;
     std::vector<std::unique_ptr<aiMesh>> meshes_;
 };
 
 }  // namespace
 
-std::unique_ptr<MeshFileWriter> MakeAssimpMeshFileWriter(const std::string& formatId) {
-    return std::make_unique<AssimpMeshFileWriter>(formatId);
+std::unique_ptr<MeshFileWriter> MakeAssimpMeshFileWriter(const std::string& formatId, UpAxis up) {
+    return std::make_unique<AssimpMeshFileWriter>(formatId, up);
 }

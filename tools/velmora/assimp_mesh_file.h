@@ -1,5 +1,5 @@
 #pragma once
-// OBJ, PLY and STL through assimp's exporters, Z up.
+// OBJ, PLY and STL through assimp's exporters.
 
 #include <memory>
 #include <string>
@@ -7,4 +7,4 @@
 #include "export_mesh.h"
 
 // formatId: assimp's exporter id ("objnomtl", "plyb", "stlb").
-std::unique_ptr<MeshFileWriter> MakeAssimpMeshFileWriter(const std::string& formatId);
+std::unique_ptr<MeshFileWriter> MakeAssimpMeshFileWriter(const std::string& formatId, UpAxis up);

@@ -32,6 +32,7 @@ struct ExportRequest {
     ExportFormat format = ExportFormat::Png16;
     std::string output;
     std::string texture;
+    std::optional<UpAxis> up;  // only for the formats that carry no up axis
     bool force = false;
     bool skipUnreadable = false;
 };
@@ -96,7 +97,33 @@ std::optional<EmbeddedTexture> FindTexture(const std::string& chosen) {
     return texture;
 }
 
-std::unique_ptr<MeshFileWriter> MakeWriter(const ExportRequest& request) {
+// The axis a format's readers take as up, unless --up says otherwise: OBJ is read Y up by
+// Blender, Maya, Unity and three.js alike; PLY and STL are Z up (Blender's importers, and STL's
+// printers). glTF is Y up by its own definition, and a heightmap PNG has no axes at all.
+UpAxis ChooseUpAxis(const ExportRequest& request) {
+    switch (request.format) {
+        case ExportFormat::Obj:
+            return request.up.value_or(UpAxis::Y);
+        case ExportFormat::Ply:
+        case ExportFormat::Stl:
+            return request.up.value_or(UpAxis::Z);
+        case ExportFormat::Gltf:
+        case ExportFormat::Glb:
+            if (request.up) {
+                throw CommandFailure(ExitUsage,
+                                     "--up is for obj, ply and stl: glTF is always Y up");
+            }
+            return UpAxis::Y;
+        case ExportFormat::Png16:
+            if (request.up) {
+                throw CommandFailure(ExitUsage, "--up is for obj, ply and stl: png16 has no axes");
+            }
+            return UpAxis::Z;
+    }
+    return UpAxis::Z;
+}
+
+std::unique_ptr<MeshFileWriter> MakeWriter(const ExportRequest& request, UpAxis up) {
     std::optional<EmbeddedTexture> texture;
     MeshFormat format = MeshFormat::Obj;
     switch (request.format) {
@@ -120,7 +147,7 @@ std::unique_ptr<MeshFileWriter> MakeWriter(const ExportRequest& request) {
         case ExportFormat::Png16:
             throw CommandFailure(ExitFailure, "png16 is not a mesh");
     }
-    return MakeMeshFileWriter(format, texture ? &*texture : nullptr);
+    return MakeMeshFileWriter(format, up, texture ? &*texture : nullptr);
 }
 
 // Reads one sector's samples; an unreadable file fails the export, or with --skip-unreadable is
@@ -138,6 +165,7 @@ int RunExport(const ExportRequest& request) {
     if (request.all == !request.sector.empty()) {
         throw CommandFailure(ExitUsage, "give either SECTOR or --all; see --help");
     }
+    const UpAxis up = ChooseUpAxis(request);
     CatalogueSession session;
     const std::string world = session.ResolveWorld(request.world);
 
@@ -152,7 +180,7 @@ int RunExport(const ExportRequest& request) {
         single.push_back({request.sector, session.HeightmapPath(world, request.sector), {}});
     }
     const std::unique_ptr<MeshFileWriter> writer =
-        request.format == ExportFormat::Png16 ? nullptr : MakeWriter(request);
+        request.format == ExportFormat::Png16 ? nullptr : MakeWriter(request, up);
 
     OutputFile file(request.output, request.force);
     if (request.format == ExportFormat::Png16 && request.all) {
@@ -203,11 +231,12 @@ void AddExportCommand(CLI::App& velmora, ChosenCommand& chosen) {
         "gltf, glb, obj, ply, stl: the viewer's mesh, vertex (r, c) at x = 10 r, y = 10 c,\n"
         "z = 0.25 sample, its grey shade as the vertex colour, its texture coordinates (not in\n"
         "STL), the 126 strips as triangles. The viewer's space is left-handed, the files' are\n"
-        "right-handed: OBJ, PLY and STL (Z up) get (x, -y, z), glTF (Y up) gets (x, z, y), and\n"
-        "every triangle runs counter-clockwise seen from above. With --all each sector A_B is a\n"
-        "mesh named after it, moved by (1260 A, 1260 B). glTF and GLB embed terrain.image of\n"
-        "the current directory (or --texture FILE; PNG or JPEG) as the base colour, wrapping and\n"
-        "filtered linearly as the viewer draws it.\n"
+        "right-handed: Z up gets (x, -y, z), Y up gets (x, z, y), and every triangle runs\n"
+        "counter-clockwise seen from above. glTF and GLB are Y up; OBJ is written Y up and PLY\n"
+        "and STL Z up, as Blender and most programs read them, unless --up says otherwise.\n"
+        "With --all each sector A_B is a mesh named after it, moved by (1260 A, 1260 B). glTF\n"
+        "and GLB embed terrain.image of the current directory (or --texture FILE; PNG or JPEG)\n"
+        "as the base colour, wrapping and filtered linearly as the viewer draws it.\n"
         "An unknown world or sector exits with 2; an unreadable heightmap with 1 unless\n"
         "--skip-unreadable (with --all).");
     exporter->add_option("WORLD", request->world, "a world, as listed or as its folder")
@@ -226,6 +255,12 @@ void AddExportCommand(CLI::App& velmora, ChosenCommand& chosen) {
         ->type_name("PATH");
     exporter->add_option("--texture", request->texture, "the texture glTF and GLB embed")
         ->type_name("FILE");
+    const std::map<std::string, UpAxis> axes{{"y", UpAxis::Y}, {"z", UpAxis::Z}};
+    exporter
+        ->add_option("--up", request->up,
+                     "the up axis of obj (default y), ply and stl (default z); glTF is always y")
+        ->transform(CLI::CheckedTransformer(axes))
+        ->type_name("AXIS");
     exporter->add_flag("--force", request->force, "replaces an existing output file");
     exporter->add_flag("--skip-unreadable", request->skipUnreadable,
                        "leaves out an unreadable heightmap instead of failing");

@@ -1,9 +1,10 @@
 #pragma once
 // The viewer's terrain mesh taken out to a file's space. The viewer's Direct3D space is
-// left-handed and the files' are right-handed, so positions are mirrored once: Z-up files get
-// (x, -y, z) and glTF (Y-up) gets (x, z, y). Every triangle then runs counter-clockwise seen
-// from above, its normal towards the sky, and the terrain seen from above looks as the viewer
-// shows it.
+// left-handed and the files' are right-handed, so positions are mirrored once: Z up gets
+// (x, -y, z) and Y up gets (x, z, y). Every triangle then runs counter-clockwise seen from
+// above, its normal towards the sky, and the terrain seen from above looks as the viewer shows
+// it. glTF is Y up by definition; OBJ, PLY and STL carry no up axis, so the caller chooses the
+// one the programs that open them assume.
 
 #include <array>
 #include <cstddef>
@@ -50,6 +51,6 @@ struct EmbeddedTexture {
 
 // The writers live in a module of their own (mesh_writer_module.h), so that the other commands
 // do not pay for loading assimp and tinygltf. Its one entry point; texture may be null and is
-// used by glTF and GLB only.
-extern "C" MeshFileWriter* VelmoraMakeMeshFileWriter(MeshFormat format,
+// used by glTF and GLB only; up is ignored by them, which are always Y up.
+extern "C" MeshFileWriter* VelmoraMakeMeshFileWriter(MeshFormat format, UpAxis up,
                                                      const EmbeddedTexture* texture);

@@ -4,7 +4,7 @@
 #include "export_mesh.h"
 #include "gltf_mesh_file.h"
 
-extern "C" MeshFileWriter* VelmoraMakeMeshFileWriter(MeshFormat format,
+extern "C" MeshFileWriter* VelmoraMakeMeshFileWriter(MeshFormat format, UpAxis up,
                                                      const EmbeddedTexture* texture) {
     std::optional<EmbeddedTexture> embedded;
     if (texture != nullptr) {
@@ -17,12 +17,12 @@ extern "C" MeshFileWriter* VelmoraMakeMeshFileWriter(MeshFormat format,
         case MeshFormat::Glb:
             return MakeGltfMeshFileWriter(true, std::move(embedded)).release();
         case MeshFormat::Obj:
-            return MakeAssimpMeshFileWriter("objnomtl").release();
+            return MakeAssimpMeshFileWriter("objnomtl", up).release();
         case MeshFormat::Ply:
             // ASCII: assimp 5.2.5's binary PLY writer declares uchar colours but writes floats.
-            return MakeAssimpMeshFileWriter("ply").release();
+            return MakeAssimpMeshFileWriter("ply", up).release();
         case MeshFormat::Stl:
-            return MakeAssimpMeshFileWriter("stlb").release();
+            return MakeAssimpMeshFileWriter("stlb", up).release();
     }
     return nullptr;
 }

@@ -11,7 +11,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using MakeWriter = MeshFileWriter* (*)(MeshFormat, const EmbeddedTexture*);
+using MakeWriter = MeshFileWriter* (*)(MeshFormat, UpAxis, const EmbeddedTexture*);
 
 MakeWriter LoadEntryPoint() {
     // The module stays loaded until the process ends: writers made by it may live that long.
@@ -42,9 +42,9 @@ MakeWriter LoadEntryPoint() {
 
 }  // namespace
 
-std::unique_ptr<MeshFileWriter> MakeMeshFileWriter(MeshFormat format,
+std::unique_ptr<MeshFileWriter> MakeMeshFileWriter(MeshFormat format, UpAxis up,
                                                    const EmbeddedTexture* texture) {
-    std::unique_ptr<MeshFileWriter> writer(LoadEntryPoint()(format, texture));
+    std::unique_ptr<MeshFileWriter> writer(LoadEntryPoint()(format, up, texture));
     if (!writer) {
         throw CommandFailure(ExitFailure, "no mesh writer for this format");
     }

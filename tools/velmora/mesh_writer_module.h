@@ -7,5 +7,5 @@
 #include "export_mesh.h"
 
 // Throws CommandFailure (exit 1) when the module cannot be loaded.
-std::unique_ptr<MeshFileWriter> MakeMeshFileWriter(MeshFormat format,
+std::unique_ptr<MeshFileWriter> MakeMeshFileWriter(MeshFormat format, UpAxis up,
                                                    const EmbeddedTexture* texture);
