@@ -155,8 +155,7 @@ TEST(VelmoraCatalogueTest, InstallRootOf511CharactersIsReadAnd512IsNot) {
 TEST(VelmoraCatalogueTest, EmptyOrMissingInstallRootSearchesTheCurrentDrive) {
     TemporaryPrefix prefix;
     fs::create_directories(prefix.driveC() / "world_cache" / "Rootquarlend" / "terrain" / "1_1");
-    for (const std::string& hive :
-         {Hive("@=\"\""), Hive("\"Other\"=\"C:\\\\Q\""), std::string("not a registry file")}) {
+    for (const std::string& hive : {Hive("@=\"\""), Hive("\"Other\"=\"C:\\\\Q\"")}) {
         prefix.WriteSystemReg(hive);
         const Outcome worlds = RunVelmora(prefix.path(), {"worlds"}, prefix.driveC());
         EXPECT_EQ(worlds.exitCode, 0);
@@ -176,19 +175,63 @@ TEST(VelmoraCatalogueTest, HostileRegistryFilesNeverCrashOrHang) {
         garbage.push_back(static_cast<char>((i * 2654435761u) >> 13));
     }
     const std::string good = Hive("@=\"C:\\\\Q\"");
-    const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
-        {garbage, {}},
-        {"WINE REGISTRY Version 2\n" + garbage, {}},
-        {good.substr(0, good.size() - 6), {}},  // cut inside the value
-        {"WINE REGISTRY Version 2\n@=\"C:\\\\Q\"\n" + good.substr(24), {"East"}},  // value first
-        {good + std::string(1 << 20, '['), {"East"}},
+    struct Case {
+        std::string hive;
+        int exitCode;  // 1 where no key is found: there is no install to list
+        std::vector<std::string> worlds;
     };
-    for (const auto& [hive, expected] : cases) {
-        prefix.WriteSystemReg(hive);
+    const std::vector<Case> cases = {
+        {garbage, 1, {}},
+        {"WINE REGISTRY Version 2\n" + garbage, 1, {}},
+        {good.substr(0, good.size() - 6), 0, {}},  // cut inside the value
+        {"WINE REGISTRY Version 2\n@=\"C:\\\\Q\"\n" + good.substr(24), 0, {"East"}},  // value first
+        {good + std::string(1 << 20, '['), 0, {"East"}},
+    };
+    for (const Case& tried : cases) {
+        prefix.WriteSystemReg(tried.hive);
         const Outcome worlds = RunVelmora(prefix.path(), {"worlds"}, prefix.driveC());
-        EXPECT_EQ(worlds.exitCode, 0) << worlds.err;
-        EXPECT_EQ(worlds.lines, expected);
+        EXPECT_EQ(worlds.exitCode, tried.exitCode) << worlds.err;
+        EXPECT_EQ(worlds.lines, tried.worlds);
     }
+}
+
+TEST(VelmoraCatalogueTest, WithoutTheInstallKeyEveryCommandSaysWhereItLookedAndFails) {
+    // A prefix that is not a registry file at all, and one whose registry lacks the key.
+    TemporaryPrefix prefix;
+    fs::create_directories(prefix.driveC() / "world_cache" / "Rootquarlend" / "terrain" / "1_1");
+    for (const std::string& hive :
+         {std::string("not a registry file"),
+          std::string("WINE REGISTRY Version 2\n\n[Software\\\\Elsewhere] 1\n@=\"C:\\\\Q\"\n")}) {
+        prefix.WriteSystemReg(hive);
+        for (const std::vector<std::string>& command : std::vector<std::vector<std::string>>{
+                 {"worlds"},
+                 {"sectors"},
+                 {"heightmap", "Root", "1_1"},
+                 {"map", "Root", "--output", "map.png"},
+                 {"export", "Root", "1_1", "--format", "png16", "--output", "x.png"},
+                 {"render", "Root", "1_1", "--output", "frame.png"}}) {
+            const Outcome outcome = RunVelmora(prefix.path(), command, prefix.driveC());
+            EXPECT_EQ(outcome.exitCode, 1) << command[0];
+            EXPECT_TRUE(outcome.out.empty()) << command[0];
+            EXPECT_EQ(outcome.err, "velmora " + command[0] +
+                                       ": the game's install was not found: no Wine prefix holds "
+                                       "HKEY_LOCAL_MACHINE\\SOFTWARE\\MolvaneStudios\\Quarlend "
+                                       "(searched WINEPREFIX=" +
+                                       prefix.path().string() + ")\n");
+        }
+        EXPECT_FALSE(fs::exists(prefix.driveC() / "map.png"));
+    }
+
+    // Without WINEPREFIX: ~/.wine, which is missing here, and the Proton prefixes found.
+    TemporaryDirectory home;
+    const fs::path proton = home.path() / ".steam" / "steam" / "steamapps" / "compatdata" / "7";
+    fs::create_directories(proton / "pfx");
+    const ScopedEnvironment homeIsEmpty("HOME", home.path().c_str());
+    const Outcome worlds = RunVelmora("", {"worlds"});
+    EXPECT_EQ(worlds.exitCode, 1);
+    EXPECT_THAT(worlds.err,
+                HasSubstr("(searched " + (home.path() / ".wine").string() +
+                          " and 1 Proton prefix: " + (proton / "pfx").string() + ")\n"));
 }
 
 TEST(VelmoraCatalogueTest, HundredMegabyteRegistryIsScannedToTheKey) {

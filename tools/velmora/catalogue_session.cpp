@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
+#include <filesystem>
 
 #include <windows.h>
 #include "app/install_root.h"
 #include "app/platform/win32/window_system.h"
+#include "app/platform/wine/wine_prefix.h"
 #include "app/registry_reader.h"
 #include "catalogue/heightmap_path.h"
 #include "catalogue/sector_table.h"
@@ -35,11 +38,50 @@ win32::DialogTemplate CatalogueTemplate() {
     return dialog;
 }
 
+bool SomePrefixHoldsInstallKey() {
+    HKEY opened = nullptr;
+    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, InstallRootKey, &opened) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(opened);
+    return true;
+}
+
+// Names the prefixes that were searched for the install-root key, so that "no game here" never
+// reads as "a game without worlds".
+std::string NoInstallMessage() {
+    std::string searched;
+    if (const char* chosen = std::getenv("WINEPREFIX"); chosen != nullptr && *chosen != '\0') {
+        searched = std::string("WINEPREFIX=") + chosen;
+    } else {
+        const char* home = std::getenv("HOME");
+        const std::filesystem::path dotWine =
+            std::filesystem::path(home != nullptr && *home != '\0' ? home : "~") / ".wine";
+        std::string proton;
+        std::size_t protonCount = 0;
+        for (const std::filesystem::path& candidate : wine::CandidatePrefixes()) {
+            if (candidate != dotWine) {
+                proton += (protonCount++ == 0 ? ": " : ", ") + candidate.string();
+            }
+        }
+        searched = dotWine.string() + " and " + std::to_string(protonCount) + " Proton prefix" +
+                   (protonCount == 1 ? "" : "es") + proton;
+    }
+    return std::string(
+               "the game's install was not found: no Wine prefix holds "
+               "HKEY_LOCAL_MACHINE\\") +
+           InstallRootKey + " (searched " + searched + ")";
+}
+
 }  // namespace
 
 CatalogueSession::CatalogueSession() {
     RegistryReader reader;
-    reader.ReadValue(InstallRootKey, "", InstallRoot);
+    // A key without an install folder leaves the root empty, and the viewer then searches the
+    // current drive; only a missing key means there is no game to look at.
+    if (!reader.ReadValue(InstallRootKey, "", InstallRoot) && !SomePrefixHoldsInstallKey()) {
+        throw CommandFailure(ExitFailure, NoInstallMessage());
+    }
 
     window_ = win32::CurrentWindowSystem().CreateDialogWindow(CatalogueTemplate(), nullptr);
     if (!window_) {
