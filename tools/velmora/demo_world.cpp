@@ -119,31 +119,72 @@ double SmoothStep(double edge0, double edge1, double x) {
     return t * t * (3.0 - 2.0 * t);
 }
 
+// The river's course near one sector: its centre across y and its half width at each sample
+// column within reach. The centre is two octaves of smooth value noise, the finest a third of a
+// sector long, so that the river bends gently; finer octaves would cut its banks into steps.
+class RiverCourse {
+public:
+    // Beyond this many samples from the river the valley no longer falls towards it.
+    static constexpr std::int64_t Reach =
+        static_cast<std::int64_t>(ValleyWidth + 2 * RiverHalfWidth);
+
+    RiverCourse(const DemoWorld& world, std::int64_t firstX, std::int64_t lastX)
+        : firstX_(firstX - Reach) {
+        const double spanY = static_cast<double>(std::int64_t{world.sectorsY} * SectorStep);
+        const double swing = std::min(spanY / 4.0, 90.0);
+        for (std::int64_t gx = firstX_; gx <= lastX + Reach; ++gx) {
+            const double bend = 0.7 * ValueNoise(gx, 0, 128, 0, world.seed ^ 0x52495645u) +
+                                0.3 * ValueNoise(gx, 0, 48, 0, world.seed ^ 0x42454E44u);
+            centres_.push_back(spanY / 2.0 + swing * (2.0 * bend - 1.0));
+            halfWidths_.push_back(RiverHalfWidth *
+                                  (0.8 + 0.5 * ValueNoise(gx, 0, 64, 0, world.seed ^ 0x57494454u)));
+        }
+    }
+
+    // How far (gx, gy) lies from the river's bank, in samples, measured to the nearest point of
+    // its course, so that the banks slope at right angles to it: negative in the water.
+    double Distance(std::int64_t gx, std::int64_t gy) const {
+        double nearest = static_cast<double>(Reach * Reach) * 4.0;
+        double halfWidth = 0.0;
+        for (std::int64_t dx = -Reach; dx <= Reach; ++dx) {
+            const auto column = static_cast<std::size_t>(gx + dx - firstX_);
+            const double dy = static_cast<double>(gy) - centres_[column];
+            const double squared = static_cast<double>(dx * dx) + dy * dy;
+            if (squared < nearest) {
+                nearest = squared;
+                halfWidth = halfWidths_[column];
+            }
+        }
+        return std::sqrt(nearest) - halfWidth;
+    }
+
+private:
+    std::int64_t firstX_;
+    std::vector<double> centres_;
+    std::vector<double> halfWidths_;
+};
+
 // How far a global sample position lies outside the world's water, in samples: negative inside
 // the river or the lake. The river meanders along x through the middle of the world; the lake
 // lies in its first third along x and its last third along y.
-double DistanceToWater(const DemoWorld& world, std::int64_t gx, std::int64_t gy) {
+double DistanceToWater(const DemoWorld& world, const RiverCourse& river, std::int64_t gx,
+                       std::int64_t gy) {
     const double spanX = static_cast<double>(std::int64_t{world.sectorsX} * SectorStep);
     const double spanY = static_cast<double>(std::int64_t{world.sectorsY} * SectorStep);
-    const double swing = std::min(spanY / 4.0, 90.0);
-    const double riverY =
-        spanY / 2.0 + swing * (2.0 * Fractal(gx, 0, 128, 0, world.seed ^ 0x52495645u) - 1.0);
-    const double width =
-        RiverHalfWidth * (0.8 + 0.5 * Fractal(gx, 0, 32, 0, world.seed ^ 0x57494454u));
-    const double river = std::abs(static_cast<double>(gy) - riverY) - width;
     const double lakeX = static_cast<double>(gx) - spanX * 0.3;
     const double lakeY = static_cast<double>(gy) - spanY * 0.75;
     const double lake = std::sqrt(lakeX * lakeX + lakeY * lakeY) - LakeRadius;
-    return std::min(river, lake);
+    return std::min(river.Distance(gx, gy), lake);
 }
 
 // The height sample at a global sample position: a pure function of the world and the position,
 // so that neighbouring sectors agree on their shared edges and any sector can be made alone.
-std::uint16_t SampleAt(const DemoWorld& world, std::int64_t gx, std::int64_t gy) {
+std::uint16_t SampleAt(const DemoWorld& world, const RiverCourse& river, std::int64_t gx,
+                       std::int64_t gy) {
     const double hills = SmoothStep(0.1, 0.9, Fractal(gx, gy, 96, 0, world.seed));
     const double detail = Fractal(gx, gy, 16, 0, world.seed ^ 0xA5A5A5A5u);
     const double land = LandLowSample + LandReliefSamples * hills + DetailSamples * detail;
-    const double water = DistanceToWater(world, gx, gy);
+    const double water = DistanceToWater(world, river, gx, gy);
     double sample = 0.0;
     if (water < 0.0) {
         // The bed deepens towards the middle of the water.
@@ -155,11 +196,13 @@ std::uint16_t SampleAt(const DemoWorld& world, std::int64_t gx, std::int64_t gy)
 }
 
 std::vector<std::uint16_t> SectorOf(const DemoWorld& world, int x, int y) {
+    const std::int64_t firstX = std::int64_t{x} * SectorStep;
+    const RiverCourse river(world, firstX, firstX + SectorStep);
     std::vector<std::uint16_t> samples(std::size_t{SectorSide} * SectorSide);
     for (int r = 0; r < SectorSide; ++r) {
         for (int c = 0; c < SectorSide; ++c) {
             samples[static_cast<std::size_t>(r) * SectorSide + static_cast<std::size_t>(c)] =
-                SampleAt(world, std::int64_t{x} * SectorStep + r, std::int64_t{y} * SectorStep + c);
+                SampleAt(world, river, firstX + r, std::int64_t{y} * SectorStep + c);
         }
     }
     return samples;
