@@ -130,15 +130,32 @@ TEST(ImageFile, SidesAreScaledUpToPowersOfTwoNotPadded) {
     EXPECT_EQ(row[7], Argb(255, 255, 255, 255));
 }
 
-TEST(ImageFile, MipLevelsAreBoxFilteredDownToOneTexel) {
-    // 4 x 2 grey ramp: level 1 averages 2 x 2 blocks, level 2 the pairs of level 1.
-    const std::vector<std::uint8_t> grey = {0, 10, 20, 30, 40, 50, 60, 71};
-    const TextureImage image = Decode(Png(4, 2, 1, grey));
-    ExpectChain(image, 4, 2);
-    ASSERT_EQ(image.levels.size(), 3u);
-    EXPECT_EQ(Channel(image.levels[1].texels[0], 0), 25);  // (0 + 10 + 40 + 50) / 4
-    EXPECT_EQ(Channel(image.levels[1].texels[1], 0), 45);  // (20 + 30 + 60 + 71 + 2) / 4
-    EXPECT_EQ(Channel(image.levels[2].texels[0], 0), 35);  // (25 + 45) / 2
+TEST(ImageFile, MipLevelsAreRoundedBoxMeansDownToOneTexel) {
+    // Box sums that are odd or two past a multiple of four, down the 2 x 2, 2 x 1 and 1 x 2
+    // boxes of non-square chains: truncating, or a wrong divisor, changes a texel. All four
+    // channels carry the same value.
+    const auto grey = [](std::vector<std::uint32_t> values) {
+        for (std::uint32_t& value : values) {
+            value = Argb(value, value, value, value);
+        }
+        return values;
+    };
+    const auto expectLevels = [&](TextureLevel picture,
+                                  const std::vector<std::vector<std::uint32_t>>& below) {
+        const std::string sides =
+            std::to_string(picture.width) + "x" + std::to_string(picture.height);
+        TextureImage image;
+        BuildMipChain(std::move(picture), image);
+        ASSERT_EQ(image.levels.size(), below.size() + 1) << sides;
+        for (std::size_t i = 0; i < below.size(); ++i) {
+            EXPECT_EQ(image.levels[i + 1].texels, grey(below[i])) << sides << " level " << i + 1;
+        }
+    };
+    // (0 + 1 + 0 + 1) / 4 = 0.5 -> 1, (5 + 6 + 7 + 5) / 4 = 5.75 -> 6, (1 + 6) / 2 = 3.5 -> 4.
+    expectLevels({4, 2, grey({0, 1, 5, 6, 0, 1, 7, 5})}, {{1, 6}, {4}});
+    expectLevels({2, 4, grey({0, 0, 1, 1, 5, 7, 6, 5})}, {{1, 6}, {4}});
+    // (1 + 2) / 2 = 1.5 -> 2, (4 + 7) / 2 = 5.5 -> 6, (2 + 6) / 2 = 4.
+    expectLevels({4, 1, grey({1, 2, 4, 7})}, {{2, 6}, {4}});
 }
 
 TEST(ImageFile, FormatIsRecognisedByContentOnly) {
