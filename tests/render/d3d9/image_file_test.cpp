@@ -236,6 +236,23 @@ TEST(ImageFile, LyingSizesAreRefusedBeforeDecoding) {
     Decode(ppm, ImageStatus::Corrupt);
 }
 
+TEST(ImageFile, RadianceChannelsAreMantissaTimesTheSharedExponent) {
+    // Flat RGBE pixels: each channel is mantissa * 2^(exponent - 136), shown with gamma 1/2.2
+    // and rounded to 8 bits; above 1 saturates, and exponent 0 is black whatever the mantissas.
+    const std::string header = "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 1 +X 4\n";
+    Bytes hdr(header.begin(), header.end());
+    hdr.insert(hdr.end(), {128, 64, 192, 128,  // 0.5, 0.25, 0.75
+                           200, 100, 0, 127,   // 0.390625, 0.1953125, 0
+                           128, 255, 1, 130,   // 2, 3.984375, 0.015625
+                           77, 77, 77, 0});
+    const TextureImage image = Decode(hdr);
+    ASSERT_FALSE(image.levels.empty());
+    // 255 * value^(1 / 2.2): 186.08, 135.79, 223.74; 166.33, 121.38; 38.51.
+    EXPECT_EQ(image.levels[0].texels,
+              (std::vector<std::uint32_t>{Argb(255, 186, 136, 224), Argb(255, 166, 121, 0),
+                                          Argb(255, 255, 255, 39), Argb(255, 0, 0, 0)}));
+}
+
 TEST(ImageFile, RoundsUpToPowersOfTwo) {
     EXPECT_EQ(RoundUpToPowerOfTwo(1), 1u);
     EXPECT_EQ(RoundUpToPowerOfTwo(2), 2u);
