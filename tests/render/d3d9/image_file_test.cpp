@@ -4,8 +4,27 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <fstream>
+
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include "image_test_files.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define VELMORA_TEST_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VELMORA_TEST_ASAN 1
+#endif
+#endif
+#ifdef VELMORA_TEST_ASAN
+// From the sanitizer runtime (GCC installs no header for it).
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*mallocHook)(const volatile void*,
+                                                                            std::size_t),
+                                                         void (*freeHook)(const volatile void*));
+#endif
 
 namespace {
 
@@ -24,6 +43,36 @@ TextureImage Decode(const Bytes& file, ImageStatus expected = ImageStatus::Ok) {
     EXPECT_EQ(DecodeTextureImage(file, image), expected);
     return image;
 }
+
+// Lets a death-test child allocate only about `bytes` more: past that an allocation fails. Under
+// AddressSanitizer, whose shadow memory reserves terabytes of address space, an address-space
+// limit means nothing; there a malloc hook ends the child (exit code 3) on any one allocation
+// larger than `bytes`, before its memory is touched. Exit code 4: the cap could not be set.
+#ifdef VELMORA_TEST_ASAN
+std::size_t allocationCap = 0;
+
+void CapAllocations(std::size_t bytes) {
+    allocationCap = bytes;
+    const auto onMalloc = [](const volatile void*, std::size_t size) {
+        if (size > allocationCap) {
+            std::_Exit(3);
+        }
+    };
+    if (__sanitizer_install_malloc_and_free_hooks(onMalloc, [](const volatile void*) {}) == 0) {
+        std::_Exit(4);
+    }
+}
+#else
+void CapAllocations(std::size_t bytes) {
+    std::size_t pages = 0;  // the address space in use: /proc/self/statm's first field
+    std::ifstream("/proc/self/statm") >> pages;
+    const rlim_t limit = pages * static_cast<std::size_t>(sysconf(_SC_PAGESIZE)) + bytes;
+    const rlimit cap{limit, limit};
+    if (pages == 0 || setrlimit(RLIMIT_AS, &cap) != 0) {
+        std::_Exit(4);
+    }
+}
+#endif
 
 void ExpectChain(const TextureImage& image, UINT width, UINT height) {
     ASSERT_FALSE(image.levels.empty());
@@ -214,16 +263,24 @@ TEST(ImageFile, TruncatedFilesAreCorruptNotDecoded) {
 }
 
 TEST(ImageFile, LyingSizesAreRefusedBeforeDecoding) {
-    // PNG header claiming 65536 x 65536 and 16384 x 16384 (the first is past any side limit,
-    // the second past the texel limit).
-    for (const std::uint32_t side : {65536u, 16384u}) {
+    // PNG headers over a few bytes of image data, claiming 65536 x 65536, 16384 x 16384 (past
+    // the side limits) and 8192 x 8192 (the largest texture, 256 MiB of texels): refused in a
+    // child that cannot allocate 64 MiB more, so before the picture is allocated.
+    for (const std::uint32_t side : {65536u, 16384u, 8192u}) {
         Bytes png = Png(2, 2, 3, Repeat({1, 2, 3}, 4));
         for (const std::size_t offset : {16u, 20u}) {  // IHDR width and height, big-endian
             for (int i = 0; i < 4; ++i) {
                 png[offset + i] = static_cast<std::uint8_t>(side >> (8 * (3 - i)));
             }
         }
-        Decode(png, ImageStatus::Corrupt);
+        EXPECT_EXIT(
+            {
+                CapAllocations(std::size_t{64} << 20);
+                TextureImage image;
+                std::_Exit(DecodeTextureImage(png, image) == ImageStatus::Corrupt ? 0 : 1);
+            },
+            testing::ExitedWithCode(0), "")
+            << side << " x " << side;
     }
     // BMP claiming 100000 pixels wide.
     Bytes bmp = Bmp(2, 2, 3, Repeat({1, 2, 3}, 4));
