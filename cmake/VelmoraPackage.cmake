@@ -20,9 +20,6 @@ install(FILES ${PROJECT_SOURCE_DIR}/data/debian/copyright
               ${CMAKE_CURRENT_BINARY_DIR}/package/changelog.gz
         DESTINATION ${velmora_package_doc})
 
-install(FILES ${PROJECT_SOURCE_DIR}/data/debian/lintian-overrides
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME ${velmora_package})
-
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ${velmora_package})
 set(CPACK_PACKAGE_VERSION 0.1)
