@@ -40,9 +40,15 @@ std::vector<std::string_view> SplitComponents(std::string_view path) {
     return components;
 }
 
+bool IsOnlyDots(std::string_view component) {
+    return component.find_first_not_of('.') == std::string_view::npos;
+}
+
 // Applies `components` to `stack` as Windows collapses a path: `.` vanishes, `..` removes the
 // previous component (never the drive), a trailing dot of an inner component is dropped and
-// trailing dots and spaces of the final one.
+// trailing dots and spaces of the final one. A component of three or more dots is a name: it
+// keeps its dots inside the path, or else trimming it to ".." would climb after the collapse.
+// So no component left is empty, `.` or `..`, and nothing reaches above the drive's root.
 void Collapse(std::vector<std::string>& stack, const std::vector<std::string_view>& components) {
     for (std::string_view component : components) {
         if (component == ".") {
@@ -57,7 +63,7 @@ void Collapse(std::vector<std::string>& stack, const std::vector<std::string_vie
         stack.emplace_back(component);
     }
     for (std::size_t i = 0; i + 1 < stack.size(); ++i) {
-        if (stack[i].size() > 1 && stack[i].back() == '.') {
+        if (!IsOnlyDots(stack[i]) && stack[i].back() == '.') {
             stack[i].pop_back();
         }
     }
@@ -213,9 +219,16 @@ WindowsLocation FullLocation(std::string_view path, bool& trailingSeparator) {
     return location;
 }
 
+// A path handed to Windows ends at its first NUL; past it, the host would see a different path
+// than the one resolved ("..\0x" is not "..", yet it names the parent).
+std::string_view UpToNul(std::string_view path) {
+    return path.substr(0, path.find('\0'));
+}
+
 }  // namespace
 
 std::string FullWindowsPath(std::string_view path) {
+    path = UpToNul(path);
     if (path.empty()) {
         return {};
     }
@@ -229,6 +242,7 @@ std::string CurrentWindowsDirectory() {
 }
 
 HostPath ResolveWindowsPath(std::string_view path) {
+    path = UpToNul(path);
     HostPath result;
     if (path.empty()) {
         return result;

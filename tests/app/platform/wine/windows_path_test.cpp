@@ -72,6 +72,37 @@ TEST(WindowsPathTest, ResolvesComponentsWithoutRegardToCase) {
     EXPECT_TRUE(wine::ResolveWindowsPath("Z:\\").exists);
 }
 
+TEST(WindowsPathTest, RunsOfDotsAreNamesAndNothingLeavesTheDrive) {
+    using namespace std::string_view_literals;
+    TemporaryPrefix prefix;
+    const fs::path driveC = prefix.path() / "dosdevices" / "c:";
+    fs::create_directories(prefix.driveC() / "..." / "etc");
+    WriteFile(prefix.path() / "etc" / "passwd", "outside drive_c");
+
+    // Three dots or more stay a name inside the path; only the final component loses its dots.
+    EXPECT_EQ(wine::FullWindowsPath("C:\\...\\....\\x"), "C:\\...\\....\\x");
+    EXPECT_EQ(wine::FullWindowsPath("C:\\a\\..."), "C:\\a");
+    const wine::HostPath named = wine::ResolveWindowsPath("C:\\...\\ETC");
+    EXPECT_TRUE(named.exists);
+    EXPECT_EQ(named.hostPath, driveC / "..." / "etc");
+
+    // Dots trimmed to ".." after the collapse once climbed out of drive_c: seven of them reached
+    // the host's /etc/passwd, one the prefix's etc/passwd.
+    const wine::HostPath sevenUp =
+        wine::ResolveWindowsPath("C:\\...\\...\\...\\...\\...\\...\\...\\etc\\passwd");
+    EXPECT_FALSE(sevenUp.exists);
+    EXPECT_EQ(sevenUp.hostPath,
+              driveC / "..." / "..." / "..." / "..." / "..." / "..." / "..." / "etc" / "passwd");
+    EXPECT_FALSE(wine::ResolveWindowsPath("C:\\...\\etc\\passwd").exists);
+    EXPECT_EQ(wine::ResolveWindowsPath("C:\\...\\..\\..\\etc\\passwd").hostPath,
+              driveC / "etc" / "passwd");  // C:\.. is C:\ .
+
+    // A path ends at its first NUL, as Windows reads it: "..\0x" is no name to look up.
+    const wine::HostPath cut = wine::ResolveWindowsPath("C:\\..\0x\\etc"sv);
+    EXPECT_EQ(cut.windowsPath, "C:\\");
+    EXPECT_EQ(cut.hostPath, driveC);
+}
+
 TEST(WinePrefixTest, ProtonPrefixHoldingTheKeyWinsAndServesTheDrives) {
     TemporaryDirectory home;
     ScopedEnvironment noPrefix("WINEPREFIX", nullptr);
