@@ -298,9 +298,14 @@ std::optional<RegistryValue> ParseValueLine(
         if (!ParseHexBytes(rest, continuation, value.data)) {
             return std::nullopt;
         }
-        // Wine writes strings it cannot show as text (no terminator, empty) in hex form.
+        // Wine writes strings it cannot show as text (no terminator, empty) in hex form. Their
+        // UTF-8 form is up to half as large again (U+E000 or a lone surrogate: 2 bytes in, 3
+        // out), so the limit holds for it too.
         if (IsStringType(type)) {
             value.data = Utf16BytesToUtf8(value.data);
+            if (value.data.size() > MaxValueBytes) {
+                return std::nullopt;
+            }
         }
         return value;
     }

@@ -27,8 +27,8 @@ std::optional<std::u16string> ParseEscaped(std::string_view text, char delimiter
 // The components of a section line "[A\\B\\C] 1234" (after the '['); nothing when malformed.
 std::optional<std::vector<std::string>> ParseKeyLine(std::string_view afterBracket);
 
-// Decoded data larger than this is refused, so that no file can make a value take unbounded
-// memory.
+// Decoded data (for strings: their UTF-8 form) larger than this is refused, so that no file can
+// make a value take unbounded memory.
 inline constexpr std::size_t MaxValueBytes = 16u << 20;
 
 // Parses a value line (starting at '@' or '"'). `continuation` gives the next physical line of a

@@ -1,6 +1,7 @@
 // The registry file reader answers the same whatever its read buffer's size and wherever a line
 // falls in it: the spellings Wine accepts for a key line are found at the start of the file and
-// across the end of the first buffer alike.
+// across the end of the first buffer alike. And no value is larger than MaxValueBytes once
+// decoded.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,8 @@
 #include <vector>
 
 #include "app/platform/wine/registry_hive_file.h"
+#include "app/platform/wine/registry_text.h"
+#include "app/platform/wine/registry_value_types.h"
 
 namespace {
 
@@ -120,6 +123,38 @@ TEST(RegistryBuffer, EveryBufferSizeGivesTheSameAnswers) {
                 << "key \"" << keys[k] << "\", buffer of " << size << " bytes";
         }
     }
+}
+
+// A REG_SZ written as hex(1): UTF-16LE units, each taking 2 bytes and 3 once decoded, spread
+// over continuation lines. Only the decoded size tells whether it fits.
+TEST(RegistryLimits, HexStringsAreMeasuredAsDecoded) {
+    constexpr std::size_t UnitsPerLine = 4096;
+    const auto parse = [](const std::string& unit, std::size_t units) {
+        std::string line;
+        for (std::size_t i = 0; i < UnitsPerLine; ++i) {
+            line += unit + ',';
+        }
+        line += '\\';
+        std::size_t left = units;
+        std::string last;
+        return wine::ParseValueLine("\"s\"=hex(1):\\", [&]() -> std::optional<std::string_view> {
+            if (left > UnitsPerLine) {
+                left -= UnitsPerLine;
+                return line;
+            }
+            last = line.substr(0, left * 6);
+            left = 0;
+            return last;
+        });
+    };
+    const std::size_t fitting = wine::MaxValueBytes / 3;
+    const std::optional<RegistryValue> largest = parse("00,e0", fitting);  // U+E000
+    ASSERT_TRUE(largest);
+    EXPECT_EQ(largest->type, REG_SZ);
+    EXPECT_EQ(largest->data.size(), fitting * 3);
+    EXPECT_EQ(largest->data.substr(0, 3), "\xee\x80\x80");
+    EXPECT_FALSE(parse("00,e0", fitting + 1));
+    EXPECT_FALSE(parse("00,d8", fitting + 1));  // lone surrogates, each U+FFFD
 }
 
 }  // namespace
