@@ -19,7 +19,13 @@ namespace wine {
 namespace {
 
 constexpr std::string_view Header = "WINE REGISTRY Version 2";
-constexpr std::size_t MaxKeyBytes = 64u << 20;  // all values of one key together
+// The memory the values of one lookup may take, all told: no more than the file's size (so that
+// no file makes a lookup take much more memory than the file itself), yet at least the read
+// buffer's size and at most MaxKeyBytes. Values beyond it are left out.
+constexpr std::size_t MinKeyBytes = RegistryReadBufferBytes;
+constexpr std::size_t MaxKeyBytes = 64u << 20;
+// What the allocator adds to each block it hands out.
+constexpr std::size_t BlockOverhead = 16;
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
@@ -240,7 +246,28 @@ struct View {
     std::vector<std::string> components;
     bool exists = false;
     std::map<std::string, RegistryValue> values;  // by folded name: Wine's enumeration order
-    std::size_t bytes = 0;
+    std::size_t cost = 0;                         // what `values` take, as ValueCost counts it
+};
+
+// The heap block behind a string, or nothing when its text fits in the string itself.
+std::size_t HeapBytes(const std::string& text) {
+    static const std::size_t inPlace = std::string().capacity();
+    return text.capacity() > inPlace ? text.capacity() + 1 + BlockOverhead : 0;
+}
+
+// The memory one stored value takes: its map node (the tree's links, the folded name, the value),
+// its slot in the answer and the strings' heap blocks. An empty value takes some 200 bytes for a
+// line of 12: counting data alone let a file of millions of them take many times its size.
+std::size_t ValueCost(const std::string& folded, const RegistryValue& value) {
+    constexpr std::size_t Node =
+        4 * sizeof(void*) + sizeof(std::string) + sizeof(RegistryValue) + BlockOverhead;
+    return Node + sizeof(RegistryValue) + HeapBytes(folded) + HeapBytes(value.name) +
+           HeapBytes(value.data);
+}
+
+struct KeyBudget {
+    std::size_t limit = 0;
+    std::size_t spent = 0;  // by the values of every view together
 };
 
 enum class Match { None, Exact, Below };
@@ -397,25 +424,37 @@ private:
     bool enabled_ = true;
 };
 
-void Store(View& view, RegistryValue value) {
+void Store(View& view, RegistryValue value, KeyBudget& budget) {
     std::string key = FoldedName(value.name);
     auto found = view.values.find(key);
     if (found != view.values.end()) {
-        // A repeated name replaces the data; the first spelling of the name stays.
-        const std::size_t bytes = view.bytes - found->second.data.size() + value.data.size();
-        if (bytes > MaxKeyBytes) {
+        // A repeated name replaces the data; the first spelling of the name stays. Swapping
+        // hands over the new data's block exactly as it was counted.
+        const std::size_t before = HeapBytes(found->second.data);
+        const std::size_t after = HeapBytes(value.data);
+        if (budget.spent - before + after > budget.limit) {
             return;
         }
-        view.bytes = bytes;
+        budget.spent = budget.spent - before + after;
+        view.cost = view.cost - before + after;
         found->second.type = value.type;
-        found->second.data = std::move(value.data);
+        found->second.data.swap(value.data);
         return;
     }
-    if (view.bytes + value.data.size() > MaxKeyBytes) {
+    const std::size_t cost = ValueCost(key, value);
+    if (cost > budget.limit - budget.spent) {
         return;
     }
-    view.bytes += value.data.size();
+    budget.spent += cost;
+    view.cost += cost;
     view.values.emplace(std::move(key), std::move(value));
+}
+
+// Forgets the values of a view that can no longer be the answer, and gives their memory back.
+void Drop(View& view, KeyBudget& budget) {
+    budget.spent -= view.cost;
+    view.cost = 0;
+    view.values.clear();
 }
 
 }  // namespace
@@ -458,6 +497,9 @@ std::optional<std::vector<RegistryValue>> ReadRegistryKey(const std::filesystem:
         return std::nullopt;
     }
 
+    KeyBudget budget;
+    budget.limit = std::clamp(static_cast<std::size_t>(info.st_size), MinKeyBytes, MaxKeyBytes);
+
     const SectionPrefilter prefilter(views);
     LineReader reader(descriptor.get(), readBufferBytes);
     std::string_view line;
@@ -466,6 +508,13 @@ std::optional<std::vector<RegistryValue>> ReadRegistryKey(const std::filesystem:
         return std::nullopt;
     }
     bool win64 = false;
+    // Only the view that is the answer keeps values: in win64 the 32-bit view once it exists,
+    // else the plain path. (#arch comes before the first section.)
+    const auto redirectedAnswers = [&] { return belowSoftware && win64 && views[0].exists; };
+    const auto mayAnswer = [&](std::size_t v) {
+        const bool isRedirected = belowSoftware && v == 0;
+        return isRedirected ? win64 : !redirectedAnswers();
+    };
     bool sawKey = false;
     View* collecting = nullptr;
     std::string pendingSection;  // a section line met while reading a hex continuation
@@ -508,14 +557,19 @@ std::optional<std::vector<RegistryValue>> ReadRegistryKey(const std::filesystem:
                         break;
                     }
                 }
+                std::array<Match, 2> matches{};
                 for (std::size_t v = 0; v < views.size(); ++v) {
-                    View& view = views[v];
-                    const Match match = decided ? *quick[v] : Compare(*section, view.components);
-                    if (match != Match::None) {
-                        view.exists = true;
+                    matches[v] = decided ? *quick[v] : Compare(*section, views[v].components);
+                    if (matches[v] != Match::None) {
+                        views[v].exists = true;
                     }
-                    if (match == Match::Exact && collecting == nullptr) {
-                        collecting = &view;
+                }
+                if (redirectedAnswers()) {
+                    Drop(views.back(), budget);
+                }
+                for (std::size_t v = 0; v < views.size(); ++v) {
+                    if (matches[v] == Match::Exact && collecting == nullptr && mayAnswer(v)) {
+                        collecting = &views[v];
                     }
                 }
                 break;
@@ -542,7 +596,7 @@ std::optional<std::vector<RegistryValue>> ReadRegistryKey(const std::filesystem:
                         return nextText;
                     });
                 if (value) {
-                    Store(*collecting, std::move(*value));
+                    Store(*collecting, std::move(*value), budget);
                 }
                 break;
             }

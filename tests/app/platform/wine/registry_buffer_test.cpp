@@ -1,7 +1,7 @@
 // The registry file reader answers the same whatever its read buffer's size and wherever a line
 // falls in it: the spellings Wine accepts for a key line are found at the start of the file and
-// across the end of the first buffer alike. And no value is larger than MaxValueBytes once
-// decoded.
+// across the end of the first buffer alike. And no file makes it take more memory than allowed:
+// a value no more than MaxValueBytes once decoded, a key no more than the file's size.
 
 #include <gtest/gtest.h>
 
@@ -155,6 +155,30 @@ TEST(RegistryLimits, HexStringsAreMeasuredAsDecoded) {
     EXPECT_EQ(largest->data.substr(0, 3), "\xee\x80\x80");
     EXPECT_FALSE(parse("00,e0", fitting + 1));
     EXPECT_FALSE(parse("00,d8", fitting + 1));  // lone surrogates, each U+FFFD
+}
+
+// Empty values cost the reader some 200 bytes each for 12 bytes of file: a key of very many
+// keeps what its file's size pays for, the first of them first, and the 32-bit view of a win64
+// file gets the whole allowance even after the plain path's key has used it up.
+TEST(RegistryLimits, AKeyOfManyEmptyValuesTakesNoMoreThanItsFile) {
+    const auto section = [](const std::string& path, const std::string& installRoot) {
+        std::string text = "[" + path + "] 1\n@=\"" + installRoot + "\"\n";
+        for (int i = 0; i < 150'000; ++i) {
+            text += "\"" + std::to_string(100'000 + i) + "\"=\"\"\n";
+        }
+        return text;
+    };
+    const fs::path file = WriteHive(HiveHeader + "#arch=win64\n\n" +
+                                    section("Software\\\\MolvaneStudios\\\\Quarlend", "plain") +
+                                    section("Software\\\\Wow6432Node\\\\MolvaneStudios\\\\Quarlend",
+                                            "C:\\\\Games\\\\Quarlend"));
+    const std::optional<std::vector<RegistryValue>> values = ReadRegistryKey(file, Key);
+    ASSERT_TRUE(values);
+    ASSERT_FALSE(values->empty());
+    EXPECT_EQ(values->front().name, "");
+    EXPECT_EQ(values->front().data, "C:\\Games\\Quarlend\0"s);
+    EXPECT_LT(values->size() * sizeof(RegistryValue), fs::file_size(file));
+    EXPECT_GT(values->size(), 1000u);
 }
 
 }  // namespace
