@@ -24,6 +24,8 @@ constexpr std::string_view Header = "WINE REGISTRY Version 2";
 // buffer's size and at most MaxKeyBytes. Values beyond it are left out.
 constexpr std::size_t MinKeyBytes = RegistryReadBufferBytes;
 constexpr std::size_t MaxKeyBytes = 64u << 20;
+// The read buffer of a small file.
+constexpr std::size_t MinReadBufferBytes = 64u << 10;
 // What the allocator adds to each block it hands out.
 constexpr std::size_t BlockOverhead = 16;
 
@@ -501,7 +503,11 @@ std::optional<std::vector<RegistryValue>> ReadRegistryKey(const std::filesystem:
     budget.limit = std::clamp(static_cast<std::size_t>(info.st_size), MinKeyBytes, MaxKeyBytes);
 
     const SectionPrefilter prefilter(views);
-    LineReader reader(descriptor.get(), readBufferBytes);
+    // A small file takes a buffer of its size (and a byte to see its end), yet never a tiny one:
+    // a file rewritten in place while it is read may have been short when it was opened.
+    const std::size_t fileBytes = static_cast<std::size_t>(info.st_size) + 1;
+    LineReader reader(descriptor.get(),
+                      std::min(readBufferBytes, std::max(fileBytes, MinReadBufferBytes)));
     std::string_view line;
     bool overlong = false;
     if (!reader.NextLine(line, overlong) || overlong || line != Header) {
