@@ -1,41 +1,27 @@
 #include "render/d3d9/gl/offscreen_target.h"
 
-#include "render/d3d9/gl/egl_display.h"
+#include <stdexcept>
 
 namespace velmora::d3d9::gl {
 
-struct OffscreenTarget::Egl {
-    EGLDisplay display = EGL_NO_DISPLAY;
-    EGLContext context = EGL_NO_CONTEXT;
-
-    ~Egl() {
-        if (context != EGL_NO_CONTEXT) {
-            if (eglGetCurrentContext() == context) {
-                eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-            }
-            eglDestroyContext(display, context);
-        }
-    }
-};
-
 std::shared_ptr<OffscreenTarget> OffscreenTarget::Create(UINT width, UINT height) {
-    auto egl = std::make_unique<Egl>();
-    egl->display = SurfacelessDisplay();
-    if (egl->display == EGL_NO_DISPLAY || width == 0 || height == 0 ||
-        !epoxy_has_egl_extension(egl->display, "EGL_KHR_surfaceless_context")) {
+    if (width == 0 || height == 0) {
         return nullptr;
     }
-    egl->context = CreateCoreContext(egl->display, 0).context;
-    if (egl->context == EGL_NO_CONTEXT) {
+    std::unique_ptr<::gl::HeadlessContext> context;
+    try {
+        context = std::make_unique<::gl::HeadlessContext>();
+    } catch (const std::runtime_error&) {
         return nullptr;
     }
-    std::shared_ptr<OffscreenTarget> target(new OffscreenTarget(width, height, std::move(egl)));
+    std::shared_ptr<OffscreenTarget> target(new OffscreenTarget(width, height, std::move(context)));
     win32::RegisterGlSurface(target->Window(), target);
     return target;
 }
 
-OffscreenTarget::OffscreenTarget(UINT width, UINT height, std::unique_ptr<Egl> egl)
-    : width_(width), height_(height), egl_(std::move(egl)) {}
+OffscreenTarget::OffscreenTarget(UINT width, UINT height,
+                                 std::unique_ptr<::gl::HeadlessContext> context)
+    : width_(width), height_(height), context_(std::move(context)) {}
 
 OffscreenTarget::~OffscreenTarget() {
     win32::UnregisterGlSurface(Window());
@@ -47,7 +33,7 @@ HWND OffscreenTarget::Window() const {
 }
 
 bool OffscreenTarget::MakeCurrent() {
-    return eglMakeCurrent(egl_->display, EGL_NO_SURFACE, EGL_NO_SURFACE, egl_->context) == EGL_TRUE;
+    return context_->MakeCurrent();
 }
 
 SIZE OffscreenTarget::ClientSizeInPixels() const {

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/platform/win32/gl_surface.h"
+#include "gl/headless_context.h"
 
 namespace velmora::d3d9::gl {
 
@@ -29,12 +30,11 @@ public:
     bool HasWindowFramebuffer() const override { return false; }
 
 private:
-    struct Egl;
-    OffscreenTarget(UINT width, UINT height, std::unique_ptr<Egl> egl);
+    OffscreenTarget(UINT width, UINT height, std::unique_ptr<::gl::HeadlessContext> context);
 
     UINT width_;
     UINT height_;
-    std::unique_ptr<Egl> egl_;
+    std::unique_ptr<::gl::HeadlessContext> context_;
 };
 
 }  // namespace velmora::d3d9::gl
