@@ -1,5 +1,7 @@
 #include "render/d3d9/gl/fixed_function_program.h"
 
+#include "gl/shader_program.h"
+
 namespace velmora::d3d9::gl {
 
 namespace {
@@ -48,48 +50,10 @@ void main() {
 }
 )";
 
-GLuint Compile(GLenum type, const char* source) {
-    const GLuint shader = glCreateShader(type);
-    glShaderSource(shader, 1, &source, nullptr);
-    glCompileShader(shader);
-    GLint compiled = GL_FALSE;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
-    if (compiled != GL_TRUE) {
-        glDeleteShader(shader);
-        return 0;
-    }
-    return shader;
-}
-
 }  // namespace
 
-FixedFunctionProgram::FixedFunctionProgram() {
-    const GLuint vertex = Compile(GL_VERTEX_SHADER, VertexSource);
-    const GLuint fragment = Compile(GL_FRAGMENT_SHADER, FragmentSource);
-    if (vertex != 0 && fragment != 0) {
-        program_ = glCreateProgram();
-        glAttachShader(program_, vertex);
-        glAttachShader(program_, fragment);
-        glLinkProgram(program_);
-        GLint linked = GL_FALSE;
-        glGetProgramiv(program_, GL_LINK_STATUS, &linked);
-        if (linked != GL_TRUE) {
-            glDeleteProgram(program_);
-            program_ = 0;
-        }
-    }
-    if (vertex != 0) {
-        glDeleteShader(vertex);
-    }
-    if (fragment != 0) {
-        glDeleteShader(fragment);
-    }
-}
-
-FixedFunctionProgram::~FixedFunctionProgram() {
-    if (program_ != 0) {
-        glDeleteProgram(program_);
-    }
+::gl::Program MakeFixedFunctionProgram() {
+    return ::gl::BuildProgram(VertexSource, FragmentSource);
 }
 
 }  // namespace velmora::d3d9::gl

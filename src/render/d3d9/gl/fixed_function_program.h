@@ -6,7 +6,7 @@
 
 #include <epoxy/gl.h>
 
-#include "render/d3d9/d3d9types.h"
+#include "gl/object.h"
 
 namespace velmora::d3d9::gl {
 
@@ -22,20 +22,8 @@ inline constexpr GLuint PositionAttribute = 0;
 inline constexpr GLuint DiffuseAttribute = 1;
 inline constexpr GLuint TexCoordAttribute = 2;
 
-class FixedFunctionProgram {
-public:
-    FixedFunctionProgram();  // needs a current 4.5 core context
-    ~FixedFunctionProgram();
-    FixedFunctionProgram(const FixedFunctionProgram&) = delete;
-    FixedFunctionProgram& operator=(const FixedFunctionProgram&) = delete;
-
-    bool ok() const { return program_ != 0; }
-    // Drops the name without deleting it: for when its context is already gone.
-    void Forget() { program_ = 0; }
-    GLuint name() const { return program_; }
-
-private:
-    GLuint program_ = 0;
-};
+// Builds the program; needs a current 4.5 core context. Throws std::runtime_error with the
+// driver's log when the driver refuses it.
+::gl::Program MakeFixedFunctionProgram();
 
 }  // namespace velmora::d3d9::gl

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
 #include <utility>
+
+#include "gl/read_back.h"
 
 namespace velmora::d3d9::gl {
 
@@ -66,21 +69,19 @@ GlDevice::GlDevice(IDirect3D9& direct3d, std::shared_ptr<GlContext> context,
 
 GlDevice::~GlDevice() {
     // Bindings may hold the last references to GL storage; drop them while the context is
-    // current, then the device's own objects.
+    // current. The device's own objects go with its members, the context still current.
     const bool current = context_->EnsureCurrent();
     stream_.reset();
     indices_.reset();
     texture_.reset();
-    if (!current && program_) {
-        program_->Forget();  // the context is gone and its objects with it
-    }
-    program_.reset();
-    if (current) {
-        glDeleteVertexArrays(1, &vertexArray_);
-        glDeleteSamplers(1, &sampler_);
-        glDeleteFramebuffers(1, &framebuffer_);
-        glDeleteRenderbuffers(1, &colorBuffer_);
-        glDeleteRenderbuffers(1, &depthBuffer_);
+    if (!current) {
+        // The context is gone and its objects with it.
+        program_.Forget();
+        vertexArray_.Forget();
+        sampler_.Forget();
+        framebuffer_.Forget();
+        colorBuffer_.Forget();
+        depthBuffer_.Forget();
     }
     direct3d_.Release();
 }
@@ -89,54 +90,57 @@ bool GlDevice::MakeObjects() {
     if (!context_->EnsureCurrent()) {
         return false;
     }
-    program_ = std::make_unique<FixedFunctionProgram>();
-    if (!program_->ok()) {
+    try {
+        program_ = MakeFixedFunctionProgram();
+    } catch (const std::runtime_error&) {
         return false;
     }
     const auto width = static_cast<GLsizei>(settings_.backBufferWidth);
     const auto height = static_cast<GLsizei>(settings_.backBufferHeight);
     // X8R8G8B8 back buffer: RGBA8 storage whose alpha stays one (draws never write it).
-    glCreateRenderbuffers(1, &colorBuffer_);
-    glNamedRenderbufferStorage(colorBuffer_, GL_RGBA8, width, height);
-    glCreateFramebuffers(1, &framebuffer_);
-    glNamedFramebufferRenderbuffer(framebuffer_, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                                   colorBuffer_);
+    colorBuffer_ = ::gl::Renderbuffer::Create();
+    glNamedRenderbufferStorage(colorBuffer_.name(), GL_RGBA8, width, height);
+    framebuffer_ = ::gl::Framebuffer::Create();
+    glNamedFramebufferRenderbuffer(framebuffer_.name(), GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                                   colorBuffer_.name());
     if (settings_.depthBuffer) {
-        glCreateRenderbuffers(1, &depthBuffer_);
-        glNamedRenderbufferStorage(depthBuffer_, GL_DEPTH_COMPONENT24, width, height);
-        glNamedFramebufferRenderbuffer(framebuffer_, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
-                                       depthBuffer_);
+        depthBuffer_ = ::gl::Renderbuffer::Create();
+        glNamedRenderbufferStorage(depthBuffer_.name(), GL_DEPTH_COMPONENT24, width, height);
+        glNamedFramebufferRenderbuffer(framebuffer_.name(), GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
+                                       depthBuffer_.name());
     }
-    if (glCheckNamedFramebufferStatus(framebuffer_, GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+    if (glCheckNamedFramebufferStatus(framebuffer_.name(), GL_FRAMEBUFFER) !=
+        GL_FRAMEBUFFER_COMPLETE) {
         return false;
     }
     // Direct3D leaves the first contents undefined; black and depth one, as Wine does.
     const GLfloat black[4] = {0, 0, 0, 1};
     const GLfloat far = 1;
-    glClearNamedFramebufferfv(framebuffer_, GL_COLOR, 0, black);
+    glClearNamedFramebufferfv(framebuffer_.name(), GL_COLOR, 0, black);
     if (settings_.depthBuffer) {
-        glClearNamedFramebufferfv(framebuffer_, GL_DEPTH, 0, &far);
+        glClearNamedFramebufferfv(framebuffer_.name(), GL_DEPTH, 0, &far);
     }
 
-    glCreateVertexArrays(1, &vertexArray_);
-    glEnableVertexArrayAttrib(vertexArray_, PositionAttribute);
-    glVertexArrayAttribFormat(vertexArray_, PositionAttribute, 3, GL_FLOAT, GL_FALSE, 0);
-    glVertexArrayAttribBinding(vertexArray_, PositionAttribute, 0);
+    vertexArray_ = ::gl::VertexArray::Create();
+    const GLuint vertexArray = vertexArray_.name();
+    glEnableVertexArrayAttrib(vertexArray, PositionAttribute);
+    glVertexArrayAttribFormat(vertexArray, PositionAttribute, 3, GL_FLOAT, GL_FALSE, 0);
+    glVertexArrayAttribBinding(vertexArray, PositionAttribute, 0);
     // D3DCOLOR is B, G, R, A in memory; GL_BGRA hands the shader R, G, B, A.
-    glEnableVertexArrayAttrib(vertexArray_, DiffuseAttribute);
-    glVertexArrayAttribFormat(vertexArray_, DiffuseAttribute, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE,
+    glEnableVertexArrayAttrib(vertexArray, DiffuseAttribute);
+    glVertexArrayAttribFormat(vertexArray, DiffuseAttribute, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE,
                               12);
-    glVertexArrayAttribBinding(vertexArray_, DiffuseAttribute, 0);
-    glEnableVertexArrayAttrib(vertexArray_, TexCoordAttribute);
-    glVertexArrayAttribFormat(vertexArray_, TexCoordAttribute, 2, GL_FLOAT, GL_FALSE, 16);
-    glVertexArrayAttribBinding(vertexArray_, TexCoordAttribute, 0);
+    glVertexArrayAttribBinding(vertexArray, DiffuseAttribute, 0);
+    glEnableVertexArrayAttrib(vertexArray, TexCoordAttribute);
+    glVertexArrayAttribFormat(vertexArray, TexCoordAttribute, 2, GL_FLOAT, GL_FALSE, 16);
+    glVertexArrayAttribBinding(vertexArray, TexCoordAttribute, 0);
 
     // Sampler defaults of Direct3D: wrap addressing, point filters, no mip filter.
-    glCreateSamplers(1, &sampler_);
-    glSamplerParameteri(sampler_, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glSamplerParameteri(sampler_, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    glSamplerParameteri(sampler_, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glSamplerParameteri(sampler_, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    sampler_ = ::gl::Sampler::Create();
+    glSamplerParameteri(sampler_.name(), GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glSamplerParameteri(sampler_.name(), GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glSamplerParameteri(sampler_.name(), GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glSamplerParameteri(sampler_.name(), GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     return glGetError() == GL_NO_ERROR;
 }
 
@@ -177,22 +181,22 @@ void GlDevice::ApplyFixedState() {
                        static_cast<GLfloat>(settings_.backBufferWidth),
                        static_cast<GLfloat>(settings_.backBufferHeight));
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
-    BindStateFreeFramebuffer(framebuffer_);
-    glUseProgram(program_->name());
-    glBindVertexArray(vertexArray_);
-    glBindSampler(StageZeroTextureUnit, sampler_);
+    BindStateFreeFramebuffer(framebuffer_.name());
+    glUseProgram(program_.name());
+    glBindVertexArray(vertexArray_.name());
+    glBindSampler(StageZeroTextureUnit, sampler_.name());
     transformDirty_ = stageDirty_ = lightingDirty_ = depthDirty_ = textureDirty_ = true;
 }
 
 void GlDevice::ApplyDrawState() {
     if (transformDirty_) {
         const D3DXMATRIX worldViewProjection = world_ * view_ * projection_;
-        glProgramUniformMatrix4fv(program_->name(), WorldViewProjectionLocation, 1, GL_FALSE,
+        glProgramUniformMatrix4fv(program_.name(), WorldViewProjectionLocation, 1, GL_FALSE,
                                   &worldViewProjection.m[0][0]);
         transformDirty_ = false;
     }
     if (lightingDirty_) {
-        glProgramUniform1i(program_->name(), LightingLocation, lighting_ ? 1 : 0);
+        glProgramUniform1i(program_.name(), LightingLocation, lighting_ ? 1 : 0);
         lightingDirty_ = false;
     }
     if (depthDirty_) {
@@ -219,11 +223,11 @@ void GlDevice::ApplyDrawState() {
                 alpha = {D3DTOP_SELECTARG1, D3DTA_CURRENT, D3DTA_CURRENT};
             }
         }
-        glProgramUniform3i(program_->name(), ColorStageLocation,
-                           static_cast<GLint>(color.operation), static_cast<GLint>(color.argument1),
+        glProgramUniform3i(program_.name(), ColorStageLocation, static_cast<GLint>(color.operation),
+                           static_cast<GLint>(color.argument1),
                            static_cast<GLint>(color.argument2));
-        glProgramUniform3i(program_->name(), AlphaStageLocation,
-                           static_cast<GLint>(alpha.operation), static_cast<GLint>(alpha.argument1),
+        glProgramUniform3i(program_.name(), AlphaStageLocation, static_cast<GLint>(alpha.operation),
+                           static_cast<GLint>(alpha.argument1),
                            static_cast<GLint>(alpha.argument2));
         stageDirty_ = false;
     }
@@ -273,7 +277,7 @@ HRESULT GlDevice::SetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD
         return D3DERR_DEVICELOST;
     }
     // No mip filter is set, so the minifying filter samples the top level only.
-    glSamplerParameteri(sampler_,
+    glSamplerParameteri(sampler_.name(),
                         Type == D3DSAMP_MAGFILTER ? GL_TEXTURE_MAG_FILTER : GL_TEXTURE_MIN_FILTER,
                         FilterFor(Value));
     return D3D_OK;
@@ -351,11 +355,11 @@ HRESULT GlDevice::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLO
                                  static_cast<GLfloat>((Color >> 8) & 0xFF) / 255.0f,
                                  static_cast<GLfloat>(Color & 0xFF) / 255.0f, 1.0f};
         glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-        glClearNamedFramebufferfv(framebuffer_, GL_COLOR, 0, rgba);
+        glClearNamedFramebufferfv(framebuffer_.name(), GL_COLOR, 0, rgba);
         glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
     }
     if (depth) {
-        glClearNamedFramebufferfv(framebuffer_, GL_DEPTH, 0, &Z);
+        glClearNamedFramebufferfv(framebuffer_.name(), GL_DEPTH, 0, &Z);
     }
     return D3D_OK;
 }
@@ -398,8 +402,8 @@ HRESULT GlDevice::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND h
         const bool stretched = client.cx != width || client.cy != height;
         glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
         // The back buffer's row 0 is the top; the window's row 0 the bottom.
-        glBlitNamedFramebuffer(framebuffer_, 0, 0, 0, width, height, 0, client.cy, client.cx, 0,
-                               GL_COLOR_BUFFER_BIT, stretched ? GL_LINEAR : GL_NEAREST);
+        glBlitNamedFramebuffer(framebuffer_.name(), 0, 0, 0, width, height, 0, client.cy, client.cx,
+                               0, GL_COLOR_BUFFER_BIT, stretched ? GL_LINEAR : GL_NEAREST);
         glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
     }
     surface.SwapBuffers();
@@ -545,9 +549,9 @@ HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE Type, INT BaseVertexInde
         return D3DERR_DEVICELOST;
     }
     ApplyDrawState();
-    glVertexArrayVertexBuffer(vertexArray_, 0, stream_->name(), streamOffset_,
+    glVertexArrayVertexBuffer(vertexArray_.name(), 0, stream_->name(), streamOffset_,
                               static_cast<GLsizei>(streamStride_));
-    glVertexArrayElementBuffer(vertexArray_, indices_->name());
+    glVertexArrayElementBuffer(vertexArray_.name(), indices_->name());
     // The exact index range found above spares the driver its own scan of the indices.
     glDrawRangeElementsBaseVertex(
         GL_TRIANGLE_STRIP, *lowest, *highest, static_cast<GLsizei>(indexCount), GL_UNSIGNED_SHORT,
@@ -563,15 +567,9 @@ std::optional<BackBufferPixels> GlDevice::ReadBackBuffer() {
     BackBufferPixels pixels;
     pixels.width = settings_.backBufferWidth;
     pixels.height = settings_.backBufferHeight;
-    pixels.rgba.resize(std::size_t{pixels.width} * pixels.height * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
-    glNamedFramebufferReadBuffer(framebuffer_, GL_COLOR_ATTACHMENT0);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
-    // Row 0 of the back buffer is the top row already.
-    glReadnPixels(0, 0, static_cast<GLsizei>(pixels.width), static_cast<GLsizei>(pixels.height),
-                  GL_RGBA, GL_UNSIGNED_BYTE, static_cast<GLsizei>(pixels.rgba.size()),
-                  pixels.rgba.data());
+    // The device draws with the upper-left clip origin: row 0 of the back buffer is the top.
+    pixels.rgba = ::gl::ReadRgba8(framebuffer_.name(), static_cast<GLsizei>(pixels.width),
+                                  static_cast<GLsizei>(pixels.height), ::gl::ClipOrigin::UpperLeft);
     return pixels;
 }
 

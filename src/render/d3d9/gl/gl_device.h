@@ -8,6 +8,7 @@
 
 #include <epoxy/gl.h>
 
+#include "gl/object.h"
 #include "render/d3d9/d3dx9math.h"
 #include "render/d3d9/gl/back_buffer_pixels.h"
 #include "render/d3d9/gl/fixed_function_program.h"
@@ -85,12 +86,12 @@ private:
     GlDeviceSettings settings_;
     std::optional<unsigned> appliedGeneration_;
 
-    std::unique_ptr<FixedFunctionProgram> program_;
-    GLuint framebuffer_ = 0;
-    GLuint colorBuffer_ = 0;
-    GLuint depthBuffer_ = 0;
-    GLuint vertexArray_ = 0;
-    GLuint sampler_ = 0;
+    ::gl::Program program_;
+    ::gl::Framebuffer framebuffer_;
+    ::gl::Renderbuffer colorBuffer_;
+    ::gl::Renderbuffer depthBuffer_;
+    ::gl::VertexArray vertexArray_;
+    ::gl::Sampler sampler_;
 
     // Direct3D state, with Direct3D's defaults.
     bool lighting_ = true;

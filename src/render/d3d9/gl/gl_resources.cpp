@@ -21,17 +21,17 @@ GlBufferStorage::GlBufferStorage(std::shared_ptr<GlContext> context, UINT length
         return;
     }
     ClearGlErrors();
-    glCreateBuffers(1, &name_);
-    glNamedBufferData(name_, length, bytes_.data(), GL_STATIC_DRAW);
+    buffer_ = ::gl::Buffer::Create();
+    glNamedBufferData(buffer_.name(), length, bytes_.data(), GL_STATIC_DRAW);
     if (glGetError() != GL_NO_ERROR) {
-        glDeleteBuffers(1, &name_);
-        name_ = 0;
+        buffer_ = {};
     }
 }
 
 GlBufferStorage::~GlBufferStorage() {
-    if (name_ != 0 && context_->EnsureCurrent()) {
-        glDeleteBuffers(1, &name_);
+    // The buffer is deleted next, with the members; not when its context is gone.
+    if (buffer_ && !context_->EnsureCurrent()) {
+        buffer_.Forget();
     }
 }
 
@@ -64,7 +64,7 @@ HRESULT GlBufferStorage::Unlock() {
     }
     if (--lockCount_ == 0 && dirtyEnd_ > dirtyBegin_) {
         if (context_->EnsureCurrent()) {
-            glNamedBufferSubData(name_, dirtyBegin_, dirtyEnd_ - dirtyBegin_,
+            glNamedBufferSubData(buffer_.name(), dirtyBegin_, dirtyEnd_ - dirtyBegin_,
                                  bytes_.data() + dirtyBegin_);
         }
         dirtyBegin_ = dirtyEnd_ = 0;
@@ -84,17 +84,17 @@ GlTextureStorage::GlTextureStorage(std::shared_ptr<GlContext> context, UINT widt
         return;
     }
     ClearGlErrors();
-    glCreateTextures(GL_TEXTURE_2D, 1, &name_);
-    glTextureStorage2D(name_, static_cast<GLsizei>(levels), GL_RGBA8, static_cast<GLsizei>(width),
+    texture_ = ::gl::Texture::Create(GL_TEXTURE_2D);
+    const GLuint texture = texture_.name();
+    glTextureStorage2D(texture, static_cast<GLsizei>(levels), GL_RGBA8, static_cast<GLsizei>(width),
                        static_cast<GLsizei>(height));
-    glTextureParameteri(name_, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels - 1));
+    glTextureParameteri(texture, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels - 1));
     if (format == D3DFMT_X8R8G8B8) {
         // The X channel is not alpha: sampled alpha is always one.
-        glTextureParameteri(name_, GL_TEXTURE_SWIZZLE_A, GL_ONE);
+        glTextureParameteri(texture, GL_TEXTURE_SWIZZLE_A, GL_ONE);
     }
     if (glGetError() != GL_NO_ERROR) {
-        glDeleteTextures(1, &name_);
-        name_ = 0;
+        texture_ = {};
         return;
     }
     // Direct3D hands out zeroed memory; GL storage starts undefined.
@@ -104,8 +104,9 @@ GlTextureStorage::GlTextureStorage(std::shared_ptr<GlContext> context, UINT widt
 }
 
 GlTextureStorage::~GlTextureStorage() {
-    if (name_ != 0 && context_->EnsureCurrent()) {
-        glDeleteTextures(1, &name_);
+    // The texture is deleted next, with the members; not when its context is gone.
+    if (texture_ && !context_->EnsureCurrent()) {
+        texture_.Forget();
     }
 }
 
@@ -145,7 +146,7 @@ HRESULT GlTextureStorage::UnlockRect(UINT level) {
 }
 
 void GlTextureStorage::Upload(UINT level) {
-    if (name_ == 0 || !context_->EnsureCurrent()) {
+    if (!texture_ || !context_->EnsureCurrent()) {
         return;
     }
     const Level& source = levels_[level];
@@ -153,9 +154,9 @@ void GlTextureStorage::Upload(UINT level) {
     // Direct3D's v = 0 samples it.
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glTextureSubImage2D(name_, static_cast<GLint>(level), 0, 0, static_cast<GLsizei>(source.width),
-                        static_cast<GLsizei>(source.height), GL_BGRA, GL_UNSIGNED_BYTE,
-                        source.bytes.data());
+    glTextureSubImage2D(texture_.name(), static_cast<GLint>(level), 0, 0,
+                        static_cast<GLsizei>(source.width), static_cast<GLsizei>(source.height),
+                        GL_BGRA, GL_UNSIGNED_BYTE, source.bytes.data());
 }
 
 GlTexture::GlTexture(IDirect3DDevice9& device, std::shared_ptr<GlTextureStorage> storage)

@@ -10,6 +10,7 @@
 
 #include <epoxy/gl.h>
 
+#include "gl/object.h"
 #include "render/d3d9/d3d9.h"
 #include "render/d3d9/gl/gl_context.h"
 #include "render/d3d9/gl/ref_counted.h"
@@ -25,8 +26,8 @@ public:
     GlBufferStorage(const GlBufferStorage&) = delete;
     GlBufferStorage& operator=(const GlBufferStorage&) = delete;
 
-    bool ok() const { return name_ != 0; }
-    GLuint name() const { return name_; }
+    bool ok() const { return static_cast<bool>(buffer_); }
+    GLuint name() const { return buffer_.name(); }
     UINT length() const { return static_cast<UINT>(bytes_.size()); }
     const std::vector<std::uint8_t>& bytes() const { return bytes_; }
     // While locked, the GL copy may lag behind the bytes.
@@ -37,7 +38,7 @@ public:
 
 private:
     std::shared_ptr<GlContext> context_;
-    GLuint name_ = 0;
+    ::gl::Buffer buffer_;
     std::vector<std::uint8_t> bytes_;
     UINT lockCount_ = 0;
     UINT dirtyBegin_ = 0;  // the union of the ranges locked since the last upload
@@ -59,8 +60,8 @@ public:
     GlTextureStorage(const GlTextureStorage&) = delete;
     GlTextureStorage& operator=(const GlTextureStorage&) = delete;
 
-    bool ok() const { return name_ != 0; }
-    GLuint name() const { return name_; }
+    bool ok() const { return static_cast<bool>(texture_); }
+    GLuint name() const { return texture_.name(); }
     D3DFORMAT format() const { return format_; }
     const std::vector<Level>& levels() const { return levels_; }
 
@@ -71,7 +72,7 @@ private:
     void Upload(UINT level);
 
     std::shared_ptr<GlContext> context_;
-    GLuint name_ = 0;
+    ::gl::Texture texture_;
     D3DFORMAT format_;
     std::vector<Level> levels_;
 };
