@@ -1,0 +1,38 @@
+#include "world/world_layout.h"
+
+#include <algorithm>
+
+namespace world {
+
+WorldLayout LayOutWorld(const std::vector<SectorSource>& sources) {
+    WorldLayout layout;
+    for (const SectorSource& source : sources) {
+        if (const auto place = ParseSectorPlace(source.name)) {
+            layout.sectors.push_back({source, *place});
+        } else {
+            layout.unplaced.push_back(source.name);
+        }
+    }
+    if (layout.sectors.empty()) {
+        return layout;
+    }
+    std::stable_sort(layout.sectors.begin(), layout.sectors.end(),
+                     [](const PlacedSector& left, const PlacedSector& right) {
+                         return std::pair(left.place.b, left.place.a) <
+                                std::pair(right.place.b, right.place.a);
+                     });
+    int lastA = 0;
+    int lastB = 0;
+    layout.firstA = layout.sectors.front().place.a;
+    layout.firstB = layout.sectors.front().place.b;
+    for (const PlacedSector& sector : layout.sectors) {
+        layout.firstA = std::min(layout.firstA, sector.place.a);
+        lastA = std::max(lastA, sector.place.a);
+        lastB = std::max(lastB, sector.place.b);
+    }
+    layout.columnsA = lastA - layout.firstA + 1;
+    layout.rowsB = lastB - layout.firstB + 1;
+    return layout;
+}
+
+}  // namespace world

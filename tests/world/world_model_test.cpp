@@ -1,0 +1,198 @@
+// The world model on small worlds written in the test: its range, the patches a frame gets from
+// near and far, full detail streamed in on request under the memory cap, the summary cache, the
+// change hooks and bad files.
+
+#include <fcntl.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <set>
+
+#include "world/lod_tree.h"
+#include "world/sector_store.h"
+#include "world/summary_file.h"
+#include "world/world_files.h"
+#include "world/world_model.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using world::Camera;
+using world::ModelOptions;
+using world::SectorSource;
+using world::WorldModel;
+using world_test::Rolling;
+using world_test::WriteSector;
+
+// A camera high above the middle of an n x n world, looking down as the viewer's first camera.
+Camera Above(int n, double height) {
+    return {630.0 * n, 630.0 * n, height, 0.0, 3.1};
+}
+
+std::vector<SectorSource> WriteRollingWorld(const fs::path& terrain, int n) {
+    std::vector<SectorSource> sources;
+    for (int a = 0; a < n; ++a) {
+        for (int b = 0; b < n; ++b) {
+            sources.push_back(
+                WriteSector(terrain, std::to_string(a) + "_" + std::to_string(b), Rolling(a, b)));
+        }
+    }
+    return sources;
+}
+
+TEST(WorldModelTest, NearGroundArrivesInFullDetailOnRequestAndFarGroundIsOneNode) {
+    TemporaryDirectory folder;
+    std::vector<SectorSource> sources = WriteRollingWorld(folder.path(), 2);
+    sources.push_back(WriteSector(folder.path(), "1_1", [](int r, int c) -> std::uint16_t {
+        return r == 5 && c == 7 ? 60 : (r == 9 && c == 9 ? 9000 : Rolling(1, 1)(r, c));
+    }));
+    WorldModel model(sources, {});
+    EXPECT_EQ(model.Range().Low(), 2000);  // water (60) does not set it
+    EXPECT_EQ(model.Range().Range(), 9000u - 2000u);
+    const WorldModel::Bounds extent = model.Extent();
+    EXPECT_EQ(extent.maxX, 2520.0);
+    EXPECT_EQ(extent.minZ, 15.0);
+
+    // Full detail wanted: the first frame has only the coarse levels and asks for the rest.
+    const Camera camera = Above(2, 4000.0);
+    world::FrameSelection frame = model.Select(camera, 640, 480, 0.0);
+    ASSERT_EQ(frame.patches.size(), 4u);
+    EXPECT_EQ(frame.missingSectors, 4u);
+    for (const world::TerrainPatch& patch : frame.patches) {
+        EXPECT_EQ(patch.step, world::CoarseStep);
+    }
+    model.WaitForRequests();
+    frame = model.Select(camera, 640, 480, 0.0);
+    EXPECT_EQ(frame.missingSectors, 0u);
+    ASSERT_EQ(frame.patches.size(), 4u);
+    for (const world::TerrainPatch& patch : frame.patches) {
+        ASSERT_EQ(patch.step, 1);
+        ASSERT_EQ(patch.side, GridSide);
+        const int a = static_cast<int>(patch.originX / 126);
+        const int b = static_cast<int>(patch.originY / 126);
+        const auto expected = a == 1 && b == 1 ? 9000 : Rolling(a, b)(9, 9);
+        EXPECT_EQ((*patch.heights)[9 * GridSide + 9], expected) << a << "_" << b;
+        EXPECT_GT(patch.skirtDepth, 0.0f);
+    }
+
+    // From far away, at a coarse bound, the world is one patch: the tree's root.
+    frame = model.Select(Above(2, 1e6), 640, 480, 4.0);
+    ASSERT_EQ(frame.patches.size(), 1u);
+    EXPECT_EQ(frame.patches[0].side, world::NodeSide);
+    // Looking up into the sky, nothing.
+    EXPECT_TRUE(model.Select({1260, 1260, 5000, 0, 0}, 640, 480, 1.0).patches.empty());
+}
+
+TEST(WorldModelTest, ResidentDataStaysUnderTheCapAndTheFrameStillCompletes) {
+    TemporaryDirectory folder;
+    const std::vector<SectorSource> sources = WriteRollingWorld(folder.path(), 4);
+    ModelOptions options;
+    options.cacheBytes = 5 * world::SectorStore::SectorBytes();
+    WorldModel model(sources, options);
+    world::FrameSelection frame;
+    for (int round = 0; round < 20; ++round) {
+        frame = model.Select(Above(4, 12000.0), 800, 800, 0.0);
+        if (frame.missingSectors == 0) {
+            break;
+        }
+        model.WaitForRequests();
+    }
+    EXPECT_EQ(frame.missingSectors, 0u);
+    EXPECT_EQ(frame.patches.size(), 16u);
+    std::size_t fine = 0;
+    for (const world::TerrainPatch& patch : frame.patches) {
+        fine += patch.step == 1 ? 1 : 0;
+    }
+    EXPECT_GE(fine, 1u);
+    EXPECT_LE(fine, 5u);
+}
+
+TEST(WorldModelTest, SummariesAreKeptBetweenOpensAndNeverTrustedOverAChangedFile) {
+    TemporaryDirectory folder;
+    const fs::path terrain = folder.path() / "terrain";
+    const std::vector<SectorSource> sources = WriteRollingWorld(terrain, 2);
+    ModelOptions options;
+    options.summaryFolder = folder.path() / "cache";
+    const std::uint16_t greatest =
+        WorldModel(sources, options).Range().Low() +
+        static_cast<std::uint16_t>(WorldModel(sources, {}).Range().Range());
+    ASSERT_EQ(
+        std::distance(fs::directory_iterator(options.summaryFolder), fs::directory_iterator()), 1);
+    const fs::path cache = fs::directory_iterator(options.summaryFolder)->path();
+
+    // A file rewritten with the same size and time is taken from the cache: proof that it is used.
+    struct stat before {};
+    ASSERT_EQ(stat(sources[0].hostPath.c_str(), &before), 0);
+    WriteSector(terrain, "0_0", [](int, int) -> std::uint16_t { return 30000; });
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(utimensat(AT_FDCWD, sources[0].hostPath.c_str(), times, 0), 0);
+    EXPECT_EQ(WorldModel(sources, options).Range().Range(), greatest - 2000u);
+
+    // A new time: read again.
+    const timespec later[2] = {before.st_atim, {before.st_mtim.tv_sec + 5, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, sources[0].hostPath.c_str(), later, 0), 0);
+    EXPECT_EQ(WorldModel(sources, options).Range().Range(), 30000u - 2000u);
+
+    // A damaged cache is ignored and written anew.
+    WriteFile(cache, "not a summary file");
+    EXPECT_EQ(WorldModel(sources, options).Range().Range(), 30000u - 2000u);
+    EXPECT_TRUE(world::LoadSummaryFile(cache).has_value());
+}
+
+TEST(WorldModelTest, ChangeHooksMoveTheRangeAndTheGround) {
+    TemporaryDirectory folder;
+    WorldModel model(WriteRollingWorld(folder.path(), 1), {});
+    const std::uint32_t range = model.Range().Range();
+    const SectorSource added =
+        WriteSector(folder.path(), "1_0", [](int, int) -> std::uint16_t { return 20000; });
+    EXPECT_TRUE(model.SectorWritten(added));
+    EXPECT_EQ(model.Range().Range(), 20000u - 2000u);
+    EXPECT_EQ(model.Extent().maxX, 2520.0);
+    EXPECT_EQ(model.Select(Above(1, 8000), 400, 400, 1.0).patches.size(), 2u);
+    EXPECT_TRUE(model.SectorRemoved("1_0"));
+    EXPECT_EQ(model.Range().Range(), range);
+    EXPECT_EQ(model.Select(Above(1, 8000), 400, 400, 1.0).patches.size(), 1u);
+    EXPECT_FALSE(model.SectorRemoved("7_7"));
+    EXPECT_FALSE(model.SectorWritten({"rocks", folder.path() / "rocks"}));
+    EXPECT_THAT(model.Unplaced(), testing::Contains("rocks"));
+}
+
+TEST(WorldModelTest, BadFilesAreHolesOrFailuresAndFarPlacesStayCheap) {
+    TemporaryDirectory folder;
+    std::vector<SectorSource> sources = WriteRollingWorld(folder.path(), 2);
+    fs::remove(sources[1].hostPath);
+    fs::create_directory(sources[1].hostPath);  // a directory named like a heightmap
+    fs::remove(sources[2].hostPath);
+    ASSERT_EQ(mkfifo(sources[2].hostPath.c_str(), 0600), 0);  // must not block
+    WriteFile(sources[3].hostPath, "short");                  // no samples past the header
+    sources.push_back({"off_grid", folder.path() / "x"});
+    EXPECT_THROW(WorldModel(sources, {}), std::runtime_error);
+
+    std::set<std::string> reported;
+    ModelOptions options;
+    options.unreadable = [&](const std::string& name, const std::string&,
+                             const std::string& reason) {
+        EXPECT_FALSE(reason.empty());
+        reported.insert(name);
+    };
+    WorldModel model(sources, options);
+    EXPECT_EQ(reported, (std::set<std::string>{"0_1", "1_0", "1_1"}));
+    EXPECT_THAT(model.Unplaced(), testing::ElementsAre("off_grid"));
+    EXPECT_EQ(model.Select(Above(2, 5000), 400, 400, 1.0).patches.size(), 1u);
+
+    // Two sectors 99,999 places apart: the tree is sparse, and a frame over either is small.
+    TemporaryDirectory far;
+    const std::vector<SectorSource> apart = {WriteSector(far.path(), "0_0", Rolling(0, 0)),
+                                             WriteSector(far.path(), "99999_99999", Rolling(1, 1))};
+    WorldModel sparse(apart, {});
+    const Camera overFar{1260.0 * 99999 + 630, 1260.0 * 99999 + 630, 3000, 0, 3.1};
+    world::FrameSelection frame = sparse.Select(overFar, 400, 400, 0.0);
+    sparse.WaitForRequests();
+    frame = sparse.Select(overFar, 400, 400, 0.0);
+    ASSERT_EQ(frame.patches.size(), 1u);
+    EXPECT_EQ(frame.patches[0].originX, 126ll * 99999);
+    EXPECT_EQ(frame.patches[0].step, 1);
+}
+
+}  // namespace
