@@ -1,0 +1,76 @@
+#include "world/render/terrain_program.h"
+
+#include "gl/shader_program.h"
+
+namespace world::render {
+
+namespace {
+
+constexpr const char* VertexSource = R"(#version 450 core
+layout(std430, binding = 0) readonly buffer PatchHeights { uint heights[]; };
+// Uploaded row-major and untransposed: rotation * v is the row vector v times the matrix.
+layout(location = 0) uniform mat3 rotation;
+layout(location = 1) uniform vec3 projection;
+layout(location = 2) uniform vec3 origin;
+layout(location = 3) uniform ivec4 grid;
+layout(location = 4) uniform float skirtDepth;
+layout(location = 5) uniform uvec2 shading;
+out float shade;
+out vec2 texCoord;
+
+void main() {
+    int side = grid.x;
+    int point = gl_VertexID;
+    int i;
+    int j;
+    float drop = 0.0;
+    if (point < side * side) {
+        i = point / side;
+        j = point - i * side;
+    } else {
+        int k = point - side * side;
+        int edge = k / side;
+        int t = k - edge * side;
+        i = edge == 0 ? 0 : (edge == 1 ? side - 1 : t);
+        j = edge == 2 ? 0 : (edge == 3 ? side - 1 : t);
+        drop = skirtDepth;
+    }
+    uint index = uint(i * side + j);
+    uint word = heights[index >> 1];
+    uint sample = (index & 1u) == 0u ? (word & 0xFFFFu) : (word >> 16);
+
+    int x = i * grid.y;
+    int y = j * grid.y;
+    vec3 view = rotation * (origin + vec3(10.0 * float(x), 10.0 * float(y),
+                                          0.25 * float(sample) - drop));
+    gl_Position = vec4(view.x * projection.x, view.y * projection.y, projection.z, view.z);
+
+    // The viewer's shade: 255 below the low end, else floor((s - low) * 256 / range), at most
+    // 255; then a byte's share of one, as Direct3D reads a vertex colour.
+    uint grey = sample < shading.x ? 255u : min(255u, ((sample - shading.x) << 8) / shading.y);
+    shade = float(grey) / 255.0;
+    // One texture every 7 samples, with the viewer's step of 1/7 as a float.
+    texCoord = vec2(float(grid.z + x), float(grid.w + y)) * uintBitsToFloat(0x3E124925u);
+}
+)";
+
+constexpr const char* FragmentSource = R"(#version 450 core
+in float shade;
+in vec2 texCoord;
+layout(binding = 0) uniform sampler2D ground;
+layout(location = 6) uniform bool textured;
+layout(location = 0) out vec4 colour;
+
+void main() {
+    vec3 texel = texture(ground, texCoord).rgb;
+    colour = vec4(textured ? texel * shade : vec3(shade), 1.0);
+}
+)";
+
+}  // namespace
+
+gl::Program BuildTerrainProgram() {
+    return gl::BuildProgram(VertexSource, FragmentSource);
+}
+
+}  // namespace world::render

@@ -1,0 +1,28 @@
+#pragma once
+// The GLSL program that draws terrain patches. It reads no vertex attributes: each point's
+// place in its patch follows from gl_VertexID (grid points, then skirt points, as
+// patch_indices.h numbers them) and its height from the patch's samples in a storage buffer.
+// Each point's grey is the viewer's shade of its sample, worked out in integers as the viewer
+// does, and Gouraud-interpolated; the ground texture, when there is one, is modulated by it.
+
+#include "gl/object.h"
+
+namespace world::render {
+
+// Uniform locations and bindings of the program.
+namespace terrain_program {
+inline constexpr GLint Rotation = 0;         // mat3: the view's rotation, row-major as uploaded
+inline constexpr GLint Projection = 1;       // vec3: x scale, y scale, near plane
+inline constexpr GLint Origin = 2;           // vec3: the patch's first point relative to the camera
+inline constexpr GLint Grid = 3;             // ivec4: side, step, texture phase along x, along y
+inline constexpr GLint SkirtDepth = 4;       // float: world units below the edge
+inline constexpr GLint Shading = 5;          // uvec2: the range's low end and its width (>= 1)
+inline constexpr GLint Textured = 6;         // bool
+inline constexpr GLuint HeightsBinding = 0;  // shader storage: two samples a word, low first
+inline constexpr GLuint GroundUnit = 0;      // texture unit of the ground texture
+}  // namespace terrain_program
+
+// Compiles and links the program; throws std::runtime_error with GL's log when it cannot.
+gl::Program BuildTerrainProgram();
+
+}  // namespace world::render

@@ -1,0 +1,144 @@
+#include "world/render/world_renderer.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <utility>
+
+#include "world/render/ground_texture.h"
+#include "world/render/terrain_program.h"
+#include "world/render/view_projection.h"
+
+namespace world::render {
+
+namespace {
+
+// Whether the patch holds what its side promises; anything else is left out of the frame.
+bool Drawable(const TerrainPatch& patch) {
+    const std::size_t count = std::size_t(std::max(patch.side, 0)) * std::size_t(patch.side);
+    return patch.side >= 2 && patch.step >= 1 && patch.heights && patch.heights->size() >= count &&
+           (!patch.present || patch.present->size() >= count);
+}
+
+}  // namespace
+
+WorldRenderer::WorldRenderer(std::size_t bufferBudgetBytes)
+    : program_(BuildTerrainProgram()),
+      // A vertex array with no attributes: the program fetches what it needs itself.
+      vertexArray_(gl::VertexArray::Create()),
+      patches_(bufferBudgetBytes) {}
+
+WorldRenderer::~WorldRenderer() = default;
+
+void WorldRenderer::SetGroundTexture(const GroundImage& image) {
+    groundTexture_ = MakeGroundTexture(image);
+}
+
+void WorldRenderer::ClearGroundTexture() {
+    groundTexture_ = gl::Texture();
+}
+
+const IndexBuffer& WorldRenderer::SharedIndices(int side) {
+    auto found = sharedIndices_.find(side);
+    if (found == sharedIndices_.end()) {
+        found = sharedIndices_.emplace(side, UploadIndices(MakePatchIndices(side))).first;
+    }
+    return found->second;
+}
+
+void WorldRenderer::ApplyState(GLuint framebuffer, int width, int height) {
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    // Direct3D's clip volume (0 <= z <= w) and its y-down window, as the viewer's gl backend
+    // sets them: row 0 is the top row, and Direct3D's clockwise front faces are GL's clockwise
+    // ones. The viewer culls the others (D3DCULL_CCW).
+    glClipControl(GL_UPPER_LEFT, GL_ZERO_TO_ONE);
+    glFrontFace(GL_CW);
+    glCullFace(GL_BACK);
+    // Reversed depth: nearer is greater.
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_GREATER);
+    glDepthMask(GL_TRUE);
+    glDepthRangef(0.0f, 1.0f);
+    glDisable(GL_BLEND);
+    glDisable(GL_SCISSOR_TEST);
+    glDisable(GL_STENCIL_TEST);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    // Direct3D's pixel centres lie on whole coordinates, GL's on halves: the viewport moves by
+    // half a pixel, less one sub-pixel step, so that edges through pixel centres fall as the
+    // viewer's backend lets them fall (left and top edges keep their pixels) on every driver.
+    GLint subpixelBits = 0;
+    glGetIntegerv(GL_SUBPIXEL_BITS, &subpixelBits);
+    const GLfloat tieBreak = std::ldexp(1.0f, -std::clamp(subpixelBits, 4, 8));
+    glViewportIndexedf(0, 0.5f - tieBreak, 0.5f - tieBreak, static_cast<GLfloat>(width),
+                       static_cast<GLfloat>(height));
+    glUseProgram(program_.name());
+    glBindVertexArray(vertexArray_.name());
+    glBindSampler(terrain_program::GroundUnit, 0);
+    glBindTextureUnit(terrain_program::GroundUnit, groundTexture_.name());
+}
+
+void WorldRenderer::Draw(const FrameSelection& frame, const Camera& camera,
+                         const ShadingRange& range, GLuint framebuffer, int width, int height) {
+    ++frameNumber_;
+    stats_ = FrameStats{};
+    ApplyState(framebuffer, width, height);
+    // The viewer's clear colour, D3DCOLOR 0xFF0000FF; depth 0 is infinitely far.
+    const GLfloat blue[4] = {0.0f, 0.0f, 1.0f, 1.0f};
+    const GLfloat farthest = 0.0f;
+    glClearNamedFramebufferfv(framebuffer, GL_COLOR, 0, blue);
+    glClearNamedFramebufferfv(framebuffer, GL_DEPTH, 0, &farthest);
+
+    const GLuint program = program_.name();
+    const ViewProjection view = MakeViewProjection(camera, width, height);
+    glProgramUniformMatrix3fv(program, terrain_program::Rotation, 1, GL_FALSE,
+                              view.rotation.data());
+    glProgramUniform3f(program, terrain_program::Projection, view.xScale, view.yScale,
+                       view.nearPlane);
+    glProgramUniform2ui(program, terrain_program::Shading, range.Low(), range.Range());
+    glProgramUniform1i(program, terrain_program::Textured, groundTexture_ ? 1 : 0);
+
+    for (const TerrainPatch& patch : frame.patches) {
+        if (!Drawable(patch)) {
+            continue;
+        }
+        PatchBuffers* buffers = patches_.Find(patch.key, patch.version, frameNumber_);
+        if (buffers == nullptr) {
+            PatchBuffers uploaded = UploadPatch(patch);
+            const std::size_t bytes = uploaded.bytes;
+            buffers = &patches_.Insert(patch.key, patch.version, bytes, std::move(uploaded),
+                                       frameNumber_);
+            ++stats_.uploads;
+        }
+        const IndexBuffer& indices =
+            buffers->ownIndices ? *buffers->ownIndices : SharedIndices(patch.side);
+
+        const std::array<float, 3> origin = PatchOffset(patch, camera);
+        glProgramUniform3f(program, terrain_program::Origin, origin[0], origin[1], origin[2]);
+        glProgramUniform4i(program, terrain_program::Grid, patch.side, patch.step,
+                           TexturePhase(patch.originX), TexturePhase(patch.originY));
+        glProgramUniform1f(program, terrain_program::SkirtDepth, patch.skirtDepth);
+        glBindBufferBase(GL_SHADER_STORAGE_BUFFER, terrain_program::HeightsBinding,
+                         buffers->heights.name());
+        glVertexArrayElementBuffer(vertexArray_.name(), indices.buffer.name());
+
+        glEnable(GL_CULL_FACE);
+        glDrawElements(GL_TRIANGLES, indices.groundCount, GL_UNSIGNED_INT, nullptr);
+        std::size_t drawn = static_cast<std::size_t>(indices.groundCount);
+        // Skirts hang on every side of a patch, so half of them face away from the camera:
+        // they are drawn from both sides.
+        if (patch.skirtDepth > 0.0f && indices.skirtCount > 0) {
+            glDisable(GL_CULL_FACE);
+            glDrawElements(GL_TRIANGLES, indices.skirtCount, GL_UNSIGNED_INT,
+                           reinterpret_cast<const void*>(std::uintptr_t{sizeof(std::uint32_t)} *
+                                                         std::uintptr_t(indices.groundCount)));
+            drawn += static_cast<std::size_t>(indices.skirtCount);
+        }
+        ++stats_.patches;
+        stats_.triangles += drawn / 3;
+    }
+    patches_.Trim(frameNumber_);
+    stats_.bufferBytes = patches_.Bytes();
+}
+
+}  // namespace world::render
