@@ -16,6 +16,7 @@
 #include "png_stream.h"
 #include "progress_line.h"
 #include "terrain/terrain_mesh.h"
+#include "world/sector_file.h"
 #include "world_layout.h"
 #include "world_rows.h"
 
@@ -53,7 +54,7 @@ void WriteSectorPng16(const HeightmapSamples& samples, OutputFile& file) {
     }
 }
 
-void WriteWorldPng16(WorldLayout& layout, const ExportRequest& request, OutputFile& file) {
+void WriteWorldPng16(CatalogueLayout& layout, const ExportRequest& request, OutputFile& file) {
     ProgressLine progress("export:", layout.sectors.size());
     WorldRows rows(layout, request.skipUnreadable, "export", &progress);
     PngStream png(file, rows.Width(), rows.Height(), PngPixels::Grey16);
@@ -150,14 +151,14 @@ std::unique_ptr<MeshFileWriter> MakeWriter(const ExportRequest& request, UpAxis 
     return MakeMeshFileWriter(format, up, texture ? &*texture : nullptr);
 }
 
-// Reads one sector's samples; an unreadable file fails the export, or with --skip-unreadable is
+// Reads sector s's samples; an unreadable file fails the export, or with --skip-unreadable is
 // reported and left out. False when left out.
-bool ReadForExport(PlacedSector& sector, HeightmapSamples& samples, bool skip) {
+bool ReadForExport(CatalogueLayout& layout, std::size_t s, HeightmapSamples& samples, bool skip) {
     std::string reason;
-    if (ReadSectorSamples(sector.heightmapPath, samples, reason)) {
+    if (world::ReadSectorFile(layout.sectors[s].source.hostPath, samples, reason)) {
         return true;
     }
-    HandleUnreadable(sector, reason, skip, "export");
+    HandleUnreadable(layout, s, reason, skip, "export");
     return false;
 }
 
@@ -170,14 +171,13 @@ int RunExport(const ExportRequest& request) {
     const std::string world = session.ResolveWorld(request.world);
 
     // The sectors to take out: one, at the origin, or every placed one at its place.
-    std::vector<PlacedSector> single;
-    WorldLayout layout;
-    std::vector<PlacedSector>* sectors = &single;
+    CatalogueLayout layout;
     if (request.all) {
         layout = LayOutWorld(session.SectorFiles(world), "export");
-        sectors = &layout.sectors;
     } else {
-        single.push_back({request.sector, session.HeightmapPath(world, request.sector), {}});
+        layout.sectors.push_back(
+            {{request.sector, HostPathOf(session.HeightmapPath(world, request.sector))}, {}});
+        layout.unreadable.assign(1, 0);
     }
     const std::unique_ptr<MeshFileWriter> writer =
         request.format == ExportFormat::Png16 ? nullptr : MakeWriter(request, up);
@@ -190,7 +190,7 @@ int RunExport(const ExportRequest& request) {
     }
     HeightmapSamples samples;
     if (request.format == ExportFormat::Png16) {
-        if (!ReadForExport(single.front(), samples, false)) {
+        if (!ReadForExport(layout, 0, samples, false)) {
             return ExitFailure;
         }
         WriteSectorPng16(samples, file);
@@ -198,15 +198,16 @@ int RunExport(const ExportRequest& request) {
         return ExitSuccess;
     }
     std::vector<TerrainVertex> vertices(TerrainVertexCount);
-    ProgressLine progress("export:", sectors->size());
+    ProgressLine progress("export:", layout.sectors.size());
     std::size_t done = 0;
     std::size_t added = 0;
-    for (PlacedSector& sector : *sectors) {
-        if (ReadForExport(sector, samples, request.skipUnreadable)) {
+    for (std::size_t s = 0; s < layout.sectors.size(); ++s) {
+        const world::PlacedSector& sector = layout.sectors[s];
+        if (ReadForExport(layout, s, samples, request.skipUnreadable)) {
             BuildTerrainMesh(samples, vertices.data());
             const float offsetX = request.all ? sector.place.a * SectorOffset : 0.0f;
             const float offsetY = request.all ? sector.place.b * SectorOffset : 0.0f;
-            writer->AddSector(PrintableName(sector.name), vertices.data(), offsetX, offsetY);
+            writer->AddSector(PrintableName(sector.source.name), vertices.data(), offsetX, offsetY);
             ++added;
         }
         progress.Update(++done);

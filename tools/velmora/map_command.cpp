@@ -15,6 +15,7 @@
 #include "output_file.h"
 #include "png_stream.h"
 #include "progress_line.h"
+#include "world/sector_file.h"
 #include "world_layout.h"
 #include "world_map.h"
 #include "world_rows.h"
@@ -35,15 +36,15 @@ struct SampleBounds {
     std::uint16_t high = 0;
 };
 
-SampleBounds FindBounds(std::vector<PlacedSector>& sectors, std::size_t first, std::size_t last,
+SampleBounds FindBounds(CatalogueLayout& layout, std::size_t first, std::size_t last,
                         bool skipUnreadable, std::atomic<std::size_t>& done,
                         ProgressLine* progress) {
     SampleBounds bounds;
     HeightmapSamples samples;
     for (std::size_t i = first; i < last; ++i) {
         std::string reason;
-        if (!ReadSectorSamples(sectors[i].heightmapPath, samples, reason)) {
-            HandleUnreadable(sectors[i], reason, skipUnreadable, "map");
+        if (!world::ReadSectorFile(layout.sectors[i].source.hostPath, samples, reason)) {
+            HandleUnreadable(layout, i, reason, skipUnreadable, "map");
         } else {
             bounds.low = std::min(bounds.low, ShadingRange::Find(samples).Low());
             bounds.high = std::max(bounds.high, *std::max_element(samples.begin(), samples.end()));
@@ -59,37 +60,37 @@ SampleBounds FindBounds(std::vector<PlacedSector>& sectors, std::size_t first, s
 // One range for the whole world, so that neighbouring sectors agree at their seams: low is the
 // least sample of at least MinRangeSample over every sector, high the greatest sample. The two
 // halves of the sectors are read on two threads.
-ShadingRange FindWorldRange(WorldLayout& layout, bool skipUnreadable) {
-    std::vector<PlacedSector>& sectors = layout.sectors;
-    ProgressLine progress("map: world range,", sectors.size());
+ShadingRange FindWorldRange(CatalogueLayout& layout, bool skipUnreadable) {
+    const std::size_t count = layout.sectors.size();
+    ProgressLine progress("map: world range,", count);
     std::atomic<std::size_t> done{0};
-    const std::size_t middle = sectors.size() / 2;
+    const std::size_t middle = count / 2;
     std::future<SampleBounds> second =
-        std::async(std::launch::async, [&sectors, middle, skipUnreadable, &done] {
-            return FindBounds(sectors, middle, sectors.size(), skipUnreadable, done, nullptr);
+        std::async(std::launch::async, [&layout, middle, count, skipUnreadable, &done] {
+            return FindBounds(layout, middle, count, skipUnreadable, done, nullptr);
         });
-    const SampleBounds first = FindBounds(sectors, 0, middle, skipUnreadable, done, &progress);
+    const SampleBounds first = FindBounds(layout, 0, middle, skipUnreadable, done, &progress);
     const SampleBounds rest = second.get();
     return ShadingRange(std::min(first.low, rest.low), std::max(first.high, rest.high));
 }
 
-bool EveryPlaceFilled(const WorldLayout& layout) {
+bool EveryPlaceFilled(const CatalogueLayout& layout) {
     std::set<std::pair<int, int>> places;
-    for (const PlacedSector& sector : layout.sectors) {
+    for (const world::PlacedSector& sector : layout.sectors) {
         places.insert({sector.place.a, sector.place.b});
     }
     return places.size() == std::size_t(layout.columnsA) * std::size_t(layout.rowsB);
 }
 
-bool AnyUnreadable(const WorldLayout& layout) {
-    return std::any_of(layout.sectors.begin(), layout.sectors.end(),
-                       [](const PlacedSector& sector) { return sector.unreadable; });
+bool AnyUnreadable(const CatalogueLayout& layout) {
+    return std::any_of(layout.unreadable.begin(), layout.unreadable.end(),
+                       [](char unreadable) { return unreadable != 0; });
 }
 
 int RunMap(const MapRequest& request) {
     CatalogueSession session;
     const std::string world = session.ResolveWorld(request.world);
-    WorldLayout layout = LayOutWorld(session.SectorFiles(world), "map");
+    CatalogueLayout layout = LayOutWorld(session.SectorFiles(world), "map");
 
     // The output is claimed before the long work, so that a refusal comes at once.
     OutputFile file(request.output, request.force);

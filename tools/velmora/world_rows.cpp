@@ -5,19 +5,21 @@
 
 #include "command.h"
 #include "progress_line.h"
+#include "world/sector_file.h"
 
-void HandleUnreadable(PlacedSector& sector, const std::string& reason, bool skip,
+void HandleUnreadable(CatalogueLayout& layout, std::size_t s, const std::string& reason, bool skip,
                       const std::string& command) {
-    const std::string what = "cannot read " + HostPathOf(sector.heightmapPath) + ": " + reason;
+    const std::string what =
+        "cannot read " + PrintableName(layout.sectors[s].source.hostPath.string()) + ": " + reason;
     if (!skip) {
         throw CommandFailure(ExitFailure, what + " (--skip-unreadable leaves its place empty)");
     }
     std::fprintf(stderr, "velmora %s: %s; its place is left empty\n", command.c_str(),
                  what.c_str());
-    sector.unreadable = true;
+    layout.unreadable[s] = 1;
 }
 
-WorldRows::WorldRows(WorldLayout& layout, bool skipUnreadable, std::string command,
+WorldRows::WorldRows(CatalogueLayout& layout, bool skipUnreadable, std::string command,
                      ProgressLine* progress)
     : layout_(layout),
       skipUnreadable_(skipUnreadable),
@@ -47,14 +49,14 @@ void WorldRows::FillBand(Band& band, int index) {
     HeightmapSamples samples;
     for (std::size_t i = bandStarts_[static_cast<std::size_t>(index)];
          i < bandStarts_[static_cast<std::size_t>(index) + 1]; ++i) {
-        PlacedSector& sector = layout_.sectors[i];
-        if (sector.unreadable) {
+        const world::PlacedSector& sector = layout_.sectors[i];
+        if (layout_.unreadable[i] != 0) {
             continue;
         }
         std::string reason;
         ++sectorsRead_;
-        if (!ReadSectorSamples(sector.heightmapPath, samples, reason)) {
-            HandleUnreadable(sector, reason, skipUnreadable_, command_);
+        if (!world::ReadSectorFile(sector.source.hostPath, samples, reason)) {
+            HandleUnreadable(layout_, i, reason, skipUnreadable_, command_);
             continue;
         }
         const std::size_t x0 =

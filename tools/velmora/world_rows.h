@@ -16,7 +16,7 @@ class ProgressLine;
 class WorldRows {
 public:
     // Throws CommandFailure (exit 1) when the box of places is too large to draw.
-    WorldRows(WorldLayout& layout, bool skipUnreadable, std::string command,
+    WorldRows(CatalogueLayout& layout, bool skipUnreadable, std::string command,
               ProgressLine* progress);
 
     std::uint32_t Width() const { return width_; }
@@ -40,7 +40,7 @@ private:
     const Band& LoadedBand(int index);
     void FillBand(Band& band, int index);
 
-    WorldLayout& layout_;
+    CatalogueLayout& layout_;
     bool skipUnreadable_;
     std::string command_;
     ProgressLine* progress_;
@@ -57,6 +57,6 @@ private:
 // Most world samples a side of a drawn world may span (520 sectors).
 inline constexpr std::uint32_t MaxWorldSamples = 65536;
 
-// Reports an unreadable sector: on stderr when skipping (and marks it), else as a failure.
-void HandleUnreadable(PlacedSector& sector, const std::string& reason, bool skip,
+// Reports unreadable sector s: on stderr when skipping (and marks it), else as a failure.
+void HandleUnreadable(CatalogueLayout& layout, std::size_t s, const std::string& reason, bool skip,
                       const std::string& command);
