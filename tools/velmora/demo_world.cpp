@@ -136,6 +136,8 @@ public:
             const double bend = 0.7 * ValueNoise(gx, 0, 128, 0, world.seed ^ 0x52495645u) +
                                 0.3 * ValueNoise(gx, 0, 48, 0, world.seed ^ 0x42454E44u);
             centres_.push_back(spanY / 2.0 + swing * (2.0 * bend - 1.0));
+            lowest_ = std::min(lowest_, centres_.back());
+            highest_ = std::max(highest_, centres_.back());
             halfWidths_.push_back(RiverHalfWidth *
                                   (0.8 + 0.5 * ValueNoise(gx, 0, 64, 0, world.seed ^ 0x57494454u)));
         }
@@ -144,6 +146,10 @@ public:
     // How far (gx, gy) lies from the river's bank, in samples, measured to the nearest point of
     // its course, so that the banks slope at right angles to it: negative in the water.
     double Distance(std::int64_t gx, std::int64_t gy) const {
+        const double y = static_cast<double>(gy);
+        if (y < lowest_ - Reach || y > highest_ + Reach) {
+            return static_cast<double>(Reach);  // out of reach, as far as the valley cares
+        }
         double nearest = static_cast<double>(Reach * Reach) * 4.0;
         double halfWidth = 0.0;
         for (std::int64_t dx = -Reach; dx <= Reach; ++dx) {
@@ -160,6 +166,8 @@ public:
 
 private:
     std::int64_t firstX_;
+    double lowest_ = 1e300;
+    double highest_ = -1e300;
     std::vector<double> centres_;
     std::vector<double> halfWidths_;
 };
