@@ -8,12 +8,13 @@ namespace world::render {
 
 IndexBuffer UploadIndices(const PatchIndices& indices) {
     IndexBuffer made;
-    made.groundCount = static_cast<GLsizei>(indices.ground.size());
-    made.skirtCount = static_cast<GLsizei>(indices.skirts.size());
-    std::vector<std::uint32_t> all;
-    all.reserve(indices.ground.size() + indices.skirts.size());
-    all.insert(all.end(), indices.ground.begin(), indices.ground.end());
-    all.insert(all.end(), indices.skirts.begin(), indices.skirts.end());
+    std::vector<std::uint32_t> all = indices.ground;
+    made.groundCount = static_cast<GLsizei>(all.size());
+    for (std::size_t edge = 0; edge < indices.skirts.size(); ++edge) {
+        made.skirtFirst[edge] = static_cast<GLsizei>(all.size());
+        made.skirtCount[edge] = static_cast<GLsizei>(indices.skirts[edge].size());
+        all.insert(all.end(), indices.skirts[edge].begin(), indices.skirts[edge].end());
+    }
     made.bytes = all.size() * sizeof(std::uint32_t);
     made.buffer = gl::Buffer::Create();
     // An empty store is still a valid buffer to bind; GL refuses a zero size.

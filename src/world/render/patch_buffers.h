@@ -2,6 +2,7 @@
 // What the GPU holds of one patch: its samples, and, when some of its points are absent, its
 // own list of the triangles left. Whole patches share one index list per grid side.
 
+#include <array>
 #include <cstddef>
 #include <optional>
 
@@ -11,11 +12,13 @@
 
 namespace world::render {
 
-// An element buffer of ground triangles followed by skirt triangles, 32-bit indices.
+// An element buffer of ground triangles followed by the skirt triangles of each edge in turn,
+// 32-bit indices.
 struct IndexBuffer {
     gl::Buffer buffer;
-    GLsizei groundCount = 0;  // indices
-    GLsizei skirtCount = 0;   // indices, from byte offset groundCount * 4
+    GLsizei groundCount = 0;              // indices, from the start
+    std::array<GLsizei, 4> skirtFirst{};  // by edge: the first index of its skirt
+    std::array<GLsizei, 4> skirtCount{};  // by edge: indices
     std::size_t bytes = 0;
 };
 

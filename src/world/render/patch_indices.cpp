@@ -46,8 +46,9 @@ PatchIndices MakePatchIndices(int side, const std::vector<std::uint8_t>* present
         }
     }
     const auto skirtBase = static_cast<std::uint32_t>(side * side);
-    indices.skirts.reserve(std::size_t(4) * std::size_t(side - 1) * 6);
     for (int edge = 0; edge < 4; ++edge) {
+        std::vector<std::uint32_t>& skirt = indices.skirts[static_cast<std::size_t>(edge)];
+        skirt.reserve(std::size_t(side - 1) * 6);
         for (int t = 0; t + 1 < side; ++t) {
             const std::uint32_t top0 = EdgePoint(side, edge, t);
             const std::uint32_t top1 = EdgePoint(side, edge, t + 1);
@@ -56,7 +57,7 @@ PatchIndices MakePatchIndices(int side, const std::vector<std::uint8_t>* present
             }
             const auto below0 = skirtBase + static_cast<std::uint32_t>(edge * side + t);
             const std::uint32_t below1 = below0 + 1;
-            indices.skirts.insert(indices.skirts.end(), {top0, top1, below1, top0, below1, below0});
+            skirt.insert(skirt.end(), {top0, top1, below1, top0, below1, below0});
         }
     }
     return indices;

@@ -4,6 +4,7 @@
 // of `side` points each: edge 0 is i = 0, edge 1 is i = side - 1, edge 2 is j = 0, edge 3 is
 // j = side - 1, point t of an edge at t along it; each hangs below the grid point it repeats.
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -13,8 +14,8 @@ struct PatchIndices {
     // Each cell (i, j) as two triangles cut along its (i, j)-(i + 1, j + 1) diagonal and wound
     // as the viewer's strips wind them: clockwise on screen when seen from their front.
     std::vector<std::uint32_t> ground;
-    // Two triangles for each step along each edge, joining it to its skirt; either winding.
-    std::vector<std::uint32_t> skirts;
+    // By edge: two triangles for each step along it, joining it to its skirt; either winding.
+    std::array<std::vector<std::uint32_t>, 4> skirts;
 };
 
 // Points in a patch of `side` grid points a side, skirts included.

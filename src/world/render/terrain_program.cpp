@@ -37,17 +37,17 @@ void main() {
     }
     uint index = uint(i * side + j);
     uint word = heights[index >> 1];
-    uint sample = (index & 1u) == 0u ? (word & 0xFFFFu) : (word >> 16);
+    uint value = (index & 1u) == 0u ? (word & 0xFFFFu) : (word >> 16);
 
     int x = i * grid.y;
     int y = j * grid.y;
     vec3 view = rotation * (origin + vec3(10.0 * float(x), 10.0 * float(y),
-                                          0.25 * float(sample) - drop));
+                                          0.25 * float(value) - drop));
     gl_Position = vec4(view.x * projection.x, view.y * projection.y, projection.z, view.z);
 
     // The viewer's shade: 255 below the low end, else floor((s - low) * 256 / range), at most
     // 255; then a byte's share of one, as Direct3D reads a vertex colour.
-    uint grey = sample < shading.x ? 255u : min(255u, ((sample - shading.x) << 8) / shading.y);
+    uint grey = value < shading.x ? 255u : min(255u, ((value - shading.x) << 8) / shading.y);
     shade = float(grey) / 255.0;
     // One texture every 7 samples, with the viewer's step of 1/7 as a float.
     texCoord = vec2(float(grid.z + x), float(grid.w + y)) * uintBitsToFloat(0x3E124925u);

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "world/render/ground_texture.h"
+#include "world/render/patch_neighbours.h"
 #include "world/render/terrain_program.h"
 #include "world/render/view_projection.h"
 
@@ -98,7 +99,9 @@ void WorldRenderer::Draw(const FrameSelection& frame, const Camera& camera,
     glProgramUniform2ui(program, terrain_program::Shading, range.Low(), range.Range());
     glProgramUniform1i(program, terrain_program::Textured, groundTexture_ ? 1 : 0);
 
-    for (const TerrainPatch& patch : frame.patches) {
+    const std::vector<std::uint8_t> neighbours = EdgesWithNeighbours(frame.patches);
+    for (std::size_t p = 0; p < frame.patches.size(); ++p) {
+        const TerrainPatch& patch = frame.patches[p];
         if (!Drawable(patch)) {
             continue;
         }
@@ -125,14 +128,26 @@ void WorldRenderer::Draw(const FrameSelection& frame, const Camera& camera,
         glEnable(GL_CULL_FACE);
         glDrawElements(GL_TRIANGLES, indices.groundCount, GL_UNSIGNED_INT, nullptr);
         std::size_t drawn = static_cast<std::size_t>(indices.groundCount);
-        // Skirts hang on every side of a patch, so half of them face away from the camera:
-        // they are drawn from both sides.
-        if (patch.skirtDepth > 0.0f && indices.skirtCount > 0) {
+        // Skirts hang where a neighbour meets the patch; half of them face away from the
+        // camera, so they are drawn from both sides.
+        std::array<GLsizei, 4> counts{};
+        std::array<const void*, 4> starts{};
+        GLsizei skirts = 0;
+        for (std::size_t edge = 0; edge < 4; ++edge) {
+            if (patch.skirtDepth > 0.0f && (neighbours[p] & (1u << edge)) != 0 &&
+                indices.skirtCount[edge] > 0) {
+                counts[skirts] = indices.skirtCount[edge];
+                starts[skirts] = reinterpret_cast<const void*>(
+                    std::uintptr_t{sizeof(std::uint32_t)} *
+                    static_cast<std::uintptr_t>(indices.skirtFirst[edge]));
+                drawn += static_cast<std::size_t>(indices.skirtCount[edge]);
+                ++skirts;
+            }
+        }
+        if (skirts > 0) {
             glDisable(GL_CULL_FACE);
-            glDrawElements(GL_TRIANGLES, indices.skirtCount, GL_UNSIGNED_INT,
-                           reinterpret_cast<const void*>(std::uintptr_t{sizeof(std::uint32_t)} *
-                                                         std::uintptr_t(indices.groundCount)));
-            drawn += static_cast<std::size_t>(indices.skirtCount);
+            glMultiDrawElements(GL_TRIANGLES, counts.data(), GL_UNSIGNED_INT, starts.data(),
+                                skirts);
         }
         ++stats_.patches;
         stats_.triangles += drawn / 3;
