@@ -1,11 +1,14 @@
 // The viewer's two drawing moments through the system's own code on the headless gl backend at
-// 800 x 800: a sector switch (LoadHeightmap + RenderFrame) and a steady frame (RenderFrame).
+// 800 x 800 (VELMORA_BENCH_SIZE=WxH for another size, to set beside the world renderer's frame):
+// a sector switch (LoadHeightmap + RenderFrame) and a steady frame (RenderFrame).
 // Each is measured twice: as the handler returns (the GL work queued), and until the frame's
 // pixels are done (read back). Run under `perf record` to split our own code from the driver.
 
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -35,7 +38,12 @@ public:
         wine::ResetPrefixSelection();
         fs::current_path(root_);  // terrain.image, as the viewer finds it
         UseDirect3DBackend(velmora::d3d9::gl::GlBackend());
-        target_ = OffscreenTarget::Create(800, 800);
+        UINT width = 800;
+        UINT height = 800;
+        if (const char* size = std::getenv("VELMORA_BENCH_SIZE")) {
+            std::sscanf(size, "%ux%u", &width, &height);
+        }
+        target_ = OffscreenTarget::Create(width, height);
         ready_ = target_ && CreateRenderer(target_->Window());
     }
     ~Scene() {
