@@ -30,8 +30,8 @@ int main(int argc, char** argv) {
     if (argc != 3 ||
         std::from_chars(argv[2], argv[2] + std::string_view(argv[2]).size(), side).ec !=
             std::errc() ||
-        side < 1 || side > 200) {
-        std::fprintf(stderr, "usage: velmora_bench_world DIR SIDE (1 to 200)\n");
+        side < 1 || side > 256) {
+        std::fprintf(stderr, "usage: velmora_bench_world DIR SIDE (1 to 256)\n");
         return 64;
     }
     const fs::path prefix = argv[1];
