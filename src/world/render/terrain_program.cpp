@@ -13,7 +13,7 @@ layout(location = 0) uniform mat3 rotation;
 layout(location = 1) uniform vec3 projection;
 layout(location = 2) uniform vec3 origin;
 layout(location = 3) uniform ivec4 grid;
-layout(location = 4) uniform float skirtDepth;
+layout(location = 4) uniform vec4 skirtDepth;
 layout(location = 5) uniform uvec2 shading;
 out float shade;
 out vec2 texCoord;
@@ -33,7 +33,7 @@ void main() {
         int t = k - edge * side;
         i = edge == 0 ? 0 : (edge == 1 ? side - 1 : t);
         j = edge == 2 ? 0 : (edge == 3 ? side - 1 : t);
-        drop = skirtDepth;
+        drop = skirtDepth[edge];
     }
     uint index = uint(i * side + j);
     uint word = heights[index >> 1];

@@ -15,7 +15,7 @@ inline constexpr GLint Rotation = 0;         // mat3: the view's rotation, row-m
 inline constexpr GLint Projection = 1;       // vec3: x scale, y scale, near plane
 inline constexpr GLint Origin = 2;           // vec3: the patch's first point relative to the camera
 inline constexpr GLint Grid = 3;             // ivec4: side, step, texture phase along x, along y
-inline constexpr GLint SkirtDepth = 4;       // float: world units below the edge
+inline constexpr GLint SkirtDepth = 4;       // vec4: world units below each edge
 inline constexpr GLint Shading = 5;          // uvec2: the range's low end and its width (>= 1)
 inline constexpr GLint Textured = 6;         // bool
 inline constexpr GLuint HeightsBinding = 0;  // shader storage: two samples a word, low first

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "world/render/ground_texture.h"
-#include "world/render/patch_neighbours.h"
+#include "world/render/skirt_depths.h"
 #include "world/render/terrain_program.h"
 #include "world/render/view_projection.h"
 
@@ -99,7 +99,7 @@ void WorldRenderer::Draw(const FrameSelection& frame, const Camera& camera,
     glProgramUniform2ui(program, terrain_program::Shading, range.Low(), range.Range());
     glProgramUniform1i(program, terrain_program::Textured, groundTexture_ ? 1 : 0);
 
-    const std::vector<std::uint8_t> neighbours = EdgesWithNeighbours(frame.patches);
+    const std::vector<std::array<float, 4>> skirtDepths = SkirtDepths(frame.patches);
     for (std::size_t p = 0; p < frame.patches.size(); ++p) {
         const TerrainPatch& patch = frame.patches[p];
         if (!Drawable(patch)) {
@@ -120,7 +120,7 @@ void WorldRenderer::Draw(const FrameSelection& frame, const Camera& camera,
         glProgramUniform3f(program, terrain_program::Origin, origin[0], origin[1], origin[2]);
         glProgramUniform4i(program, terrain_program::Grid, patch.side, patch.step,
                            TexturePhase(patch.originX), TexturePhase(patch.originY));
-        glProgramUniform1f(program, terrain_program::SkirtDepth, patch.skirtDepth);
+        glProgramUniform4fv(program, terrain_program::SkirtDepth, 1, skirtDepths[p].data());
         glBindBufferBase(GL_SHADER_STORAGE_BUFFER, terrain_program::HeightsBinding,
                          buffers->heights.name());
         glVertexArrayElementBuffer(vertexArray_.name(), indices.buffer.name());
@@ -128,14 +128,13 @@ void WorldRenderer::Draw(const FrameSelection& frame, const Camera& camera,
         glEnable(GL_CULL_FACE);
         glDrawElements(GL_TRIANGLES, indices.groundCount, GL_UNSIGNED_INT, nullptr);
         std::size_t drawn = static_cast<std::size_t>(indices.groundCount);
-        // Skirts hang where a neighbour meets the patch; half of them face away from the
+        // Skirts hang where the patch parts from a neighbour; half of them face away from the
         // camera, so they are drawn from both sides.
         std::array<GLsizei, 4> counts{};
         std::array<const void*, 4> starts{};
         GLsizei skirts = 0;
         for (std::size_t edge = 0; edge < 4; ++edge) {
-            if (patch.skirtDepth > 0.0f && (neighbours[p] & (1u << edge)) != 0 &&
-                indices.skirtCount[edge] > 0) {
+            if (skirtDepths[p][edge] > 0.0f && indices.skirtCount[edge] > 0) {
                 counts[skirts] = indices.skirtCount[edge];
                 starts[skirts] = reinterpret_cast<const void*>(
                     std::uintptr_t{sizeof(std::uint32_t)} *
