@@ -33,6 +33,7 @@ void AddWorldsCommand(CLI::App& velmora, ChosenCommand& chosen);
 void AddSectorsCommand(CLI::App& velmora, ChosenCommand& chosen);
 void AddHeightmapCommand(CLI::App& velmora, ChosenCommand& chosen);
 void AddRenderCommand(CLI::App& velmora, ChosenCommand& chosen);
+void AddFlyoverCommand(CLI::App& velmora, ChosenCommand& chosen);
 void AddMapCommand(CLI::App& velmora, ChosenCommand& chosen);
 void AddExportCommand(CLI::App& velmora, ChosenCommand& chosen);
 void AddDemoCommand(CLI::App& velmora, ChosenCommand& chosen);

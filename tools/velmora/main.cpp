@@ -54,6 +54,7 @@ int main(int argc, char** argv) {
     AddSectorsCommand(velmora, chosen);
     AddHeightmapCommand(velmora, chosen);
     AddRenderCommand(velmora, chosen);
+    AddFlyoverCommand(velmora, chosen);
     AddMapCommand(velmora, chosen);
     AddExportCommand(velmora, chosen);
     AddDemoCommand(velmora, chosen);

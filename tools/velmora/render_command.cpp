@@ -1,6 +1,6 @@
-// velmora render: the frame the viewer would draw for a sector, drawn headless and saved as PNG.
+// velmora render: the frame the viewer would draw for a sector, or the whole world drawn by the
+// world renderer with levels of detail, drawn headless and saved as PNG.
 
-#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -12,13 +12,17 @@
 #include <afx.h>
 #include "camera/camera_state.h"
 #include "catalogue_session.h"
+#include "catalogue_world.h"
 #include "command.h"
 #include "output_file.h"
+#include "picture_size.h"
 #include "png_stream.h"
 #include "render/d3d9/direct3d_backend.h"
 #include "render/d3d9/gl/gl_backend.h"
 #include "render/d3d9/gl/offscreen_target.h"
 #include "render/renderer.h"
+#include "world_cameras.h"
+#include "world_canvas.h"
 
 namespace {
 
@@ -30,34 +34,38 @@ struct RenderRequest {
     std::string world;
     std::string sector;
     std::string output;
+    bool sized = false;
     UINT width = 800;
     UINT height = 800;
-    std::vector<float> camera;
+    // As CLI11 reads a float, through long double: the sector's frame keeps its float camera.
+    std::vector<long double> camera;
     std::string texture;
+    // The whole world.
+    bool all = false;
+    double maxError = 1.0;
+    std::size_t cacheMegabytes = 256;
+    bool skipUnreadable = false;
 };
 
-// WIDTHxHEIGHT, each 1 to 8192.
-std::optional<std::pair<UINT, UINT>> ParseSize(const std::string& text) {
-    const auto side = [](std::string_view digits) -> std::optional<UINT> {
-        UINT value = 0;
-        const auto [end, error] =
-            std::from_chars(digits.data(), digits.data() + digits.size(), value);
-        if (error != std::errc() || end != digits.data() + digits.size() || value == 0 ||
-            value > 8192) {
-            return std::nullopt;
-        }
-        return value;
-    };
-    const std::size_t x = text.find('x');
-    if (x == std::string::npos) {
-        return std::nullopt;
+// The whole world's frame, once every sector it wants is loaded.
+int RunRenderAll(const RenderRequest& request) {
+    const int width = request.sized ? static_cast<int>(request.width) : 1280;
+    const int height = request.sized ? static_cast<int>(request.height) : 720;
+    const std::size_t cacheBytes = request.cacheMegabytes << 20;
+    CatalogueWorld world(request.world, cacheBytes, request.skipUnreadable, "render");
+    world::Camera camera = OverviewCamera(world.Model().Extent());
+    if (request.camera.size() == 5) {
+        camera = {static_cast<double>(request.camera[0]), static_cast<double>(request.camera[1]),
+                  static_cast<double>(request.camera[2]), static_cast<double>(request.camera[3]),
+                  static_cast<double>(request.camera[4])};
     }
-    const auto width = side(std::string_view(text).substr(0, x));
-    const auto height = side(std::string_view(text).substr(x + 1));
-    if (!width || !height) {
-        return std::nullopt;
-    }
-    return std::pair{*width, *height};
+    WorldCanvas canvas(width, height, cacheBytes);
+    canvas.UseTexture(request.texture, "render");
+    const world::FrameSelection frame =
+        world.SelectSettled(camera, width, height, request.maxError);
+    canvas.Draw(frame, camera, world.Model().Range());
+    canvas.WritePng(canvas.Pixels(), request.output, true);
+    return ExitSuccess;
 }
 
 // The device reads its ground texture from .\terrain.image; for --texture it runs in a scratch
@@ -114,11 +122,11 @@ void WritePng(const std::string& output, const BackBufferPixels& pixels) {
 
 int RunRender(const RenderRequest& request) {
     if (request.camera.size() == 5) {
-        CameraX = request.camera[0];
-        CameraY = request.camera[1];
-        CameraZ = request.camera[2];
-        CameraYaw = request.camera[3];
-        CameraPitch = request.camera[4];
+        CameraX = static_cast<float>(request.camera[0]);
+        CameraY = static_cast<float>(request.camera[1]);
+        CameraZ = static_cast<float>(request.camera[2]);
+        CameraYaw = static_cast<float>(request.camera[3]);
+        CameraPitch = static_cast<float>(request.camera[4]);
     }
     CatalogueSession session;
     const std::string heightmap = session.HeightmapPath(request.world, request.sector);
@@ -167,14 +175,23 @@ int RunRender(const RenderRequest& request) {
 void AddRenderCommand(CLI::App& velmora, ChosenCommand& chosen) {
     auto request = std::make_shared<RenderRequest>();
     CLI::App* render = AddSubcommand(
-        velmora, "render", "draws the viewer's frame of a sector to PNG",
+        velmora, "render", "draws the viewer's frame of a sector, or the whole world, to PNG",
         "Draws the frame the viewer would show for SECTOR of WORLD, headless (OpenGL through "
         "EGL,\nno display needed), and writes it to FILE.png (replacing it).\n"
+        "With --all instead of SECTOR: every sector of WORLD at its place, with the viewer's "
+        "shading\nover the world's one range, its texture tiling, field of view and camera, "
+        "and no far\nplane; far ground is drawn coarser, at most --max-error pixels off "
+        "(0: full detail).\nThe frame is drawn once every sector it wants is loaded. Without "
+        "--camera it looks at the\nwhole world from beyond its low-y edge (the top of `velmora "
+        "map`'s picture), raised by\nhalf its larger side above its highest ground, along +y "
+        "and down at its middle.\n"
         "An unknown world or sector exits with 2; an unreadable heightmap or a device that "
-        "cannot\nbe made exits with 1.");
+        "cannot\nbe made exits with 1 (with --all, --skip-unreadable reports an unreadable "
+        "sector and\ndraws it as a hole). A texture that cannot be read leaves the terrain "
+        "grey.");
     render->add_option("WORLD", request->world, "a world as `velmora worlds` lists it")->required();
-    render->add_option("SECTOR", request->sector, "a sector as `velmora sectors` lists it")
-        ->required();
+    render->add_option("SECTOR", request->sector, "a sector as `velmora sectors` lists it");
+    CLI::Option* all = render->add_flag("--all", request->all, "the whole world instead of SECTOR");
     render->add_option("--output", request->output, "the PNG file to write")
         ->required()
         ->type_name("FILE.png");
@@ -186,15 +203,16 @@ void AddRenderCommand(CLI::App& velmora, ChosenCommand& chosen) {
                 if (!size) {
                     throw CLI::ValidationError("--size", "takes WIDTHxHEIGHT, each 1 to 8192");
                 }
+                request->sized = true;
                 request->width = size->first;
                 request->height = size->second;
             },
-            "back buffer size in pixels (default 800x800)")
+            "back buffer size in pixels (default 800x800; 1280x720 with --all)")
         ->type_name("WxH");
     render
         ->add_option("--camera", request->camera,
                      "camera position and angles in radians (default 600,600,3000,0,3.1: the "
-                     "viewer's start)")
+                     "viewer's start; with --all, the overview above)")
         ->delimiter(',')
         ->expected(5)
         ->type_name("X,Y,Z,YAW,PITCH");
@@ -203,7 +221,33 @@ void AddRenderCommand(CLI::App& velmora, ChosenCommand& chosen) {
                      "ground texture (default: terrain.image in the current directory, as the "
                      "viewer; without one the terrain is grey)")
         ->type_name("FILE");
+    render
+        ->add_option("--max-error", request->maxError,
+                     "with --all: on-screen error allowed for coarser far ground, in pixels "
+                     "(default 1; 0: full detail everywhere)")
+        ->check(CLI::Range(0.0, 1000.0))
+        ->needs(all)
+        ->type_name("PX");
+    render
+        ->add_option("--cache-mb", request->cacheMegabytes,
+                     "with --all: terrain kept in memory, and as much again on the GPU, in MiB "
+                     "(default 256)")
+        ->check(CLI::Range(std::size_t{16}, std::size_t{1} << 20))
+        ->needs(all)
+        ->type_name("N");
+    render
+        ->add_flag("--skip-unreadable", request->skipUnreadable,
+                   "with --all: draws an unreadable heightmap as a hole instead of failing")
+        ->needs(all);
     render->callback([&chosen, request] {
-        chosen = {"render", [request] { return RunRender(*request); }};
+        if (request->all && !request->sector.empty()) {
+            throw CLI::ValidationError("SECTOR", "either a SECTOR or --all, not both");
+        }
+        if (!request->all && request->sector.empty()) {
+            throw CLI::ValidationError("SECTOR", "a SECTOR is required (or --all)");
+        }
+        chosen = {"render", [request] {
+                      return request->all ? RunRenderAll(*request) : RunRender(*request);
+                  }};
     });
 }

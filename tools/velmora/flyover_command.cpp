@@ -1,0 +1,199 @@
+// velmora flyover: numbered frames of a flight over the whole world, drawn headless by the world
+// renderer, for a video encoder to join.
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <regex>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "camera_path.h"
+#include "catalogue_world.h"
+#include "command.h"
+#include "picture_size.h"
+#include "progress_line.h"
+#include "world_cameras.h"
+#include "world_canvas.h"
+#include "world_layout.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+struct FlyoverRequest {
+    std::string world;
+    std::string output;
+    int frames = 120;
+    unsigned width = 1280;
+    unsigned height = 720;
+    std::string path;
+    double maxError = 1.0;
+    std::size_t cacheMegabytes = 256;
+    std::string texture;
+    bool force = false;
+    bool skipUnreadable = false;
+};
+
+std::string FrameName(int number) {
+    char name[32];
+    std::snprintf(name, sizeof name, "frame_%04d.png", number);
+    return name;
+}
+
+// The output folder, made when missing. A folder holding anything is taken only with --force,
+// and then frames a longer earlier run left past the new last one go, so that the folder holds
+// one flyover.
+void PrepareFolder(const fs::path& folder, int frames, bool force) {
+    const std::string name = PrintableName(folder.string());
+    std::error_code error;
+    if (!fs::exists(folder, error)) {
+        if (!fs::create_directories(folder, error)) {
+            throw CommandFailure(ExitFailure,
+                                 "cannot make the folder " + name + ": " + error.message());
+        }
+        return;
+    }
+    if (!fs::is_directory(folder, error)) {
+        throw CommandFailure(ExitFailure, name + " is not a folder");
+    }
+    if (fs::is_empty(folder, error)) {
+        return;
+    }
+    if (!force) {
+        throw CommandFailure(ExitFailure, name + " is not empty (--force writes into it)");
+    }
+    static const std::regex FramePattern("frame_([0-9]{4,})\\.png");
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+        std::smatch match;
+        const std::string file = entry.path().filename().string();
+        if (std::regex_match(file, match, FramePattern) && match[1].length() < 10 &&
+            std::stol(match[1].str()) > frames) {
+            fs::remove(entry.path(), error);
+        }
+    }
+}
+
+// The nearest-rank percentile of sorted values.
+double Percentile(const std::vector<double>& sorted, double share) {
+    const auto rank =
+        static_cast<std::size_t>(std::ceil(share * static_cast<double>(sorted.size())));
+    return sorted[std::clamp<std::size_t>(rank, 1, sorted.size()) - 1];
+}
+
+int RunFlyover(const FlyoverRequest& request) {
+    const int width = static_cast<int>(request.width);
+    const int height = static_cast<int>(request.height);
+    std::vector<world::Camera> path;
+    if (!request.path.empty()) {
+        path = ReadCameraPath(request.path);
+    }
+    const std::size_t cacheBytes = request.cacheMegabytes << 20;
+    CatalogueWorld world(request.world, cacheBytes, request.skipUnreadable, "flyover");
+    PrepareFolder(request.output, request.frames, request.force);
+    const world::WorldModel::Bounds extent = world.Model().Extent();
+    const auto cameraOf = [&](int frame) {
+        return path.empty() ? LoopCamera(extent, frame, request.frames)
+                            : PathCamera(path, frame, request.frames);
+    };
+
+    WorldCanvas canvas(width, height, cacheBytes);
+    canvas.UseTexture(request.texture, "flyover");
+    ProgressLine progress("flyover:", static_cast<std::size_t>(request.frames));
+    std::vector<double> drawSeconds;
+    double waited = 0.0;
+    for (int frame = 0; frame < request.frames; ++frame) {
+        const world::Camera camera = cameraOf(frame);
+        const world::FrameSelection selection =
+            world.SelectSettled(camera, width, height, request.maxError, &waited);
+        // The next frame's sectors load while this one is drawn and written.
+        if (frame + 1 < request.frames) {
+            world.Model().Prefetch(cameraOf(frame + 1), width, height, request.maxError);
+        }
+        const Clock::time_point start = Clock::now();
+        canvas.Draw(selection, camera, world.Model().Range());
+        const std::vector<std::uint8_t> pixels = canvas.Pixels();
+        drawSeconds.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+        canvas.WritePng(pixels, fs::path(request.output) / FrameName(frame + 1), true);
+        progress.Update(static_cast<std::size_t>(frame + 1));
+    }
+
+    std::sort(drawSeconds.begin(), drawSeconds.end());
+    std::printf(
+        "flyover: %d frames of %dx%d in %s; drawing and reading back a frame %.1f ms median, "
+        "%.1f ms 95th percentile, %.1f ms max; %.2f s waiting for terrain data\n",
+        request.frames, width, height, PrintableName(request.output).c_str(),
+        1000.0 * Percentile(drawSeconds, 0.5), 1000.0 * Percentile(drawSeconds, 0.95),
+        1000.0 * drawSeconds.back(), waited);
+    return ExitSuccess;
+}
+
+}  // namespace
+
+void AddFlyoverCommand(CLI::App& velmora, ChosenCommand& chosen) {
+    auto request = std::make_shared<FlyoverRequest>();
+    CLI::App* flyover = AddSubcommand(
+        velmora, "flyover", "numbered frames of a flight over the whole world",
+        "Draws a flight over every sector of WORLD, as `render --all` draws one frame, into\n"
+        "DIR/frame_0001.png, frame_0002.png... The frames join into a video with\n"
+        "  ffmpeg -framerate 30 -i DIR/frame_%04d.png -c:v libx264 -pix_fmt yuv420p flyover.mp4\n"
+        "Without --path the flight is a loop around the world's middle, anticlockwise seen\n"
+        "from above, at a radius of 0.3 of its smaller side and at a fixed height above its\n"
+        "highest ground (a tenth of its smaller side, 150 units at least), looking ahead and\n"
+        "20 degrees down. --path FILE gives cameras instead, one X,Y,Z,YAW,PITCH a line (# starts\n"
+        "a comment), flown through smoothly (Catmull-Rom) from the first to the last.\n"
+        "Each frame is drawn once every sector it wants is loaded; the next frame's sectors are\n"
+        "fetched meanwhile. At the end one line tells the time spent drawing and reading back a\n"
+        "frame and waiting for terrain data. A folder DIR that holds anything is refused without\n"
+        "--force. An unknown world exits with 2; an unreadable heightmap with 1 unless\n"
+        "--skip-unreadable.");
+    flyover->add_option("WORLD", request->world, "a world, as listed or as its folder")->required();
+    flyover->add_option("--output", request->output, "the folder of the frames")
+        ->required()
+        ->type_name("DIR");
+    flyover->add_option("--frames", request->frames, "how many frames (default 120)")
+        ->check(CLI::Range(1, 99999))
+        ->type_name("N");
+    flyover
+        ->add_option_function<std::string>(
+            "--size",
+            [request](const std::string& text) {
+                const auto size = ParseSize(text);
+                if (!size) {
+                    throw CLI::ValidationError("--size", "takes WIDTHxHEIGHT, each 1 to 8192");
+                }
+                request->width = size->first;
+                request->height = size->second;
+            },
+            "frame size in pixels (default 1280x720)")
+        ->type_name("WxH");
+    flyover->add_option("--path", request->path, "cameras to fly through, one a line")
+        ->type_name("FILE");
+    flyover
+        ->add_option("--max-error", request->maxError,
+                     "on-screen error allowed for coarser far ground, in pixels (default 1; 0: "
+                     "full detail everywhere)")
+        ->check(CLI::Range(0.0, 1000.0))
+        ->type_name("PX");
+    flyover
+        ->add_option("--cache-mb", request->cacheMegabytes,
+                     "terrain kept in memory, and as much again on the GPU, in MiB (default 256)")
+        ->check(CLI::Range(std::size_t{16}, std::size_t{1} << 20))
+        ->type_name("N");
+    flyover
+        ->add_option("--texture", request->texture,
+                     "ground texture (default: terrain.image in the current directory)")
+        ->type_name("FILE");
+    flyover->add_flag("--force", request->force,
+                      "writes into a folder that holds files, replacing its frames");
+    flyover->add_flag("--skip-unreadable", request->skipUnreadable,
+                      "draws an unreadable heightmap as a hole instead of failing");
+    flyover->callback([&chosen, request] {
+        chosen = {"flyover", [request] { return RunFlyover(*request); }};
+    });
+}

@@ -1,0 +1,67 @@
+#include "world_canvas.h"
+
+#include <cstdio>
+#include <stdexcept>
+#include <system_error>
+
+#include "app/platform/wine/windows_path.h"
+#include "command.h"
+#include "output_file.h"
+#include "png_stream.h"
+#include "world/render/ground_image.h"
+#include "world_layout.h"
+
+namespace fs = std::filesystem;
+
+WorldCanvas::WorldCanvas(int width, int height, std::size_t bufferBytes)
+    : width_(width), height_(height) {
+    try {
+        context_ = std::make_unique<gl::HeadlessContext>();
+    } catch (const std::runtime_error& error) {
+        throw CommandFailure(
+            ExitFailure, std::string("no OpenGL 4.5 context can be made (EGL): ") + error.what());
+    }
+    framebuffer_ =
+        std::make_unique<gl::OffscreenFramebuffer>(width, height, gl::ClipOrigin::UpperLeft);
+    renderer_ = std::make_unique<world::render::WorldRenderer>(bufferBytes);
+}
+
+void WorldCanvas::UseTexture(const std::string& chosen, const std::string& command) {
+    fs::path file;
+    if (chosen.empty()) {
+        // The viewer opens .\terrain.image, which Wine finds in any case.
+        file = wine::ResolveWindowsPath(".\\terrain.image").hostPath;
+        std::error_code ignored;
+        if (!fs::exists(file, ignored)) {
+            return;
+        }
+    } else {
+        file = chosen;
+    }
+    try {
+        renderer_->SetGroundTexture(world::render::ReadGroundImage(file));
+    } catch (const std::runtime_error& error) {
+        std::fprintf(stderr, "velmora %s: the texture %s is not used, the terrain is grey: %s\n",
+                     command.c_str(), PrintableName(file.string()).c_str(), error.what());
+    }
+}
+
+void WorldCanvas::Draw(const world::FrameSelection& frame, const world::Camera& camera,
+                       const ShadingRange& range) {
+    renderer_->Draw(frame, camera, range, framebuffer_->name(), width_, height_);
+}
+
+std::vector<std::uint8_t> WorldCanvas::Pixels() const {
+    return framebuffer_->ReadPixels();
+}
+
+void WorldCanvas::WritePng(const std::vector<std::uint8_t>& rgba, const fs::path& output,
+                           bool overwrite) const {
+    OutputFile file(output, overwrite);
+    PngStream png(file, static_cast<std::uint32_t>(width_), static_cast<std::uint32_t>(height_),
+                  PngPixels::Rgba8);
+    for (int row = 0; row < height_; ++row) {
+        png.WriteRow(rgba.data() + std::size_t(row) * png.RowBytes());
+    }
+    file.Commit();
+}

@@ -1,0 +1,48 @@
+#pragma once
+// A headless picture of the world: an EGL surfaceless OpenGL 4.5 context, an offscreen
+// framebuffer of the picture's size and the world renderer drawing into it.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "gl/headless_context.h"
+#include "gl/offscreen_framebuffer.h"
+#include "world/render/world_renderer.h"
+
+class WorldCanvas {
+public:
+    // Throws CommandFailure (exit 1) when no OpenGL 4.5 core context can be made.
+    WorldCanvas(int width, int height, std::size_t bufferBytes);
+
+    // The ground texture: `chosen`, or else terrain.image of the current directory as the viewer
+    // finds it (any case; none there: grey terrain, no message). A chosen file that is missing,
+    // or any file that is neither a readable PNG nor JPEG, leaves the terrain grey with one
+    // message on stderr, prefixed by `command`.
+    void UseTexture(const std::string& chosen, const std::string& command);
+
+    void Draw(const world::FrameSelection& frame, const world::Camera& camera,
+              const ShadingRange& range);
+
+    // The picture, RGBA, top row first; waits for the GPU.
+    std::vector<std::uint8_t> Pixels() const;
+
+    // Writes pixels of this canvas's size as a PNG under a temporary name renamed onto
+    // `output`.
+    void WritePng(const std::vector<std::uint8_t>& rgba, const std::filesystem::path& output,
+                  bool overwrite) const;
+
+    const world::render::FrameStats& Stats() const { return renderer_->LastFrame(); }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+
+private:
+    int width_;
+    int height_;
+    // Destroyed in reverse: the renderer and the framebuffer while their context lives.
+    std::unique_ptr<gl::HeadlessContext> context_;
+    std::unique_ptr<gl::OffscreenFramebuffer> framebuffer_;
+    std::unique_ptr<world::render::WorldRenderer> renderer_;
+};
