@@ -15,7 +15,8 @@ world::Camera LookingAlong(double x, double y, double z, double headingX, double
 // its highest ground, looking along +y and down at its middle.
 world::Camera OverviewCamera(const world::WorldModel::Bounds& extent);
 
-// Frame `frame` of `frames` of a loop around the world's middle, anticlockwise seen from above,
-// at a radius of 0.3 of its smaller side, a fixed height above its highest ground (a tenth of
-// its smaller side, 150 units at least), looking ahead along the loop and 20 degrees down.
+// Frame `frame` of `frames` of a loop around the world's middle from its +x side, turning
+// towards +y (clockwise on `velmora map`'s picture, where y points down), at a radius of 0.3 of
+// its smaller side and a fixed height above its highest ground (a tenth of its smaller side, 150
+// units at least), looking ahead along the loop and 20 degrees down.
 world::Camera LoopCamera(const world::WorldModel::Bounds& extent, int frame, int frames);
