@@ -15,6 +15,7 @@
 #include "camera_path.h"
 #include "catalogue_world.h"
 #include "command.h"
+#include "output_file.h"
 #include "picture_size.h"
 #include "progress_line.h"
 #include "world_cameras.h"
@@ -46,27 +47,31 @@ std::string FrameName(int number) {
     return name;
 }
 
-// The output folder, made when missing. A folder holding anything is taken only with --force,
-// and then frames a longer earlier run left past the new last one go, so that the folder holds
-// one flyover.
-void PrepareFolder(const fs::path& folder, int frames, bool force) {
+// The output folder may be missing or empty; one that holds anything is taken only with
+// --force.
+void CheckFolder(const fs::path& folder, bool force) {
     const std::string name = PrintableName(folder.string());
     std::error_code error;
     if (!fs::exists(folder, error)) {
-        if (!fs::create_directories(folder, error)) {
-            throw CommandFailure(ExitFailure,
-                                 "cannot make the folder " + name + ": " + error.message());
-        }
         return;
     }
     if (!fs::is_directory(folder, error)) {
         throw CommandFailure(ExitFailure, name + " is not a folder");
     }
-    if (fs::is_empty(folder, error)) {
-        return;
-    }
-    if (!force) {
+    if (!force && !fs::is_empty(folder, error)) {
         throw CommandFailure(ExitFailure, name + " is not empty (--force writes into it)");
+    }
+}
+
+// Makes the folder when missing, and removes the frames a longer earlier run left past the new
+// last one, so that the folder holds one flyover.
+void PrepareFolder(const fs::path& folder, int frames) {
+    std::error_code error;
+    fs::create_directories(folder, error);
+    if (error) {
+        throw CommandFailure(
+            ExitFailure,
+            "cannot make the folder " + PrintableName(folder.string()) + ": " + error.message());
     }
     static const std::regex FramePattern("frame_([0-9]{4,})\\.png");
     for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
@@ -94,8 +99,9 @@ int RunFlyover(const FlyoverRequest& request) {
         path = ReadCameraPath(request.path);
     }
     const std::size_t cacheBytes = request.cacheMegabytes << 20;
+    CheckFolder(request.output, request.force);
     CatalogueWorld world(request.world, cacheBytes, request.skipUnreadable, "flyover");
-    PrepareFolder(request.output, request.frames, request.force);
+    PrepareFolder(request.output, request.frames);
     const world::WorldModel::Bounds extent = world.Model().Extent();
     const auto cameraOf = [&](int frame) {
         return path.empty() ? LoopCamera(extent, frame, request.frames)
@@ -119,7 +125,8 @@ int RunFlyover(const FlyoverRequest& request) {
         canvas.Draw(selection, camera, world.Model().Range());
         const std::vector<std::uint8_t> pixels = canvas.Pixels();
         drawSeconds.push_back(std::chrono::duration<double>(Clock::now() - start).count());
-        canvas.WritePng(pixels, fs::path(request.output) / FrameName(frame + 1), true);
+        OutputFile file(fs::path(request.output) / FrameName(frame + 1), true);
+        canvas.WritePng(pixels, file);
         progress.Update(static_cast<std::size_t>(frame + 1));
     }
 

@@ -53,6 +53,8 @@ int RunRenderAll(const RenderRequest& request) {
     const int height = request.sized ? static_cast<int>(request.height) : 720;
     const std::size_t cacheBytes = request.cacheMegabytes << 20;
     CatalogueWorld world(request.world, cacheBytes, request.skipUnreadable, "render");
+    // The output is claimed before the drawing, so that a missing folder is said at once.
+    OutputFile file(request.output, true);
     world::Camera camera = OverviewCamera(world.Model().Extent());
     if (request.camera.size() == 5) {
         camera = {static_cast<double>(request.camera[0]), static_cast<double>(request.camera[1]),
@@ -64,7 +66,7 @@ int RunRenderAll(const RenderRequest& request) {
     const world::FrameSelection frame =
         world.SelectSettled(camera, width, height, request.maxError);
     canvas.Draw(frame, camera, world.Model().Range());
-    canvas.WritePng(canvas.Pixels(), request.output, true);
+    canvas.WritePng(canvas.Pixels(), file);
     return ExitSuccess;
 }
 

@@ -55,9 +55,7 @@ std::vector<std::uint8_t> WorldCanvas::Pixels() const {
     return framebuffer_->ReadPixels();
 }
 
-void WorldCanvas::WritePng(const std::vector<std::uint8_t>& rgba, const fs::path& output,
-                           bool overwrite) const {
-    OutputFile file(output, overwrite);
+void WorldCanvas::WritePng(const std::vector<std::uint8_t>& rgba, OutputFile& file) const {
     PngStream png(file, static_cast<std::uint32_t>(width_), static_cast<std::uint32_t>(height_),
                   PngPixels::Rgba8);
     for (int row = 0; row < height_; ++row) {

@@ -12,6 +12,8 @@
 #include "gl/offscreen_framebuffer.h"
 #include "world/render/world_renderer.h"
 
+class OutputFile;
+
 class WorldCanvas {
 public:
     // Throws CommandFailure (exit 1) when no OpenGL 4.5 core context can be made.
@@ -29,10 +31,8 @@ public:
     // The picture, RGBA, top row first; waits for the GPU.
     std::vector<std::uint8_t> Pixels() const;
 
-    // Writes pixels of this canvas's size as a PNG under a temporary name renamed onto
-    // `output`.
-    void WritePng(const std::vector<std::uint8_t>& rgba, const std::filesystem::path& output,
-                  bool overwrite) const;
+    // Writes pixels of this canvas's size as a PNG into `file` and commits it.
+    void WritePng(const std::vector<std::uint8_t>& rgba, OutputFile& file) const;
 
     const world::render::FrameStats& Stats() const { return renderer_->LastFrame(); }
     int Width() const { return width_; }
