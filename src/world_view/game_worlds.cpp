@@ -1,0 +1,134 @@
+#include "world_view/game_worlds.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <map>
+#include <string_view>
+#include <system_error>
+
+#include "world_view/world_order.h"
+
+namespace world_view {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view GameWord = "quarlend";
+
+char Folded(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualFolded(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return Folded(x) == Folded(y);
+           });
+}
+
+// Names Windows cannot hold never reach the catalogue.
+bool WindowsCanHold(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." &&
+           std::none_of(name.begin(), name.end(), [](char c) {
+               return static_cast<unsigned char>(c) < 0x20 ||
+                      std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos;
+           });
+}
+
+std::string Title(const std::string& name) {
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+// The folders directly in `folder`, following links as the game's file system would.
+std::vector<std::string> FoldersIn(const fs::path& folder) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        std::error_code statusError;
+        if (it->is_directory(statusError)) {
+            names.push_back(it->path().filename().string());
+        }
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace
+
+bool WorldNameOf(const std::string& folderName, std::string& name) {
+    if (!WindowsCanHold(folderName) || folderName.size() < GameWord.size() ||
+        !EqualFolded(std::string_view(folderName).substr(folderName.size() - GameWord.size()),
+                     GameWord)) {
+        return false;
+    }
+    // As the viewer's CString::Replace: every exact "quarlend", left to right.
+    name = Title(folderName);
+    for (std::size_t at = name.find(GameWord); at != std::string::npos;
+         at = name.find(GameWord, at)) {
+        name.erase(at, GameWord.size());
+    }
+    return true;
+}
+
+bool SectorNameOf(const std::string& folderName, std::string& name) {
+    if (!WindowsCanHold(folderName) || folderName.find('_') == std::string::npos) {
+        return false;
+    }
+    name = Title(folderName);
+    return true;
+}
+
+bool IsHeightmapOf(const std::string& fileName, const std::string& sector) {
+    return EqualFolded(fileName, "heightmap_" + sector + ".zdt");
+}
+
+fs::path HeightmapIn(const fs::path& sectorFolder, const std::string& sector) {
+    std::error_code error;
+    for (fs::directory_iterator it(sectorFolder, error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name == "heightmap_" + sector + ".zdt") {
+            return it->path();
+        }
+    }
+    for (fs::directory_iterator it(sectorFolder, error), end; !error && it != end;
+         it.increment(error)) {
+        if (IsHeightmapOf(it->path().filename().string(), sector)) {
+            return it->path();
+        }
+    }
+    return sectorFolder / ("heightmap_" + sector + ".zdt");
+}
+
+std::vector<std::string> ListWorlds(const fs::path& worldCache) {
+    std::vector<std::string> worlds;
+    for (const std::string& folder : FoldersIn(worldCache)) {
+        std::string name;
+        if (WorldNameOf(folder, name)) {
+            worlds.push_back(name);
+        }
+    }
+    std::sort(worlds.begin(), worlds.end(), WorldNameLess());
+    return worlds;
+}
+
+std::vector<world::SectorSource> ListSectors(const fs::path& terrain) {
+    std::map<std::string, fs::path, WorldNameLess> sectors;
+    for (const std::string& folder : FoldersIn(terrain)) {
+        std::string name;
+        if (SectorNameOf(folder, name)) {
+            sectors[name] = HeightmapIn(terrain / folder, name);
+        }
+    }
+    std::vector<world::SectorSource> sources;
+    for (const auto& [name, path] : sectors) {
+        std::error_code error;
+        if (fs::is_regular_file(path, error)) {
+            sources.push_back({name, path});
+        }
+    }
+    return sources;
+}
+
+}  // namespace world_view

@@ -1,0 +1,324 @@
+#include "world_view/world_frame.h"
+
+#include <algorithm>
+#include <chrono>
+#include <utility>
+
+#include "world_view/game_worlds.h"
+#include "world_view/readouts.h"
+#include "world_view/status_fields.h"
+#include "world_view/view_cameras.h"
+
+#include <wx/clipbrd.h>
+#include <wx/config.h>
+#include <wx/panel.h>
+#include <wx/persist/toplevel.h>
+#include <wx/sizer.h>
+#include <wx/toolbar.h>
+
+namespace world_view {
+
+namespace {
+
+// Terrain kept in memory, and at most as much again on the GPU.
+constexpr std::size_t CacheBytes = std::size_t{512} << 20;
+constexpr int PollInterval = 100;  // ms: the terrain folder and the loading world
+constexpr const char* LastWorldKey = "/World/Last";
+
+// "Velmora World – East", with an en dash.
+wxString TitleFor(const std::string& world) {
+    return wxString::FromUTF8("Velmora World \xE2\x80\x93 ") + wxString::FromUTF8(world);
+}
+
+bool SameFolded(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+}  // namespace
+
+WorldFrame::WorldFrame(const wxGLAttributes& attributes, std::optional<world::Camera> camera)
+    : wxFrame(nullptr, wxID_ANY, "Velmora World", wxDefaultPosition, wxSize(1024, 720)),
+      firstCamera_(camera),
+      poll_(this) {
+    SetMinClientSize(wxSize(1, 1));
+
+    wxToolBar* tools = CreateToolBar(wxTB_HORIZONTAL | wxTB_NODIVIDER);
+    tools->AddControl(new wxStaticText(tools, wxID_ANY, "World "));
+    chooser_ = new wxChoice(tools, wxID_ANY, wxDefaultPosition, wxSize(220, -1));
+    chooser_->SetName("World");
+    tools->AddControl(chooser_, "World");
+    tools->Realize();
+
+    status_ = new StatusFields(this, {-3, 130, 250, -4});
+    SetStatusBar(status_);
+
+    canvas_ = new WorldCanvas(this, attributes);
+    messagePanel_ = new wxPanel(this);
+    message_ = new wxStaticText(messagePanel_, wxID_ANY, wxString(), wxDefaultPosition,
+                                wxDefaultSize, wxALIGN_CENTRE_HORIZONTAL);
+    auto* messageSizer = new wxBoxSizer(wxVERTICAL);
+    messageSizer->AddStretchSpacer();
+    messageSizer->Add(message_, 0, wxEXPAND | wxALL, 24);
+    messageSizer->AddStretchSpacer();
+    messagePanel_->SetSizer(messageSizer);
+
+    auto* sizer = new wxBoxSizer(wxVERTICAL);
+    sizer->Add(canvas_, 1, wxEXPAND);
+    sizer->Add(messagePanel_, 1, wxEXPAND);
+    SetSizer(sizer);
+    messagePanel_->Hide();
+
+    canvas_->cameraMoved = [this] { UpdateCamera(); };
+    canvas_->groundChanged = [this](const std::string& text) {
+        status_->SetField(GroundField, wxString::FromUTF8(text));
+    };
+    canvas_->drawingFailed = [this](const std::string& reason) {
+        ShowMessage("The world cannot be drawn here: " + wxString::FromUTF8(reason));
+    };
+
+    chooser_->Bind(wxEVT_CHOICE, &WorldFrame::OnChoice, this);
+    Bind(wxEVT_CHAR_HOOK, &WorldFrame::OnCharHook, this);
+    Bind(wxEVT_TIMER, &WorldFrame::OnPoll, this, poll_.GetId());
+
+    // Size, place and maximised state as they were last time.
+    wxPersistentRegisterAndRestore(this, "WorldWindow");
+}
+
+WorldFrame::~WorldFrame() {
+    poll_.Stop();
+    // The canvas draws the model: it lets go first.
+    canvas_->ShowWorld(nullptr, canvas_->Camera());
+}
+
+std::filesystem::path WorldFrame::TerrainOf(const std::string& name) const {
+    return install_.Below("world_cache\\" + name + "quarlend\\terrain");
+}
+
+void WorldFrame::Start(const std::string& requested) {
+    UpdateCamera();
+    if (!canvas_->HasContext()) {
+        ShowMessage(
+            "OpenGL 4.5 (core profile) is not available on this display, and the "
+            "world view needs it.");
+        return;
+    }
+    install_ = FindGameInstall();
+    if (!install_.found) {
+        ShowMessage(wxString::FromUTF8(install_.problem));
+        return;
+    }
+    const std::filesystem::path cache = install_.Below("world_cache");
+    worlds_ = ListWorlds(cache);
+    for (const std::string& name : worlds_) {
+        chooser_->Append(wxString::FromUTF8(name.empty() ? std::string("(unnamed)") : name));
+    }
+    if (worlds_.empty()) {
+        ShowMessage("The game's world cache holds no world yet:\n" +
+                    wxString::FromUTF8(cache.string()));
+        return;
+    }
+    std::string wanted = requested;
+    if (wanted.empty()) {
+        wanted = wxConfigBase::Get()->Read(LastWorldKey, wxString()).ToStdString(wxConvUTF8);
+    }
+    auto chosen = std::find_if(worlds_.begin(), worlds_.end(), [&](const std::string& name) {
+        return SameFolded(name, wanted) || SameFolded(name + "quarlend", wanted);
+    });
+    if (chosen == worlds_.end()) {
+        if (!requested.empty()) {
+            stateNote_ = "no world named \"" + wxString::FromUTF8(requested) + "\"";
+        }
+        chosen = worlds_.begin();
+    }
+    Load(*chosen);
+    poll_.Start(PollInterval);
+}
+
+void WorldFrame::Load(const std::string& name) {
+    const auto index = std::find(worlds_.begin(), worlds_.end(), name) - worlds_.begin();
+    chooser_->SetSelection(static_cast<int>(index));
+    if (loader_) {
+        abandoned_.push_back(std::move(loader_));
+    }
+    loadingName_ = name;
+    // The view shows the world it has until the new one is ready.
+    loadingReports_ = std::make_shared<SectorReports>();
+    loader_ = std::make_unique<WorldLoader>(TerrainOf(name), CacheBytes, loadingReports_);
+    UpdateState();
+}
+
+void WorldFrame::OnChoice(wxCommandEvent& event) {
+    const int index = event.GetSelection();
+    if (index >= 0 && static_cast<std::size_t>(index) < worlds_.size()) {
+        Load(worlds_[static_cast<std::size_t>(index)]);
+    }
+    canvas_->SetFocus();
+}
+
+void WorldFrame::OnPoll(wxTimerEvent&) {
+    std::erase_if(abandoned_, [](const auto& loader) { return loader->Finished(); });
+    if (loader_ && loader_->Finished()) {
+        FinishLoading();
+    }
+    ApplyChanges();
+    UpdateState();
+}
+
+void WorldFrame::FinishLoading() {
+    std::unique_ptr<WorldLoader> loader = std::move(loader_);
+    canvas_->ShowWorld(nullptr, canvas_->Camera());
+    model_.reset();
+    std::unique_ptr<world::WorldModel> model = loader->TakeModel();
+    shownName_ = loadingName_;
+    reports_ = std::move(loadingReports_);
+    unreadable_.clear();
+    SetTitle(TitleFor(shownName_));
+    wxConfigBase::Get()->Write(LastWorldKey, wxString::FromUTF8(shownName_));
+    const std::filesystem::path terrain = TerrainOf(shownName_);
+    watch_ = std::make_unique<TerrainWatch>(terrain);
+    if (!model) {
+        // Watched all the same: the world is loaded again when its first sector comes.
+        ShowMessage(wxString::FromUTF8("The world " + shownName_ + " cannot be shown: " +
+                                       loader->Failure() + ".\n" + terrain.string()));
+        if (!watch_->Active()) {
+            watch_.reset();
+        }
+        return;
+    }
+    ShowModel(std::move(model));
+}
+
+void WorldFrame::ShowModel(std::unique_ptr<world::WorldModel> model) {
+    model_ = std::move(model);
+    world::Camera camera = OverviewCamera(model_->Extent());
+    if (firstCamera_) {
+        camera = *firstCamera_;
+        firstCamera_.reset();
+    }
+    ShowView();
+    canvas_->ShowWorld(model_.get(), camera);
+}
+
+void WorldFrame::ApplyChanges() {
+    if (!watch_) {
+        return;
+    }
+    bool changed = false;
+    for (const TerrainChange& change : watch_->Poll(TerrainWatch::Clock::now())) {
+        if (change.kind == TerrainChange::Kind::WorldGone) {
+            canvas_->ShowWorld(nullptr, canvas_->Camera());
+            model_.reset();
+            watch_.reset();
+            ShowMessage(wxString::FromUTF8("The world " + shownName_ +
+                                           " is gone from the game's cache:\n" +
+                                           TerrainOf(shownName_).string()));
+            return;
+        }
+        if (!model_) {
+            if (change.kind == TerrainChange::Kind::Written && !loader_) {
+                Load(shownName_);
+            }
+            continue;
+        }
+        if (change.kind == TerrainChange::Kind::Written) {
+            model_->SectorWritten({change.sector, change.heightmap});
+        } else {
+            model_->SectorRemoved(change.sector);
+        }
+        changed = true;
+    }
+    if (changed) {
+        canvas_->WorldChanged();
+    }
+}
+
+void WorldFrame::ShowMessage(const wxString& message) {
+    message_->SetLabel(message);
+    message_->Wrap(std::max(200, GetClientSize().x - 48));
+    status_->SetField(StateField, message.BeforeFirst('\n'));
+    if (!messagePanel_->IsShown()) {
+        canvas_->Hide();
+        messagePanel_->Show();
+        Layout();
+    }
+    messagePanel_->Layout();
+}
+
+void WorldFrame::ShowView() {
+    if (!canvas_->IsShown()) {
+        messagePanel_->Hide();
+        canvas_->Show();
+        Layout();
+    }
+}
+
+void WorldFrame::UpdateCamera() {
+    const world::Camera& camera = canvas_->Camera();
+    status_->SetField(AnglesField, AnglesText(camera));
+    status_->SetField(PositionField, PositionText(camera));
+}
+
+void WorldFrame::UpdateState() {
+    if (reports_) {
+        for (std::string& name : reports_->Take()) {
+            if (std::find(unreadable_.begin(), unreadable_.end(), name) == unreadable_.end()) {
+                unreadable_.push_back(std::move(name));
+            }
+        }
+    }
+    wxString state;
+    if (loader_) {
+        state = LoadingText(loader_->Done(), loader_->Total());
+        if (!loadingName_.empty()) {
+            state = wxString::FromUTF8(loadingName_) + ": " + state;
+        }
+    } else if (model_) {
+        state = wxString::FromUTF8(shownName_);
+        if (!unreadable_.empty()) {
+            state += wxString::Format(", %zu unreadable %s drawn as holes", unreadable_.size(),
+                                      unreadable_.size() == 1 ? "sector" : "sectors");
+        }
+    } else {
+        return;  // the message says it
+    }
+    if (!stateNote_.empty()) {
+        state = stateNote_ + "; " + state;
+    }
+    status_->SetField(StateField, state);
+}
+
+void WorldFrame::CopyCamera() {
+    wxClipboard* clipboard = wxTheClipboard;
+    if (clipboard->Open()) {
+        clipboard->SetData(new wxTextDataObject(CameraArgument(canvas_->Camera())));
+        clipboard->Close();
+    }
+}
+
+void WorldFrame::ToggleFullScreen() {
+    // The status bar stays: it carries the readouts.
+    ShowFullScreen(!IsFullScreen(), wxFULLSCREEN_ALL & ~wxFULLSCREEN_NOSTATUSBAR);
+}
+
+void WorldFrame::OnCharHook(wxKeyEvent& event) {
+    const int key = event.GetKeyCode();
+    const int modifiers = event.GetModifiers();
+    if (key == WXK_F11 && modifiers == wxMOD_NONE) {
+        ToggleFullScreen();
+    } else if (key == WXK_ESCAPE && modifiers == wxMOD_NONE && IsFullScreen()) {
+        ToggleFullScreen();
+    } else if (key == WXK_HOME && modifiers == wxMOD_NONE) {
+        canvas_->GoHome();
+    } else if (key == 'Q' && modifiers == wxMOD_CONTROL) {
+        Close(true);
+    } else if (key == 'C' && modifiers == wxMOD_CONTROL) {
+        CopyCamera();
+    } else {
+        event.Skip();
+    }
+}
+
+}  // namespace world_view

@@ -1,0 +1,89 @@
+#pragma once
+// velmora-world's window: a world chooser, the world's view, and a status bar with the world's
+// state, the camera and the ground under the pointer. It finds the game's worlds, makes a
+// world's model on a thread of its own while the window goes on, and follows the game's writes
+// to the world's terrain folder.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "world/world_camera.h"
+#include "world/world_model.h"
+#include "world_view/game_install.h"
+#include "world_view/sector_reports.h"
+#include "world_view/terrain_watch.h"
+#include "world_view/world_canvas.h"
+#include "world_view/world_loader.h"
+
+#include <wx/choice.h>
+#include <wx/frame.h>
+#include <wx/panel.h>
+#include <wx/stattext.h>
+#include <wx/timer.h>
+
+namespace world_view {
+
+class StatusFields;
+
+class WorldFrame : public wxFrame {
+public:
+    // The window, its size and place as they were last time. `camera` is the first world's
+    // first camera (default: its overview).
+    WorldFrame(const wxGLAttributes& attributes, std::optional<world::Camera> camera);
+    ~WorldFrame() override;
+
+    // Finds the game and shows `requested` (any case, as listed or as its folder), else the world
+    // shown last time, else the first.
+    void Start(const std::string& requested);
+
+private:
+    enum Field { StateField, AnglesField, PositionField, GroundField, FieldCount };
+
+    void OnChoice(wxCommandEvent& event);
+    void OnCharHook(wxKeyEvent& event);
+    void OnPoll(wxTimerEvent& event);
+
+    void Load(const std::string& name);
+    void FinishLoading();
+    void ApplyChanges();
+    void ShowModel(std::unique_ptr<world::WorldModel> model);
+    // Puts a message where the view was (and in the state field).
+    void ShowMessage(const wxString& message);
+    void ShowView();
+    void UpdateCamera();
+    void UpdateState();
+    void CopyCamera();
+    void ToggleFullScreen();
+
+    std::filesystem::path TerrainOf(const std::string& name) const;
+
+    GameInstall install_;
+    std::vector<std::string> worlds_;
+    std::optional<world::Camera> firstCamera_;
+
+    // The world in the window: its name, its model (none while it has no terrain) and the watch
+    // on its folder. The canvas draws the model, so it is told before the model goes.
+    std::string shownName_;
+    std::unique_ptr<world::WorldModel> model_;
+    std::unique_ptr<TerrainWatch> watch_;
+    std::shared_ptr<SectorReports> reports_;
+    std::vector<std::string> unreadable_;
+
+    std::string loadingName_;
+    std::shared_ptr<SectorReports> loadingReports_;
+    std::unique_ptr<WorldLoader> loader_;
+    // Loaders of worlds chosen away from before they finished; dropped once they have.
+    std::vector<std::unique_ptr<WorldLoader>> abandoned_;
+
+    wxChoice* chooser_ = nullptr;      // owned by the tool bar
+    WorldCanvas* canvas_ = nullptr;    // owned by the frame
+    wxPanel* messagePanel_ = nullptr;  // owned by the frame
+    wxStaticText* message_ = nullptr;  // owned by the panel
+    StatusFields* status_ = nullptr;   // owned by the frame
+    wxString stateNote_;               // said in the state field beside the world's name
+    wxTimer poll_;
+};
+
+}  // namespace world_view

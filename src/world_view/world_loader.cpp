@@ -1,0 +1,49 @@
+#include "world_view/world_loader.h"
+
+#include <stdexcept>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include "world/summary_file.h"
+#include "world_view/game_worlds.h"
+
+namespace world_view {
+
+WorldLoader::WorldLoader(std::filesystem::path terrain, std::size_t cacheBytes,
+                         std::shared_ptr<SectorReports> reports)
+    : terrain_(std::move(terrain)), cacheBytes_(cacheBytes), reports_(std::move(reports)) {
+    thread_ = std::jthread([this] {
+        std::error_code error;
+        std::vector<world::SectorSource> sources;
+        if (!std::filesystem::is_directory(terrain_, error)) {
+            failure_ = "it has no terrain folder";
+        } else {
+            sources = ListSectors(terrain_);
+            counts_->total = sources.size();
+            world::ModelOptions options;
+            options.cacheBytes = cacheBytes_;
+            options.summaryFolder = world::DefaultSummaryFolder();
+            options.unreadable = [reports = reports_](const std::string& name, const std::string&,
+                                                      const std::string&) { reports->Add(name); };
+            options.progress = [counts = counts_](std::size_t done, std::size_t total) {
+                counts->total = total;
+                counts->done = done;
+            };
+            try {
+                model_ = std::make_unique<world::WorldModel>(std::move(sources), options);
+            } catch (const std::exception&) {
+                failure_ = "it has no terrain yet";
+            }
+        }
+        finished_ = true;
+    });
+}
+
+WorldLoader::~WorldLoader() = default;
+
+std::unique_ptr<world::WorldModel> WorldLoader::TakeModel() {
+    return finished_ ? std::move(model_) : nullptr;
+}
+
+}  // namespace world_view
