@@ -252,20 +252,11 @@ void WorldModel::State::Visit(const View& view, int index, FrameSelection* frame
     const double dy = axis(view.camera.y, minY, minY + span);
     const double dz = axis(view.camera.z, minZ, maxZ);
     const double distance = std::max(NearPlane, std::sqrt(dx * dx + dy * dy + dz * dz));
-    // A vertical error e seen from a point at horizontal distance h and height difference v
-    // spans about e h / (h^2 + v^2) on screen per unit of focal length: ground below the camera
-    // is seen from above and its errors foreshortened. The bound is the greatest value over the
-    // box: for a given v, largest at h = v.
-    const double nearest = std::sqrt(dx * dx + dy * dy);
-    const double farX =
-        std::max(std::abs(view.camera.x - minX), std::abs(view.camera.x - minX - span));
-    const double farY =
-        std::max(std::abs(view.camera.y - minY), std::abs(view.camera.y - minY - span));
-    const double farthest = std::sqrt(farX * farX + farY * farY);
-    const double h = std::clamp(dz, nearest, farthest);
-    const double perUnit = h / std::max(NearPlane * NearPlane, h * h + dz * dz);
+    // A vertical error as it would show seen from the side at the patch's nearest point. Seen
+    // from above it shows less as height, but the grey and the texture still follow the
+    // samples, so no credit is taken for that.
     const auto onScreen = [&](float errorSamples) {
-        return errorSamples * SampleHeight * view.pixelsPerUnit * perUnit;
+        return errorSamples * SampleHeight * view.pixelsPerUnit / distance;
     };
 
     if (node.level > 0) {

@@ -110,7 +110,7 @@ int RunFlyover(const FlyoverRequest& request) {
 
     WorldCanvas canvas(width, height, cacheBytes);
     canvas.UseTexture(request.texture, "flyover");
-    ProgressLine progress("flyover:", static_cast<std::size_t>(request.frames));
+    ProgressLine progress("flyover:", static_cast<std::size_t>(request.frames), "frames");
     std::vector<double> drawSeconds;
     double waited = 0.0;
     for (int frame = 0; frame < request.frames; ++frame) {

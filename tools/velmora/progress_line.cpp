@@ -21,10 +21,11 @@ std::string Duration(double seconds) {
 
 }  // namespace
 
-ProgressLine::ProgressLine(std::string label, std::size_t total)
+ProgressLine::ProgressLine(std::string label, std::size_t total, std::string unit)
     : label_(std::move(label)),
       total_(total),
-      shown_(total > FewSectors && isatty(STDERR_FILENO) == 1),
+      unit_(std::move(unit)),
+      shown_(total > FewItems && isatty(STDERR_FILENO) == 1),
       start_(Clock::now()),
       lastDrawn_(start_) {}
 
@@ -47,7 +48,7 @@ void ProgressLine::Update(std::size_t done) {
     const double elapsed = std::chrono::duration<double>(now - start_).count();
     const std::string left =
         done == 0 ? "?" : Duration(elapsed * static_cast<double>(total_ - done) / done);
-    std::fprintf(stderr, "\r\033[K%s %zu/%zu sectors, %s elapsed, %s left", label_.c_str(), done,
-                 total_, Duration(elapsed).c_str(), left.c_str());
+    std::fprintf(stderr, "\r\033[K%s %zu/%zu %s, %s elapsed, %s left", label_.c_str(), done, total_,
+                 unit_.c_str(), Duration(elapsed).c_str(), left.c_str());
     std::fflush(stderr);
 }

@@ -1,6 +1,6 @@
 #pragma once
-// One updating line on stderr for long runs over many sectors: done of total, time spent and
-// time left. Shown only when stderr is a terminal, so logs and pipes never see it.
+// One updating line on stderr for long runs over many items (sectors, frames): done of total,
+// time spent and time left. Shown only when stderr is a terminal, so logs and pipes never see it.
 
 #include <chrono>
 #include <cstddef>
@@ -8,10 +8,11 @@
 
 class ProgressLine {
 public:
-    // Runs over this many sectors or fewer finish too soon to need a line.
-    static constexpr std::size_t FewSectors = 8;
+    // Runs over this many items or fewer finish too soon to need a line.
+    static constexpr std::size_t FewItems = 8;
 
-    ProgressLine(std::string label, std::size_t total);
+    // `unit` names the items, in the plural.
+    ProgressLine(std::string label, std::size_t total, std::string unit = "sectors");
     ~ProgressLine();  // clears the line
     ProgressLine(const ProgressLine&) = delete;
     ProgressLine& operator=(const ProgressLine&) = delete;
@@ -22,6 +23,7 @@ public:
 private:
     std::string label_;
     std::size_t total_;
+    std::string unit_;
     bool shown_;
     std::chrono::steady_clock::time_point start_;
     std::chrono::steady_clock::time_point lastDrawn_;
