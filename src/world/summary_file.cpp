@@ -143,13 +143,32 @@ std::vector<std::uint8_t> SerialiseSummaryFile(const std::vector<SummaryEntry>& 
     return std::move(out.bytes);
 }
 
-std::optional<SummaryKey> KeyOfFile(const fs::path& path) {
-    struct stat status {};
-    if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+namespace {
+
+std::optional<SummaryKey> KeyOfStatus(const fs::path& path, const struct stat& status) {
+    if (!S_ISREG(status.st_mode)) {
         return std::nullopt;
     }
     return SummaryKey{path.string(), static_cast<std::uint64_t>(status.st_size),
                       std::int64_t{status.st_mtim.tv_sec} * 1000000000 + status.st_mtim.tv_nsec};
+}
+
+}  // namespace
+
+std::optional<SummaryKey> KeyOfFile(const fs::path& path) {
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0) {
+        return std::nullopt;
+    }
+    return KeyOfStatus(path, status);
+}
+
+std::optional<SummaryKey> KeyOfFile(const fs::path& path, int folder, const fs::path& below) {
+    struct stat status {};
+    if (fstatat(folder, below.c_str(), &status, 0) != 0) {
+        return std::nullopt;
+    }
+    return KeyOfStatus(path, status);
 }
 
 fs::path DefaultSummaryFolder() {
@@ -171,12 +190,19 @@ fs::path SummaryFileFor(const fs::path& folder, const fs::path& terrain) {
 }
 
 std::optional<std::vector<SummaryEntry>> LoadSummaryFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) {
         return std::nullopt;
     }
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                          std::istreambuf_iterator<char>());
+    const std::streamoff size = in.tellg();
+    if (size <= 0) {
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    in.seekg(0);
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) {
+        return std::nullopt;
+    }
     return ParseSummaryFile(bytes);
 }
 

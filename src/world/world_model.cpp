@@ -1,5 +1,8 @@
 #include "world/world_model.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -63,7 +66,8 @@ struct WorldModel::State {
     std::vector<std::pair<double, int>> lastWanted;
 
     bool Summarise(std::size_t s, std::string& reason);
-    void FirstPass(const std::filesystem::path& summaryPath);
+    void FirstPass(const std::filesystem::path& summaryPath,
+                   const std::filesystem::path& terrainFolder);
     void Rebuild();
     std::shared_ptr<const std::vector<std::uint16_t>> CoarseHeights(int sector);
 
@@ -93,7 +97,8 @@ bool WorldModel::State::Summarise(std::size_t s, std::string& reason) {
     return true;
 }
 
-void WorldModel::State::FirstPass(const std::filesystem::path& summaryPath) {
+void WorldModel::State::FirstPass(const std::filesystem::path& summaryPath,
+                                  const std::filesystem::path& terrainFolder) {
     std::unordered_map<std::string, const SummaryEntry*> kept;
     std::optional<std::vector<SummaryEntry>> stored;
     if (!summaryPath.empty()) {
@@ -106,6 +111,16 @@ void WorldModel::State::FirstPass(const std::filesystem::path& summaryPath) {
     }
     const std::size_t count = layout.sectors.size();
     records.assign(count, {});
+    // The sectors' files are looked at from their common folder when they have one.
+    const int terrain =
+        terrainFolder.empty() ? -1 : open(terrainFolder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const auto keyOf = [&](const std::filesystem::path& path) {
+        const std::filesystem::path below = path.lexically_proximate(terrainFolder);
+        if (terrain >= 0 && !below.empty() && below.is_relative() && *below.begin() != "..") {
+            return KeyOfFile(path, terrain, below);
+        }
+        return KeyOfFile(path);
+    };
     std::vector<std::string> reasons(count);
     std::vector<char> unreadable(count, 0);
     std::atomic<std::size_t> next{0};
@@ -116,7 +131,7 @@ void WorldModel::State::FirstPass(const std::filesystem::path& summaryPath) {
         for (std::size_t s = next++; s < count; s = next++) {
             const std::filesystem::path& path = layout.sectors[s].source.hostPath;
             const auto entry = kept.find(path.string());
-            const std::optional<SummaryKey> key = KeyOfFile(path);
+            const std::optional<SummaryKey> key = keyOf(path);
             if (entry != kept.end() && key && *key == entry->second->key) {
                 records[s].key = key;
                 records[s].summary = entry->second->summary;
@@ -139,6 +154,9 @@ void WorldModel::State::FirstPass(const std::filesystem::path& summaryPath) {
     work();
     for (std::thread& helper : helpers) {
         helper.join();
+    }
+    if (terrain >= 0) {
+        close(terrain);
     }
     for (std::size_t s = 0; s < count; ++s) {
         if (unreadable[s] != 0) {
@@ -337,7 +355,8 @@ WorldModel::WorldModel(std::vector<SectorSource> sources, ModelOptions options)
     }
     state.FirstPass(state.options.summaryFolder.empty()
                         ? std::filesystem::path()
-                        : SummaryFileFor(state.options.summaryFolder, terrain));
+                        : SummaryFileFor(state.options.summaryFolder, terrain),
+                    terrain);
     state.Rebuild();
     state.store = std::make_unique<SectorStore>(
         state.options.cacheBytes, [this](int sector, HeightmapSamples& samples) {

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 #include "app/install_root.h"
+#include "app/platform/win32/item_collation.h"
 #include "app/platform/win32/window_system.h"
 #include "app/platform/wine/wine_prefix.h"
 #include "app/registry_reader.h"
@@ -180,14 +181,21 @@ std::string CatalogueSession::ResolveWorld(const std::string& requested) {
 }
 
 std::vector<CatalogueSession::SectorFile> CatalogueSession::SectorFiles(const std::string& world) {
-    const std::vector<std::string> names = Sectors(world);
+    RequireWorld(world);
+    ScanSectors(world.c_str());
+    // In the list box's order, without filling it: a sorted list box moves every item after an
+    // insertion, which a world of 65,536 sectors would wait seconds for.
     std::vector<SectorFile> files;
-    files.reserve(names.size());
-    for (const std::string& name : names) {
+    files.reserve(static_cast<std::size_t>(SectorTable.GetCount()));
+    POSITION position = SectorTable.GetStartPosition();
+    while (position != nullptr) {
+        CString name;
         CString sectorDirectory;
-        if (SectorTable.Lookup(name.c_str(), sectorDirectory)) {
-            files.push_back({name, ::HeightmapPath(sectorDirectory, name.c_str()).GetString()});
-        }
+        SectorTable.GetNextAssoc(position, name, sectorDirectory);
+        files.push_back({name.GetString(), ::HeightmapPath(sectorDirectory, name).GetString()});
     }
+    std::sort(files.begin(), files.end(), [](const SectorFile& left, const SectorFile& right) {
+        return win32::CompareItemText(left.name, right.name) < 0;
+    });
     return files;
 }

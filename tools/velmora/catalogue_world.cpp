@@ -9,7 +9,6 @@
 #include <utility>
 #include <vector>
 
-#include "app/platform/wine/windows_path.h"
 #include "catalogue_session.h"
 #include "command.h"
 #include "progress_line.h"
@@ -43,9 +42,7 @@ CatalogueWorld::CatalogueWorld(const std::string& requested, std::size_t cacheBy
     {
         CatalogueSession session;
         const std::string world = session.ResolveWorld(requested);
-        for (const CatalogueSession::SectorFile& file : session.SectorFiles(world)) {
-            sources.push_back({file.name, wine::ResolveWindowsPath(file.heightmapPath).hostPath});
-        }
+        sources = SectorSourcesOf(session.SectorFiles(world));
     }
     world::ModelOptions options;
     options.cacheBytes = cacheBytes;

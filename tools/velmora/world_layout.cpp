@@ -1,19 +1,94 @@
 #include "world_layout.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <map>
 
 #include "app/platform/wine/windows_path.h"
 #include "command.h"
 
-CatalogueLayout LayOutWorld(const std::vector<CatalogueSession::SectorFile>& files,
-                            const std::string& command) {
+namespace {
+
+// The host paths of many heightmaps in one world. Resolving a Windows path looks up each of its
+// components; the folders above the sectors' are the same for every sector, so they are resolved
+// (and opened) once, and a sector's folder and file looked up from there as spelt, which is what
+// the case-insensitive lookup would find first where they exist so.
+class HeightmapHostPaths {
+public:
+    HeightmapHostPaths() = default;
+    ~HeightmapHostPaths() {
+        for (const auto& [windows, folder] : above_) {
+            if (folder.descriptor >= 0) {
+                close(folder.descriptor);
+            }
+        }
+    }
+    HeightmapHostPaths(const HeightmapHostPaths&) = delete;
+    HeightmapHostPaths& operator=(const HeightmapHostPaths&) = delete;
+
+    std::filesystem::path Of(const std::string& windowsPath) {
+        const std::string full = wine::FullWindowsPath(windowsPath);
+        const std::size_t file = full.find_last_of("\\/");
+        const std::size_t folder = file == std::string::npos || file == 0
+                                       ? std::string::npos
+                                       : full.find_last_of("\\/", file - 1);
+        if (folder != std::string::npos) {
+            const Folder& above = Above(full.substr(0, folder));
+            if (above.descriptor >= 0) {
+                const std::string below =
+                    full.substr(folder + 1, file - folder - 1) + "/" + full.substr(file + 1);
+                struct stat status {};
+                if (fstatat(above.descriptor, below.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0) {
+                    return above.host / below;
+                }
+            }
+        }
+        return wine::ResolveWindowsPath(full).hostPath;
+    }
+
+private:
+    struct Folder {
+        std::filesystem::path host;
+        int descriptor = -1;  // open while the folder exists
+    };
+
+    const Folder& Above(const std::string& windows) {
+        auto found = above_.find(windows);
+        if (found == above_.end()) {
+            const wine::HostPath resolved = wine::ResolveWindowsPath(windows);
+            Folder folder{resolved.hostPath, -1};
+            if (resolved.exists) {
+                folder.descriptor =
+                    open(resolved.hostPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+            }
+            found = above_.emplace(windows, folder).first;
+        }
+        return found->second;
+    }
+
+    std::map<std::string, Folder> above_;
+};
+
+}  // namespace
+
+std::vector<world::SectorSource> SectorSourcesOf(
+    const std::vector<CatalogueSession::SectorFile>& files) {
     std::vector<world::SectorSource> sources;
     sources.reserve(files.size());
+    HeightmapHostPaths hostPaths;
     for (const CatalogueSession::SectorFile& file : files) {
-        sources.push_back({file.name, HostPathOf(file.heightmapPath)});
+        sources.push_back({file.name, hostPaths.Of(file.heightmapPath)});
     }
+    return sources;
+}
+
+CatalogueLayout LayOutWorld(const std::vector<CatalogueSession::SectorFile>& files,
+                            const std::string& command) {
     CatalogueLayout layout;
-    static_cast<world::WorldLayout&>(layout) = world::LayOutWorld(sources);
+    static_cast<world::WorldLayout&>(layout) = world::LayOutWorld(SectorSourcesOf(files));
     layout.unreadable.assign(layout.sectors.size(), 0);
     if (!layout.unplaced.empty()) {
         std::string names;

@@ -17,6 +17,10 @@ struct CatalogueLayout : world::WorldLayout {
     std::vector<char> unreadable;
 };
 
+// The catalogue's sector files at their host paths.
+std::vector<world::SectorSource> SectorSourcesOf(
+    const std::vector<CatalogueSession::SectorFile>& files);
+
 // Lays out the catalogue's sector files. Lists the unplaced names once on stderr, prefixed by
 // `command`. Throws CommandFailure (exit 1) when no sector has a place.
 CatalogueLayout LayOutWorld(const std::vector<CatalogueSession::SectorFile>& files,
