@@ -33,8 +33,9 @@ int main(int argc, char** argv) {
         std::printf("%s\n", Version);
         return 0;
     }
-    if (const std::string problem = world_view::DisplayProblem(); !problem.empty()) {
-        std::fprintf(stderr, "velmora-world: %s\n", problem.c_str());
+    const world_view::DisplayCheck display;
+    if (!display.Problem().empty()) {
+        std::fprintf(stderr, "velmora-world: %s\n", display.Problem().c_str());
         return 1;
     }
     // wx takes the application object over and deletes it when it ends. It sees no arguments:

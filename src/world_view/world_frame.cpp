@@ -245,6 +245,8 @@ void WorldFrame::ShowMessage(const wxString& message) {
         Layout();
     }
     messagePanel_->Layout();
+    // Somewhere for the keys to go (Ctrl+Q, F11) now that the view is hidden.
+    messagePanel_->SetFocus();
 }
 
 void WorldFrame::ShowView() {
@@ -253,6 +255,7 @@ void WorldFrame::ShowView() {
         canvas_->Show();
         Layout();
     }
+    canvas_->SetFocus();
 }
 
 void WorldFrame::UpdateCamera() {
