@@ -30,7 +30,9 @@ set(CPACK_PACKAGE_DESCRIPTION
     "the worlds of its world cache and their terrain sectors, and draws a chosen\n"
     "sector's heightmap as a shaded, textured landscape to fly over with the mouse.\n"
     "The command-line companion velmora lists the same worlds and sectors, renders\n"
-    "a sector to PNG without a display and writes a small demo world.")
+    "a sector to PNG without a display and writes a small demo world. Velmora World\n"
+    "(velmora-world) flies over a whole world at once, following the game as it\n"
+    "writes its cache.")
 list(JOIN CPACK_PACKAGE_DESCRIPTION "" CPACK_PACKAGE_DESCRIPTION)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
