@@ -1,5 +1,6 @@
 #include "world_view/world_app.h"
 
+#include <cstdio>
 #include <memory>
 
 #include "world_view/world_frame.h"
@@ -21,8 +22,13 @@ WorldApp::WorldApp(CommandLine commandLine) : commandLine_(std::move(commandLine
 }
 
 bool WorldApp::OnInit() {
-    // wx's messages go to stderr, one line each, never into a dialog.
+    // wx's messages and failed checks go to stderr, one line each, never into a dialog.
     std::unique_ptr<wxLog>(wxLog::SetActiveTarget(new wxLogStderr()));
+    wxSetAssertHandler([](const wxString& file, int line, const wxString&, const wxString& cond,
+                          const wxString& message) {
+        std::fprintf(stderr, "velmora-world: %s:%d: %s %s\n", file.utf8_str().data(), line,
+                     cond.utf8_str().data(), message.utf8_str().data());
+    });
     // Settings in $XDG_CONFIG_HOME (~/.config) as velmora-world.conf, not a dot file in home.
     wxStandardPaths::Get().SetFileLayout(wxStandardPaths::FileLayout_XDG);
     wxFileName::Mkdir(wxStandardPaths::Get().GetUserConfigDir(), wxS_DIR_DEFAULT,

@@ -77,12 +77,15 @@ wxEND_EVENT_TABLE()
 
 WorldCanvas::~WorldCanvas() {
     timer_.Stop();
-    // GL objects go while their context is current.
-    if (target_ && context_ && SetCurrent(*context_)) {
+    ReleaseDrawing();
+    // Without a current context nothing may be deleted: the names go with the context.
+    [[maybe_unused]] FrameTarget* left = target_.release();
+}
+
+void WorldCanvas::ReleaseDrawing() {
+    // GL objects go while their context is current, which a hidden canvas cannot make it.
+    if (target_ && context_ && IsShown() && SetCurrent(*context_)) {
         target_.reset();
-    } else {
-        // Without its context nothing may be deleted: the names go with the context.
-        [[maybe_unused]] FrameTarget* leaked = target_.release();
     }
 }
 
@@ -204,7 +207,8 @@ void WorldCanvas::OnPaint(wxPaintEvent&) {
 
 void WorldCanvas::UpdateGround() {
     std::string text;
-    if (model_ != nullptr && target_ && pointer_ && context_ && SetCurrent(*context_)) {
+    if (model_ != nullptr && target_ && pointer_ && context_ && IsShownOnScreen() &&
+        SetCurrent(*context_)) {
         const wxPoint at = PixelPoint(*pointer_);
         const wxSize size = PixelSize();
         const std::optional<float> depth = target_->DepthAt(at.x, at.y);
@@ -264,7 +268,8 @@ void WorldCanvas::OnMotion(wxMouseEvent& event) {
 }
 
 void WorldCanvas::OnDoubleClick(wxMouseEvent& event) {
-    if (model_ == nullptr || !target_ || !context_ || !SetCurrent(*context_)) {
+    if (model_ == nullptr || !target_ || !context_ || !IsShownOnScreen() ||
+        !SetCurrent(*context_)) {
         return;
     }
     const wxPoint at = PixelPoint(event.GetPosition());

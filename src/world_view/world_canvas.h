@@ -42,6 +42,9 @@ public:
     // The model's data changed (a sector was written or removed).
     void WorldChanged();
 
+    // Lets go of the GL objects, to be made again by the next frame: before the canvas hides.
+    void ReleaseDrawing();
+
     const world::Camera& Camera() const { return camera_; }
     // Back to the overview of the whole world.
     void GoHome();

@@ -240,6 +240,7 @@ void WorldFrame::ShowMessage(const wxString& message) {
     message_->Wrap(std::max(200, GetClientSize().x - 48));
     status_->SetField(StateField, message.BeforeFirst('\n'));
     if (!messagePanel_->IsShown()) {
+        canvas_->ReleaseDrawing();
         canvas_->Hide();
         messagePanel_->Show();
         Layout();
