@@ -7,8 +7,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
-#include <regex>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -63,6 +64,24 @@ void CheckFolder(const fs::path& folder, bool force) {
     }
 }
 
+// The number of a frame file the command writes ("frame_0042.png": 42): four or more digits, at
+// most nine; nullopt for any other name.
+std::optional<long> FrameNumberOf(const std::string& file) {
+    constexpr std::string_view Prefix = "frame_";
+    constexpr std::string_view Suffix = ".png";
+    if (file.size() < Prefix.size() + 4 + Suffix.size() || !file.starts_with(Prefix) ||
+        !file.ends_with(Suffix)) {
+        return std::nullopt;
+    }
+    const std::string digits =
+        file.substr(Prefix.size(), file.size() - Prefix.size() - Suffix.size());
+    if (digits.size() > 9 ||
+        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return std::nullopt;
+    }
+    return std::stol(digits);
+}
+
 // Makes the folder when missing, and removes the frames a longer earlier run left past the new
 // last one, so that the folder holds one flyover.
 void PrepareFolder(const fs::path& folder, int frames) {
@@ -73,12 +92,9 @@ void PrepareFolder(const fs::path& folder, int frames) {
             ExitFailure,
             "cannot make the folder " + PrintableName(folder.string()) + ": " + error.message());
     }
-    static const std::regex FramePattern("frame_([0-9]{4,})\\.png");
     for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
-        std::smatch match;
-        const std::string file = entry.path().filename().string();
-        if (std::regex_match(file, match, FramePattern) && match[1].length() < 10 &&
-            std::stol(match[1].str()) > frames) {
+        if (const std::optional<long> number = FrameNumberOf(entry.path().filename().string());
+            number && *number > frames) {
             fs::remove(entry.path(), error);
         }
     }
