@@ -1,0 +1,84 @@
+// The world window's plain parts on real folders: which worlds it lists and in what order, and
+// what the terrain watch reports as the game writes, half-writes and removes heightmaps.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "support/temporary_prefix.h"
+#include "terrain/grid_constants.h"
+#include "world_view/game_worlds.h"
+#include "world_view/terrain_watch.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ElementsAre;
+using testing::IsEmpty;
+using world_view::TerrainChange;
+using world_view::TerrainWatch;
+
+constexpr std::size_t WholeBytes = HeightmapHeaderSize + HeightmapSampleBytes;
+
+std::vector<std::string> Described(const std::vector<TerrainChange>& changes) {
+    std::vector<std::string> described;
+    for (const TerrainChange& change : changes) {
+        const char* kind = change.kind == TerrainChange::Kind::Written   ? "written "
+                           : change.kind == TerrainChange::Kind::Removed ? "removed "
+                                                                         : "gone";
+        described.push_back(kind + change.sector);
+    }
+    return described;
+}
+
+TEST(GameWorldsTest, ListsWorldFoldersByTheViewersNamesAndOrder) {
+    TemporaryDirectory cache;
+    for (const char* name : {"quarlend", "10quarlend", "9quarlend", "AquarlendBquarlend",
+                             "EastQUARLEND", "West.2quarlend", "Northquarlend", "Elsewhere"}) {
+        fs::create_directories(cache.path() / name);
+    }
+    WriteFile(cache.path() / "Filequarlend", "a file is no world");
+    EXPECT_THAT(world_view::ListWorlds(cache.path()),
+                ElementsAre("", "9", "10", "AB", "EastQUARLEND", "North", "West"));
+    EXPECT_THAT(world_view::ListWorlds(cache.path() / "missing"), IsEmpty());
+}
+
+class TerrainWatchTest : public testing::Test {
+protected:
+    TerrainWatchTest() { fs::create_directories(terrain / "0_0"); }
+
+    TemporaryDirectory world;
+    fs::path terrain = world.path() / "terrain";
+    TerrainWatch::Clock::time_point start = TerrainWatch::Clock::now();
+};
+
+TEST_F(TerrainWatchTest, AHalfWrittenHeightmapWaitsUntilWholeOrUntilTheWatchGivesUp) {
+    TerrainWatch watch(terrain);
+    ASSERT_TRUE(watch.Active());
+    WriteFile(terrain / "0_0" / "heightmap_0_0.zdt", std::string(WholeBytes / 2, '\0'));
+    EXPECT_THAT(Described(watch.Poll(start)), IsEmpty()) << "half a heightmap";
+    EXPECT_THAT(Described(watch.Poll(start + TerrainWatch::RetryInterval)), IsEmpty());
+    WriteFile(terrain / "0_0" / "heightmap_0_0.zdt", std::string(WholeBytes, '\0'));
+    EXPECT_THAT(Described(watch.Poll(start + 2 * TerrainWatch::RetryInterval)),
+                ElementsAre("written 0_0"));
+
+    // A sector folder made while watching, whose file stays short: taken as it is in the end.
+    WriteFile(terrain / "1_0" / "HEIGHTMAP_1_0.ZDT", "short");
+    EXPECT_THAT(Described(watch.Poll(start)), IsEmpty());
+    EXPECT_THAT(Described(watch.Poll(start + TerrainWatch::GiveUpAfter)),
+                ElementsAre("written 1_0"));
+}
+
+TEST_F(TerrainWatchTest, RemovalsOfHeightmapsFoldersAndTheWorldAreReported) {
+    WriteFile(terrain / "0_0" / "heightmap_0_0.zdt", std::string(WholeBytes, '\0'));
+    WriteFile(terrain / "2_3" / "heightmap_2_3.zdt", std::string(WholeBytes, '\0'));
+    TerrainWatch watch(terrain);
+    fs::remove(terrain / "0_0" / "heightmap_0_0.zdt");
+    fs::remove_all(terrain / "2_3");
+    WriteFile(terrain / "0_0" / "notes.txt", "not a heightmap");
+    EXPECT_THAT(Described(watch.Poll(start)), ElementsAre("removed 2_3", "removed 0_0"));
+
+    fs::rename(terrain, world.path() / "elsewhere");
+    EXPECT_THAT(Described(watch.Poll(start)), ElementsAre("gone"));
+}
+
+}  // namespace
