@@ -110,7 +110,7 @@ void WorldCanvas::GoHome() {
         return;
     }
     glide_.reset();
-    camera_ = OverviewCamera(model_->Extent());
+    camera_ = world::OverviewCamera(model_->Extent());
     Moved();
 }
 

@@ -193,7 +193,7 @@ void WorldFrame::FinishLoading() {
 
 void WorldFrame::ShowModel(std::unique_ptr<world::WorldModel> model) {
     model_ = std::move(model);
-    world::Camera camera = OverviewCamera(model_->Extent());
+    world::Camera camera = world::OverviewCamera(model_->Extent());
     if (firstCamera_) {
         camera = *firstCamera_;
         firstCamera_.reset();

@@ -55,7 +55,7 @@ int RunRenderAll(const RenderRequest& request) {
     CatalogueWorld world(request.world, cacheBytes, request.skipUnreadable, "render");
     // The output is claimed before the drawing, so that a missing folder is said at once.
     OutputFile file(request.output, true);
-    world::Camera camera = OverviewCamera(world.Model().Extent());
+    world::Camera camera = world::OverviewCamera(world.Model().Extent());
     if (request.camera.size() == 5) {
         camera = {static_cast<double>(request.camera[0]), static_cast<double>(request.camera[1]),
                   static_cast<double>(request.camera[2]), static_cast<double>(request.camera[3]),
