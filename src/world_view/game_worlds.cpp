@@ -6,7 +6,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "world_view/world_order.h"
+#include "text/natural_order.h"
 
 namespace world_view {
 
@@ -109,12 +109,12 @@ std::vector<std::string> ListWorlds(const fs::path& worldCache) {
             worlds.push_back(name);
         }
     }
-    std::sort(worlds.begin(), worlds.end(), WorldNameLess());
+    std::sort(worlds.begin(), worlds.end(), text::NaturalLess());
     return worlds;
 }
 
 std::vector<world::SectorSource> ListSectors(const fs::path& terrain) {
-    std::map<std::string, fs::path, WorldNameLess> sectors;
+    std::map<std::string, fs::path, text::NaturalLess> sectors;
     for (const std::string& folder : FoldersIn(terrain)) {
         std::string name;
         if (SectorNameOf(folder, name)) {

@@ -1,8 +1,8 @@
-#include "world_view/world_order.h"
+#include "text/natural_order.h"
 
 #include <cstddef>
 
-namespace world_view {
+namespace text {
 
 namespace {
 
@@ -10,20 +10,20 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-unsigned char Folded(char c) {
+unsigned char Fold(char c) {
     const auto byte = static_cast<unsigned char>(c);
     return (byte >= 'A' && byte <= 'Z') ? static_cast<unsigned char>(byte - 'A' + 'a') : byte;
 }
 
-std::string_view DigitRun(std::string_view text, std::size_t start) {
-    std::size_t end = start;
-    while (end < text.size() && IsDigit(text[end])) {
-        ++end;
+std::size_t DigitRunEnd(std::string_view text, std::size_t start) {
+    while (start < text.size() && IsDigit(text[start])) {
+        ++start;
     }
-    return text.substr(start, end - start);
+    return start;
 }
 
-// By value, digit by digit: runs may be longer than any integer holds.
+// Compares two runs of digits by their numeric value, without converting them (runs may be longer
+// than any integer type holds).
 int CompareNumbers(std::string_view left, std::string_view right) {
     const auto significant = [](std::string_view digits) {
         const std::size_t first = digits.find_first_not_of('0');
@@ -38,42 +38,47 @@ int CompareNumbers(std::string_view left, std::string_view right) {
     return digits < 0 ? -1 : (digits > 0 ? 1 : 0);
 }
 
-int CompareNatural(std::string_view left, std::string_view right) {
+int CompareFolded(std::string_view left, std::string_view right) {
     std::size_t i = 0;
     std::size_t j = 0;
     while (i < left.size() && j < right.size()) {
         if (IsDigit(left[i]) && IsDigit(right[j])) {
-            const std::string_view a = DigitRun(left, i);
-            const std::string_view b = DigitRun(right, j);
-            if (const int numbers = CompareNumbers(a, b); numbers != 0) {
+            const std::size_t leftEnd = DigitRunEnd(left, i);
+            const std::size_t rightEnd = DigitRunEnd(right, j);
+            const int numbers =
+                CompareNumbers(left.substr(i, leftEnd - i), right.substr(j, rightEnd - j));
+            if (numbers != 0) {
                 return numbers;
             }
-            i += a.size();
-            j += b.size();
+            i = leftEnd;
+            j = rightEnd;
             continue;
         }
-        const unsigned char a = Folded(left[i]);
-        const unsigned char b = Folded(right[j]);
+        const unsigned char a = Fold(left[i]);
+        const unsigned char b = Fold(right[j]);
         if (a != b) {
             return a < b ? -1 : 1;
         }
         ++i;
         ++j;
     }
-    if (i == left.size() && j == right.size()) {
+    const bool leftDone = i == left.size();
+    const bool rightDone = j == right.size();
+    if (leftDone && rightDone) {
         return 0;
     }
-    return i == left.size() ? -1 : 1;
+    return leftDone ? -1 : 1;
 }
 
 }  // namespace
 
-int CompareWorldNames(std::string_view left, std::string_view right) {
-    if (const int natural = CompareNatural(left, right); natural != 0) {
+int CompareNatural(std::string_view left, std::string_view right) {
+    const int natural = CompareFolded(left, right);
+    if (natural != 0) {
         return natural;
     }
     const int bytes = left.compare(right);
     return bytes < 0 ? -1 : (bytes > 0 ? 1 : 0);
 }
 
-}  // namespace world_view
+}  // namespace text
