@@ -183,19 +183,13 @@ void AddFlyoverCommand(CLI::App& velmora, ChosenCommand& chosen) {
     flyover->add_option("--frames", request->frames, "how many frames (default 120)")
         ->check(CLI::Range(1, 99999))
         ->type_name("N");
-    flyover
-        ->add_option_function<std::string>(
-            "--size",
-            [request](const std::string& text) {
-                const auto size = ParseSize(text);
-                if (!size) {
-                    throw CLI::ValidationError("--size", "takes WIDTHxHEIGHT, each 1 to 8192");
-                }
-                request->width = size->first;
-                request->height = size->second;
-            },
-            "frame size in pixels (default 1280x720)")
-        ->type_name("WxH");
+    AddSizeOption(
+        *flyover,
+        [request](unsigned width, unsigned height) {
+            request->width = width;
+            request->height = height;
+        },
+        "frame size in pixels (default 1280x720)");
     flyover->add_option("--path", request->path, "cameras to fly through, one a line")
         ->type_name("FILE");
     flyover

@@ -25,3 +25,19 @@ std::optional<std::pair<unsigned, unsigned>> ParseSize(const std::string& text) 
     }
     return std::pair{*width, *height};
 }
+
+CLI::Option* AddSizeOption(CLI::App& command, std::function<void(unsigned, unsigned)> take,
+                           const std::string& help) {
+    return command
+        .add_option_function<std::string>(
+            "--size",
+            [take = std::move(take)](const std::string& text) {
+                const auto size = ParseSize(text);
+                if (!size) {
+                    throw CLI::ValidationError("--size", "takes WIDTHxHEIGHT, each 1 to 8192");
+                }
+                take(size->first, size->second);
+            },
+            help)
+        ->type_name("WxH");
+}

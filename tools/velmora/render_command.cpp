@@ -197,20 +197,14 @@ void AddRenderCommand(CLI::App& velmora, ChosenCommand& chosen) {
     render->add_option("--output", request->output, "the PNG file to write")
         ->required()
         ->type_name("FILE.png");
-    render
-        ->add_option_function<std::string>(
-            "--size",
-            [request](const std::string& text) {
-                const auto size = ParseSize(text);
-                if (!size) {
-                    throw CLI::ValidationError("--size", "takes WIDTHxHEIGHT, each 1 to 8192");
-                }
-                request->sized = true;
-                request->width = size->first;
-                request->height = size->second;
-            },
-            "back buffer size in pixels (default 800x800; 1280x720 with --all)")
-        ->type_name("WxH");
+    AddSizeOption(
+        *render,
+        [request](unsigned width, unsigned height) {
+            request->sized = true;
+            request->width = width;
+            request->height = height;
+        },
+        "back buffer size in pixels (default 800x800; 1280x720 with --all)");
     render
         ->add_option("--camera", request->camera,
                      "camera position and angles in radians (default 600,600,3000,0,3.1: the "
