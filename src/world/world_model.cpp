@@ -258,7 +258,9 @@ void WorldModel::State::Visit(const View& view, int index, FrameSelection* frame
     const double span = SampleSpacing * (std::int64_t{SectorStride} << node.level);
     const double minX = SampleSpacing * static_cast<double>(originX);
     const double minY = SampleSpacing * static_cast<double>(originY);
-    const double minZ = SampleHeight * node.least - skirtDepth;
+    // The box leaves the skirts out: a gap they close lies between two edges that both join
+    // samples of this node's edge, so within its heights, and out of view when the ground is.
+    const double minZ = SampleHeight * node.least;
     const double maxZ = SampleHeight * node.greatest;
     if (Outside(view, minX, minY, minZ, minX + span, minY + span, maxZ)) {
         return;

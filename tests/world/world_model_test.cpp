@@ -84,6 +84,29 @@ TEST(WorldModelTest, NearGroundArrivesInFullDetailOnRequestAndFarGroundIsOneNode
     EXPECT_TRUE(model.Select({1260, 1260, 5000, 0, 0}, 640, 480, 1.0).patches.empty());
 }
 
+// Skirts hang far below the ground, but only to close gaps within the ground's own heights: a
+// sector whose ground is out of view is left out, however deep its skirts.
+TEST(WorldModelTest, GroundBeyondTheTopOfTheViewIsLeftOut) {
+    TemporaryDirectory folder;
+    std::vector<SectorSource> sources;
+    for (int b = 0; b < 10; ++b) {
+        sources.push_back(WriteSector(
+            folder.path(), "0_" + std::to_string(b), [b](int r, int c) -> std::uint16_t {
+                // A spike far behind makes the skirts deep.
+                return b == 9 && r == 60 && c == 120 ? 9000 : Rolling(0, b)(r, c);
+            }));
+    }
+    WorldModel model(sources, {});
+    // 1,000 units over the highest ground (625) and looking along +y, 36 degrees down: the top
+    // of the view meets the ground (500 to 625) between y = 3,660 and 4,190, in 0_3.
+    const Camera camera{630.0, -500.0, 1625.0, 0.0, 2.2};
+    std::set<std::int64_t> shown;
+    for (const world::TerrainPatch& patch : model.Select(camera, 1280, 720, 0.0).patches) {
+        shown.insert(patch.originY / 126);
+    }
+    EXPECT_EQ(shown, (std::set<std::int64_t>{0, 1, 2, 3}));
+}
+
 TEST(WorldModelTest, ResidentDataStaysUnderTheCapAndTheFrameStillCompletes) {
     TemporaryDirectory folder;
     const std::vector<SectorSource> sources = WriteRollingWorld(folder.path(), 4);
