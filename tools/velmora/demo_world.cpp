@@ -314,7 +314,7 @@ std::string DemoSystemReg() {
            "@=\"C:\\\\Games\\\\Quarlend\"\n";
 }
 
-void WriteDemoPrefix(const fs::path& directory) {
+void WriteWorldPrefix(const fs::path& directory, std::span<const DemoWorld> worlds) {
     fs::create_directories(directory);
     const std::string reg = DemoSystemReg();
     WriteBytes(directory / "system.reg", std::vector<std::uint8_t>(reg.begin(), reg.end()));
@@ -331,7 +331,7 @@ void WriteDemoPrefix(const fs::path& directory) {
     fs::create_directory_symlink("../drive_c", driveLink);
 
     const fs::path cache = driveC / "Games" / "Quarlend" / "world_cache";
-    for (const DemoWorld& world : DemoWorlds) {
+    for (const DemoWorld& world : worlds) {
         for (int x = 0; x < world.sectorsX; ++x) {
             for (int y = 0; y < world.sectorsY; ++y) {
                 const std::string sector = std::to_string(x) + "_" + std::to_string(y);
@@ -343,5 +343,9 @@ void WriteDemoPrefix(const fs::path& directory) {
             }
         }
     }
+}
+
+void WriteDemoPrefix(const fs::path& directory) {
+    WriteWorldPrefix(directory, DemoWorlds);
     WriteBytes(directory / "terrain.image", DemoGroundTexturePng());
 }

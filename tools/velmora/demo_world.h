@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -29,6 +30,9 @@ struct DemoWorld {
 inline constexpr DemoWorld DemoWorlds[] = {{"Eastquarlend", 4, 4, 0x5EA51DE5u},
                                            {"Northquarlend", 12, 12, 0x40E7B0A7u},
                                            {"Westquarlend", 3, 3, 0x0DDBA11Eu}};
+
+// The registry, drive link and worlds of a demo prefix, for any choice of worlds (no texture).
+void WriteWorldPrefix(const std::filesystem::path& directory, std::span<const DemoWorld> worlds);
 
 // The 127 x 127 samples of sector x_y of `world`, row by row: sample (r, c) stands at world
 // ground (x * 1260 + 10 r, y * 1260 + 10 c), so neighbouring sectors share their edge samples.
