@@ -8,10 +8,7 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <benchmark/benchmark.h>
-#include <signal.h>
 #include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -25,15 +22,16 @@
 #include <vector>
 
 #include "demo_world.h"
+#include "x_screen.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-
-struct DisplayCloser {
-    void operator()(Display* display) const { XCloseDisplay(display); }
-};
+using x_screen::Clock;
+using x_screen::OpenDisplay;
+using x_screen::PixelAt;
+using x_screen::RowAt;
+using x_screen::WaitUntil;
 
 // The demo prefix, written once.
 const fs::path& DemoPrefix() {
@@ -79,62 +77,12 @@ std::optional<Launch> DesktopEntryLaunch(const fs::path& entry) {
 }
 
 // The viewer as a child process on the demo prefix, ended when this object goes.
-class Viewer {
+class Viewer : public x_screen::ChildProcess {
 public:
-    explicit Viewer(const Launch& launch = BuiltViewer()) {
-        std::vector<char*> argv;
-        for (const std::string& argument : launch.arguments) {
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        }
-        argv.push_back(nullptr);
-        pid_ = fork();
-        if (pid_ == 0) {
-            setenv("WINEPREFIX", DemoPrefix().c_str(), 1);
-            if (chdir(launch.directory.c_str()) != 0) {
-                _exit(127);
-            }
-            execvp(argv[0], argv.data());
-            _exit(127);
-        }
-    }
-    ~Viewer() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            int status = 0;
-            waitpid(pid_, &status, 0);
-        }
-    }
-    Viewer(const Viewer&) = delete;
-    Viewer& operator=(const Viewer&) = delete;
-
-private:
-    pid_t pid_ = -1;
+    explicit Viewer(const Launch& launch = BuiltViewer())
+        : ChildProcess(launch.arguments, launch.directory,
+                       {{"WINEPREFIX", DemoPrefix().string()}}) {}
 };
-
-unsigned long PixelAt(Display* display, int x, int y) {
-    XImage* image = XGetImage(display, DefaultRootWindow(display), x, y, 1, 1, AllPlanes, ZPixmap);
-    if (image == nullptr) {
-        return 0;
-    }
-    const unsigned long pixel = XGetPixel(image, 0, 0);
-    XDestroyImage(image);
-    return pixel & 0xFFFFFF;
-}
-
-// A row of pixels, to tell one picture from the next.
-std::vector<unsigned long> RowAt(Display* display, int x, int y, int width) {
-    std::vector<unsigned long> row;
-    XImage* image =
-        XGetImage(display, DefaultRootWindow(display), x, y, width, 1, AllPlanes, ZPixmap);
-    if (image == nullptr) {
-        return row;
-    }
-    for (int i = 0; i < width; ++i) {
-        row.push_back(XGetPixel(image, i, 0) & 0xFFFFFF);
-    }
-    XDestroyImage(image);
-    return row;
-}
 
 // The middle of the screen lies inside the viewport of the centred dialog.
 struct Probe {
@@ -151,19 +99,8 @@ constexpr unsigned long Blue = 0x0000FF;
 
 // Waits until the pixel at probe satisfies done; false after a timeout.
 template <class Done>
-bool WaitForPixel(Display* display, Probe probe, Done done, double seconds = 10.0) {
-    const auto deadline = Clock::now() + std::chrono::duration<double>(seconds);
-    while (Clock::now() < deadline) {
-        if (done(PixelAt(display, probe.x, probe.y))) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
-    return false;
-}
-
-std::unique_ptr<Display, DisplayCloser> OpenDisplay() {
-    return std::unique_ptr<Display, DisplayCloser>(XOpenDisplay(nullptr));
+bool WaitForPixel(Display* display, Probe probe, Done done) {
+    return WaitUntil([&] { return done(PixelAt(display, probe.x, probe.y)); });
 }
 
 void TimeLaunchToFirstFrame(benchmark::State& state, const Launch& launch) {
@@ -260,6 +197,7 @@ void BM_DragStep(benchmark::State& state) {
     }
     XTestFakeButtonEvent(x, 1, False, 0);
     XSync(x, False);
+    state.counters["peak_MiB"] = viewer.PeakMiB();
 }
 BENCHMARK(BM_DragStep)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(30);
 
