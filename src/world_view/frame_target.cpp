@@ -43,6 +43,11 @@ void FrameTarget::Draw(const world::FrameSelection& frame, const world::Camera& 
     Present(width, height);
 }
 
+void FrameTarget::Prepare(int width, int height) {
+    Resize(width, height);
+    renderer_.Prepare(target_->name(), target_->width(), target_->height());
+}
+
 void FrameTarget::DrawEmpty(int width, int height) {
     Resize(width, height);
     const GLfloat blue[4] = {0.0f, 0.0f, 1.0f, 1.0f};

@@ -27,6 +27,9 @@ public:
     // back buffer. Larger than the driver's framebuffers go, it is drawn smaller and stretched.
     void Draw(const world::FrameSelection& frame, const world::Camera& camera,
               const ShadingRange& range, int width, int height);
+    // Has the renderer draw a little at this size, so that the first frame of a world is not
+    // the one that waits for the driver to build its shaders.
+    void Prepare(int width, int height);
     // The clear colour alone.
     void DrawEmpty(int width, int height);
 

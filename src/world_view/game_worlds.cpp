@@ -84,13 +84,11 @@ bool IsHeightmapOf(const std::string& fileName, const std::string& sector) {
 }
 
 fs::path HeightmapIn(const fs::path& sectorFolder, const std::string& sector) {
+    // The game's own spelling is one look; only another spelling needs the folder's listing.
+    const fs::path exact = sectorFolder / ("heightmap_" + sector + ".zdt");
     std::error_code error;
-    for (fs::directory_iterator it(sectorFolder, error), end; !error && it != end;
-         it.increment(error)) {
-        const std::string name = it->path().filename().string();
-        if (name == "heightmap_" + sector + ".zdt") {
-            return it->path();
-        }
+    if (fs::exists(exact, error)) {
+        return exact;
     }
     for (fs::directory_iterator it(sectorFolder, error), end; !error && it != end;
          it.increment(error)) {

@@ -92,6 +92,7 @@ void WorldCanvas::ReleaseDrawing() {
 void WorldCanvas::ShowWorld(world::WorldModel* model, const world::Camera& camera) {
     model_ = model;
     camera_ = camera;
+    coarse_ = model != nullptr;
     glide_.reset();
     lastPatches_.clear();
     groundText_.clear();
@@ -176,6 +177,7 @@ void WorldCanvas::OnPaint(wxPaintEvent&) {
             return;
         }
         LoadGroundTexture();
+        target_->Prepare(size.x, size.y);
     }
     if (model_ != nullptr) {
         // Where the camera will be in a second, asked before the frame's selection: the ground
@@ -186,7 +188,10 @@ void WorldCanvas::OnPaint(wxPaintEvent&) {
             ahead = camera_;
             Fly(*ahead, thrust, 1.0, HeightAboveGround());
         }
-        world::FrameSelection frame = model_->Select(camera_, size.x, size.y, MaxErrorPixels);
+        world::FrameSelection frame = model_->Select(
+            camera_, size.x, size.y, coarse_ ? FirstFrameErrorPixels : MaxErrorPixels);
+        wholeDue_ = coarse_;
+        coarse_ = false;
         target_->Draw(frame, camera_, model_->Range(), size.x, size.y);
         missing_ = frame.missingSectors;
         lastPatches_ = std::move(frame.patches);
@@ -197,6 +202,7 @@ void WorldCanvas::OnPaint(wxPaintEvent&) {
     } else {
         target_->DrawEmpty(size.x, size.y);
         missing_ = 0;
+        wholeDue_ = false;
         lastPatches_.clear();
     }
     lastDrawn_ = camera_;
@@ -386,7 +392,8 @@ void WorldCanvas::OnTimer(wxTimerEvent&) {
 
 void WorldCanvas::Schedule() {
     const bool moving = model_ != nullptr && (HeldThrust().Any() || glide_.has_value());
-    const int interval = moving ? MovingInterval : (missing_ > 0 ? ArrivingInterval : 0);
+    const int interval =
+        wholeDue_ ? 1 : (moving ? MovingInterval : (missing_ > 0 ? ArrivingInterval : 0));
     if (interval == 0) {
         timer_.Stop();
     } else if (!timer_.IsRunning()) {

@@ -29,6 +29,9 @@ class WorldCanvas : public wxGLCanvas {
 public:
     // Frames with at most this much error on screen, in pixels.
     static constexpr double MaxErrorPixels = 1.5;
+    // The first frame of a world shown: coarse, so that it comes at once (a driver drawing in
+    // software takes long over its first frame of many triangles); the next one is whole.
+    static constexpr double FirstFrameErrorPixels = 8.0;
 
     WorldCanvas(wxWindow* parent, const wxGLAttributes& attributes);
     ~WorldCanvas() override;
@@ -89,6 +92,8 @@ private:
     std::vector<world::TerrainPatch> lastPatches_;
     world::Camera lastDrawn_;
     std::size_t missing_ = 0;
+    bool coarse_ = false;    // the next frame is a world's first
+    bool wholeDue_ = false;  // a world's first frame is on screen, the whole one not yet
     std::optional<wxPoint> anchor_;
     std::optional<wxPoint> pointer_;
     std::set<int> held_;

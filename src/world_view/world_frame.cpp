@@ -146,7 +146,9 @@ void WorldFrame::Load(const std::string& name) {
     loadingName_ = name;
     // The view shows the world it has until the new one is ready.
     loadingReports_ = std::make_shared<SectorReports>();
-    loader_ = std::make_unique<WorldLoader>(TerrainOf(name), CacheBytes, loadingReports_);
+    // The model is shown as soon as it is made, not at the next poll.
+    loader_ = std::make_unique<WorldLoader>(TerrainOf(name), CacheBytes, loadingReports_,
+                                            [this] { CallAfter(&WorldFrame::CheckLoading); });
     UpdateState();
 }
 
@@ -159,12 +161,17 @@ void WorldFrame::OnChoice(wxCommandEvent& event) {
 }
 
 void WorldFrame::OnPoll(wxTimerEvent&) {
+    CheckLoading();
+    ApplyChanges();
+    UpdateState();
+}
+
+void WorldFrame::CheckLoading() {
     std::erase_if(abandoned_, [](const auto& loader) { return loader->Finished(); });
     if (loader_ && loader_->Finished()) {
         FinishLoading();
+        UpdateState();
     }
-    ApplyChanges();
-    UpdateState();
 }
 
 void WorldFrame::FinishLoading() {
@@ -178,12 +185,12 @@ void WorldFrame::FinishLoading() {
     SetTitle(TitleFor(shownName_));
     wxConfigBase::Get()->Write(LastWorldKey, wxString::FromUTF8(shownName_));
     const std::filesystem::path terrain = TerrainOf(shownName_);
-    watch_ = std::make_unique<TerrainWatch>(terrain);
+    watch_ = loader->TakeWatch();
     if (!model) {
         // Watched all the same: the world is loaded again when its first sector comes.
         ShowMessage(wxString::FromUTF8("The world " + shownName_ + " cannot be shown: " +
                                        loader->Failure() + ".\n" + terrain.string()));
-        if (!watch_->Active()) {
+        if (watch_ && !watch_->Active()) {
             watch_.reset();
         }
         return;

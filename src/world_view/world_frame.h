@@ -47,6 +47,7 @@ private:
 
     void Load(const std::string& name);
     void FinishLoading();
+    void CheckLoading();
     void ApplyChanges();
     void ShowModel(std::unique_ptr<world::WorldModel> model);
     // Puts a message where the view was (and in the state field).

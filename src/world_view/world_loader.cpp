@@ -11,9 +11,13 @@
 namespace world_view {
 
 WorldLoader::WorldLoader(std::filesystem::path terrain, std::size_t cacheBytes,
-                         std::shared_ptr<SectorReports> reports)
-    : terrain_(std::move(terrain)), cacheBytes_(cacheBytes), reports_(std::move(reports)) {
+                         std::shared_ptr<SectorReports> reports, std::function<void()> finished)
+    : terrain_(std::move(terrain)),
+      cacheBytes_(cacheBytes),
+      reports_(std::move(reports)),
+      finishedHandler_(std::move(finished)) {
     thread_ = std::jthread([this] {
+        watch_ = std::make_unique<TerrainWatch>(terrain_);
         std::error_code error;
         std::vector<world::SectorSource> sources;
         if (!std::filesystem::is_directory(terrain_, error)) {
@@ -37,6 +41,9 @@ WorldLoader::WorldLoader(std::filesystem::path terrain, std::size_t cacheBytes,
             }
         }
         finished_ = true;
+        if (finishedHandler_) {
+            finishedHandler_();
+        }
     });
 }
 
@@ -44,6 +51,10 @@ WorldLoader::~WorldLoader() = default;
 
 std::unique_ptr<world::WorldModel> WorldLoader::TakeModel() {
     return finished_ ? std::move(model_) : nullptr;
+}
+
+std::unique_ptr<TerrainWatch> WorldLoader::TakeWatch() {
+    return finished_ ? std::move(watch_) : nullptr;
 }
 
 }  // namespace world_view

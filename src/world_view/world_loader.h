@@ -1,26 +1,29 @@
 #pragma once
 // A world's model made on a thread of its own, so that the window stays responsive through the
-// first pass: it lists the world's sectors, then summarises them (from the summary cache where it
-// can). The window asks how far it is and takes the model once it is done.
+// first pass: it starts watching the world's terrain folder (so nothing written while it loads
+// is missed), lists the world's sectors, then summarises them (from the summary cache where it
+// can). The window asks how far it is and takes the model and the watch once it is done.
 
 #include <atomic>
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
 
 #include "world/world_model.h"
 #include "world_view/sector_reports.h"
+#include "world_view/terrain_watch.h"
 
 namespace world_view {
 
 class WorldLoader {
 public:
     // Starts at once. Sectors found unreadable, now or later through the model's change hooks,
-    // go to `reports`.
+    // go to `reports`. `finished` is called on the loader's thread when it is done.
     WorldLoader(std::filesystem::path terrain, std::size_t cacheBytes,
-                std::shared_ptr<SectorReports> reports);
+                std::shared_ptr<SectorReports> reports, std::function<void()> finished = {});
     // Waits for the first pass to end: it cannot be cut short.
     ~WorldLoader();
     WorldLoader(const WorldLoader&) = delete;
@@ -33,12 +36,14 @@ public:
     // Once finished: the model, or null with Failure() saying why (no sector to place, no
     // terrain folder).
     std::unique_ptr<world::WorldModel> TakeModel();
+    std::unique_ptr<TerrainWatch> TakeWatch();
     const std::string& Failure() const { return failure_; }
 
 private:
     std::filesystem::path terrain_;
     std::size_t cacheBytes_;
     std::shared_ptr<SectorReports> reports_;
+    std::function<void()> finishedHandler_;
     // Shared with the model's progress handler, which the model keeps.
     struct Counts {
         std::atomic<std::size_t> done{0};
@@ -48,6 +53,7 @@ private:
     std::atomic<bool> finished_{false};
     // Written by the thread before `finished_`, read after it.
     std::unique_ptr<world::WorldModel> model_;
+    std::unique_ptr<TerrainWatch> watch_;
     std::string failure_;
     std::jthread thread_;
 };

@@ -79,6 +79,25 @@ void WorldRenderer::ApplyState(GLuint framebuffer, int width, int height) {
     glBindTextureUnit(terrain_program::GroundUnit, groundTexture_.name());
 }
 
+void WorldRenderer::Prepare(GLuint framebuffer, int width, int height) {
+    // Two patches at different steps side by side, so that skirts are drawn too; their keys
+    // belong to no sector or node.
+    FrameSelection frame;
+    for (const int step : {1, 2}) {
+        TerrainPatch patch;
+        patch.key = ~std::uint64_t{0} - static_cast<std::uint64_t>(step);
+        patch.originX = step == 1 ? 0 : 2;
+        patch.step = step;
+        patch.side = step == 1 ? 3 : 2;
+        patch.heights = std::make_shared<const std::vector<std::uint16_t>>(
+            static_cast<std::size_t>(patch.side * patch.side), std::uint16_t{0});
+        patch.skirtDepth = 100.0f;
+        frame.patches.push_back(std::move(patch));
+    }
+    Draw(frame, Camera{20.0, 10.0, 200.0, 0.0, 3.1}, ShadingRange(0, 1), framebuffer, width,
+         height);
+}
+
 void WorldRenderer::Draw(const FrameSelection& frame, const Camera& camera,
                          const ShadingRange& range, GLuint framebuffer, int width, int height) {
     ++frameNumber_;

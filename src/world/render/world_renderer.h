@@ -52,6 +52,11 @@ public:
     void Draw(const FrameSelection& frame, const Camera& camera, const ShadingRange& range,
               GLuint framebuffer, int width, int height);
 
+    // Draws one small patch into `framebuffer` as Draw would, so that the driver builds what a
+    // frame draws with now (llvmpipe compiles its shaders at their first draw) rather than in the
+    // first frame of a world. Leaves the framebuffer to be drawn over.
+    void Prepare(GLuint framebuffer, int width, int height);
+
     // What the last Draw did.
     const FrameStats& LastFrame() const { return stats_; }
 
