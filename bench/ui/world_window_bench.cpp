@@ -32,17 +32,31 @@ using x_screen::WaitUntil;
 constexpr int Side = 64;
 constexpr unsigned long Blue = 0x0000FF;
 
-// A prefix holding the 64 x 64 world, written once, and the folders the program keeps its
-// settings and the world's summaries in.
-const fs::path& BenchRoot() {
-    static const fs::path root = [] {
+// A prefix holding the 64 x 64 world, written once and removed at the end of the run, and the
+// folders the program keeps its settings and the world's summaries in.
+class BenchFolder {
+public:
+    BenchFolder() {
         std::string pattern = (fs::temp_directory_path() / "velmora-world-bench-XXXXXX").string();
-        const fs::path made = mkdtemp(pattern.data());
+        root_ = mkdtemp(pattern.data());
         const DemoWorld world{"Benchquarlend", Side, Side, 0xBE7C4u};
-        WriteWorldPrefix(made / "prefix", {&world, 1});
-        return made;
-    }();
-    return root;
+        WriteWorldPrefix(root_ / "prefix", {&world, 1});
+    }
+    ~BenchFolder() {
+        std::error_code ignored;
+        fs::remove_all(root_, ignored);
+    }
+    BenchFolder(const BenchFolder&) = delete;
+    BenchFolder& operator=(const BenchFolder&) = delete;
+    const fs::path& Root() const { return root_; }
+
+private:
+    fs::path root_;
+};
+
+const fs::path& BenchRoot() {
+    static const BenchFolder folder;
+    return folder.Root();
 }
 
 fs::path SummaryFolder() {
