@@ -22,6 +22,11 @@ bool Drawable(const TerrainPatch& patch) {
            (!patch.present || patch.present->size() >= count);
 }
 
+// A driver drawing in software keeps what it has been given to draw until the frame is flushed,
+// some hundreds of bytes a triangle: flushing every so many triangles keeps that bounded however
+// much ground a frame holds.
+constexpr std::size_t FlushTriangles = std::size_t{1} << 15;
+
 }  // namespace
 
 WorldRenderer::WorldRenderer(std::size_t bufferBudgetBytes)
@@ -119,6 +124,7 @@ void WorldRenderer::Draw(const FrameSelection& frame, const Camera& camera,
     glProgramUniform1i(program, terrain_program::Textured, groundTexture_ ? 1 : 0);
 
     const std::vector<std::array<float, 4>> skirtDepths = SkirtDepths(frame.patches);
+    std::size_t sinceFlush = 0;
     for (std::size_t p = 0; p < frame.patches.size(); ++p) {
         const TerrainPatch& patch = frame.patches[p];
         if (!Drawable(patch)) {
@@ -169,6 +175,11 @@ void WorldRenderer::Draw(const FrameSelection& frame, const Camera& camera,
         }
         ++stats_.patches;
         stats_.triangles += drawn / 3;
+        sinceFlush += drawn / 3;
+        if (sinceFlush >= FlushTriangles) {
+            glFlush();
+            sinceFlush = 0;
+        }
     }
     patches_.Trim(frameNumber_);
     stats_.bufferBytes = patches_.Bytes();
