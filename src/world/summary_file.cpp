@@ -163,7 +163,7 @@ std::optional<SummaryKey> KeyOfFile(const fs::path& path) {
     return KeyOfStatus(path, status);
 }
 
-std::optional<SummaryKey> KeyOfFile(const fs::path& path, int folder, const fs::path& below) {
+std::optional<SummaryKey> KeyOfFile(const fs::path& path, int folder, const std::string& below) {
     struct stat status {};
     if (fstatat(folder, below.c_str(), &status, 0) != 0) {
         return std::nullopt;

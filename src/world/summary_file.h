@@ -39,7 +39,7 @@ std::vector<std::uint8_t> SerialiseSummaryFile(const std::vector<SummaryEntry>& 
 // from there: for many files in one folder, far fewer steps of the kernel's path walk.
 std::optional<SummaryKey> KeyOfFile(const std::filesystem::path& path);
 std::optional<SummaryKey> KeyOfFile(const std::filesystem::path& path, int folder,
-                                    const std::filesystem::path& below);
+                                    const std::string& below);
 
 // $XDG_CACHE_HOME/velmora, else ~/.cache/velmora.
 std::filesystem::path DefaultSummaryFolder();

@@ -4,13 +4,15 @@
 
 namespace world {
 
-WorldLayout LayOutWorld(const std::vector<SectorSource>& sources) {
+WorldLayout LayOutWorld(std::vector<SectorSource> sources) {
     WorldLayout layout;
-    for (const SectorSource& source : sources) {
+    layout.sectors.reserve(sources.size());
+    for (SectorSource& source : sources) {
+        // Moved, not copied: a host path is many allocations, and a world many thousand paths.
         if (const auto place = ParseSectorPlace(source.name)) {
-            layout.sectors.push_back({source, *place});
+            layout.sectors.push_back({std::move(source), *place});
         } else {
-            layout.unplaced.push_back(source.name);
+            layout.unplaced.push_back(std::move(source.name));
         }
     }
     if (layout.sectors.empty()) {

@@ -31,6 +31,6 @@ struct WorldLayout {
 };
 
 // Places the sectors; the box is empty (0 columns) when none has a place.
-WorldLayout LayOutWorld(const std::vector<SectorSource>& sources);
+WorldLayout LayOutWorld(std::vector<SectorSource> sources);
 
 }  // namespace world

@@ -99,11 +99,13 @@ bool WorldModel::State::Summarise(std::size_t s, std::string& reason) {
 
 void WorldModel::State::FirstPass(const std::filesystem::path& summaryPath,
                                   const std::filesystem::path& terrainFolder) {
-    std::unordered_map<std::string, const SummaryEntry*> kept;
+    // By the stored paths themselves: a big world holds tens of thousands.
+    std::unordered_map<std::string_view, const SummaryEntry*> kept;
     std::optional<std::vector<SummaryEntry>> stored;
     if (!summaryPath.empty()) {
         stored = LoadSummaryFile(summaryPath);
         if (stored) {
+            kept.reserve(stored->size());
             for (const SummaryEntry& entry : *stored) {
                 kept[entry.key.path] = &entry;
             }
@@ -114,10 +116,14 @@ void WorldModel::State::FirstPass(const std::filesystem::path& summaryPath,
     // The sectors' files are looked at from their common folder when they have one.
     const int terrain =
         terrainFolder.empty() ? -1 : open(terrainFolder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    // The part of a path below the terrain folder, found by its text: the sources' paths are
+    // made by appending to that folder's.
+    const std::string& folderText = terrainFolder.native();
     const auto keyOf = [&](const std::filesystem::path& path) {
-        const std::filesystem::path below = path.lexically_proximate(terrainFolder);
-        if (terrain >= 0 && !below.empty() && below.is_relative() && *below.begin() != "..") {
-            return KeyOfFile(path, terrain, below);
+        const std::string& text = path.native();
+        if (terrain >= 0 && !folderText.empty() && text.size() > folderText.size() + 1 &&
+            text.starts_with(folderText) && text[folderText.size()] == '/') {
+            return KeyOfFile(path, terrain, text.substr(folderText.size() + 1));
         }
         return KeyOfFile(path);
     };
@@ -130,7 +136,7 @@ void WorldModel::State::FirstPass(const std::filesystem::path& summaryPath,
     const auto work = [&] {
         for (std::size_t s = next++; s < count; s = next++) {
             const std::filesystem::path& path = layout.sectors[s].source.hostPath;
-            const auto entry = kept.find(path.string());
+            const auto entry = kept.find(path.native());
             const std::optional<SummaryKey> key = keyOf(path);
             if (entry != kept.end() && key && *key == entry->second->key) {
                 records[s].key = key;
@@ -351,7 +357,7 @@ WorldModel::WorldModel(std::vector<SectorSource> sources, ModelOptions options)
     State& state = *state_;
     state.options = std::move(options);
     const std::filesystem::path terrain = TerrainFolderOf(sources);
-    state.layout = LayOutWorld(sources);
+    state.layout = LayOutWorld(std::move(sources));
     if (state.layout.sectors.empty()) {
         throw std::runtime_error("the world has no sector named A_B to place");
     }

@@ -57,6 +57,12 @@ public:
         return DecodePng(output, SPNG_FMT_RGBA8);
     }
 
+    // Gives a sector's heightmap another spelling on disk.
+    void Respell(const std::string& sector, const std::string& fileName) {
+        fs::rename(Terrain() / sector / ("heightmap_" + sector + ".zdt"),
+                   Terrain() / sector / fileName);
+    }
+
 private:
     fs::path Terrain() const {
         return prefix_.driveC() / "Q" / "world_cache" / "Testquarlend" / "terrain";
@@ -116,6 +122,15 @@ TEST(VelmoraMapTest, HeightShadingUsesTheWholeWorldsRangeAndLeavesEmptyPlacesCle
     EXPECT_EQ(opaque, 0u);
     EXPECT_EQ(map.Rgba(Stride, 0)[3], 255);
     EXPECT_EQ(map.Rgba(0, Stride)[3], 255);
+}
+
+// Windows finds a file whatever the case of its name, and so does velmora on the game's folders.
+TEST(VelmoraMapTest, AHeightmapSpeltInAnotherCaseIsDrawn) {
+    MapWorld world({{"0_0", Flat}, {"1_0", Flat}});
+    world.Respell("1_0", "HEIGHTMAP_1_0.ZDT");
+    const Picture map = world.Map({});
+    EXPECT_EQ(map.Rgba(60, 60)[3], 255);
+    EXPECT_EQ(map.Rgba(Stride + 60, 60)[3], 255);
 }
 
 TEST(VelmoraMapTest, HillshadeIsLitFromTheNorthWestAndBothMultipliesItWithTheHeight) {
