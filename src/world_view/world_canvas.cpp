@@ -92,7 +92,7 @@ void WorldCanvas::ReleaseDrawing() {
 void WorldCanvas::ShowWorld(world::WorldModel* model, const world::Camera& camera) {
     model_ = model;
     camera_ = camera;
-    coarse_ = model != nullptr;
+    rampBound_ = model != nullptr ? FirstFrameErrorPixels : 0.0;
     glide_.reset();
     lastPatches_.clear();
     groundText_.clear();
@@ -188,10 +188,10 @@ void WorldCanvas::OnPaint(wxPaintEvent&) {
             ahead = camera_;
             Fly(*ahead, thrust, 1.0, HeightAboveGround());
         }
-        world::FrameSelection frame = model_->Select(
-            camera_, size.x, size.y, coarse_ ? FirstFrameErrorPixels : MaxErrorPixels);
-        wholeDue_ = coarse_;
-        coarse_ = false;
+        wholeDue_ = rampBound_ > MaxErrorPixels;
+        world::FrameSelection frame =
+            model_->Select(camera_, size.x, size.y, wholeDue_ ? rampBound_ : MaxErrorPixels);
+        rampBound_ /= 2.0;
         target_->Draw(frame, camera_, model_->Range(), size.x, size.y);
         missing_ = frame.missingSectors;
         lastPatches_ = std::move(frame.patches);

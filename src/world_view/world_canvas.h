@@ -29,8 +29,9 @@ class WorldCanvas : public wxGLCanvas {
 public:
     // Frames with at most this much error on screen, in pixels.
     static constexpr double MaxErrorPixels = 1.5;
-    // The first frame of a world shown: coarse, so that it comes at once (a driver drawing in
-    // software takes long over its first frame of many triangles); the next one is whole.
+    // The first frame of a world shown: coarse, so that it comes at once; each next frame halves
+    // the bound until it is MaxErrorPixels, so that no frame meets all the ground's new patches
+    // at once (a driver drawing in software takes long over its first frames of many triangles).
     static constexpr double FirstFrameErrorPixels = 8.0;
 
     WorldCanvas(wxWindow* parent, const wxGLAttributes& attributes);
@@ -92,8 +93,8 @@ private:
     std::vector<world::TerrainPatch> lastPatches_;
     world::Camera lastDrawn_;
     std::size_t missing_ = 0;
-    bool coarse_ = false;    // the next frame is a world's first
-    bool wholeDue_ = false;  // a world's first frame is on screen, the whole one not yet
+    double rampBound_ = 0.0;  // the next frame's bound while a world's first frames ramp up
+    bool wholeDue_ = false;   // a ramping frame is on screen, the whole one not yet
     std::optional<wxPoint> anchor_;
     std::optional<wxPoint> pointer_;
     std::set<int> held_;
