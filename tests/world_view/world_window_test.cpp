@@ -7,6 +7,7 @@
 
 #include <signal.h>
 
+#include <array>
 #include <cstdio>
 #include <fstream>
 #include <regex>
@@ -202,7 +203,7 @@ protected:
     Rect client;
 };
 
-TEST_F(WorldWindowTest, ShowsTheFirstWorldWithItsCameraReadoutsAndQuitsOnCtrlQ) {
+TEST_F(WorldWindowTest, ShowsTheFirstWorldWithItsCameraReadoutsCopiesTheCameraAndQuitsOnCtrlQ) {
     Start();
     ASSERT_FALSE(HasFatalFailure());
     EXPECT_THAT(Shell("xprop -id " + window + " WM_CLASS"), testing::HasSubstr("\"VelmoraWorld\""));
@@ -223,6 +224,22 @@ TEST_F(WorldWindowTest, ShowsTheFirstWorldWithItsCameraReadoutsAndQuitsOnCtrlQ) 
     EXPECT_TRUE(std::regex_match(pointed[3],
                                  std::regex("sector [01]_[01], sample \\d+, height \\d+\\.\\d")))
         << pointed[3];
+
+    // Ctrl+C: the camera, as velmora render --camera takes it, where the readout says it is.
+    Xdo("key ctrl+c");
+    std::string copied;
+    EXPECT_TRUE(WaitUntil(
+        [&] { return !(copied = Shell("xclip -o -selection clipboard 2>/dev/null")).empty(); },
+        5.0));
+    std::array<double, 5> camera{};
+    std::array<double, 3> readout{};
+    EXPECT_TRUE(std::regex_match(copied, std::regex("(-?\\d+\\.\\d+,){4}-?\\d+\\.\\d+"))) << copied;
+    std::sscanf(copied.c_str(), "%lf,%lf,%lf,%lf,%lf", &camera[0], &camera[1], &camera[2],
+                &camera[3], &camera[4]);
+    std::sscanf(fields[2].c_str(), "x:%lf, y:%lf, z:%lf", &readout[0], &readout[1], &readout[2]);
+    for (std::size_t k = 0; k < readout.size(); ++k) {
+        EXPECT_NEAR(camera[k], readout[k], 0.05) << copied << " against " << fields[2];
+    }
 
     Xdo("key ctrl+q");
     ExpectExitStatusZero();
