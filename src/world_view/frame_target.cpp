@@ -30,6 +30,11 @@ void FrameTarget::Resize(int width, int height) {
 }
 
 void FrameTarget::Present(int width, int height) {
+    // Mesa takes a window's new size for its framebuffer when the viewport is set (a blit alone
+    // would land in the framebuffer of the size before, as it does when a window manager makes
+    // the window full screen).
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glViewport(0, 0, width, height);
     // The picture's row 0 is its top; the window's is its bottom.
     const bool stretched = target_->width() != width || target_->height() != height;
     glBlitNamedFramebuffer(target_->name(), 0, 0, 0, target_->width(), target_->height(), 0, height,

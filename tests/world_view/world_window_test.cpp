@@ -16,6 +16,7 @@
 
 #include "support/temporary_prefix.h"
 #include "terrain/grid_constants.h"
+#include "ui/private_x_server.h"
 #include "ui/x_session.h"
 
 namespace {
@@ -325,6 +326,39 @@ TEST_F(WorldWindowTest, AHeldKeyFliesAheadAndF11FillsTheScreen) {
     EXPECT_TRUE(WaitUntil([&] { return ClientArea().width >= 1280; }, 5.0));
     Xdo("key Escape");
     EXPECT_TRUE(WaitUntil([&] { return ClientArea().width == windowed.width; }, 5.0));
+    Xdo("key ctrl+q");
+    ExpectExitStatusZero();
+}
+
+// Under a window manager, full screen is the window manager's to give: the picture must follow
+// the window's new size, not stay at the size it had.
+TEST_F(WorldWindowTest, UnderAWindowManagerF11FillsTheScreenWithThePicture) {
+    ui_test::PrivateXServer server(1280, 800);
+    std::string openbox = Shell("command -v openbox");
+    openbox.erase(openbox.find_last_not_of('\n') + 1);
+    const ChildProcess windowManager(openbox, home.path(), {}, {}, home.path() / "openbox.log");
+    ASSERT_TRUE(WaitUntil([] {
+        return Shell("xprop -root _NET_SUPPORTING_WM_CHECK").find("window id") != std::string::npos;
+    })) << "openbox did not start";
+    Start();
+    ASSERT_FALSE(HasFatalFailure());
+    Xdo("windowactivate --sync " + window);
+    Xdo("key F11");
+    ASSERT_TRUE(WaitUntil([&] { return ClientArea().width == 1280; }, 5.0));
+    // The overview's sky along the whole top row, and below the world along the bottom of the
+    // view: nothing of the window as it was, nothing of the screen behind it.
+    const auto wholeRowsBlue = [&] {
+        const Screenshot shot = Screenshot::Take(home.path() / "full.png");
+        for (const int y : {2, 700}) {
+            for (int x = 0; x < 1280; ++x) {
+                if (shot.At(x, y) != ClearBlue) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    };
+    EXPECT_TRUE(WaitUntil(wholeRowsBlue, 5.0));
     Xdo("key ctrl+q");
     ExpectExitStatusZero();
 }
