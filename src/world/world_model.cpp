@@ -134,7 +134,7 @@ void WorldModel::State::FirstPass(const std::filesystem::path& summaryPath,
     std::atomic<bool> changed{!stored || stored->size() != count};
     std::mutex progressMutex;
     const auto work = [&] {
-        for (std::size_t s = next++; s < count; s = next++) {
+        for (std::size_t s = next++; s < count && !options.stop.stop_requested(); s = next++) {
             const std::filesystem::path& path = layout.sectors[s].source.hostPath;
             const auto entry = kept.find(path.native());
             const std::optional<SummaryKey> key = keyOf(path);
@@ -163,6 +163,9 @@ void WorldModel::State::FirstPass(const std::filesystem::path& summaryPath,
     }
     if (terrain >= 0) {
         close(terrain);
+    }
+    if (options.stop.stop_requested()) {
+        throw FirstPassStopped();
     }
     for (std::size_t s = 0; s < count; ++s) {
         if (unreadable[s] != 0) {

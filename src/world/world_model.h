@@ -9,6 +9,8 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <stdexcept>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -31,6 +33,14 @@ struct ModelOptions {
         unreadable;
     // The first pass's progress: sectors summarised so far, of all.
     std::function<void(std::size_t done, std::size_t total)> progress;
+    // Looked at between sectors of the first pass: once a stop is requested, the constructor
+    // gives up and throws FirstPassStopped, keeping nothing in the summary cache.
+    std::stop_token stop;
+};
+
+// A first pass given up on request (ModelOptions::stop).
+struct FirstPassStopped : std::runtime_error {
+    FirstPassStopped() : std::runtime_error("the first pass was stopped") {}
 };
 
 // What to draw for one frame, from the model's data at the moment of asking.
@@ -45,7 +55,7 @@ public:
     // Lays the sectors out and makes the first pass: every sector's summary (its coarse level,
     // its levels' errors, its share of the range) is read from the summary cache where the file's
     // path, size and modification time still match, else from the file, in parallel. Throws
-    // std::runtime_error when no sector has a place.
+    // std::runtime_error when no sector has a place, FirstPassStopped when asked to stop.
     WorldModel(std::vector<SectorSource> sources, ModelOptions options);
     ~WorldModel();
     WorldModel(const WorldModel&) = delete;

@@ -141,6 +141,7 @@ void WorldFrame::Load(const std::string& name) {
     const auto index = std::find(worlds_.begin(), worlds_.end(), name) - worlds_.begin();
     chooser_->SetSelection(static_cast<int>(index));
     if (loader_) {
+        loader_->Stop();
         abandoned_.push_back(std::move(loader_));
     }
     loadingName_ = name;

@@ -16,7 +16,7 @@ WorldLoader::WorldLoader(std::filesystem::path terrain, std::size_t cacheBytes,
       cacheBytes_(cacheBytes),
       reports_(std::move(reports)),
       finishedHandler_(std::move(finished)) {
-    thread_ = std::jthread([this] {
+    thread_ = std::jthread([this](std::stop_token stop) {
         watch_ = std::make_unique<TerrainWatch>(terrain_);
         std::error_code error;
         std::vector<world::SectorSource> sources;
@@ -34,6 +34,7 @@ WorldLoader::WorldLoader(std::filesystem::path terrain, std::size_t cacheBytes,
                 counts->total = total;
                 counts->done = done;
             };
+            options.stop = stop;
             try {
                 model_ = std::make_unique<world::WorldModel>(std::move(sources), options);
             } catch (const std::exception&) {

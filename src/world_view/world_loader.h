@@ -24,10 +24,14 @@ public:
     // go to `reports`. `finished` is called on the loader's thread when it is done.
     WorldLoader(std::filesystem::path terrain, std::size_t cacheBytes,
                 std::shared_ptr<SectorReports> reports, std::function<void()> finished = {});
-    // Waits for the first pass to end: it cannot be cut short.
+    // Stops the first pass at its next sector and waits for it.
     ~WorldLoader();
     WorldLoader(const WorldLoader&) = delete;
     WorldLoader& operator=(const WorldLoader&) = delete;
+
+    // Asks the first pass to stop at its next sector (a world no longer wanted); Finished()
+    // comes soon after, with no model.
+    void Stop() { thread_.request_stop(); }
 
     std::size_t Done() const { return counts_->done; }
     std::size_t Total() const { return counts_->total; }

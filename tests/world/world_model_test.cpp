@@ -163,6 +163,26 @@ TEST(WorldModelTest, SummariesAreKeptBetweenOpensAndNeverTrustedOverAChangedFile
     EXPECT_TRUE(world::LoadSummaryFile(cache).has_value());
 }
 
+// A world no longer wanted: its first pass stops at the next sector and keeps nothing.
+TEST(WorldModelTest, AFirstPassAskedToStopGivesUpAndKeepsNoSummaries) {
+    TemporaryDirectory folder;
+    const std::vector<SectorSource> sources = WriteRollingWorld(folder.path() / "terrain", 4);
+    std::stop_source stop;
+    std::size_t seen = 0;
+    ModelOptions options;
+    options.summaryFolder = folder.path() / "cache";
+    options.stop = stop.get_token();
+    options.progress = [&](std::size_t done, std::size_t) {
+        seen = std::max(seen, done);
+        if (done == 3) {
+            stop.request_stop();
+        }
+    };
+    EXPECT_THROW(WorldModel(sources, options), world::FirstPassStopped);
+    EXPECT_LT(seen, sources.size());
+    EXPECT_FALSE(fs::exists(options.summaryFolder));
+}
+
 TEST(WorldModelTest, ChangeHooksMoveTheRangeAndTheGround) {
     TemporaryDirectory folder;
     WorldModel model(WriteRollingWorld(folder.path(), 1), {});
