@@ -52,9 +52,10 @@ public:
     void Draw(const FrameSelection& frame, const Camera& camera, const ShadingRange& range,
               GLuint framebuffer, int width, int height);
 
-    // Draws one small patch into `framebuffer` as Draw would, so that the driver builds what a
-    // frame draws with now (llvmpipe compiles its shaders at their first draw) rather than in the
-    // first frame of a world. Leaves the framebuffer to be drawn over.
+    // Draws two small patches, with a skirt between them, into `framebuffer` as Draw would, so
+    // that the driver builds what a frame draws with now (llvmpipe compiles its shaders at their
+    // first draw) rather than in the first frame of a world. Leaves the framebuffer to be drawn
+    // over.
     void Prepare(GLuint framebuffer, int width, int height);
 
     // What the last Draw did.
