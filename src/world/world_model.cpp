@@ -444,8 +444,28 @@ void WorldModel::WaitForRequests() {
 }
 
 bool WorldModel::SectorWritten(const SectorSource& source) {
+    return SectorsChanged({{source, false}});
+}
+
+bool WorldModel::SectorRemoved(const std::string& name) {
+    return SectorsChanged({{{name, {}}, true}});
+}
+
+bool WorldModel::SectorsChanged(const std::vector<SectorChange>& changes) {
     State& state = *state_;
     const ShadingRange before = state.range;
+    bool changed = false;
+    for (const SectorChange& change : changes) {
+        changed = (change.removed ? Remove(change.source.name) : Write(change.source)) || changed;
+    }
+    if (changed) {
+        state.Rebuild();
+    }
+    return before.Low() != state.range.Low() || before.Range() != state.range.Range();
+}
+
+bool WorldModel::Write(const SectorSource& source) {
+    State& state = *state_;
     std::size_t index = state.records.size();
     for (std::size_t s = state.records.size(); s-- > 0;) {
         if (state.layout.sectors[s].source.name == source.name) {
@@ -471,13 +491,11 @@ bool WorldModel::SectorWritten(const SectorSource& source) {
     record.coarse.reset();
     ++record.version;
     state.store->Forget(static_cast<int>(index), record.version);
-    state.Rebuild();
-    return before.Low() != state.range.Low() || before.Range() != state.range.Range();
+    return true;
 }
 
-bool WorldModel::SectorRemoved(const std::string& name) {
+bool WorldModel::Remove(const std::string& name) {
     State& state = *state_;
-    const ShadingRange before = state.range;
     bool found = false;
     for (std::size_t s = 0; s < state.records.size(); ++s) {
         if (state.layout.sectors[s].source.name == name && state.records[s].summary) {
@@ -488,10 +506,7 @@ bool WorldModel::SectorRemoved(const std::string& name) {
             found = true;
         }
     }
-    if (found) {
-        state.Rebuild();
-    }
-    return before.Low() != state.range.Low() || before.Range() != state.range.Range();
+    return found;
 }
 
 std::size_t WorldModel::ResidentBytes() const {

@@ -89,11 +89,21 @@ public:
     // levels follow; returns true when the range changed.
     bool SectorWritten(const SectorSource& source);
     bool SectorRemoved(const std::string& name);
+    // Many changes in their order (a burst of the game's writes), the levels made anew once.
+    struct SectorChange {
+        SectorSource source;  // a removal needs only the name
+        bool removed = false;
+    };
+    bool SectorsChanged(const std::vector<SectorChange>& changes);
 
     // Bytes of terrain data resident now (full samples and coarse levels).
     std::size_t ResidentBytes() const;
 
 private:
+    // One change without the levels made anew; true when they need to be.
+    bool Write(const SectorSource& source);
+    bool Remove(const std::string& name);
+
     struct State;
     std::unique_ptr<State> state_;
     // Guards the sectors' paths, which the loader threads read while a change hook may add one.

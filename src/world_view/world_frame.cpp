@@ -214,7 +214,7 @@ void WorldFrame::ApplyChanges() {
     if (!watch_) {
         return;
     }
-    bool changed = false;
+    std::vector<world::WorldModel::SectorChange> changes;
     for (const TerrainChange& change : watch_->Poll(TerrainWatch::Clock::now())) {
         if (change.kind == TerrainChange::Kind::WorldGone) {
             canvas_->ShowWorld(nullptr, canvas_->Camera());
@@ -231,14 +231,12 @@ void WorldFrame::ApplyChanges() {
             }
             continue;
         }
-        if (change.kind == TerrainChange::Kind::Written) {
-            model_->SectorWritten({change.sector, change.heightmap});
-        } else {
-            model_->SectorRemoved(change.sector);
-        }
-        changed = true;
+        changes.push_back(
+            {{change.sector, change.heightmap}, change.kind != TerrainChange::Kind::Written});
     }
-    if (changed) {
+    if (!changes.empty()) {
+        // A burst of the game's writes makes the levels anew once, not once a file.
+        model_->SectorsChanged(changes);
         canvas_->WorldChanged();
     }
 }

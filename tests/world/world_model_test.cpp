@@ -199,6 +199,13 @@ TEST(WorldModelTest, ChangeHooksMoveTheRangeAndTheGround) {
     EXPECT_FALSE(model.SectorRemoved("7_7"));
     EXPECT_FALSE(model.SectorWritten({"rocks", folder.path() / "rocks"}));
     EXPECT_THAT(model.Unplaced(), testing::Contains("rocks"));
+
+    // A burst, in its order: 1_0 comes back, 2_0 comes and goes again.
+    const SectorSource far =
+        WriteSector(folder.path(), "2_0", [](int, int) -> std::uint16_t { return 30000; });
+    EXPECT_TRUE(model.SectorsChanged({{added, false}, {far, false}, {{"2_0", {}}, true}}));
+    EXPECT_EQ(model.Range().Range(), 20000u - 2000u);
+    EXPECT_EQ(model.Extent().maxX, 2520.0);
 }
 
 TEST(WorldModelTest, BadFilesAreHolesOrFailuresAndFarPlacesStayCheap) {
