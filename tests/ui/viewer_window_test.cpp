@@ -70,13 +70,6 @@ struct Extent {
     double bottom = 0;
 };
 
-// openbox, a window manager as small as they come (a Debian package that setup installs).
-std::string OpenboxExecutable() {
-    std::string path = Shell("command -v openbox");
-    path.erase(path.find_last_not_of('\n') + 1);
-    return path;
-}
-
 class ViewerWindowTest : public testing::Test {
 protected:
     ViewerWindowTest() { WriteDemoPrefix(demo.path()); }
@@ -491,14 +484,8 @@ TEST_F(ViewerWindowTest, FitsSmallAndScaledScreensWithTheTerrainFillingTheViewpo
         }
         std::unique_ptr<ChildProcess> windowManager;
         if (setting.windowManager) {
-            windowManager = std::make_unique<ChildProcess>(
-                OpenboxExecutable(), demo.path(),
-                std::vector<std::pair<std::string, std::string>>{}, std::vector<std::string>{},
-                demo.path() / "openbox.log");
-            ASSERT_TRUE(WaitUntil([] {
-                return Shell("xprop -root _NET_SUPPORTING_WM_CHECK").find("window id") !=
-                       std::string::npos;
-            })) << "openbox did not start";
+            windowManager = StartOpenbox(demo.path() / "openbox.log");
+            ASSERT_TRUE(windowManager) << "openbox did not start";
         }
         Start(setting.environment);
         if (HasFatalFailure()) {
@@ -555,11 +542,7 @@ TEST_F(ViewerWindowTest, WithoutADisplayItSaysSoInOneLineAndFails) {
     const std::optional<int> status = headless.WaitForExit(10.0);
     ASSERT_TRUE(status.has_value());
     EXPECT_GT(*status, 0) << "a failure status, not a crash";
-    std::ifstream log(demo.path() / "viewer.log");
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(log, line);) {
-        lines.push_back(line);
-    }
+    const std::vector<std::string> lines = LinesOf(demo.path() / "viewer.log");
     ASSERT_EQ(lines.size(), 1u) << testing::PrintToString(lines);
     EXPECT_THAT(lines[0], testing::HasSubstr("display"));
 }

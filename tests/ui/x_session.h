@@ -119,6 +119,33 @@ private:
     std::optional<int> status_;
 };
 
+// openbox, a window manager as small as they come (a Debian package that setup installs), on the
+// current display, its output in `log`; null when it has not announced itself in time.
+inline std::unique_ptr<ChildProcess> StartOpenbox(const std::filesystem::path& log) {
+    std::string path = Shell("command -v openbox");
+    path.erase(path.find_last_not_of('\n') + 1);
+    auto openbox = std::make_unique<ChildProcess>(
+        path, log.parent_path(), std::vector<std::pair<std::string, std::string>>{},
+        std::vector<std::string>{}, log);
+    if (!WaitUntil([] {
+            return Shell("xprop -root _NET_SUPPORTING_WM_CHECK").find("window id") !=
+                   std::string::npos;
+        })) {
+        return nullptr;
+    }
+    return openbox;
+}
+
+// A text file's lines.
+inline std::vector<std::string> LinesOf(const std::filesystem::path& file) {
+    std::ifstream in(file);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
 // The screen as RGB pixels.
 class Screenshot {
 public:

@@ -334,12 +334,9 @@ TEST_F(WorldWindowTest, AHeldKeyFliesAheadAndF11FillsTheScreen) {
 // the window's new size, not stay at the size it had.
 TEST_F(WorldWindowTest, UnderAWindowManagerF11FillsTheScreenWithThePicture) {
     ui_test::PrivateXServer server(1280, 800);
-    std::string openbox = Shell("command -v openbox");
-    openbox.erase(openbox.find_last_not_of('\n') + 1);
-    const ChildProcess windowManager(openbox, home.path(), {}, {}, home.path() / "openbox.log");
-    ASSERT_TRUE(WaitUntil([] {
-        return Shell("xprop -root _NET_SUPPORTING_WM_CHECK").find("window id") != std::string::npos;
-    })) << "openbox did not start";
+    const std::unique_ptr<ChildProcess> windowManager =
+        ui_test::StartOpenbox(home.path() / "openbox.log");
+    ASSERT_TRUE(windowManager) << "openbox did not start";
     Start();
     ASSERT_FALSE(HasFatalFailure());
     Xdo("windowactivate --sync " + window);
@@ -379,11 +376,7 @@ TEST_F(WorldWindowTest, WithoutADisplayItSaysSoInOneLineAndFails) {
     const std::optional<int> status = headless.WaitForExit(10.0);
     ASSERT_TRUE(status.has_value());
     EXPECT_EQ(*status, 1);
-    std::ifstream log(home.path() / "world.log");
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(log, line);) {
-        lines.push_back(line);
-    }
+    const std::vector<std::string> lines = ui_test::LinesOf(home.path() / "world.log");
     ASSERT_EQ(lines.size(), 1u) << testing::PrintToString(lines);
     EXPECT_THAT(lines[0], testing::HasSubstr("display"));
 }
