@@ -106,6 +106,53 @@ bool LodTree::CoarseSampleAt(std::int64_t gx, std::int64_t gy, std::uint16_t& sa
     return false;
 }
 
+bool LodTree::SectorPointAt(const LodNode& node, int i, int j, std::uint16_t& sample) const {
+    constexpr int Last = CoarseSide - 1;
+    // A point on the node's edges may belong to a sector beyond it, which may come first.
+    if (i > 0 && j > 0 && i < 2 * Last && j < 2 * Last) {
+        const int cx = i / Last;
+        const int cy = j / Last;
+        for (int y = cy; y >= (j == Last ? 0 : cy); --y) {
+            for (int x = cx; x >= (i == Last ? 0 : cx); --x) {
+                const int child = node.children[static_cast<std::size_t>(x + 2 * y)];
+                if (child < 0) {
+                    continue;
+                }
+                const int sector = nodes_[static_cast<std::size_t>(child)].sector;
+                sample =
+                    summaries_[static_cast<std::size_t>(sector)]->coarse[static_cast<std::size_t>(
+                        (i - x * Last) * CoarseSide + (j - y * Last))];
+                return true;
+            }
+        }
+    }
+    return CoarseSampleAt(OriginX(node) + std::int64_t{i} * CoarseStep,
+                          OriginY(node) + std::int64_t{j} * CoarseStep, sample);
+}
+
+bool LodTree::HalfStepSampleAt(const LodNode& node, int fi, int fj, std::uint16_t& sample) const {
+    constexpr int Last = NodeSide - 1;
+    // On the line between two children either holds the point; the later is asked first.
+    const int cx = std::min(fi / Last, 1);
+    const int cy = std::min(fj / Last, 1);
+    for (int y = cy; y >= (fj == Last ? 0 : cy); --y) {
+        for (int x = cx; x >= (fi == Last ? 0 : cx); --x) {
+            const int child = node.children[static_cast<std::size_t>(x + 2 * y)];
+            if (child < 0) {
+                continue;
+            }
+            const LodNode& below = nodes_[static_cast<std::size_t>(child)];
+            const auto at = static_cast<std::size_t>((fi - x * Last) * NodeSide + (fj - y * Last));
+            sample = (*below.heights)[at];
+            return (*below.present)[at] != 0;
+        }
+    }
+    // No child covers it: only a sector beyond this node's edge can hold it.
+    const int halfStep = StepOf(node.level) / 2;
+    return CoarseSampleAt(OriginX(node) + std::int64_t{fi} * halfStep,
+                          OriginY(node) + std::int64_t{fj} * halfStep, sample);
+}
+
 int LodTree::Build(int level, int p, int q, const std::vector<int>& sectors) {
     if (sectors.empty()) {
         return -1;
@@ -143,17 +190,18 @@ int LodTree::Build(int level, int p, int q, const std::vector<int>& sectors) {
             node.greatest = std::max(node.greatest, below.greatest);
         }
     }
-    const int step = StepOf(level);
-    const std::int64_t originX =
-        std::int64_t{SectorStride} * (firstA_ + (std::int64_t{p} << level));
-    const std::int64_t originY =
-        std::int64_t{SectorStride} * (firstB_ + (std::int64_t{q} << level));
     auto heights = std::make_shared<std::vector<std::uint16_t>>(NodeSide * NodeSide, 0);
     auto present = std::make_shared<std::vector<std::uint8_t>>(NodeSide * NodeSide, 0);
+    // Read off the children where they hold the point: the points of the first level are their
+    // sectors' coarse points, those of a level above it every other point of its children's.
+    const auto sampleAt = [&](int fi, int fj, std::uint16_t& sample) {
+        return level > 1 ? HalfStepSampleAt(node, fi, fj, sample)
+                         : SectorPointAt(node, fi / 2, fj / 2, sample);
+    };
     for (int i = 0; i < NodeSide; ++i) {
         for (int j = 0; j < NodeSide; ++j) {
             std::uint16_t sample = 0;
-            if (CoarseSampleAt(originX + i * step, originY + j * step, sample)) {
+            if (sampleAt(2 * i, 2 * j, sample)) {
                 (*heights)[static_cast<std::size_t>(i * NodeSide + j)] = sample;
                 (*present)[static_cast<std::size_t>(i * NodeSide + j)] = 1;
             }
@@ -168,7 +216,7 @@ int LodTree::Build(int level, int p, int q, const std::vector<int>& sectors) {
         for (int fi = 0; fi <= fine && deviation < NeverDrawn; ++fi) {
             for (int fj = 0; fj <= fine; ++fj) {
                 std::uint16_t sample = 0;
-                if (!CoarseSampleAt(originX + fi * (step / 2), originY + fj * (step / 2), sample)) {
+                if (!sampleAt(fi, fj, sample)) {
                     continue;
                 }
                 const double drawn = GridSurface(*heights, *present, NodeSide, fi / 2.0, fj / 2.0);

@@ -55,6 +55,12 @@ private:
     // The sample a sector holds at world sample (gx, gy) on the coarse lattice, the later in
     // (B, A) order winning on shared edges; false where none does.
     bool CoarseSampleAt(std::int64_t gx, std::int64_t gy, std::uint16_t& sample) const;
+    // The same at point (i, j) of a first-level node, its children built: read off the sectors
+    // below it where no sector beyond it comes first.
+    bool SectorPointAt(const LodNode& node, int i, int j, std::uint16_t& sample) const;
+    // The same at point (fi, fj) of a node's lattice at half its step (level 2 and up, its
+    // children built), read off the children, whose points hold what the sectors hold there.
+    bool HalfStepSampleAt(const LodNode& node, int fi, int fj, std::uint16_t& sample) const;
 
     int firstA_;
     int firstB_;
