@@ -1,14 +1,14 @@
 #include "world/summary_file.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <memory>
 
 namespace world {
 
@@ -190,20 +190,26 @@ fs::path SummaryFileFor(const fs::path& folder, const fs::path& terrain) {
 }
 
 std::optional<std::vector<SummaryEntry>> LoadSummaryFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
         return std::nullopt;
     }
-    const std::streamoff size = in.tellg();
-    if (size <= 0) {
+    struct stat status {};
+    const bool regular = fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0;
+    // Mapped, its pages brought in by one call: a big world's summaries are tens of megabytes,
+    // and copying them or touching fresh memory page by page costs more than the parse. The
+    // file is only ever replaced whole (StoreSummaryFile renames onto it), never cut short in
+    // place, so the mapping stays whole while it is read.
+    const std::size_t size = regular ? static_cast<std::size_t>(status.st_size) : 0;
+    void* const mapped =
+        regular ? mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0) : MAP_FAILED;
+    close(fd);
+    if (mapped == MAP_FAILED) {
         return std::nullopt;
     }
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    in.seekg(0);
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) {
-        return std::nullopt;
-    }
-    return ParseSummaryFile(bytes);
+    const auto unmap = [size](void* at) { munmap(at, size); };
+    const std::unique_ptr<void, decltype(unmap)> held(mapped, unmap);
+    return ParseSummaryFile({static_cast<const std::uint8_t*>(mapped), size});
 }
 
 bool StoreSummaryFile(const fs::path& path, const std::vector<SummaryEntry>& entries) {
