@@ -143,32 +143,25 @@ std::vector<std::uint8_t> SerialiseSummaryFile(const std::vector<SummaryEntry>& 
     return std::move(out.bytes);
 }
 
-namespace {
-
-std::optional<SummaryKey> KeyOfStatus(const fs::path& path, const struct stat& status) {
-    if (!S_ISREG(status.st_mode)) {
+std::optional<FileStamp> StampOfFile(int folder, const char* below) {
+    struct stat status {};
+    if (fstatat(folder, below, &status, 0) != 0 || !S_ISREG(status.st_mode)) {
         return std::nullopt;
     }
-    return SummaryKey{path.string(), static_cast<std::uint64_t>(status.st_size),
-                      std::int64_t{status.st_mtim.tv_sec} * 1000000000 + status.st_mtim.tv_nsec};
+    return FileStamp{static_cast<std::uint64_t>(status.st_size),
+                     std::int64_t{status.st_mtim.tv_sec} * 1000000000 + status.st_mtim.tv_nsec};
 }
 
-}  // namespace
-
-std::optional<SummaryKey> KeyOfFile(const fs::path& path) {
-    struct stat status {};
-    if (stat(path.c_str(), &status) != 0) {
+std::optional<SummaryKey> KeyOfFile(const std::string& path, int folder, const std::string& below) {
+    const std::optional<FileStamp> stamp = StampOfFile(folder, below.c_str());
+    if (!stamp) {
         return std::nullopt;
     }
-    return KeyOfStatus(path, status);
+    return SummaryKey{path, stamp->size, stamp->modifiedNanoseconds};
 }
 
-std::optional<SummaryKey> KeyOfFile(const fs::path& path, int folder, const std::string& below) {
-    struct stat status {};
-    if (fstatat(folder, below.c_str(), &status, 0) != 0) {
-        return std::nullopt;
-    }
-    return KeyOfStatus(path, status);
+std::optional<SummaryKey> KeyOfFile(const std::string& path) {
+    return KeyOfFile(path, AT_FDCWD, path);
 }
 
 fs::path DefaultSummaryFolder() {

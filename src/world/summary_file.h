@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "world/sector_source.h"
 #include "world/sector_summary.h"
 
 namespace world {
@@ -37,9 +38,12 @@ std::vector<std::uint8_t> SerialiseSummaryFile(const std::vector<SummaryEntry>& 
 // The key of the file at path as it is now; nullopt when it cannot be looked at. With a folder
 // (an open descriptor of a folder above path, and path's part below it), the file is looked up
 // from there: for many files in one folder, far fewer steps of the kernel's path walk.
-std::optional<SummaryKey> KeyOfFile(const std::filesystem::path& path);
-std::optional<SummaryKey> KeyOfFile(const std::filesystem::path& path, int folder,
-                                    const std::string& below);
+std::optional<SummaryKey> KeyOfFile(const std::string& path);
+std::optional<SummaryKey> KeyOfFile(const std::string& path, int folder, const std::string& below);
+
+// The stamp of the file at `below`, looked up from the open folder `folder` (or AT_FDCWD) and
+// following links; nullopt when it cannot be looked at or is not a regular file.
+std::optional<FileStamp> StampOfFile(int folder, const char* below);
 
 // $XDG_CACHE_HOME/velmora, else ~/.cache/velmora.
 std::filesystem::path DefaultSummaryFolder();

@@ -47,7 +47,7 @@ std::filesystem::path TerrainFolderOf(const std::vector<SectorSource>& sources) 
                                         [](const SectorSource& left, const SectorSource& right) {
                                             return left.hostPath < right.hostPath;
                                         });
-    return first->hostPath.parent_path().parent_path();
+    return std::filesystem::path(first->hostPath).parent_path().parent_path();
 }
 
 }  // namespace
@@ -86,7 +86,7 @@ struct WorldModel::State {
 
 bool WorldModel::State::Summarise(std::size_t s, std::string& reason) {
     HeightmapSamples samples;
-    const std::filesystem::path& path = layout.sectors[s].source.hostPath;
+    const std::string& path = layout.sectors[s].source.hostPath;
     SectorRecord& record = records[s];
     record.key = KeyOfFile(path);
     if (!ReadSectorFile(path, samples, reason)) {
@@ -119,13 +119,17 @@ void WorldModel::State::FirstPass(const std::filesystem::path& summaryPath,
     // The part of a path below the terrain folder, found by its text: the sources' paths are
     // made by appending to that folder's.
     const std::string& folderText = terrainFolder.native();
-    const auto keyOf = [&](const std::filesystem::path& path) {
-        const std::string& text = path.native();
+    // One look at each file: where its lister looked already, that look stands.
+    const auto keyOf = [&](const SectorSource& source) -> std::optional<SummaryKey> {
+        const std::string& text = source.hostPath;
+        if (source.listed) {
+            return SummaryKey{text, source.listed->size, source.listed->modifiedNanoseconds};
+        }
         if (terrain >= 0 && !folderText.empty() && text.size() > folderText.size() + 1 &&
             text.starts_with(folderText) && text[folderText.size()] == '/') {
-            return KeyOfFile(path, terrain, text.substr(folderText.size() + 1));
+            return KeyOfFile(text, terrain, text.substr(folderText.size() + 1));
         }
-        return KeyOfFile(path);
+        return KeyOfFile(text);
     };
     std::vector<std::string> reasons(count);
     std::vector<char> unreadable(count, 0);
@@ -135,9 +139,9 @@ void WorldModel::State::FirstPass(const std::filesystem::path& summaryPath,
     std::mutex progressMutex;
     const auto work = [&] {
         for (std::size_t s = next++; s < count && !options.stop.stop_requested(); s = next++) {
-            const std::filesystem::path& path = layout.sectors[s].source.hostPath;
-            const auto entry = kept.find(path.native());
-            const std::optional<SummaryKey> key = keyOf(path);
+            const SectorSource& source = layout.sectors[s].source;
+            const auto entry = kept.find(source.hostPath);
+            const std::optional<SummaryKey> key = keyOf(source);
             if (entry != kept.end() && key && *key == entry->second->key) {
                 records[s].key = key;
                 records[s].summary = entry->second->summary;
@@ -171,9 +175,9 @@ void WorldModel::State::FirstPass(const std::filesystem::path& summaryPath,
         if (unreadable[s] != 0) {
             const PlacedSector& sector = layout.sectors[s];
             if (!options.unreadable) {
-                throw std::runtime_error(sector.source.hostPath.string() + ": " + reasons[s]);
+                throw std::runtime_error(sector.source.hostPath + ": " + reasons[s]);
             }
-            options.unreadable(sector.source.name, sector.source.hostPath.string(), reasons[s]);
+            options.unreadable(sector.source.name, sector.source.hostPath, reasons[s]);
         }
     }
     if (changed && !summaryPath.empty()) {
@@ -372,7 +376,7 @@ WorldModel::WorldModel(std::vector<SectorSource> sources, ModelOptions options)
     state.store = std::make_unique<SectorStore>(
         state.options.cacheBytes, [this](int sector, HeightmapSamples& samples) {
             std::string reason;
-            std::filesystem::path path;
+            std::string path;
             {
                 const std::lock_guard lock(pathMutex_);
                 path = state_->layout.sectors[static_cast<std::size_t>(sector)].source.hostPath;
@@ -486,7 +490,7 @@ bool WorldModel::Write(const SectorSource& source) {
     SectorRecord& record = state.records[index];
     std::string reason;
     if (!state.Summarise(index, reason) && state.options.unreadable) {
-        state.options.unreadable(source.name, source.hostPath.string(), reason);
+        state.options.unreadable(source.name, source.hostPath, reason);
     }
     record.coarse.reset();
     ++record.version;

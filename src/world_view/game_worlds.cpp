@@ -1,12 +1,16 @@
 #include "world_view/game_worlds.h"
 
+#include <fcntl.h>
+
 #include <algorithm>
 #include <cstddef>
 #include <map>
+#include <optional>
 #include <string_view>
 #include <system_error>
 
 #include "text/natural_order.h"
+#include "world/summary_file.h"
 
 namespace world_view {
 
@@ -121,9 +125,9 @@ std::vector<world::SectorSource> ListSectors(const fs::path& terrain) {
     }
     std::vector<world::SectorSource> sources;
     for (const auto& [name, path] : sectors) {
-        std::error_code error;
-        if (fs::is_regular_file(path, error)) {
-            sources.push_back({name, path});
+        // The one look at the file: the first pass takes its stamp rather than look again.
+        if (std::optional<world::FileStamp> stamp = world::StampOfFile(AT_FDCWD, path.c_str())) {
+            sources.push_back({name, path.string(), stamp});
         }
     }
     return sources;

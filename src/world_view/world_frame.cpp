@@ -231,8 +231,8 @@ void WorldFrame::ApplyChanges() {
             }
             continue;
         }
-        changes.push_back(
-            {{change.sector, change.heightmap}, change.kind != TerrainChange::Kind::Written});
+        changes.push_back({{change.sector, change.heightmap.string()},
+                           change.kind != TerrainChange::Kind::Written});
     }
     if (!changes.empty()) {
         // A burst of the game's writes makes the levels anew once, not once a file.

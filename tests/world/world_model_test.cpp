@@ -152,9 +152,18 @@ TEST(WorldModelTest, SummariesAreKeptBetweenOpensAndNeverTrustedOverAChangedFile
     ASSERT_EQ(utimensat(AT_FDCWD, sources[0].hostPath.c_str(), times, 0), 0);
     EXPECT_EQ(WorldModel(sources, options).Range().Range(), greatest - 2000u);
 
-    // A new time: read again.
+    // A new time: read again. A lister's stamp stands for its look at the file, so a stamp
+    // taken before the change still finds the kept summary, and one taken after does not.
     const timespec later[2] = {before.st_atim, {before.st_mtim.tv_sec + 5, 0}};
     ASSERT_EQ(utimensat(AT_FDCWD, sources[0].hostPath.c_str(), later, 0), 0);
+    std::vector<SectorSource> stamped = sources;
+    stamped[0].listed =
+        world::FileStamp{static_cast<std::uint64_t>(before.st_size),
+                         std::int64_t{before.st_mtim.tv_sec} * 1000000000 + before.st_mtim.tv_nsec};
+    EXPECT_EQ(WorldModel(stamped, options).Range().Range(), greatest - 2000u);
+    stamped[0].listed = world::StampOfFile(AT_FDCWD, sources[0].hostPath.c_str());
+    ASSERT_TRUE(stamped[0].listed.has_value());
+    EXPECT_EQ(WorldModel(stamped, options).Range().Range(), 30000u - 2000u);
     EXPECT_EQ(WorldModel(sources, options).Range().Range(), 30000u - 2000u);
 
     // A damaged cache is ignored and written anew.

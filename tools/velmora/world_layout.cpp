@@ -1,24 +1,28 @@
 #include "world_layout.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <exception>
 #include <map>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include "app/platform/wine/windows_path.h"
 #include "command.h"
+#include "world/summary_file.h"
 
 namespace {
 
 // The host paths of many heightmaps in one world. Resolving a Windows path looks up each of its
 // components; the folders above the sectors' are the same for every sector, so they are resolved
 // (and opened) once, and a sector's folder and file looked up from there as spelt, which is what
-// the case-insensitive lookup would find first where they exist so. Names that a full path would
-// spell otherwise ("..", a trailing dot) take the whole resolution.
+// the case-insensitive lookup would find first where they exist so. That one look also stamps the
+// file for the first pass. Names that a full path would spell otherwise ("..", a trailing dot),
+// and anything but a regular file there, take the whole resolution.
 class HeightmapHostPaths {
 public:
     HeightmapHostPaths() = default;
@@ -32,32 +36,33 @@ public:
     HeightmapHostPaths(const HeightmapHostPaths&) = delete;
     HeightmapHostPaths& operator=(const HeightmapHostPaths&) = delete;
 
-    std::filesystem::path Of(const std::string& windowsPath) {
-        const std::size_t file = windowsPath.find_last_of("\\/");
-        const std::size_t folder = file == std::string::npos || file == 0
+    // The source of a sector: its host path, and the stamp of its file when it was looked at.
+    world::SectorSource Of(std::string name, const std::string& windowsPath) {
+        const std::size_t last = windowsPath.find_last_of("\\/");
+        const std::size_t folder = last == std::string::npos || last == 0
                                        ? std::string::npos
-                                       : windowsPath.find_last_of("\\/", file - 1);
+                                       : windowsPath.find_last_of("\\/", last - 1);
         if (folder != std::string::npos) {
             const std::string_view text(windowsPath);
-            const std::string_view sector = text.substr(folder + 1, file - folder - 1);
-            const std::string_view name = text.substr(file + 1);
+            const std::string_view sector = text.substr(folder + 1, last - folder - 1);
+            const std::string_view file = text.substr(last + 1);
             const Folder& above = Above(text.substr(0, folder));
-            if (Plain(sector) && Plain(name) && above.descriptor >= 0) {
+            if (Plain(sector) && Plain(file) && above.descriptor >= 0) {
                 std::string below(sector);
                 below += '/';
-                below += name;
-                struct stat status {};
-                if (fstatat(above.descriptor, below.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0) {
-                    return above.host / below;
+                below += file;
+                if (auto stamp = world::StampOfFile(above.descriptor, below.c_str())) {
+                    return {std::move(name), above.host + below, stamp};
                 }
             }
         }
-        return wine::ResolveWindowsPath(windowsPath).hostPath;
+        return {std::move(name), wine::ResolveWindowsPath(windowsPath).hostPath.string(),
+                std::nullopt};
     }
 
 private:
     struct Folder {
-        std::filesystem::path host;
+        std::string host;     // ending in '/'
         int descriptor = -1;  // open while the folder exists
     };
 
@@ -77,7 +82,7 @@ private:
         auto found = above_.find(lastWindows_);
         if (found == above_.end()) {
             const wine::HostPath resolved = wine::ResolveWindowsPath(lastWindows_);
-            Folder folder{resolved.hostPath, -1};
+            Folder folder{(resolved.hostPath / "").string(), -1};
             if (resolved.exists) {
                 folder.descriptor =
                     open(resolved.hostPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
@@ -97,11 +102,36 @@ private:
 
 std::vector<world::SectorSource> SectorSourcesOf(
     const std::vector<CatalogueSession::SectorFile>& files) {
-    std::vector<world::SectorSource> sources;
-    sources.reserve(files.size());
-    HeightmapHostPaths hostPaths;
-    for (const CatalogueSession::SectorFile& file : files) {
-        sources.push_back({file.name, hostPaths.Of(file.heightmapPath)});
+    std::vector<world::SectorSource> sources(files.size());
+    // A look at a file is a system call; a big world has tens of thousands of files, so the
+    // looking is shared out between threads, each with folders of its own.
+    const std::size_t threads =
+        files.size() < 4096 ? 1
+                            : std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8);
+    const std::size_t share = (files.size() + threads - 1) / std::max<std::size_t>(threads, 1);
+    std::vector<std::exception_ptr> failures(threads);
+    const auto resolve = [&](std::size_t part) {
+        try {
+            HeightmapHostPaths hostPaths;
+            for (std::size_t f = part * share; f < std::min(files.size(), (part + 1) * share);
+                 ++f) {
+                sources[f] = hostPaths.Of(files[f].name, files[f].heightmapPath);
+            }
+        } catch (...) {
+            failures[part] = std::current_exception();
+        }
+    };
+    {
+        std::vector<std::jthread> helpers;
+        for (std::size_t part = 1; part < threads; ++part) {
+            helpers.emplace_back(resolve, part);
+        }
+        resolve(0);
+    }
+    for (const std::exception_ptr& failure : failures) {
+        if (failure) {
+            std::rethrow_exception(failure);
+        }
     }
     return sources;
 }

@@ -3,6 +3,7 @@
 // paths, for the commands that read every sector (map, export --all).
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>

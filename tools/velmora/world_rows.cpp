@@ -10,7 +10,7 @@
 void HandleUnreadable(CatalogueLayout& layout, std::size_t s, const std::string& reason, bool skip,
                       const std::string& command) {
     const std::string what =
-        "cannot read " + PrintableName(layout.sectors[s].source.hostPath.string()) + ": " + reason;
+        "cannot read " + PrintableName(layout.sectors[s].source.hostPath) + ": " + reason;
     if (!skip) {
         throw CommandFailure(ExitFailure, what + " (--skip-unreadable leaves its place empty)");
     }
