@@ -116,6 +116,7 @@ int RunFlyover(const FlyoverRequest& request) {
     }
     const std::size_t cacheBytes = request.cacheMegabytes << 20;
     CheckFolder(request.output, request.force);
+    const CanvasWarmUp warmUp;
     CatalogueWorld world(request.world, cacheBytes, request.skipUnreadable, "flyover");
     PrepareFolder(request.output, request.frames);
     const world::WorldModel::Bounds extent = world.Model().Extent();

@@ -52,6 +52,7 @@ int RunRenderAll(const RenderRequest& request) {
     const int width = request.sized ? static_cast<int>(request.width) : 1280;
     const int height = request.sized ? static_cast<int>(request.height) : 720;
     const std::size_t cacheBytes = request.cacheMegabytes << 20;
+    const CanvasWarmUp warmUp;
     CatalogueWorld world(request.world, cacheBytes, request.skipUnreadable, "render");
     // The output is claimed before the drawing, so that a missing folder is said at once.
     OutputFile file(request.output, true);

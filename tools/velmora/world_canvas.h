@@ -5,14 +5,29 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <future>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "gl/headless_context.h"
 #include "gl/offscreen_framebuffer.h"
+#include "gl/surfaceless_display.h"
 #include "world/render/world_renderer.h"
 
 class OutputFile;
+
+// Starts the GL driver on a thread of its own while the world is read, so that a canvas made
+// later finds its display ready. A driver that fails to start here fails again, with its message,
+// when the canvas is made.
+class CanvasWarmUp {
+public:
+    CanvasWarmUp() : display_(std::async(std::launch::async, gl::SurfacelessDisplay::Acquire)) {}
+
+private:
+    // Holds the display until the canvas holds it too.
+    std::future<std::shared_ptr<const gl::SurfacelessDisplay>> display_;
+};
 
 class WorldCanvas {
 public:
