@@ -24,12 +24,15 @@ void main() {
     int i;
     int j;
     float drop = 0.0;
+    // Whole quotients through floats: a driver that shades vertices on the CPU divides
+    // integers one lane at a time, and these are small enough to be exact.
+    float perSide = 1.0 / float(side);
     if (point < side * side) {
-        i = point / side;
+        i = int((float(point) + 0.5) * perSide);
         j = point - i * side;
     } else {
         int k = point - side * side;
-        int edge = k / side;
+        int edge = int((float(k) + 0.5) * perSide);
         int t = k - edge * side;
         i = edge == 0 ? 0 : (edge == 1 ? side - 1 : t);
         j = edge == 2 ? 0 : (edge == 3 ? side - 1 : t);
