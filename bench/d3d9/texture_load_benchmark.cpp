@@ -8,10 +8,12 @@
 #include <vector>
 
 #include "demo_world.h"
-#include "image_test_files.h"
-#include "render/d3d9/image_file.h"
+#include "image/image_file.h"
+#include "image/image_test_files.h"
 
 namespace {
+
+using namespace image;
 
 using image_test::Bytes;
 

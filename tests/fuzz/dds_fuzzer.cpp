@@ -4,12 +4,12 @@
 #include <cstdint>
 #include <span>
 
-#include "render/d3d9/dds_file.h"
+#include "image/dds_file.h"
 #include "texture_checks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    TextureImage image;
+    image::TextureImage image;
     fuzz::RequireRefusedOrWellFormed(
-        DecodeDdsFile(std::span<const std::uint8_t>(data, size), image), image);
+        image::DecodeDdsFile(std::span<const std::uint8_t>(data, size), image), image);
     return 0;
 }

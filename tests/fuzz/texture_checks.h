@@ -5,22 +5,23 @@
 #include <cstddef>
 
 #include "fuzz_support.h"
-#include "render/d3d9/image_file.h"
+#include "image/image_file.h"
 
 namespace fuzz {
 
-inline void RequireRefusedOrWellFormed(ImageStatus status, const TextureImage& image) {
-    if (status != ImageStatus::Ok) {
+inline void RequireRefusedOrWellFormed(image::ImageStatus status,
+                                       const image::TextureImage& image) {
+    if (status != image::ImageStatus::Ok) {
         Require(image.levels.empty());
         return;
     }
     Require(!image.levels.empty());
-    Require(TextureSizeAcceptable(image.levels.front().width, image.levels.front().height));
+    Require(image::TextureSizeAcceptable(image.levels.front().width, image.levels.front().height));
     for (std::size_t i = 0; i < image.levels.size(); ++i) {
-        const TextureLevel& level = image.levels[i];
+        const image::TextureLevel& level = image.levels[i];
         Require(level.texels.size() == std::size_t{level.width} * level.height);
         if (i > 0) {
-            const TextureLevel& above = image.levels[i - 1];
+            const image::TextureLevel& above = image.levels[i - 1];
             Require(level.width == (above.width > 1 ? above.width / 2 : 1));
             Require(level.height == (above.height > 1 ? above.height / 2 : 1));
         }

@@ -7,6 +7,8 @@
 
 #include "texture_checks.h"
 
+using namespace image;
+
 namespace {
 
 #if defined(FUZZ_FORMAT_png)

@@ -15,10 +15,12 @@
 
 #include "app/platform/win32/registry.h"
 #include "app/platform/wine/wine_prefix.h"
-#include "render/d3d9/image_file.h"
+#include "image/image_file.h"
 #include "terrain/heightmap_file.h"
 
 namespace {
+
+using namespace image;
 
 namespace fs = std::filesystem;
 

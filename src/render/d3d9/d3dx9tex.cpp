@@ -5,7 +5,11 @@
 #include <cstring>
 
 #include "render/d3d9/d3dx9.h"
-#include "render/d3d9/image_file.h"
+#include "render/d3d9/texture_file.h"
+
+using image::ImageStatus;
+using image::TextureImage;
+using image::TextureLevel;
 
 namespace {
 

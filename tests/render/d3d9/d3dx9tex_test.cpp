@@ -9,7 +9,7 @@
 #include <unistd.h>
 
 #include "app/platform/wine/wine_prefix.h"
-#include "image_test_files.h"
+#include "image/image_test_files.h"
 #include "render/d3d9/d3dx9.h"
 #include "render/d3d9/recording/recorder.h"
 

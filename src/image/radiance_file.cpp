@@ -1,10 +1,12 @@
-#include "render/d3d9/radiance_file.h"
+#include "image/radiance_file.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
 #include <string_view>
+
+namespace image {
 
 namespace {
 
@@ -185,7 +187,8 @@ ImageStatus DecodeRadianceFile(std::span<const std::uint8_t> file, TextureImage&
     RadianceHeader header;
     if (!ParseHeader(file, header) || header.width == 0 || header.height == 0 ||
         header.width > MaxImageSide || header.height > MaxImageSide ||
-        !TextureSizeAcceptable(static_cast<UINT>(header.width), static_cast<UINT>(header.height))) {
+        !TextureSizeAcceptable(static_cast<std::uint32_t>(header.width),
+                               static_cast<std::uint32_t>(header.height))) {
         return ImageStatus::Corrupt;
     }
     // Every scanline must be in the file before the picture is allocated.
@@ -199,7 +202,8 @@ ImageStatus DecodeRadianceFile(std::span<const std::uint8_t> file, TextureImage&
         }
     }
 
-    TextureLevel picture{static_cast<UINT>(header.width), static_cast<UINT>(header.height),
+    TextureLevel picture{static_cast<std::uint32_t>(header.width),
+                         static_cast<std::uint32_t>(header.height),
                          std::vector<std::uint32_t>(header.width * header.height)};
     ScanlineReader reader(file, header.dataOffset, header.width);
     std::uint32_t* texel = picture.texels.data();
@@ -215,3 +219,5 @@ ImageStatus DecodeRadianceFile(std::span<const std::uint8_t> file, TextureImage&
     BuildMipChain(std::move(picture), image);
     return ImageStatus::Ok;
 }
+
+}  // namespace image

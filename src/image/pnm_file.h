@@ -6,9 +6,13 @@
 #include <cstdint>
 #include <span>
 
-#include "render/d3d9/texture_image.h"
+#include "image/texture_image.h"
+
+namespace image {
 
 // True when the file starts with "P6" or "P5" and a whitespace.
 bool IsPnmFile(std::span<const std::uint8_t> file);
 
 ImageStatus DecodePnmFile(std::span<const std::uint8_t> file, TextureImage& image);
+
+}  // namespace image

@@ -1,4 +1,4 @@
-#include "render/d3d9/image_file.h"
+#include "image/image_file.h"
 
 #include <cstring>
 #include <limits>
@@ -7,13 +7,14 @@
 
 #include <stb/stb_image.h>
 
-#include <afx.h>
-#include "render/d3d9/dds_file.h"
-#include "render/d3d9/jpeg_file.h"
-#include "render/d3d9/png_file.h"
-#include "render/d3d9/pnm_file.h"
-#include "render/d3d9/radiance_file.h"
-#include "render/d3d9/texture_image.h"
+#include "image/dds_file.h"
+#include "image/jpeg_file.h"
+#include "image/png_file.h"
+#include "image/pnm_file.h"
+#include "image/radiance_file.h"
+#include "image/texture_image.h"
+
+namespace image {
 
 namespace {
 
@@ -200,8 +201,8 @@ ImageStatus DecodeWithStb(Bytes file, TextureImage& image) {
     // Grey + alpha and RGBA carry alpha; everything else becomes X8R8G8B8.
     const bool hasAlpha = channels == 2 || channels == 4;
     TextureLevel picture;
-    picture.width = static_cast<UINT>(width);
-    picture.height = static_cast<UINT>(height);
+    picture.width = static_cast<std::uint32_t>(width);
+    picture.height = static_cast<std::uint32_t>(height);
     picture.texels.resize(std::size_t{picture.width} * picture.height);
     const stbi_uc* rgba = pixels.get();
     for (std::uint32_t& texel : picture.texels) {
@@ -212,33 +213,6 @@ ImageStatus DecodeWithStb(Bytes file, TextureImage& image) {
     }
     image.hasAlpha = hasAlpha;
     BuildMipChain(std::move(picture), image);
-    return ImageStatus::Ok;
-}
-
-// Reads the whole file through the platform's file layer; a read error counts as unreadable.
-ImageStatus ReadWholeFile(const char* windowsPath, std::vector<std::uint8_t>& bytes) {
-    try {
-        CFile file;
-        if (!file.Open(windowsPath, CFile::modeRead | CFile::typeBinary)) {
-            return ImageStatus::Unreadable;
-        }
-        constexpr UINT Chunk = 1u << 20;
-        for (;;) {
-            const std::size_t have = bytes.size();
-            if (have > MaxImageFileBytes) {
-                return ImageStatus::Corrupt;
-            }
-            bytes.resize(have + Chunk);
-            const UINT received = file.Read(bytes.data() + have, Chunk);
-            bytes.resize(have + received);
-            if (received == 0) {
-                break;
-            }
-        }
-        file.Close();
-    } catch (const CFileException&) {
-        return ImageStatus::Unreadable;
-    }
     return ImageStatus::Ok;
 }
 
@@ -299,12 +273,4 @@ ImageStatus DecodeTextureImage(std::span<const std::uint8_t> file, TextureImage&
     return status;
 }
 
-ImageStatus LoadTextureImage(const char* windowsPath, TextureImage& image) {
-    image = TextureImage{};
-    std::vector<std::uint8_t> bytes;
-    const ImageStatus read = ReadWholeFile(windowsPath, bytes);
-    if (read != ImageStatus::Ok) {
-        return read;
-    }
-    return DecodeTextureImage(bytes, image);
-}
+}  // namespace image

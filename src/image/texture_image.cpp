@@ -1,7 +1,10 @@
-#include "render/d3d9/texture_image.h"
+#include "image/texture_image.h"
 
 #include <algorithm>
+#include <array>
 #include <utility>
+
+namespace image {
 
 namespace {
 
@@ -9,20 +12,20 @@ namespace {
 
 // One source texel's share of a destination texel along one axis.
 struct Tap {
-    UINT source;
+    std::uint32_t source;
     float weight;
 };
 
 // For each destination texel, the source texels its footprint overlaps, weighted by overlap
 // (an area filter: averages when shrinking, repeats when growing).
-std::vector<std::vector<Tap>> AxisTaps(UINT sourceSide, UINT targetSide) {
+std::vector<std::vector<Tap>> AxisTaps(std::uint32_t sourceSide, std::uint32_t targetSide) {
     std::vector<std::vector<Tap>> taps(targetSide);
     const double scale = static_cast<double>(sourceSide) / targetSide;
-    for (UINT target = 0; target < targetSide; ++target) {
+    for (std::uint32_t target = 0; target < targetSide; ++target) {
         const double begin = target * scale;
         const double end = (target + 1) * scale;
         double total = 0.0;
-        for (auto source = static_cast<UINT>(begin); source < sourceSide && source < end;
+        for (auto source = static_cast<std::uint32_t>(begin); source < sourceSide && source < end;
              ++source) {
             const double overlap =
                 std::min<double>(end, source + 1) - std::max<double>(begin, source);
@@ -54,20 +57,20 @@ std::uint32_t Blend(const std::uint32_t* texels, std::size_t stride, const std::
     return result;
 }
 
-TextureLevel Resize(const TextureLevel& source, UINT width, UINT height) {
+TextureLevel Resize(const TextureLevel& source, std::uint32_t width, std::uint32_t height) {
     // Rows first into an intermediate of the new width, then columns.
     const auto columnTaps = AxisTaps(source.width, width);
     std::vector<std::uint32_t> wide(std::size_t{width} * source.height);
-    for (UINT y = 0; y < source.height; ++y) {
+    for (std::uint32_t y = 0; y < source.height; ++y) {
         const std::uint32_t* row = source.texels.data() + std::size_t{y} * source.width;
-        for (UINT x = 0; x < width; ++x) {
+        for (std::uint32_t x = 0; x < width; ++x) {
             wide[std::size_t{y} * width + x] = Blend(row, 1, columnTaps[x]);
         }
     }
     const auto rowTaps = AxisTaps(source.height, height);
     TextureLevel result{width, height, std::vector<std::uint32_t>(std::size_t{width} * height)};
-    for (UINT y = 0; y < height; ++y) {
-        for (UINT x = 0; x < width; ++x) {
+    for (std::uint32_t y = 0; y < height; ++y) {
+        for (std::uint32_t x = 0; x < width; ++x) {
             result.texels[std::size_t{y} * width + x] = Blend(wide.data() + x, width, rowTaps[y]);
         }
     }
@@ -76,21 +79,21 @@ TextureLevel Resize(const TextureLevel& source, UINT width, UINT height) {
 
 // The next level: each texel the rounded mean of the 2 x 2 (or 2 x 1) block above it.
 TextureLevel HalveLevel(const TextureLevel& level) {
-    const UINT width = std::max(1u, level.width / 2);
-    const UINT height = std::max(1u, level.height / 2);
-    const UINT stepX = level.width > 1 ? 2 : 1;
-    const UINT stepY = level.height > 1 ? 2 : 1;
+    const std::uint32_t width = std::max(1u, level.width / 2);
+    const std::uint32_t height = std::max(1u, level.height / 2);
+    const std::uint32_t stepX = level.width > 1 ? 2 : 1;
+    const std::uint32_t stepY = level.height > 1 ? 2 : 1;
     TextureLevel next{width, height, std::vector<std::uint32_t>(std::size_t{width} * height)};
     if (stepX == 2 && stepY == 2) {
         // The common case, four texels a texel: the channels summed two at a time in 16-bit
         // lanes (at most 4 x 255), then rounded and divided as below.
         constexpr std::uint32_t Lanes = 0x00FF00FFu;
         constexpr std::uint32_t Half = 0x00020002u;
-        for (UINT y = 0; y < height; ++y) {
+        for (std::uint32_t y = 0; y < height; ++y) {
             const std::uint32_t* upper = level.texels.data() + std::size_t{2 * y} * level.width;
             const std::uint32_t* lower = upper + level.width;
             std::uint32_t* out = next.texels.data() + std::size_t{y} * width;
-            for (UINT x = 0; x < width; ++x) {
+            for (std::uint32_t x = 0; x < width; ++x) {
                 const std::uint32_t a = upper[2 * x];
                 const std::uint32_t b = upper[2 * x + 1];
                 const std::uint32_t c = lower[2 * x];
@@ -103,11 +106,11 @@ TextureLevel HalveLevel(const TextureLevel& level) {
         }
         return next;
     }
-    for (UINT y = 0; y < height; ++y) {
-        for (UINT x = 0; x < width; ++x) {
+    for (std::uint32_t y = 0; y < height; ++y) {
+        for (std::uint32_t x = 0; x < width; ++x) {
             std::array<std::uint32_t, 4> sum{};
-            for (UINT dy = 0; dy < stepY; ++dy) {
-                for (UINT dx = 0; dx < stepX; ++dx) {
+            for (std::uint32_t dy = 0; dy < stepY; ++dy) {
+                for (std::uint32_t dx = 0; dx < stepX; ++dx) {
                     const std::uint32_t texel =
                         level.texels[std::size_t{y * stepY + dy} * level.width + x * stepX + dx];
                     for (int channel = 0; channel < 4; ++channel) {
@@ -115,7 +118,7 @@ TextureLevel HalveLevel(const TextureLevel& level) {
                     }
                 }
             }
-            const UINT count = stepX * stepY;
+            const std::uint32_t count = stepX * stepY;
             std::uint32_t texel = 0;
             for (int channel = 0; channel < 4; ++channel) {
                 texel |= ((sum[channel] + count / 2) / count) << (8 * channel);
@@ -130,12 +133,12 @@ TextureLevel HalveLevel(const TextureLevel& level) {
 
 bool TextureSizeAcceptable(std::uint64_t width, std::uint64_t height) {
     return width >= 1 && height >= 1 && width <= MaxImageSide && height <= MaxImageSide &&
-           RoundUpToPowerOfTwo(static_cast<UINT>(width)) <= MaxImageSide &&
-           RoundUpToPowerOfTwo(static_cast<UINT>(height)) <= MaxImageSide;
+           RoundUpToPowerOfTwo(static_cast<std::uint32_t>(width)) <= MaxImageSide &&
+           RoundUpToPowerOfTwo(static_cast<std::uint32_t>(height)) <= MaxImageSide;
 }
 
-UINT RoundUpToPowerOfTwo(UINT side) {
-    UINT power = 1;
+std::uint32_t RoundUpToPowerOfTwo(std::uint32_t side) {
+    std::uint32_t power = 1;
     while (power < side) {
         power <<= 1;
     }
@@ -143,8 +146,8 @@ UINT RoundUpToPowerOfTwo(UINT side) {
 }
 
 void BuildMipChain(TextureLevel picture, TextureImage& image) {
-    const UINT width = RoundUpToPowerOfTwo(picture.width);
-    const UINT height = RoundUpToPowerOfTwo(picture.height);
+    const std::uint32_t width = RoundUpToPowerOfTwo(picture.width);
+    const std::uint32_t height = RoundUpToPowerOfTwo(picture.height);
     image.levels.clear();
     if (width != picture.width || height != picture.height) {
         image.levels.push_back(Resize(picture, width, height));
@@ -155,3 +158,5 @@ void BuildMipChain(TextureLevel picture, TextureImage& image) {
         image.levels.push_back(HalveLevel(image.levels.back()));
     }
 }
+
+}  // namespace image

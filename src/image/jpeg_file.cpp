@@ -1,4 +1,4 @@
-#include "render/d3d9/jpeg_file.h"
+#include "image/jpeg_file.h"
 
 #include <turbojpeg.h>
 
@@ -7,6 +7,8 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+
+namespace image {
 
 namespace {
 
@@ -215,3 +217,5 @@ ImageStatus DecodeJpegFile(std::span<const std::uint8_t> file, TextureImage& ima
     BuildMipChain(std::move(picture), image);
     return ImageStatus::Ok;
 }
+
+}  // namespace image

@@ -1,10 +1,12 @@
-#include "render/d3d9/dds_file.h"
+#include "image/dds_file.h"
 
 #include <gtest/gtest.h>
 
-#include "image_test_files.h"
+#include "image/image_test_files.h"
 
 namespace {
+
+using namespace image;
 
 using namespace image_test;
 
@@ -131,7 +133,7 @@ TEST(DdsFile, OwnMipLevelsAreKept) {
     }
     const TextureImage image = Decode(file);
     ASSERT_EQ(image.levels.size(), 4u);
-    const UINT sizes[4][2] = {{8, 4}, {4, 2}, {2, 1}, {1, 1}};
+    const std::uint32_t sizes[4][2] = {{8, 4}, {4, 2}, {2, 1}, {1, 1}};
     const std::uint32_t expected[] = {Argb(255, 255, 0, 0), Argb(255, 0, 0, 255),
                                       Argb(255, 0, 255, 0), Argb(255, 255, 255, 255)};
     for (int level = 0; level < 4; ++level) {

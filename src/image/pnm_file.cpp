@@ -1,7 +1,9 @@
-#include "render/d3d9/pnm_file.h"
+#include "image/pnm_file.h"
 
 #include <algorithm>
 #include <array>
+
+namespace image {
 
 namespace {
 
@@ -78,7 +80,8 @@ ImageStatus DecodePnmFile(std::span<const std::uint8_t> file, TextureImage& imag
     }
     PnmHeader header;
     if (!ParseHeader(file, header) || header.width > MaxImageSide || header.height > MaxImageSide ||
-        !TextureSizeAcceptable(static_cast<UINT>(header.width), static_cast<UINT>(header.height))) {
+        !TextureSizeAcceptable(static_cast<std::uint32_t>(header.width),
+                               static_cast<std::uint32_t>(header.height))) {
         return ImageStatus::Corrupt;
     }
     const std::uint64_t samples = header.width * header.height * header.channels;
@@ -92,7 +95,8 @@ ImageStatus DecodePnmFile(std::span<const std::uint8_t> file, TextureImage& imag
         const std::uint32_t value = std::min<std::uint32_t>(data[index], maximum);
         return (value * 255 + maximum / 2) / maximum;
     };
-    TextureLevel picture{static_cast<UINT>(header.width), static_cast<UINT>(header.height),
+    TextureLevel picture{static_cast<std::uint32_t>(header.width),
+                         static_cast<std::uint32_t>(header.height),
                          std::vector<std::uint32_t>(header.width * header.height)};
     for (std::size_t i = 0; i < picture.texels.size(); ++i) {
         std::uint32_t red = 0;
@@ -111,3 +115,5 @@ ImageStatus DecodePnmFile(std::span<const std::uint8_t> file, TextureImage& imag
     BuildMipChain(std::move(picture), image);
     return ImageStatus::Ok;
 }
+
+}  // namespace image

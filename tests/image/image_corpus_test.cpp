@@ -8,9 +8,11 @@
 #include <iterator>
 #include <vector>
 
-#include "render/d3d9/image_file.h"
+#include "image/image_file.h"
 
 namespace {
+
+using namespace image;
 
 namespace fs = std::filesystem;
 

@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <span>
 
-#include "render/d3d9/texture_image.h"
+#include "image/texture_image.h"
+
+namespace image {
 
 // True when the file starts with the "DDS " signature.
 bool IsDdsFile(std::span<const std::uint8_t> file);
@@ -13,3 +15,5 @@ bool IsDdsFile(std::span<const std::uint8_t> file);
 // Decodes a DDS file. Every size the header announces is checked against the file's length
 // before any texel memory is allocated.
 ImageStatus DecodeDdsFile(std::span<const std::uint8_t> file, TextureImage& image);
+
+}  // namespace image

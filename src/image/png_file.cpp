@@ -1,10 +1,12 @@
-#include "render/d3d9/png_file.h"
+#include "image/png_file.h"
 
 #include <spng.h>
 
 #include <bit>
 #include <cstring>
 #include <memory>
+
+namespace image {
 
 namespace {
 
@@ -119,3 +121,5 @@ ImageStatus DecodePngFile(std::span<const std::uint8_t> file, TextureImage& imag
     BuildMipChain(std::move(picture), image);
     return ImageStatus::Ok;
 }
+
+}  // namespace image

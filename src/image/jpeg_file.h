@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <span>
 
-#include "render/d3d9/texture_image.h"
+#include "image/texture_image.h"
+
+namespace image {
 
 // True when the file starts with a start-of-image marker followed by another marker.
 bool IsJpegFile(std::span<const std::uint8_t> file);
@@ -16,3 +18,5 @@ bool IsJpegFile(std::span<const std::uint8_t> file);
 // and scan data too short to cover the frame. Any warning while decoding (premature end of
 // data, corrupt data) refuses the file instead of padding the picture.
 ImageStatus DecodeJpegFile(std::span<const std::uint8_t> file, TextureImage& image);
+
+}  // namespace image

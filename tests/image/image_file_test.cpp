@@ -1,4 +1,4 @@
-#include "render/d3d9/image_file.h"
+#include "image/image_file.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include "image_test_files.h"
+#include "image/image_test_files.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define VELMORA_TEST_ASAN 1
@@ -27,6 +27,8 @@ extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*mallocHook)(cons
 #endif
 
 namespace {
+
+using namespace image;
 
 using namespace image_test;
 
@@ -74,7 +76,7 @@ void CapAllocations(std::size_t bytes) {
 }
 #endif
 
-void ExpectChain(const TextureImage& image, UINT width, UINT height) {
+void ExpectChain(const TextureImage& image, std::uint32_t width, std::uint32_t height) {
     ASSERT_FALSE(image.levels.empty());
     for (const TextureLevel& level : image.levels) {
         EXPECT_EQ(level.width, width);

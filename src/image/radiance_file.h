@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <span>
 
-#include "render/d3d9/texture_image.h"
+#include "image/texture_image.h"
+
+namespace image {
 
 // True when the file starts with a Radiance signature line.
 bool IsRadianceFile(std::span<const std::uint8_t> file);
@@ -13,3 +15,5 @@ bool IsRadianceFile(std::span<const std::uint8_t> file);
 // Decodes a "-Y height +X width" RGBE file, flat or with new-style run-length scanlines, tone
 // mapped to 8 bits (gamma 1/2.2, 1.0 is white) as an opaque picture with its mip chain.
 ImageStatus DecodeRadianceFile(std::span<const std::uint8_t> file, TextureImage& image);
+
+}  // namespace image

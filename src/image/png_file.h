@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <span>
 
-#include "render/d3d9/texture_image.h"
+#include "image/texture_image.h"
+
+namespace image {
 
 // True when the file starts with the PNG signature.
 bool IsPngFile(std::span<const std::uint8_t> file);
@@ -13,3 +15,5 @@ bool IsPngFile(std::span<const std::uint8_t> file);
 // image data too short to expand to the announced size, are refused before any texel memory is
 // allocated.
 ImageStatus DecodePngFile(std::span<const std::uint8_t> file, TextureImage& image);
+
+}  // namespace image

@@ -1,9 +1,11 @@
-#include "render/d3d9/dds_file.h"
+#include "image/dds_file.h"
 
 #include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
+
+namespace image {
 
 namespace {
 
@@ -36,14 +38,14 @@ std::uint32_t ReadLe32(Bytes bytes, std::size_t offset) {
 enum class Layout { Dxt1, Dxt3, Dxt5, Rgb24, Rgb32 };
 
 struct Header {
-    UINT width, height, levels;
+    std::uint32_t width, height, levels;
     Layout layout;
     std::array<std::uint32_t, 4> masks;  // red, green, blue, alpha (uncompressed only)
     bool hasAlpha;
 };
 
 // Bytes one level occupies in the file.
-std::uint64_t LevelBytes(Layout layout, UINT width, UINT height) {
+std::uint64_t LevelBytes(Layout layout, std::uint32_t width, std::uint32_t height) {
     const std::uint64_t blocks = std::uint64_t{(width + 3) / 4} * ((height + 3) / 4);
     switch (layout) {
         case Layout::Dxt1:
@@ -112,7 +114,7 @@ bool ParseHeader(Bytes file, Header& header) {
     }
 
     // The full chain has floor(log2(max side)) + 1 levels; a count beyond it is a lie.
-    const UINT fullChain = std::bit_width(std::max(header.width, header.height));
+    const std::uint32_t fullChain = std::bit_width(std::max(header.width, header.height));
     header.levels = (flags & FlagMipMapCount) && mipCount > 1 ? mipCount : 1;
     if (header.levels > fullChain) {
         return false;
@@ -120,9 +122,9 @@ bool ParseHeader(Bytes file, Header& header) {
 
     // Every level must be in the file before anything is allocated.
     std::uint64_t needed = DataOffset;
-    UINT width = header.width;
-    UINT height = header.height;
-    for (UINT level = 0; level < header.levels; ++level) {
+    std::uint32_t width = header.width;
+    std::uint32_t height = header.height;
+    for (std::uint32_t level = 0; level < header.levels; ++level) {
         needed += LevelBytes(header.layout, width, height);
         width = std::max(1u, width / 2);
         height = std::max(1u, height / 2);
@@ -204,12 +206,12 @@ void DecodeInterpolatedAlpha(const std::uint8_t* block, std::array<std::uint32_t
 }
 
 void DecodeBlocks(Layout layout, const std::uint8_t* data, TextureLevel& level) {
-    const UINT blocksWide = (level.width + 3) / 4;
-    const UINT blocksHigh = (level.height + 3) / 4;
+    const std::uint32_t blocksWide = (level.width + 3) / 4;
+    const std::uint32_t blocksHigh = (level.height + 3) / 4;
     const std::size_t blockBytes = layout == Layout::Dxt1 ? 8 : 16;
     std::array<std::uint32_t, 16> texels{};
-    for (UINT by = 0; by < blocksHigh; ++by) {
-        for (UINT bx = 0; bx < blocksWide; ++bx) {
+    for (std::uint32_t by = 0; by < blocksHigh; ++by) {
+        for (std::uint32_t bx = 0; bx < blocksWide; ++bx) {
             const std::uint8_t* block = data + (std::size_t{by} * blocksWide + bx) * blockBytes;
             if (layout == Layout::Dxt1) {
                 DecodeColourBlock(block, true, texels);
@@ -222,15 +224,15 @@ void DecodeBlocks(Layout layout, const std::uint8_t* data, TextureLevel& level) 
                 }
             }
             if (bx * 4 + 4 <= level.width && by * 4 + 4 <= level.height) {
-                for (UINT y = 0; y < 4; ++y) {
+                for (std::uint32_t y = 0; y < 4; ++y) {
                     std::memcpy(&level.texels[std::size_t{by * 4 + y} * level.width + bx * 4],
                                 &texels[y * 4], 4 * sizeof(std::uint32_t));
                 }
                 continue;
             }
             // Blocks hang over the edge of levels whose sides are not multiples of 4.
-            for (UINT y = 0; y < 4 && by * 4 + y < level.height; ++y) {
-                for (UINT x = 0; x < 4 && bx * 4 + x < level.width; ++x) {
+            for (std::uint32_t y = 0; y < 4 && by * 4 + y < level.height; ++y) {
+                for (std::uint32_t x = 0; x < 4 && bx * 4 + x < level.width; ++x) {
                     level.texels[std::size_t{by * 4 + y} * level.width + bx * 4 + x] =
                         texels[y * 4 + x];
                 }
@@ -284,9 +286,9 @@ ImageStatus DecodeDdsFile(std::span<const std::uint8_t> file, TextureImage& imag
 
     std::vector<TextureLevel> levels;
     std::size_t offset = DataOffset;
-    UINT width = header.width;
-    UINT height = header.height;
-    for (UINT index = 0; index < header.levels; ++index) {
+    std::uint32_t width = header.width;
+    std::uint32_t height = header.height;
+    for (std::uint32_t index = 0; index < header.levels; ++index) {
         TextureLevel level{width, height, std::vector<std::uint32_t>(std::size_t{width} * height)};
         if (header.layout == Layout::Rgb24 || header.layout == Layout::Rgb32) {
             DecodeUncompressed(header, file.data() + offset, level);
@@ -308,3 +310,5 @@ ImageStatus DecodeDdsFile(std::span<const std::uint8_t> file, TextureImage& imag
     }
     return ImageStatus::Ok;
 }
+
+}  // namespace image

@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <span>
 
-#include "render/d3d9/texture_image.h"
+#include "image/texture_image.h"
+
+namespace image {
 
 enum class ImageFormat { Unknown, Png, Jpeg, Bmp, Tga, Ppm, Hdr, Dds };
 
@@ -16,6 +18,4 @@ ImageFormat DetectImageFormat(std::span<const std::uint8_t> file);
 // Decodes a whole image file held in memory.
 ImageStatus DecodeTextureImage(std::span<const std::uint8_t> file, TextureImage& image);
 
-// Reads the file at a Windows path (relative paths against the current directory) and decodes
-// it.
-ImageStatus LoadTextureImage(const char* windowsPath, TextureImage& image);
+}  // namespace image
