@@ -36,7 +36,7 @@ public:
 
     // The ground texture: `chosen`, or else terrain.image of the current directory as the viewer
     // finds it (any case; none there: grey terrain, no message). A chosen file that is missing,
-    // or any file that is neither a readable PNG nor JPEG, leaves the terrain grey with one
+    // or any file the viewer could not read as a picture, leaves the terrain grey with one
     // message on stderr, prefixed by `command`.
     void UseTexture(const std::string& chosen, const std::string& command);
 

@@ -1,6 +1,6 @@
 #pragma once
-// The ground texture's picture, decoded from a PNG (libspng) or JPEG (libjpeg-turbo) file into
-// RGBA bytes, top row first.
+// The ground texture's picture, decoded as the viewer's texture loader decodes it (any format it
+// reads, recognised by content, scaled to power-of-two sides) into RGBA bytes, top row first.
 
 #include <cstdint>
 #include <filesystem>
@@ -14,12 +14,8 @@ struct GroundImage {
     std::vector<std::uint8_t> rgba;
 };
 
-// Pictures larger than this on a side are refused before any pixel is decoded: no GL driver
-// takes them as one texture.
-inline constexpr std::uint32_t MaxGroundImageSide = 16384;
-
-// Throws std::runtime_error saying why when the file cannot be read, is neither PNG nor JPEG,
-// is damaged or too large.
+// Throws std::runtime_error saying why when the file cannot be read, is of no format the viewer
+// reads, is damaged or larger than the viewer's device takes.
 GroundImage ReadGroundImage(const std::filesystem::path& file);
 
 }  // namespace world::render
