@@ -1,6 +1,7 @@
 // The world model and renderer over big demo worlds, written once into a temporary folder:
 // the first pass cold (no summary cache) and warm, and a steady frame at 1280 x 720 with the
-// data resident, from cameras along a loop over the world, with its triangles per frame.
+// data resident, from cameras along the flyover's loop and along a lower one, with its
+// triangles per frame.
 // Set beside bench_render's steady frame at the same size (VELMORA_BENCH_SIZE=1280x720).
 
 #include <benchmark/benchmark.h>
@@ -19,6 +20,7 @@
 #include "gl/offscreen_framebuffer.h"
 #include "world/render/world_renderer.h"
 #include "world/world_model.h"
+#include "world_cameras.h"
 
 namespace {
 
@@ -90,14 +92,32 @@ void BM_FirstPassWarm(benchmark::State& state) {
     }
 }
 
-// A camera on a loop around the world's middle, 1,500 units up, looking ahead and down.
-world::Camera LoopCamera(int side, double turn) {
+// Eight cameras along `velmora flyover`'s own loop, a tenth of the world's side above its highest
+// ground, looking ahead and 20 degrees down: the whole world ahead up to the horizon.
+std::vector<world::Camera> FlyoverCameras(const world::WorldModel& model, int /*side*/) {
+    std::vector<world::Camera> cameras;
+    for (int k = 0; k < 8; ++k) {
+        cameras.push_back(LoopCamera(model.Extent(), 15 * k, 120));
+    }
+    return cameras;
+}
+
+// Eight cameras on a lower loop, 1,500 units up and looking 36 degrees down: near ground fills
+// the view, the hardest case for a small error bound.
+std::vector<world::Camera> LowCameras(const world::WorldModel&, int side) {
+    std::vector<world::Camera> cameras;
     const double middle = 630.0 * side;
     const double radius = 0.3 * 1260.0 * side;
-    return {middle + radius * std::cos(turn), middle + radius * std::sin(turn), 1500.0, -turn, 2.2};
+    for (int k = 0; k < 8; ++k) {
+        const double turn = k * 0.1;
+        cameras.push_back({middle + radius * std::cos(turn), middle + radius * std::sin(turn),
+                           1500.0, -turn, 2.2});
+    }
+    return cameras;
 }
 
 // Arguments: the world's side in sectors, and the error bound in pixels.
+template <std::vector<world::Camera> (*Cameras)(const world::WorldModel&, int)>
 void BM_SteadyFrame(benchmark::State& state) {
     BenchWorld& world = World(static_cast<int>(state.range(0)));
     const double maxError = static_cast<double>(state.range(1));
@@ -105,10 +125,7 @@ void BM_SteadyFrame(benchmark::State& state) {
     gl::OffscreenFramebuffer target(Width, Height, gl::ClipOrigin::UpperLeft);
     world::render::WorldRenderer renderer;
     world::WorldModel model(world.Sources(), {});
-    std::vector<world::Camera> cameras;
-    for (int k = 0; k < 8; ++k) {
-        cameras.push_back(LoopCamera(world.Side(), k * 0.1));
-    }
+    const std::vector<world::Camera> cameras = Cameras(model, world.Side());
     // Resident data first: every camera's sectors loaded and its patches on the GPU.
     for (const world::Camera& camera : cameras) {
         while (model.Select(camera, Width, Height, maxError).missingSectors > 0) {
@@ -132,7 +149,15 @@ void BM_SteadyFrame(benchmark::State& state) {
 
 BENCHMARK(BM_FirstPassCold)->Arg(16)->Arg(64)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_FirstPassWarm)->Arg(16)->Arg(64)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SteadyFrame)
+BENCHMARK(BM_SteadyFrame<FlyoverCameras>)
+    ->Name("BM_SteadyFrame")
+    ->Args({16, 1})
+    ->Args({64, 1})
+    ->Args({64, 2})
+    ->Args({64, 4})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SteadyFrame<LowCameras>)
+    ->Name("BM_SteadyFrameLow")
     ->Args({16, 1})
     ->Args({64, 1})
     ->Args({64, 2})
