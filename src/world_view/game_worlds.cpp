@@ -1,6 +1,7 @@
 #include "world_view/game_worlds.h"
 
 #include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -19,6 +20,26 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view GameWord = "quarlend";
+
+// A folder held open to look up paths below it: far fewer steps of the kernel's path walk than
+// whole paths take.
+class OpenFolder {
+public:
+    explicit OpenFolder(const fs::path& path)
+        : descriptor_(open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)) {}
+    ~OpenFolder() {
+        if (descriptor_ >= 0) {
+            close(descriptor_);
+        }
+    }
+    OpenFolder(const OpenFolder&) = delete;
+    OpenFolder& operator=(const OpenFolder&) = delete;
+
+    int Descriptor() const { return descriptor_; }
+
+private:
+    int descriptor_;
+};
 
 char Folded(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
@@ -116,18 +137,29 @@ std::vector<std::string> ListWorlds(const fs::path& worldCache) {
 }
 
 std::vector<world::SectorSource> ListSectors(const fs::path& terrain) {
-    std::map<std::string, fs::path, text::NaturalLess> sectors;
-    for (const std::string& folder : FoldersIn(terrain)) {
+    std::map<std::string, std::string, text::NaturalLess> sectors;
+    for (std::string& folder : FoldersIn(terrain)) {
         std::string name;
         if (SectorNameOf(folder, name)) {
-            sectors[name] = HeightmapIn(terrain / folder, name);
+            sectors[name] = std::move(folder);
         }
     }
+    // Each file is looked at once, from the terrain folder: the game's own spelling is that one
+    // look, and its stamp spares the first pass another. Only another spelling needs the sector
+    // folder's listing.
+    const OpenFolder folder(terrain);
     std::vector<world::SectorSource> sources;
-    for (const auto& [name, path] : sectors) {
-        // The one look at the file: the first pass takes its stamp rather than look again.
-        if (std::optional<world::FileStamp> stamp = world::StampOfFile(AT_FDCWD, path.c_str())) {
-            sources.push_back({name, path.string(), stamp});
+    for (const auto& [name, sectorFolder] : sectors) {
+        const std::string below = sectorFolder + "/heightmap_" + name + ".zdt";
+        std::optional<world::FileStamp> stamp =
+            world::StampOfFile(folder.Descriptor(), below.c_str());
+        std::string path = (terrain / below).string();
+        if (!stamp) {
+            path = HeightmapIn(terrain / sectorFolder, name).string();
+            stamp = world::StampOfFile(AT_FDCWD, path.c_str());
+        }
+        if (stamp) {
+            sources.push_back({name, std::move(path), stamp});
         }
     }
     return sources;

@@ -1,11 +1,13 @@
-// The world window's plain parts on real folders: which worlds it lists and in what order, and
-// what the terrain watch reports as the game writes, half-writes and removes heightmaps.
+// The world window's plain parts on real folders: which worlds and sectors it lists and in what
+// order, and what the terrain watch reports as the game writes, half-writes and removes heightmaps.
 
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "support/temporary_prefix.h"
 #include "terrain/grid_constants.h"
+#include "world/summary_file.h"
 #include "world_view/game_worlds.h"
 #include "world_view/terrain_watch.h"
 
@@ -40,6 +42,29 @@ TEST(GameWorldsTest, ListsWorldFoldersByTheViewersNamesAndOrder) {
     EXPECT_THAT(world_view::ListWorlds(cache.path()),
                 ElementsAre("", "9", "10", "AB", "EastQUARLEND", "North", "West"));
     EXPECT_THAT(world_view::ListWorlds(cache.path() / "missing"), IsEmpty());
+}
+
+// One look at each heightmap, stamped for the first pass: the game's spelling or any other case,
+// in the viewer's order of names; no sector where no regular file is.
+TEST(GameWorldsTest, ListsSectorsWithTheirHeightmapsStamped) {
+    TemporaryDirectory world;
+    const fs::path terrain = world.path() / "terrain";
+    WriteFile(terrain / "10_0" / "heightmap_10_0.zdt", "ten");
+    WriteFile(terrain / "9_0" / "HEIGHTMAP_9_0.ZDT", "nine!");
+    fs::create_directories(terrain / "1_0" / "heightmap_1_0.zdt");  // a folder of that name
+    fs::create_directories(terrain / "2_0");                        // no heightmap yet
+    WriteFile(terrain / "notes" / "heightmap_notes.zdt", "no sector");
+    const std::vector<world::SectorSource> sources = world_view::ListSectors(terrain);
+    ASSERT_EQ(sources.size(), 2u);
+    EXPECT_EQ(sources[0].name, "9_0");
+    EXPECT_EQ(sources[0].hostPath, (terrain / "9_0" / "HEIGHTMAP_9_0.ZDT").string());
+    EXPECT_EQ(sources[1].name, "10_0");
+    EXPECT_EQ(sources[1].hostPath, (terrain / "10_0" / "heightmap_10_0.zdt").string());
+    for (const world::SectorSource& source : sources) {
+        ASSERT_TRUE(source.listed.has_value()) << source.name;
+        EXPECT_EQ(source.listed, world::StampOfFile(AT_FDCWD, source.hostPath.c_str()));
+    }
+    EXPECT_EQ(sources[0].listed->size, 5u);
 }
 
 class TerrainWatchTest : public testing::Test {
