@@ -136,13 +136,17 @@ void BM_SteadyFrame(benchmark::State& state) {
     }
     std::size_t frame = 0;
     std::size_t triangles = 0;
+    std::size_t patches = 0;
     for (auto _ : state) {
         const world::Camera& camera = cameras[frame++ % cameras.size()];
         renderer.Draw(model.Select(camera, Width, Height, maxError), camera, model.Range(),
                       target.name(), Width, Height);
         benchmark::DoNotOptimize(target.ReadPixels());
         triangles += renderer.LastFrame().triangles;
+        patches += renderer.LastFrame().patches;
     }
+    state.counters["patches"] =
+        static_cast<double>(patches) / static_cast<double>(std::max<std::size_t>(frame, 1));
     state.counters["triangles"] =
         static_cast<double>(triangles) / static_cast<double>(std::max<std::size_t>(frame, 1));
 }
