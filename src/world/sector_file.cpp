@@ -8,25 +8,11 @@
 #include <cerrno>
 #include <cstring>
 
+#include "world/file_descriptor.h"
+
 namespace world {
 
 namespace {
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) {
-            close(fd_);
-        }
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 // Reads up to `size` bytes at `offset`, past interruptions and short reads.
 bool ReadAt(int fd, void* buffer, std::size_t size, off_t offset, std::size_t& received) {
@@ -54,7 +40,7 @@ bool ReadAt(int fd, void* buffer, std::size_t size, off_t offset, std::size_t& r
 bool ReadSectorFile(const std::filesystem::path& path, HeightmapSamples& samples,
                     std::string& reason) {
     // O_NONBLOCK: opening a FIFO must not wait for a writer.
-    const Descriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    const FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (file.get() < 0) {
         reason = std::strerror(errno);
         return false;

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <memory>
 
+#include "world/file_descriptor.h"
+
 namespace world {
 
 namespace {
@@ -183,20 +185,18 @@ fs::path SummaryFileFor(const fs::path& folder, const fs::path& terrain) {
 }
 
 std::optional<std::vector<SummaryEntry>> LoadSummaryFile(const fs::path& path) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return std::nullopt;
-    }
+    const FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat status {};
-    const bool regular = fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0;
+    const bool regular = file.get() >= 0 && fstat(file.get(), &status) == 0 &&
+                         S_ISREG(status.st_mode) && status.st_size > 0;
     // Mapped, its pages brought in by one call: a big world's summaries are tens of megabytes,
     // and copying them or touching fresh memory page by page costs more than the parse. The
     // file is only ever replaced whole (StoreSummaryFile renames onto it), never cut short in
     // place, so the mapping stays whole while it is read.
     const std::size_t size = regular ? static_cast<std::size_t>(status.st_size) : 0;
     void* const mapped =
-        regular ? mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0) : MAP_FAILED;
-    close(fd);
+        regular ? mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, file.get(), 0)
+                : MAP_FAILED;
     if (mapped == MAP_FAILED) {
         return std::nullopt;
     }

@@ -1,7 +1,6 @@
 #include "world/world_model.h"
 
 #include <fcntl.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -12,6 +11,7 @@
 #include <thread>
 #include <unordered_map>
 
+#include "world/file_descriptor.h"
 #include "world/lod_tree.h"
 #include "world/sector_file.h"
 #include "world/sector_store.h"
@@ -114,8 +114,9 @@ void WorldModel::State::FirstPass(const std::filesystem::path& summaryPath,
     const std::size_t count = layout.sectors.size();
     records.assign(count, {});
     // The sectors' files are looked at from their common folder when they have one.
-    const int terrain =
-        terrainFolder.empty() ? -1 : open(terrainFolder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const FileDescriptor folder(
+        terrainFolder.empty() ? -1 : open(terrainFolder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    const int terrain = folder.get();
     // The part of a path below the terrain folder, found by its text: the sources' paths are
     // made by appending to that folder's.
     const std::string& folderText = terrainFolder.native();
@@ -164,9 +165,6 @@ void WorldModel::State::FirstPass(const std::filesystem::path& summaryPath,
     work();
     for (std::thread& helper : helpers) {
         helper.join();
-    }
-    if (terrain >= 0) {
-        close(terrain);
     }
     if (options.stop.stop_requested()) {
         throw FirstPassStopped();

@@ -1,7 +1,6 @@
 #include "world_view/game_worlds.h"
 
 #include <fcntl.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -11,6 +10,7 @@
 #include <system_error>
 
 #include "text/natural_order.h"
+#include "world/file_descriptor.h"
 #include "world/summary_file.h"
 
 namespace world_view {
@@ -20,26 +20,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view GameWord = "quarlend";
-
-// A folder held open to look up paths below it: far fewer steps of the kernel's path walk than
-// whole paths take.
-class OpenFolder {
-public:
-    explicit OpenFolder(const fs::path& path)
-        : descriptor_(open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)) {}
-    ~OpenFolder() {
-        if (descriptor_ >= 0) {
-            close(descriptor_);
-        }
-    }
-    OpenFolder(const OpenFolder&) = delete;
-    OpenFolder& operator=(const OpenFolder&) = delete;
-
-    int Descriptor() const { return descriptor_; }
-
-private:
-    int descriptor_;
-};
 
 char Folded(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
@@ -147,12 +127,12 @@ std::vector<world::SectorSource> ListSectors(const fs::path& terrain) {
     // Each file is looked at once, from the terrain folder: the game's own spelling is that one
     // look, and its stamp spares the first pass another. Only another spelling needs the sector
     // folder's listing.
-    const OpenFolder folder(terrain);
+    // Held open: paths below it take far fewer steps of the kernel's path walk than whole ones.
+    const world::FileDescriptor folder(open(terrain.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     std::vector<world::SectorSource> sources;
     for (const auto& [name, sectorFolder] : sectors) {
         const std::string below = sectorFolder + "/heightmap_" + name + ".zdt";
-        std::optional<world::FileStamp> stamp =
-            world::StampOfFile(folder.Descriptor(), below.c_str());
+        std::optional<world::FileStamp> stamp = world::StampOfFile(folder.get(), below.c_str());
         std::string path = (terrain / below).string();
         if (!stamp) {
             path = HeightmapIn(terrain / sectorFolder, name).string();

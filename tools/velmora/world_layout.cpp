@@ -1,7 +1,6 @@
 #include "world_layout.h"
 
 #include <fcntl.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -13,6 +12,7 @@
 
 #include "app/platform/wine/windows_path.h"
 #include "command.h"
+#include "world/file_descriptor.h"
 #include "world/summary_file.h"
 
 namespace {
@@ -25,17 +25,6 @@ namespace {
 // and anything but a regular file there, take the whole resolution.
 class HeightmapHostPaths {
 public:
-    HeightmapHostPaths() = default;
-    ~HeightmapHostPaths() {
-        for (const auto& [windows, folder] : above_) {
-            if (folder.descriptor >= 0) {
-                close(folder.descriptor);
-            }
-        }
-    }
-    HeightmapHostPaths(const HeightmapHostPaths&) = delete;
-    HeightmapHostPaths& operator=(const HeightmapHostPaths&) = delete;
-
     // The source of a sector: its host path, and the stamp of its file when it was looked at.
     world::SectorSource Of(std::string name, const std::string& windowsPath) {
         const std::size_t last = windowsPath.find_last_of("\\/");
@@ -47,11 +36,11 @@ public:
             const std::string_view sector = text.substr(folder + 1, last - folder - 1);
             const std::string_view file = text.substr(last + 1);
             const Folder& above = Above(text.substr(0, folder));
-            if (Plain(sector) && Plain(file) && above.descriptor >= 0) {
+            if (Plain(sector) && Plain(file) && above.descriptor.get() >= 0) {
                 std::string below(sector);
                 below += '/';
                 below += file;
-                if (auto stamp = world::StampOfFile(above.descriptor, below.c_str())) {
+                if (auto stamp = world::StampOfFile(above.descriptor.get(), below.c_str())) {
                     return {std::move(name), above.host + below, stamp};
                 }
             }
@@ -62,8 +51,8 @@ public:
 
 private:
     struct Folder {
-        std::string host;     // ending in '/'
-        int descriptor = -1;  // open while the folder exists
+        std::string host;                  // ending in '/'
+        world::FileDescriptor descriptor;  // open while the folder exists
     };
 
     // A name that a full path spells as it stands: not "." or "..", no trailing dot or space
@@ -82,12 +71,12 @@ private:
         auto found = above_.find(lastWindows_);
         if (found == above_.end()) {
             const wine::HostPath resolved = wine::ResolveWindowsPath(lastWindows_);
-            Folder folder{(resolved.hostPath / "").string(), -1};
-            if (resolved.exists) {
-                folder.descriptor =
-                    open(resolved.hostPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-            }
-            found = above_.emplace(lastWindows_, folder).first;
+            Folder folder{
+                (resolved.hostPath / "").string(),
+                world::FileDescriptor(resolved.exists ? open(resolved.hostPath.c_str(),
+                                                             O_PATH | O_DIRECTORY | O_CLOEXEC)
+                                                      : -1)};
+            found = above_.emplace(lastWindows_, std::move(folder)).first;
         }
         last_ = &found->second;
         return *last_;
