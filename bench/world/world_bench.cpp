@@ -5,6 +5,7 @@
 // Set beside bench_render's steady frame at the same size (VELMORA_BENCH_SIZE=1280x720).
 
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <stdlib.h>
 
 #include <cmath>
@@ -19,6 +20,7 @@
 #include "gl/headless_context.h"
 #include "gl/offscreen_framebuffer.h"
 #include "world/render/world_renderer.h"
+#include "world/summary_file.h"
 #include "world/world_model.h"
 #include "world_cameras.h"
 
@@ -45,7 +47,8 @@ public:
                 std::ofstream(path, std::ios::binary)
                     .write(reinterpret_cast<const char*>(bytes.data()),
                            static_cast<std::streamsize>(bytes.size()));
-                sources_.push_back({name, path});
+                // Stamped as both listers stamp what they list.
+                sources_.push_back({name, path, world::StampOfFile(AT_FDCWD, path.c_str())});
             }
         }
     }

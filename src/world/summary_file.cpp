@@ -154,16 +154,12 @@ std::optional<FileStamp> StampOfFile(int folder, const char* below) {
                      std::int64_t{status.st_mtim.tv_sec} * 1000000000 + status.st_mtim.tv_nsec};
 }
 
-std::optional<SummaryKey> KeyOfFile(const std::string& path, int folder, const std::string& below) {
-    const std::optional<FileStamp> stamp = StampOfFile(folder, below.c_str());
+std::optional<SummaryKey> KeyOfFile(const std::string& path) {
+    const std::optional<FileStamp> stamp = StampOfFile(AT_FDCWD, path.c_str());
     if (!stamp) {
         return std::nullopt;
     }
     return SummaryKey{path, stamp->size, stamp->modifiedNanoseconds};
-}
-
-std::optional<SummaryKey> KeyOfFile(const std::string& path) {
-    return KeyOfFile(path, AT_FDCWD, path);
 }
 
 fs::path DefaultSummaryFolder() {

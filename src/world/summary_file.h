@@ -35,11 +35,8 @@ std::optional<std::vector<SummaryEntry>> ParseSummaryFile(std::span<const std::u
 
 std::vector<std::uint8_t> SerialiseSummaryFile(const std::vector<SummaryEntry>& entries);
 
-// The key of the file at path as it is now; nullopt when it cannot be looked at. With a folder
-// (an open descriptor of a folder above path, and path's part below it), the file is looked up
-// from there: for many files in one folder, far fewer steps of the kernel's path walk.
+// The key of the file at path as it is now; nullopt when it cannot be looked at.
 std::optional<SummaryKey> KeyOfFile(const std::string& path);
-std::optional<SummaryKey> KeyOfFile(const std::string& path, int folder, const std::string& below);
 
 // The stamp of the file at `below`, looked up from the open folder `folder` (or AT_FDCWD) and
 // following links; nullopt when it cannot be looked at or is not a regular file.

@@ -1,7 +1,5 @@
 #include "world/world_model.h"
 
-#include <fcntl.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -11,7 +9,6 @@
 #include <thread>
 #include <unordered_map>
 
-#include "world/file_descriptor.h"
 #include "world/lod_tree.h"
 #include "world/sector_file.h"
 #include "world/sector_store.h"
@@ -66,8 +63,7 @@ struct WorldModel::State {
     std::vector<std::pair<double, int>> lastWanted;
 
     bool Summarise(std::size_t s, std::string& reason);
-    void FirstPass(const std::filesystem::path& summaryPath,
-                   const std::filesystem::path& terrainFolder);
+    void FirstPass(const std::filesystem::path& summaryPath);
     void Rebuild();
     std::shared_ptr<const std::vector<std::uint16_t>> CoarseHeights(int sector);
 
@@ -97,8 +93,7 @@ bool WorldModel::State::Summarise(std::size_t s, std::string& reason) {
     return true;
 }
 
-void WorldModel::State::FirstPass(const std::filesystem::path& summaryPath,
-                                  const std::filesystem::path& terrainFolder) {
+void WorldModel::State::FirstPass(const std::filesystem::path& summaryPath) {
     // By the stored paths themselves: a big world holds tens of thousands.
     std::unordered_map<std::string_view, const SummaryEntry*> kept;
     std::optional<std::vector<SummaryEntry>> stored;
@@ -113,24 +108,14 @@ void WorldModel::State::FirstPass(const std::filesystem::path& summaryPath,
     }
     const std::size_t count = layout.sectors.size();
     records.assign(count, {});
-    // The sectors' files are looked at from their common folder when they have one.
-    const FileDescriptor folder(
-        terrainFolder.empty() ? -1 : open(terrainFolder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-    const int terrain = folder.get();
-    // The part of a path below the terrain folder, found by its text: the sources' paths are
-    // made by appending to that folder's.
-    const std::string& folderText = terrainFolder.native();
-    // One look at each file: where its lister looked already, that look stands.
-    const auto keyOf = [&](const SectorSource& source) -> std::optional<SummaryKey> {
-        const std::string& text = source.hostPath;
+    // One look at each file: where its lister looked already (both listers do), that look
+    // stands.
+    const auto keyOf = [](const SectorSource& source) -> std::optional<SummaryKey> {
         if (source.listed) {
-            return SummaryKey{text, source.listed->size, source.listed->modifiedNanoseconds};
+            return SummaryKey{source.hostPath, source.listed->size,
+                              source.listed->modifiedNanoseconds};
         }
-        if (terrain >= 0 && !folderText.empty() && text.size() > folderText.size() + 1 &&
-            text.starts_with(folderText) && text[folderText.size()] == '/') {
-            return KeyOfFile(text, terrain, text.substr(folderText.size() + 1));
-        }
-        return KeyOfFile(text);
+        return KeyOfFile(source.hostPath);
     };
     std::vector<std::string> reasons(count);
     std::vector<char> unreadable(count, 0);
@@ -368,8 +353,7 @@ WorldModel::WorldModel(std::vector<SectorSource> sources, ModelOptions options)
     }
     state.FirstPass(state.options.summaryFolder.empty()
                         ? std::filesystem::path()
-                        : SummaryFileFor(state.options.summaryFolder, terrain),
-                    terrain);
+                        : SummaryFileFor(state.options.summaryFolder, terrain));
     state.Rebuild();
     state.store = std::make_unique<SectorStore>(
         state.options.cacheBytes, [this](int sector, HeightmapSamples& samples) {
