@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -55,6 +56,11 @@ public:
         const Outcome drawn = RunVelmora(prefix_.path(), arguments);
         EXPECT_EQ(drawn.exitCode, 0) << drawn.err;
         return DecodePng(output, SPNG_FMT_RGBA8);
+    }
+
+    // A heightmap cut short after its first sample: every sample 0.
+    void AddShort(const std::string& name) {
+        WriteFile(Terrain() / name / ("heightmap_" + name + ".zdt"), std::string(26, '\0'));
     }
 
     // Gives a sector's heightmap another spelling on disk.
@@ -131,6 +137,41 @@ TEST(VelmoraMapTest, AHeightmapSpeltInAnotherCaseIsDrawn) {
     const Picture map = world.Map({});
     EXPECT_EQ(map.Rgba(60, 60)[3], 255);
     EXPECT_EQ(map.Rgba(Stride + 60, 60)[3], 255);
+}
+
+// A world of thousands of sectors is looked at on several threads; each sector must still land
+// at its own place, the one spelt otherwise included.
+TEST(VelmoraMapTest, ThousandsOfSectorsEachLandAtTheirPlace) {
+    const auto level = [](std::uint16_t sample) { return [sample](int, int) { return sample; }; };
+    MapWorld world({{"0_0", level(400)}, {"40_50", level(300)}, {"64_63", level(200)}});
+    for (int a = 0; a < 65; ++a) {
+        for (int b = 0; b < 64; ++b) {
+            const std::string name = std::to_string(a) + "_" + std::to_string(b);
+            if (name != "0_0" && name != "40_50" && name != "64_63" && name != "5_5") {
+                world.AddShort(name);
+            }
+        }
+    }
+    world.Respell("64_63", "HEIGHTMAP_64_63.ZDT");
+    // A pixel a sector; the range runs from 200 (black) to 400 (white), and samples below it,
+    // the short files' zeros, are white.
+    const Picture map = world.Map({"--scale", std::to_string(Stride)});
+    ASSERT_EQ(map.width, 66u);
+    ASSERT_EQ(map.height, 65u);
+    std::string wrong;
+    for (std::uint32_t x = 0; x < 65; ++x) {
+        for (std::uint32_t y = 0; y < 64; ++y) {
+            const std::uint8_t* pixel = map.Rgba(x, y);
+            const int grey = x == 40 && y == 50 ? 128 : (x == 64 && y == 63 ? 0 : 255);
+            // The empty place still shows its neighbours' shared edges, faintly.
+            const bool right =
+                x == 5 && y == 5 ? pixel[3] < 8 : pixel[3] == 255 && std::abs(pixel[0] - grey) <= 4;
+            if (!right) {
+                wrong += " " + std::to_string(x) + "_" + std::to_string(y);
+            }
+        }
+    }
+    EXPECT_EQ(wrong, "");
 }
 
 TEST(VelmoraMapTest, HillshadeIsLitFromTheNorthWestAndBothMultipliesItWithTheHeight) {
