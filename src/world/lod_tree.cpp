@@ -106,24 +106,30 @@ bool LodTree::CoarseSampleAt(std::int64_t gx, std::int64_t gy, std::uint16_t& sa
     return false;
 }
 
+LodTree::ChildPoint LodTree::ChildHolding(const LodNode& node, int i, int j, int last) const {
+    // On the line between two children either holds the point; the later is asked first, as
+    // the later sector wins a shared edge.
+    const int cx = std::min(i / last, 1);
+    const int cy = std::min(j / last, 1);
+    for (int y = cy; y >= (j == last ? 0 : cy); --y) {
+        for (int x = cx; x >= (i == last ? 0 : cx); --x) {
+            const int child = node.children[static_cast<std::size_t>(x + 2 * y)];
+            if (child >= 0) {
+                return {&nodes_[static_cast<std::size_t>(child)], i - x * last, j - y * last};
+            }
+        }
+    }
+    return {};
+}
+
 bool LodTree::SectorPointAt(const LodNode& node, int i, int j, std::uint16_t& sample) const {
     constexpr int Last = CoarseSide - 1;
     // A point on the node's edges may belong to a sector beyond it, which may come first.
     if (i > 0 && j > 0 && i < 2 * Last && j < 2 * Last) {
-        const int cx = i / Last;
-        const int cy = j / Last;
-        for (int y = cy; y >= (j == Last ? 0 : cy); --y) {
-            for (int x = cx; x >= (i == Last ? 0 : cx); --x) {
-                const int child = node.children[static_cast<std::size_t>(x + 2 * y)];
-                if (child < 0) {
-                    continue;
-                }
-                const int sector = nodes_[static_cast<std::size_t>(child)].sector;
-                sample =
-                    summaries_[static_cast<std::size_t>(sector)]->coarse[static_cast<std::size_t>(
-                        (i - x * Last) * CoarseSide + (j - y * Last))];
-                return true;
-            }
+        if (const ChildPoint held = ChildHolding(node, i, j, Last); held.child != nullptr) {
+            sample = summaries_[static_cast<std::size_t>(held.child->sector)]
+                         ->coarse[static_cast<std::size_t>(held.i * CoarseSide + held.j)];
+            return true;
         }
     }
     return CoarseSampleAt(OriginX(node) + std::int64_t{i} * CoarseStep,
@@ -131,21 +137,10 @@ bool LodTree::SectorPointAt(const LodNode& node, int i, int j, std::uint16_t& sa
 }
 
 bool LodTree::HalfStepSampleAt(const LodNode& node, int fi, int fj, std::uint16_t& sample) const {
-    constexpr int Last = NodeSide - 1;
-    // On the line between two children either holds the point; the later is asked first.
-    const int cx = std::min(fi / Last, 1);
-    const int cy = std::min(fj / Last, 1);
-    for (int y = cy; y >= (fj == Last ? 0 : cy); --y) {
-        for (int x = cx; x >= (fi == Last ? 0 : cx); --x) {
-            const int child = node.children[static_cast<std::size_t>(x + 2 * y)];
-            if (child < 0) {
-                continue;
-            }
-            const LodNode& below = nodes_[static_cast<std::size_t>(child)];
-            const auto at = static_cast<std::size_t>((fi - x * Last) * NodeSide + (fj - y * Last));
-            sample = (*below.heights)[at];
-            return (*below.present)[at] != 0;
-        }
+    if (const ChildPoint held = ChildHolding(node, fi, fj, NodeSide - 1); held.child != nullptr) {
+        const auto at = static_cast<std::size_t>(held.i * NodeSide + held.j);
+        sample = (*held.child->heights)[at];
+        return (*held.child->present)[at] != 0;
     }
     // No child covers it: only a sector beyond this node's edge can hold it.
     const int halfStep = StepOf(node.level) / 2;

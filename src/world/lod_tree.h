@@ -61,6 +61,14 @@ private:
     // The same at point (fi, fj) of a node's lattice at half its step (level 2 and up, its
     // children built), read off the children, whose points hold what the sectors hold there.
     bool HalfStepSampleAt(const LodNode& node, int fi, int fj, std::uint16_t& sample) const;
+    // The child of `node` whose grid holds point (i, j) of the node's lattice, each child
+    // `last` cells a side, and the point in the child's grid; no child where none is built.
+    struct ChildPoint {
+        const LodNode* child = nullptr;
+        int i = 0;
+        int j = 0;
+    };
+    ChildPoint ChildHolding(const LodNode& node, int i, int j, int last) const;
 
     int firstA_;
     int firstB_;

@@ -97,7 +97,7 @@ std::vector<world::SectorSource> SectorSourcesOf(
     const std::size_t threads =
         files.size() < 4096 ? 1
                             : std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8);
-    const std::size_t share = (files.size() + threads - 1) / std::max<std::size_t>(threads, 1);
+    const std::size_t share = (files.size() + threads - 1) / threads;
     std::vector<std::exception_ptr> failures(threads);
     const auto resolve = [&](std::size_t part) {
         try {
