@@ -1,0 +1,228 @@
+// The 3D view's data: the level tree's grids (data/lod chunks) and the sectors' full samples
+// (the level-0 height tiles), loaded as the frames want them, nearest first, as the desktop's
+// SectorStore loads sectors, and kept under a byte budget, least recently used first out.
+"use strict";
+
+var Velmora = window.Velmora || {};
+window.Velmora = Velmora;
+Velmora.view3d = Velmora.view3d || {};
+
+(function (v) {
+    var TileSide = 506;
+    var TileCells = 504;
+    var TileSectors = 4;
+    var Stride = 126;
+    // Chunks come before any tile: without them nothing is refined at all.
+    var TileBand = 1e12;
+    // Decoded tiles kept, in bytes (a tile's heights are half a megabyte).
+    v.TileBudget = 192 << 20;
+
+    // `world` as Velmora.whenWorld gives it; `loader`: Velmora.load-like (key, version,
+    // priority) -> Promise of an ArrayBuffer; `dropWaiting`: Velmora.dropWaiting-like.
+    v.TerrainData = function (world, loader, dropWaiting) {
+        this.world = world;
+        this.loader = loader;
+        this.dropWaiting = dropWaiting || function () {};
+        this.nodeGrids = new Array(world.nodes.length);  // {heights, present} by node
+        this.coarse = new Array(world.sectors.length);    // Uint16Array(64) by sector
+        this.chunkLevel = Math.min(3, world.root >= 0 ? world.nodes[world.root].level : 0);
+        this.chunks = new Map();   // key -> "loaded" | "failed"
+        this.tiles = new Map();    // key -> {heights, used, levels} | {failed: true}
+        this.pending = new Map();  // key -> priority of a request in flight or waiting
+        this.useCount = 0;
+        this.changed = null;       // called when data arrives
+        this.failures = [];
+    };
+
+    var proto = v.TerrainData.prototype;
+
+    // The chunk holding the grid of node `index` (a sector's coarse points: its level-0 node's).
+    proto.chunkOf = function (index) {
+        var node = this.world.nodes[index];
+        var k = this.chunkLevel;
+        if (node.level > k) {
+            return "lod/top";
+        }
+        var shift = k - node.level;
+        return "lod/" + k + "_" + Math.floor(node.p / Math.pow(2, shift)) + "_" +
+            Math.floor(node.q / Math.pow(2, shift));
+    };
+
+    proto.chunkLoaded = function (key) {
+        return this.chunks.get(key) === "loaded";
+    };
+
+    proto.tileKeyOf = function (sector) {
+        return "tiles/0/" + Math.floor(sector.a / TileSectors) + "_" +
+            Math.floor(sector.b / TileSectors);
+    };
+
+    // The tile that holds a sector's samples, or null while it is not here.
+    proto.tileOf = function (sector) {
+        var tile = this.tiles.get(this.tileKeyOf(sector));
+        return tile && !tile.failed ? tile : null;
+    };
+
+    // Whether the site lists the sector's tile at all.
+    proto.tileListed = function (sector) {
+        var level0 = this.world.tiles[0];
+        return level0 !== undefined &&
+            level0.has(Math.floor(sector.a / TileSectors) + "_" + Math.floor(sector.b / TileSectors));
+    };
+
+    // A sector's grid at every `step`th sample from its tile: point (i, j) is sample
+    // (i step, j step), at index i side + j.
+    proto.sectorGrid = function (sector, step) {
+        var tile = this.tileOf(sector);
+        var cached = tile.levels.get(sector.index + "_" + step);
+        if (cached) {
+            return cached;
+        }
+        var side = (v.GridSide - 1) / step + 1;
+        var grid = new Uint16Array(side * side);
+        // Sample (r, c) is grid point (126 A + r - 504 X + 1, 126 B + c - 504 Y + 1) of tile (X, Y).
+        var x0 = Stride * sector.a - TileCells * Math.floor(sector.a / TileSectors) + 1;
+        var y0 = Stride * sector.b - TileCells * Math.floor(sector.b / TileSectors) + 1;
+        for (var i = 0; i < side; i += 1) {
+            for (var j = 0; j < side; j += 1) {
+                grid[i * side + j] = tile.heights[(y0 + j * step) * TileSide + x0 + i * step];
+            }
+        }
+        tile.levels.set(sector.index + "_" + step, grid);
+        return grid;
+    };
+
+    // Marks what a frame draws from, so that the budget never drops it.
+    proto.beginFrame = function () {
+        this.useCount += 1;
+    };
+
+    proto.touchTile = function (tile) {
+        tile.used = this.useCount;
+    };
+
+    // Asks for what a frame wanted and lacked (key -> {version, priority}), nearest first, and
+    // forgets the waiting requests of ours that it no longer wants.
+    proto.request = function (wanted) {
+        var self = this;
+        wanted.forEach(function (want, key) {
+            var known = self.pending.get(key);
+            if (known !== undefined && known <= want.priority) {
+                return;
+            }
+            self.pending.set(key, want.priority);
+            var first = known === undefined;
+            var promise = self.loader(key, want.version, want.priority);
+            if (!first) {
+                return;  // the same request, its priority raised
+            }
+            promise.then(function (buffer) {
+                self.pending.delete(key);
+                self.receive(key, new Uint8Array(buffer));
+            }, function (error) {
+                self.pending.delete(key);
+                if (!(error && error.message === "no longer wanted")) {
+                    if (key.indexOf("lod/") === 0) {
+                        self.chunks.set(key, "failed");
+                    } else {
+                        self.tiles.set(key, {failed: true});
+                    }
+                    self.failures.push(key + ": " + (error && error.message));
+                }
+                if (self.changed) {
+                    self.changed();
+                }
+            });
+        });
+        var mine = this.pending;
+        this.dropWaiting(function (key) {
+            return !mine.has(key) || wanted.has(key);
+        });
+    };
+
+    proto.outstanding = function () {
+        return this.pending.size;
+    };
+
+    proto.receive = function (key, bytes) {
+        try {
+            if (key.indexOf("lod/") === 0) {
+                this.readChunk(bytes);
+                this.chunks.set(key, "loaded");
+            } else {
+                this.tiles.set(key, {heights: Velmora.decodeHeights(bytes, 0, TileSide, TileSide),
+                    used: this.useCount, levels: new Map()});
+                this.trimTiles();
+            }
+        } catch (error) {
+            this.failures.push(key + ": " + error.message);
+            if (key.indexOf("lod/") === 0) {
+                this.chunks.set(key, "failed");
+            } else {
+                this.tiles.set(key, {failed: true});
+            }
+        }
+        if (this.changed) {
+            this.changed();
+        }
+    };
+
+    // Node records (u32 index, u16 15 x 15 heights, u8 15 x 15 presence), u32 0xFFFFFFFF, then
+    // sector records (u32 index, u16 8 x 8 coarse points).
+    proto.readChunk = function (bytes) {
+        var view = new DataView(bytes.buffer, bytes.byteOffset, bytes.byteLength);
+        var at = 0;
+        var Points = 15 * 15;
+        for (;;) {
+            var index = view.getUint32(at, true);
+            at += 4;
+            if (index === 0xFFFFFFFF) {
+                break;
+            }
+            var heights = new Uint16Array(Points);
+            for (var k = 0; k < Points; k += 1) {
+                heights[k] = view.getUint16(at + 2 * k, true);
+            }
+            at += 2 * Points;
+            var present = bytes.slice(at, at + Points);
+            at += Points;
+            var absent = present.indexOf(0) >= 0;
+            this.nodeGrids[index] = {heights: heights, present: absent ? present : null};
+        }
+        while (at < bytes.length) {
+            var sector = view.getUint32(at, true);
+            at += 4;
+            var coarse = new Uint16Array(64);
+            for (var c = 0; c < 64; c += 1) {
+                coarse[c] = view.getUint16(at + 2 * c, true);
+            }
+            at += 128;
+            this.coarse[sector] = coarse;
+        }
+    };
+
+    // Drops the least recently used tiles over the budget, never one the last frame used.
+    proto.trimTiles = function () {
+        var bytes = 0;
+        var kept = [];
+        this.tiles.forEach(function (tile, key) {
+            if (!tile.failed) {
+                bytes += tile.heights.byteLength;
+                kept.push({key: key, tile: tile});
+            }
+        });
+        if (bytes <= v.TileBudget) {
+            return;
+        }
+        kept.sort(function (a, b) { return a.tile.used - b.tile.used; });
+        for (var k = 0; k < kept.length && bytes > v.TileBudget; k += 1) {
+            if (kept[k].tile.used >= this.useCount) {
+                break;
+            }
+            bytes -= kept[k].tile.heights.byteLength;
+            this.tiles.delete(kept[k].key);
+        }
+    };
+
+    v.TerrainData.TileBand = TileBand;
+})(Velmora.view3d);
