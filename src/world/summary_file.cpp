@@ -1,11 +1,11 @@
 #include "world/summary_file.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -24,6 +24,29 @@ constexpr std::uint32_t MaxEntries = 1u << 24;
 constexpr std::uint32_t MaxPathBytes = 4096;
 constexpr std::size_t SummaryBytes = sizeof(std::uint16_t) * CoarseSide * CoarseSide +
                                      sizeof(float) * LevelSteps.size() + 3 * sizeof(std::uint16_t);
+
+// What one entry takes on disk, its path `pathBytes` long.
+constexpr std::size_t EntryBytes(std::size_t pathBytes) {
+    return sizeof(std::uint32_t) + pathBytes + sizeof(std::uint64_t) + sizeof(std::int64_t) +
+           SummaryBytes;
+}
+
+// Reads exactly `size` bytes at `offset`; false on an error or when the file ends before them.
+bool ReadWhole(int fd, std::uint8_t* into, std::size_t size, off_t offset) {
+    std::size_t received = 0;
+    while (received < size) {
+        const ssize_t count =
+            pread(fd, into + received, size - received, offset + static_cast<off_t>(received));
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count <= 0) {
+            return false;
+        }
+        received += static_cast<std::size_t>(count);
+    }
+    return true;
+}
 
 std::uint64_t Fnv1a(std::span<const std::uint8_t> bytes) {
     std::uint64_t hash = 0xcbf29ce484222325u;
@@ -103,8 +126,7 @@ std::optional<std::vector<SummaryEntry>> ParseSummaryFile(std::span<const std::u
     }
     Reader in(body.subspan(Magic.size()));
     std::uint32_t count = 0;
-    if (!in.Get(count) || count > MaxEntries ||
-        count > in.Left() / (sizeof(std::uint32_t) + 16 + SummaryBytes)) {
+    if (!in.Get(count) || count > MaxEntries || count > in.Left() / EntryBytes(1)) {
         return std::nullopt;
     }
     std::vector<SummaryEntry> entries(count);
@@ -180,25 +202,45 @@ fs::path SummaryFileFor(const fs::path& folder, const fs::path& terrain) {
     return folder / name;
 }
 
-std::optional<std::vector<SummaryEntry>> LoadSummaryFile(const fs::path& path) {
-    const FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+std::size_t SummaryFileBytesFor(const std::vector<std::size_t>& pathLengths) {
+    std::size_t bytes = Magic.size() + sizeof(std::uint32_t) + sizeof(std::uint64_t);
+    for (const std::size_t length : pathLengths) {
+        bytes += EntryBytes(length);
+    }
+    return bytes;
+}
+
+std::optional<std::vector<SummaryEntry>> LoadSummaryFile(const fs::path& path,
+                                                         std::size_t maxBytes) {
+    // The path is not ours alone: another program may have left a FIFO there (O_NONBLOCK: the
+    // open does not wait for a writer, and only a regular file is read), or may cut the file
+    // short while it is read (read, not mapped: a shrinking file is a short read, not SIGBUS).
+    const FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat status {};
-    const bool regular = file.get() >= 0 && fstat(file.get(), &status) == 0 &&
-                         S_ISREG(status.st_mode) && status.st_size > 0;
-    // Mapped, its pages brought in by one call: a big world's summaries are tens of megabytes,
-    // and copying them or touching fresh memory page by page costs more than the parse. The
-    // file is only ever replaced whole (StoreSummaryFile renames onto it), never cut short in
-    // place, so the mapping stays whole while it is read.
-    const std::size_t size = regular ? static_cast<std::size_t>(status.st_size) : 0;
-    void* const mapped =
-        regular ? mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, file.get(), 0)
-                : MAP_FAILED;
-    if (mapped == MAP_FAILED) {
+    if (file.get() < 0 || fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode) ||
+        status.st_size <= 0) {
         return std::nullopt;
     }
-    const auto unmap = [size](void* at) { munmap(at, size); };
-    const std::unique_ptr<void, decltype(unmap)> held(mapped, unmap);
-    return ParseSummaryFile({static_cast<const std::uint8_t*>(mapped), size});
+    // A file larger than the world's sectors can fill is not theirs: refused before a byte of it
+    // is read beyond its header.
+    const auto size = static_cast<std::size_t>(status.st_size);
+    std::array<std::uint8_t, Magic.size() + sizeof(std::uint32_t)> header{};
+    if (size > maxBytes || !ReadWhole(file.get(), header.data(), header.size(), 0) ||
+        !std::equal(Magic.begin(), Magic.end(), header.begin())) {
+        return std::nullopt;
+    }
+    std::uint32_t count = 0;
+    std::memcpy(&count, header.data() + Magic.size(), sizeof count);
+    if (size <
+        Magic.size() + sizeof count + sizeof(std::uint64_t) + std::size_t{count} * EntryBytes(1)) {
+        return std::nullopt;
+    }
+    // Not zeroed first: every byte is read over.
+    const std::unique_ptr<std::uint8_t[]> bytes(new std::uint8_t[size]);
+    if (!ReadWhole(file.get(), bytes.get(), size, 0)) {
+        return std::nullopt;
+    }
+    return ParseSummaryFile({bytes.get(), size});
 }
 
 bool StoreSummaryFile(const fs::path& path, const std::vector<SummaryEntry>& entries) {

@@ -49,9 +49,16 @@ std::filesystem::path DefaultSummaryFolder();
 std::filesystem::path SummaryFileFor(const std::filesystem::path& folder,
                                      const std::filesystem::path& terrain);
 
-// Reads the file at path (nullopt when missing, unreadable or invalid), and writes it whole
-// under a temporary name renamed onto it (false when it cannot).
-std::optional<std::vector<SummaryEntry>> LoadSummaryFile(const std::filesystem::path& path);
+// The most bytes a summary file of entries with paths of these lengths can take.
+std::size_t SummaryFileBytesFor(const std::vector<std::size_t>& pathLengths);
+
+// Reads the file at path: nullopt when it is missing, unreadable, not a regular file, larger than
+// maxBytes, cut short while it is read, or invalid. Never blocks on a FIFO; never reads more than
+// its header of a file that is too large.
+std::optional<std::vector<SummaryEntry>> LoadSummaryFile(const std::filesystem::path& path,
+                                                         std::size_t maxBytes);
+
+// Writes the file whole under a temporary name renamed onto it (false when it cannot).
 bool StoreSummaryFile(const std::filesystem::path& path, const std::vector<SummaryEntry>& entries);
 
 }  // namespace world

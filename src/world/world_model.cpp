@@ -98,7 +98,12 @@ void WorldModel::State::FirstPass(const std::filesystem::path& summaryPath) {
     std::unordered_map<std::string_view, const SummaryEntry*> kept;
     std::optional<std::vector<SummaryEntry>> stored;
     if (!summaryPath.empty()) {
-        stored = LoadSummaryFile(summaryPath);
+        std::vector<std::size_t> pathLengths;
+        pathLengths.reserve(layout.sectors.size());
+        for (const PlacedSector& sector : layout.sectors) {
+            pathLengths.push_back(sector.source.hostPath.size());
+        }
+        stored = LoadSummaryFile(summaryPath, SummaryFileBytesFor(pathLengths));
         if (stored) {
             kept.reserve(stored->size());
             for (const SummaryEntry& entry : *stored) {

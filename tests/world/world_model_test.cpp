@@ -169,7 +169,7 @@ TEST(WorldModelTest, SummariesAreKeptBetweenOpensAndNeverTrustedOverAChangedFile
     // A damaged cache is ignored and written anew.
     WriteFile(cache, "not a summary file");
     EXPECT_EQ(WorldModel(sources, options).Range().Range(), 30000u - 2000u);
-    EXPECT_TRUE(world::LoadSummaryFile(cache).has_value());
+    EXPECT_TRUE(world::LoadSummaryFile(cache, SIZE_MAX).has_value());
 }
 
 // A world no longer wanted: its first pass stops at the next sector and keeps nothing.
