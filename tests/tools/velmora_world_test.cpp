@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -164,6 +165,59 @@ TEST(VelmoraWorldTest, AWorldOfOneSectorIsDrawnAsTheViewerDrawsIt) {
             EXPECT_NEAR(sum[k] / ground, viewerSum[k] / ground, 2.0) << camera << " channel " << k;
         }
     }
+}
+
+// Tilted planes seen from straight above: each shading lights a plane as the map lights it, so
+// a plane facing the light (from the north-west) is brighter than one facing away by as much as
+// the map's hillshade makes it; and the default is the height shading, byte for byte.
+TEST(VelmoraWorldTest, ReliefShadingLightsPlanesAsTheMapDoes) {
+    struct Plane {
+        const char* facing;
+        int perRow;
+        int perColumn;
+    };
+    const std::vector<Plane> planes = {
+        {"flat", 0, 0},   {"west", 8, 0},       {"east", -8, 0},        {"north", 0, 8},
+        {"south", 0, -8}, {"north-west", 5, 5}, {"south-east", -5, -5}, {"north-east", -5, 5}};
+    const std::vector<std::string> overhead = {"--size", "96x96", "--camera",
+                                               "630,630,2600,0,3.14"};
+    std::map<std::string, int> lit;
+    for (const Plane& plane : planes) {
+        TestWorld world(1, 1, [&](int x, int y) {
+            return static_cast<std::uint16_t>(2000 + plane.perRow * x + plane.perColumn * y);
+        });
+        std::vector<std::string> all = {"render", "Test", "--all"};
+        all.insert(all.end(), overhead.begin(), overhead.end());
+        const auto drawn = [&](const std::vector<std::string>& more) {
+            std::vector<std::string> arguments = all;
+            arguments.insert(arguments.end(), more.begin(), more.end());
+            return world.Draw(arguments, world.Plain());
+        };
+        const Picture byDefault = drawn({});
+        const Picture height = drawn({"--shading", "height"});
+        const Picture hill = drawn({"--shading", "hillshade"});
+        const Picture both = drawn({"--shading", "both"});
+        EXPECT_EQ(byDefault.bytes, height.bytes) << plane.facing;
+        const Picture map = world.Draw({"map", "Test", "--shading", "hillshade"}, world.Plain());
+
+        const int mapped = map.Rgba(63, 63)[0];
+        const int shown = hill.Rgba(48, 48)[0];
+        EXPECT_NEAR(shown, mapped, 1) << plane.facing;
+        // Grey, the same everywhere on a plane.
+        EXPECT_EQ(hill.Rgba(20, 70)[1], hill.Rgba(48, 48)[1]) << plane.facing;
+        const int grey = height.Rgba(48, 48)[0];
+        EXPECT_NEAR(both.Rgba(48, 48)[0], grey * shown / 255, 1) << plane.facing;
+        lit[plane.facing] = shown;
+    }
+    EXPECT_EQ(lit["flat"], 180);  // 45 degrees up: 255 sin 45
+    EXPECT_GT(lit["west"], lit["flat"]);
+    EXPECT_GT(lit["north-west"], lit["west"]);
+    EXPECT_LT(lit["east"], lit["flat"]);
+    EXPECT_LT(lit["south-east"], lit["east"]);
+    EXPECT_EQ(lit["west"], lit["north"]);
+    EXPECT_EQ(lit["east"], lit["south"]);
+    // Across the light, neither towards nor away: as bright as flat ground tilted as much.
+    EXPECT_LT(lit["north-east"], lit["flat"]);
 }
 
 // Clear pixels that no path of clear pixels (diagonal steps too) joins to the picture's

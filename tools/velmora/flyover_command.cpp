@@ -19,6 +19,7 @@
 #include "output_file.h"
 #include "picture_size.h"
 #include "progress_line.h"
+#include "shading_option.h"
 #include "world_cameras.h"
 #include "world_canvas.h"
 #include "world_layout.h"
@@ -40,6 +41,7 @@ struct FlyoverRequest {
     std::string texture;
     bool force = false;
     bool skipUnreadable = false;
+    world::Shading shading = world::Shading::Height;
 };
 
 std::string FrameName(int number) {
@@ -127,6 +129,7 @@ int RunFlyover(const FlyoverRequest& request) {
 
     WorldCanvas canvas(width, height, cacheBytes);
     canvas.UseTexture(request.texture, "flyover");
+    canvas.UseShading(request.shading);
     ProgressLine progress("flyover:", static_cast<std::size_t>(request.frames), "frames");
     std::vector<double> drawSeconds;
     double waited = 0.0;
@@ -208,6 +211,9 @@ void AddFlyoverCommand(CLI::App& velmora, ChosenCommand& chosen) {
         ->add_option("--texture", request->texture,
                      "ground texture (default: terrain.image in the current directory)")
         ->type_name("FILE");
+    AddShadingOption(*flyover, request->shading,
+                     "height (default, the viewer's grey), hillshade (light from the north-west "
+                     "on the slopes) or both, as map shades");
     flyover->add_flag("--force", request->force,
                       "writes into a folder that holds files, replacing its frames");
     flyover->add_flag("--skip-unreadable", request->skipUnreadable,

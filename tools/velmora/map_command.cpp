@@ -15,6 +15,7 @@
 #include "output_file.h"
 #include "png_stream.h"
 #include "progress_line.h"
+#include "shading_option.h"
 #include "world/sector_file.h"
 #include "world_layout.h"
 #include "world_map.h"
@@ -95,7 +96,7 @@ int RunMap(const MapRequest& request) {
     // The output is claimed before the long work, so that a refusal comes at once.
     OutputFile file(request.output, request.force);
     std::optional<ShadingRange> range;
-    if (request.style.shading != MapShading::Hillshade) {
+    if (request.style.shading != world::Shading::Hillshade) {
         range = FindWorldRange(layout, request.skipUnreadable);
     }
     // Without an empty place the picture needs no alpha: half the bytes to encode.
@@ -135,12 +136,7 @@ void AddMapCommand(CLI::App& velmora, ChosenCommand& chosen) {
     map->add_option("--scale", request->style.scale, "samples per pixel along a side (default 1)")
         ->check(CLI::Range(1u, 4096u))
         ->type_name("N");
-    const std::map<std::string, MapShading> shadings{{"height", MapShading::Height},
-                                                     {"hillshade", MapShading::Hillshade},
-                                                     {"both", MapShading::Both}};
-    map->add_option("--shading", request->style.shading, "height (default), hillshade or both")
-        ->transform(CLI::CheckedTransformer(shadings))
-        ->type_name("KIND");
+    AddShadingOption(*map, request->style.shading, "height (default), hillshade or both");
     map->add_flag("--grid", request->style.grid, "draws the sector borders in red");
     map->add_flag("--force", request->force, "replaces an existing output file");
     map->add_flag("--skip-unreadable", request->skipUnreadable,

@@ -21,6 +21,7 @@
 #include "render/d3d9/gl/gl_backend.h"
 #include "render/d3d9/gl/offscreen_target.h"
 #include "render/renderer.h"
+#include "shading_option.h"
 #include "world_cameras.h"
 #include "world_canvas.h"
 
@@ -45,6 +46,7 @@ struct RenderRequest {
     double maxError = 1.0;
     std::size_t cacheMegabytes = 256;
     bool skipUnreadable = false;
+    world::Shading shading = world::Shading::Height;
 };
 
 // The whole world's frame, once every sector it wants is loaded.
@@ -64,6 +66,7 @@ int RunRenderAll(const RenderRequest& request) {
     }
     WorldCanvas canvas(width, height, cacheBytes);
     canvas.UseTexture(request.texture, "render");
+    canvas.UseShading(request.shading);
     const world::FrameSelection frame =
         world.SelectSettled(camera, width, height, request.maxError);
     canvas.Draw(frame, camera, world.Model().Range());
@@ -235,6 +238,10 @@ void AddRenderCommand(CLI::App& velmora, ChosenCommand& chosen) {
     render
         ->add_flag("--skip-unreadable", request->skipUnreadable,
                    "with --all: draws an unreadable heightmap as a hole instead of failing")
+        ->needs(all);
+    AddShadingOption(*render, request->shading,
+                     "with --all: height (default, the viewer's grey), hillshade (light from the "
+                     "north-west on the slopes) or both, as map shades")
         ->needs(all);
     render->callback([&chosen, request] {
         if (request->all && !request->sector.empty()) {

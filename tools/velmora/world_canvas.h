@@ -40,6 +40,9 @@ public:
     // message on stderr, prefixed by `command`.
     void UseTexture(const std::string& chosen, const std::string& command);
 
+    // How the ground is shaded (default: by height, as the viewer shades it).
+    void UseShading(world::Shading shading) { renderer_->SetShading(shading); }
+
     void Draw(const world::FrameSelection& frame, const world::Camera& camera,
               const ShadingRange& range);
 

@@ -17,17 +17,10 @@ struct SampleRow {
     std::vector<std::uint8_t> present;
 };
 
-// Light from the north-west (towards -x and -y, the picture's top left), 45 degrees up, on the
-// mesh's own spacing: GridSpacing between samples, HeightScale per sample unit.
+// The light on each sample from its neighbours' heights on the mesh's spacing: GridSpacing
+// between samples, HeightScale per sample unit.
 class Hillshade {
 public:
-    Hillshade() {
-        const double length = std::sqrt(1.0 + 1.0 + 2.0);
-        lightX_ = -1.0 / length;
-        lightY_ = -1.0 / length;
-        lightZ_ = std::sqrt(2.0) / length;
-    }
-
     // 0 (facing away) to 255 (facing the light) for sample x of `middle`.
     std::uint8_t Shade(const SampleRow& above, const SampleRow& middle, const SampleRow& below,
                        std::size_t x, std::size_t width) const {
@@ -38,10 +31,7 @@ public:
                   x + 1 < width ? middle.heights[x + 1] : 0, centre);
         const double slopeY = Slope(above.present[x] != 0, above.heights[x], below.present[x] != 0,
                                     below.heights[x], centre);
-        // The upward normal of z = h(x, y) is (-dh/dx, -dh/dy, 1).
-        const double length = std::sqrt(slopeX * slopeX + slopeY * slopeY + 1.0);
-        const double lit = (-slopeX * lightX_ - slopeY * lightY_ + lightZ_) / length;
-        return static_cast<std::uint8_t>(std::lround(std::clamp(lit, 0.0, 1.0) * 255.0));
+        return world::Hillshade(slopeX, slopeY);
     }
 
 private:
@@ -52,10 +42,6 @@ private:
         const int steps = int{hasBefore} + int{hasAfter};
         return steps == 0 ? 0.0 : (high - low) * HeightScale / (steps * GridSpacing);
     }
-
-    double lightX_;
-    double lightY_;
-    double lightZ_;
 };
 
 bool OnSectorBorder(std::uint32_t first, std::uint32_t count) {
@@ -84,7 +70,7 @@ void DrawWorldMap(WorldRows& rows, const std::optional<ShadingRange>& range, Map
     const std::uint32_t scale = style.scale;
     const std::uint32_t pixelsX = MapPixels(width, scale);
     const std::uint32_t pixelsY = MapPixels(height, scale);
-    const bool lit = style.shading != MapShading::Height;
+    const bool lit = style.shading != world::Shading::Height;
     const Hillshade hillshade;
 
     // Rows y - 1, y and y + 1 for the light; only y without it.
@@ -125,11 +111,11 @@ void DrawWorldMap(WorldRows& rows, const std::optional<ShadingRange>& range, Map
             const SampleRow& below = y + 1 < height ? slot(y + 1) : empty;
             for (std::uint32_t x = 0; x < width; ++x) {
                 std::uint32_t grey = 255;
-                if (style.shading != MapShading::Hillshade) {
+                if (style.shading != world::Shading::Hillshade) {
                     grey = range->Shade(middle.heights[x]);
                 }
                 if (lit && middle.present[x] != 0) {
-                    grey = grey * hillshade.Shade(above, middle, below, x, width) / 255;
+                    grey = world::Lit(grey, hillshade.Shade(above, middle, below, x, width));
                 }
                 greys[x] = static_cast<std::uint8_t>(middle.present[x] != 0 ? grey : 0);
             }

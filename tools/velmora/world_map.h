@@ -6,13 +6,12 @@
 
 #include "png_stream.h"
 #include "terrain/shading_range.h"
+#include "world/relief_shading.h"
 
 class WorldRows;
 
-enum class MapShading { Height, Hillshade, Both };
-
 struct MapStyle {
-    MapShading shading = MapShading::Height;
+    world::Shading shading = world::Shading::Height;
     std::uint32_t scale = 1;  // world samples per pixel along each side, averaged
     bool grid = false;        // sector borders drawn in red
     bool opaque = false;      // every place holds a sector: no alpha is written

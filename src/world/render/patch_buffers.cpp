@@ -42,6 +42,15 @@ PatchBuffers UploadPatch(const TerrainPatch& patch) {
                          words.data(), 0);
     made.bytes = words.size() * sizeof(std::uint32_t);
     if (HasAbsentPoints(patch)) {
+        std::vector<std::uint32_t> bits((count + 31) / 32, 0);
+        for (std::size_t k = 0; k < count; ++k) {
+            bits[k / 32] |= std::uint32_t{(*patch.present)[k] != 0 ? 1u : 0u} << (k % 32);
+        }
+        made.presence = gl::Buffer::Create();
+        glNamedBufferStorage(made.presence.name(),
+                             static_cast<GLsizeiptr>(bits.size() * sizeof(std::uint32_t)),
+                             bits.data(), 0);
+        made.bytes += bits.size() * sizeof(std::uint32_t);
         made.ownIndices = UploadIndices(MakePatchIndices(patch.side, patch.present.get()));
         made.bytes += made.ownIndices->bytes;
     }

@@ -24,6 +24,9 @@ struct IndexBuffer {
 
 struct PatchBuffers {
     gl::Buffer heights;  // two samples a 32-bit word, the lower index in the low half
+    // When some points are absent: which are there, one bit a point, the lower index in the
+    // lower bits; and the triangles left.
+    gl::Buffer presence;
     std::optional<IndexBuffer> ownIndices;
     std::size_t bytes = 0;
 };

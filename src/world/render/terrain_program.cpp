@@ -8,6 +8,7 @@ namespace {
 
 constexpr const char* VertexSource = R"(#version 450 core
 layout(std430, binding = 0) readonly buffer PatchHeights { uint heights[]; };
+layout(std430, binding = 1) readonly buffer PatchPresence { uint presence[]; };
 // Uploaded row-major and untransposed: rotation * v is the row vector v times the matrix.
 layout(location = 0) uniform mat3 rotation;
 layout(location = 1) uniform vec3 projection;
@@ -15,8 +16,45 @@ layout(location = 2) uniform vec3 origin;
 layout(location = 3) uniform ivec4 grid;
 layout(location = 4) uniform vec4 skirtDepth;
 layout(location = 5) uniform uvec2 shading;
+layout(location = 7) uniform int relief;
+layout(location = 8) uniform bool hasAbsentPoints;
 out float shade;
 out vec2 texCoord;
+
+uint SampleAt(int i, int j) {
+    uint index = uint(i * grid.x + j);
+    uint word = heights[index >> 1];
+    return (index & 1u) == 0u ? (word & 0xFFFFu) : (word >> 16);
+}
+
+bool Present(int i, int j) {
+    if (i < 0 || j < 0 || i >= grid.x || j >= grid.x) {
+        return false;
+    }
+    uint index = uint(i * grid.x + j);
+    return !hasAbsentPoints || ((presence[index >> 5] >> (index & 31u)) & 1u) != 0u;
+}
+
+// World height change per world unit across point (i, j) along one axis, from whichever of its
+// two neighbours are there.
+float Slope(int i, int j, int di, int dj, float centre) {
+    bool before = Present(i - di, j - dj);
+    bool after = Present(i + di, j + dj);
+    float low = before ? float(SampleAt(i - di, j - dj)) : centre;
+    float high = after ? float(SampleAt(i + di, j + dj)) : centre;
+    int steps = int(before) + int(after);
+    return steps == 0 ? 0.0 : (high - low) * 0.25 / (float(steps) * 10.0 * float(grid.y));
+}
+
+// The light on the drawn surface at point (i, j): 0 facing away from the north-west light,
+// 255 facing it.
+uint Hillshade(int i, int j, float centre) {
+    float slopeX = Slope(i, j, 1, 0, centre);
+    float slopeY = Slope(i, j, 0, 1, centre);
+    float lit = (0.5 * slopeX + 0.5 * slopeY + 0.70710678) /
+                sqrt(slopeX * slopeX + slopeY * slopeY + 1.0);
+    return uint(floor(clamp(lit, 0.0, 1.0) * 255.0 + 0.5));
+}
 
 void main() {
     int side = grid.x;
@@ -38,9 +76,7 @@ void main() {
         j = edge == 2 ? 0 : (edge == 3 ? side - 1 : t);
         drop = skirtDepth[edge];
     }
-    uint index = uint(i * side + j);
-    uint word = heights[index >> 1];
-    uint value = (index & 1u) == 0u ? (word & 0xFFFFu) : (word >> 16);
+    uint value = SampleAt(i, j);
 
     int x = i * grid.y;
     int y = j * grid.y;
@@ -49,8 +85,13 @@ void main() {
     gl_Position = vec4(view.x * projection.x, view.y * projection.y, projection.z, view.z);
 
     // The viewer's shade: 255 below the low end, else floor((s - low) * 256 / range), at most
-    // 255; then a byte's share of one, as Direct3D reads a vertex colour.
+    // 255; then a byte's share of one, as Direct3D reads a vertex colour. Lit by the slopes as
+    // a map's hillshade lights them, when asked.
     uint grey = value < shading.x ? 255u : min(255u, ((value - shading.x) << 8) / shading.y);
+    if (relief != 0) {
+        uint light = Hillshade(i, j, float(value));
+        grey = relief == 1 ? light : grey * light / 255u;
+    }
     shade = float(grey) / 255.0;
     // One texture every 7 samples, with the viewer's step of 1/7 as a float.
     texCoord = vec2(float(grid.z + x), float(grid.w + y)) * uintBitsToFloat(0x3E124925u);

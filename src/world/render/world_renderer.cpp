@@ -122,6 +122,7 @@ void WorldRenderer::Draw(const FrameSelection& frame, const Camera& camera,
                        view.nearPlane);
     glProgramUniform2ui(program, terrain_program::Shading, range.Low(), range.Range());
     glProgramUniform1i(program, terrain_program::Textured, groundTexture_ ? 1 : 0);
+    glProgramUniform1i(program, terrain_program::Relief, static_cast<GLint>(shading_));
 
     const std::vector<std::array<float, 4>> skirtDepths = SkirtDepths(frame.patches);
     std::size_t sinceFlush = 0;
@@ -148,6 +149,11 @@ void WorldRenderer::Draw(const FrameSelection& frame, const Camera& camera,
         glProgramUniform4fv(program, terrain_program::SkirtDepth, 1, skirtDepths[p].data());
         glBindBufferBase(GL_SHADER_STORAGE_BUFFER, terrain_program::HeightsBinding,
                          buffers->heights.name());
+        const bool absent = static_cast<bool>(buffers->presence);
+        glProgramUniform1i(program, terrain_program::HasAbsentPoints, absent ? 1 : 0);
+        // A storage block the program names must have a buffer bound, used or not.
+        glBindBufferBase(GL_SHADER_STORAGE_BUFFER, terrain_program::PresenceBinding,
+                         absent ? buffers->presence.name() : buffers->heights.name());
         glVertexArrayElementBuffer(vertexArray_.name(), indices.buffer.name());
 
         glEnable(GL_CULL_FACE);

@@ -12,6 +12,7 @@
 
 #include "gl/object.h"
 #include "terrain/shading_range.h"
+#include "world/relief_shading.h"
 #include "world/render/ground_image.h"
 #include "world/render/lru_budget.h"
 #include "world/render/patch_buffers.h"
@@ -46,6 +47,10 @@ public:
     void ClearGroundTexture();
     bool Textured() const { return static_cast<bool>(groundTexture_); }
 
+    // How the ground is shaded from now on: the viewer's grey by height (the default), the
+    // light on its slopes, or both.
+    void SetShading(Shading shading) { shading_ = shading; }
+
     // Clears `framebuffer` (0: the default one) to the clear colour and draws the frame's
     // patches into its width x height pixels, row 0 the picture's top. The framebuffer needs a
     // depth buffer; 32-bit float keeps far ground apart. Sets the GL state it draws with.
@@ -68,6 +73,7 @@ private:
     gl::Program program_;
     gl::VertexArray vertexArray_;
     gl::Texture groundTexture_;
+    Shading shading_ = Shading::Height;
     std::map<int, IndexBuffer> sharedIndices_;  // by grid side
     LruBudget<PatchBuffers> patches_;
     std::uint64_t frameNumber_ = 0;
