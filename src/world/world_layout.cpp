@@ -23,6 +23,17 @@ WorldLayout LayOutWorld(std::vector<SectorSource> sources) {
                          return std::pair(left.place.b, left.place.a) <
                                 std::pair(right.place.b, right.place.a);
                      });
+    const auto samePlace = [](const PlacedSector& left, const PlacedSector& right) {
+        return left.place.a == right.place.a && left.place.b == right.place.b;
+    };
+    for (auto run = layout.sectors.begin(); run != layout.sectors.end();) {
+        const auto end = std::find_if_not(
+            run, layout.sectors.end(), [&](const PlacedSector& s) { return samePlace(s, *run); });
+        for (auto left = run; left + 1 < end; ++left) {
+            layout.shared.push_back({left->source.name, (end - 1)->source.name});
+        }
+        run = end;
+    }
     int lastA = 0;
     int lastB = 0;
     layout.firstA = layout.sectors.front().place.a;

@@ -15,11 +15,18 @@ struct PlacedSector {
     SectorPlace place;
 };
 
+// A sector left out because another name gives its place ("01_2" beside "1_2").
+struct SharedPlace {
+    std::string name;   // left out
+    std::string drawn;  // the sector drawn at that place
+};
+
 struct WorldLayout {
     // Ordered by B, then A; where two names give one place ("01_2" and "1_2"), both are kept
-    // and the later in this order is the one drawn.
+    // and the later in this order is the one drawn, the others listed in `shared`.
     std::vector<PlacedSector> sectors;
     std::vector<std::string> unplaced;
+    std::vector<SharedPlace> shared;
     int firstA = 0;
     int firstB = 0;
     int columnsA = 0;  // places along A, from firstA

@@ -386,6 +386,10 @@ const std::vector<std::string>& WorldModel::Unplaced() const {
     return state_->layout.unplaced;
 }
 
+const std::vector<SharedPlace>& WorldModel::SharedPlaces() const {
+    return state_->layout.shared;
+}
+
 std::size_t WorldModel::SectorCount() const {
     return state_->layout.sectors.size();
 }

@@ -18,6 +18,7 @@
 #include "world/sector_source.h"
 #include "world/terrain_patch.h"
 #include "world/world_camera.h"
+#include "world/world_layout.h"
 
 namespace world {
 
@@ -70,8 +71,10 @@ public:
     };
     Bounds Extent() const;
 
-    // The names that have no place on the grid.
+    // The names that have no place on the grid, and those left out where another name gives
+    // their place.
     const std::vector<std::string>& Unplaced() const;
+    const std::vector<SharedPlace>& SharedPlaces() const;
     std::size_t SectorCount() const;
 
     // The patches that draw the world from `camera` into a viewport of width x height pixels

@@ -138,9 +138,9 @@ std::vector<world::SectorSource> ListSectors(const fs::path& terrain) {
             path = HeightmapIn(terrain / sectorFolder, name).string();
             stamp = world::StampOfFile(AT_FDCWD, path.c_str());
         }
-        if (stamp) {
-            sources.push_back({name, std::move(path), stamp});
-        }
+        // A heightmap that is missing or no regular file is listed all the same: the first pass
+        // finds it unreadable and says so, where leaving it out would draw a silent hole.
+        sources.push_back({name, std::move(path), stamp});
     }
     return sources;
 }

@@ -31,8 +31,10 @@ bool IsHeightmapOf(const std::string& fileName, const std::string& sector);
 std::filesystem::path HeightmapIn(const std::filesystem::path& sectorFolder,
                                   const std::string& sector);
 
-// The sectors of the terrain folder whose heightmap is a regular file, ordered by name; where
-// two folders hold one sector, the later folder in name order wins, as in the viewer's table.
+// The sectors of the terrain folder, ordered by name, each with its heightmap's stamp when that
+// is a regular file (a missing or irregular one is listed without, for the first pass to report);
+// where two folders hold one sector, the later folder in name order wins, as in the viewer's
+// table.
 std::vector<world::SectorSource> ListSectors(const std::filesystem::path& terrain);
 
 }  // namespace world_view

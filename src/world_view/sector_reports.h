@@ -7,23 +7,29 @@
 
 namespace world_view {
 
+struct SectorReport {
+    std::string name;
+    std::string path;
+    std::string reason;
+};
+
 class SectorReports {
 public:
-    void Add(const std::string& sector) {
+    void Add(SectorReport report) {
         const std::lock_guard lock(mutex_);
-        names_.push_back(sector);
+        reports_.push_back(std::move(report));
     }
     // Those reported since the last call.
-    std::vector<std::string> Take() {
+    std::vector<SectorReport> Take() {
         const std::lock_guard lock(mutex_);
-        std::vector<std::string> taken;
-        taken.swap(names_);
+        std::vector<SectorReport> taken;
+        taken.swap(reports_);
         return taken;
     }
 
 private:
     std::mutex mutex_;
-    std::vector<std::string> names_;
+    std::vector<SectorReport> reports_;
 };
 
 }  // namespace world_view

@@ -1,5 +1,7 @@
 #include "world_view/status_fields.h"
 
+#include <wx/tooltip.h>
+
 namespace world_view {
 
 StatusFields::StatusFields(wxWindow* parent, const std::vector<int>& widths)
@@ -17,6 +19,16 @@ void StatusFields::SetField(int field, const wxString& text) {
     wxStaticText* label = labels_.at(static_cast<std::size_t>(field));
     if (label->GetLabel() != text) {
         label->SetLabel(text);
+    }
+}
+
+void StatusFields::SetFieldTip(int field, const wxString& tip) {
+    wxStaticText* label = labels_.at(static_cast<std::size_t>(field));
+    const wxToolTip* shown = label->GetToolTip();
+    if (tip.empty()) {
+        label->UnsetToolTip();
+    } else if (shown == nullptr || shown->GetTip() != tip) {
+        label->SetToolTip(tip);
     }
 }
 

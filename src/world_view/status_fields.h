@@ -15,6 +15,8 @@ public:
     StatusFields(wxWindow* parent, const std::vector<int>& widths);
 
     void SetField(int field, const wxString& text);
+    // Shown over the field, for what it has no room to say; empty: none.
+    void SetFieldTip(int field, const wxString& tip);
     wxString Field(int field) const;
 
 private:

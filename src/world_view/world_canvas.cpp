@@ -146,6 +146,14 @@ void WorldCanvas::Moved() {
     }
 }
 
+void WorldCanvas::SetShading(world::Shading shading) {
+    shading_ = shading;
+    if (target_) {
+        target_->Renderer().SetShading(shading);
+    }
+    Refresh(false);
+}
+
 void WorldCanvas::LoadGroundTexture() {
     const std::filesystem::path file = GroundTextureFile();
     if (file.empty()) {
@@ -177,6 +185,7 @@ void WorldCanvas::OnPaint(wxPaintEvent&) {
             return;
         }
         LoadGroundTexture();
+        target_->Renderer().SetShading(shading_);
         target_->Prepare(size.x, size.y);
     }
     if (model_ != nullptr) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "world/relief_shading.h"
 #include "world/terrain_patch.h"
 #include "world/world_camera.h"
 #include "world/world_model.h"
@@ -48,6 +49,10 @@ public:
 
     // Lets go of the GL objects, to be made again by the next frame: before the canvas hides.
     void ReleaseDrawing();
+
+    // How the ground is shaded from now on (default: by height, as the viewer shades it).
+    void SetShading(world::Shading shading);
+    world::Shading Shading() const { return shading_; }
 
     const world::Camera& Camera() const { return camera_; }
     // Back to the overview of the whole world.
@@ -89,6 +94,7 @@ private:
     std::unique_ptr<FrameTarget> target_;
     bool targetFailed_ = false;
     world::WorldModel* model_ = nullptr;
+    world::Shading shading_ = world::Shading::Height;
     world::Camera camera_;
     std::vector<world::TerrainPatch> lastPatches_;
     world::Camera lastDrawn_;

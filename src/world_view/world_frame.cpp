@@ -1,7 +1,9 @@
 #include "world_view/world_frame.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
+#include <cstdio>
 #include <utility>
 
 #include "world_view/game_worlds.h"
@@ -14,7 +16,6 @@
 #include <wx/panel.h>
 #include <wx/persist/toplevel.h>
 #include <wx/sizer.h>
-#include <wx/toolbar.h>
 
 namespace world_view {
 
@@ -24,6 +25,13 @@ namespace {
 constexpr std::size_t CacheBytes = std::size_t{512} << 20;
 constexpr int PollInterval = 100;  // ms: the terrain folder and the loading world
 constexpr const char* LastWorldKey = "/World/Last";
+constexpr const char* ShadingKey = "/World/Shading";
+constexpr std::array Shadings = {world::Shading::Height, world::Shading::Hillshade,
+                                 world::Shading::Both};
+// Unreadable sectors named one a line on stderr; all of them are in the state field's tooltip,
+// up to TipLines lines.
+constexpr std::size_t NamedOnStderr = 5;
+constexpr std::size_t TipLines = 40;
 
 // "Velmora World – East", with an en dash.
 wxString TitleFor(const std::string& world) {
@@ -45,12 +53,28 @@ WorldFrame::WorldFrame(const wxGLAttributes& attributes, std::optional<world::Ca
       poll_(this) {
     SetMinClientSize(wxSize(1, 1));
 
-    wxToolBar* tools = CreateToolBar(wxTB_HORIZONTAL | wxTB_NODIVIDER);
-    tools->AddControl(new wxStaticText(tools, wxID_ANY, "World "));
+    // A plain row of controls rather than a wxToolBar: GTK's tool bar complains on stderr when a
+    // window manager first gives the window a tiny size.
+    tools_ = new wxPanel(this);
+    wxPanel* tools = tools_;
+    auto* toolSizer = new wxBoxSizer(wxHORIZONTAL);
+    const auto addLabelled = [&](const wxString& label, wxWindow* control) {
+        toolSizer->Add(new wxStaticText(tools, wxID_ANY, label), 0,
+                       wxALIGN_CENTRE_VERTICAL | wxLEFT | wxRIGHT, 6);
+        toolSizer->Add(control, 0, wxALIGN_CENTRE_VERTICAL | wxTOP | wxBOTTOM | wxRIGHT, 3);
+    };
     chooser_ = new wxChoice(tools, wxID_ANY, wxDefaultPosition, wxSize(220, -1));
     chooser_->SetName("World");
-    tools->AddControl(chooser_, "World");
-    tools->Realize();
+    addLabelled("World", chooser_);
+    shading_ = new wxChoice(tools, wxID_ANY);
+    shading_->SetName("Shading");
+    for (const world::Shading shading : Shadings) {
+        shading_->Append(wxString(std::string(world::ShadingName(shading))));
+    }
+    shading_->SetToolTip(
+        "How the ground is shaded: by height, by light on its slopes, or both (L)");
+    addLabelled("Shading", shading_);
+    tools->SetSizer(toolSizer);
 
     status_ = new StatusFields(this, {-3, 130, 250, -4});
     SetStatusBar(status_);
@@ -66,6 +90,7 @@ WorldFrame::WorldFrame(const wxGLAttributes& attributes, std::optional<world::Ca
     messagePanel_->SetSizer(messageSizer);
 
     auto* sizer = new wxBoxSizer(wxVERTICAL);
+    sizer->Add(tools, 0, wxEXPAND);
     sizer->Add(canvas_, 1, wxEXPAND);
     sizer->Add(messagePanel_, 1, wxEXPAND);
     SetSizer(sizer);
@@ -79,7 +104,20 @@ WorldFrame::WorldFrame(const wxGLAttributes& attributes, std::optional<world::Ca
         ShowMessage("The world cannot be drawn here: " + wxString::FromUTF8(reason));
     };
 
+    // The shading shown last time.
+    const wxString shadingName = wxConfigBase::Get()->Read(ShadingKey, "height");
+    const std::optional<world::Shading> shading =
+        world::ParseShading(std::string_view(shadingName.utf8_str().data()));
+    SetShading(shading.value_or(world::Shading::Height));
+
     chooser_->Bind(wxEVT_CHOICE, &WorldFrame::OnChoice, this);
+    shading_->Bind(wxEVT_CHOICE, [this](wxCommandEvent& event) {
+        const int index = event.GetSelection();
+        if (index >= 0 && static_cast<std::size_t>(index) < Shadings.size()) {
+            SetShading(Shadings[static_cast<std::size_t>(index)]);
+        }
+        canvas_->SetFocus();
+    });
     Bind(wxEVT_CHAR_HOOK, &WorldFrame::OnCharHook, this);
     Bind(wxEVT_TIMER, &WorldFrame::OnPoll, this, poll_.GetId());
 
@@ -183,6 +221,7 @@ void WorldFrame::FinishLoading() {
     shownName_ = loadingName_;
     reports_ = std::move(loadingReports_);
     unreadable_.clear();
+    namedOnStderr_ = 0;
     SetTitle(TitleFor(shownName_));
     wxConfigBase::Get()->Write(LastWorldKey, wxString::FromUTF8(shownName_));
     const std::filesystem::path terrain = TerrainOf(shownName_);
@@ -231,6 +270,9 @@ void WorldFrame::ApplyChanges() {
             }
             continue;
         }
+        // Found unreadable again if it still is.
+        std::erase_if(unreadable_,
+                      [&](const SectorReport& report) { return report.name == change.sector; });
         changes.push_back({{change.sector, change.heightmap.string()},
                            change.kind != TerrainChange::Kind::Written});
     }
@@ -271,14 +313,51 @@ void WorldFrame::UpdateCamera() {
     status_->SetField(PositionField, PositionText(camera));
 }
 
-void WorldFrame::UpdateState() {
-    if (reports_) {
-        for (std::string& name : reports_->Take()) {
-            if (std::find(unreadable_.begin(), unreadable_.end(), name) == unreadable_.end()) {
-                unreadable_.push_back(std::move(name));
-            }
+void WorldFrame::TakeReports() {
+    if (!reports_) {
+        return;
+    }
+    for (SectorReport& report : reports_->Take()) {
+        std::erase_if(unreadable_,
+                      [&](const SectorReport& known) { return known.name == report.name; });
+        if (namedOnStderr_ < NamedOnStderr) {
+            std::fprintf(stderr, "velmora-world: cannot read %s: %s; drawn as a hole\n",
+                         report.path.c_str(), report.reason.c_str());
+        } else if (namedOnStderr_ == NamedOnStderr) {
+            std::fprintf(stderr,
+                         "velmora-world: more unreadable sectors in %s; the status bar counts "
+                         "them and its tooltip names them\n",
+                         shownName_.c_str());
+        }
+        ++namedOnStderr_;
+        unreadable_.push_back(std::move(report));
+    }
+}
+
+wxString WorldFrame::LeftOutTip() const {
+    wxString tip;
+    std::size_t lines = 0;
+    const auto line = [&](const std::string& text) {
+        if (lines++ < TipLines) {
+            tip += (tip.empty() ? "" : "\n") + wxString::FromUTF8(text);
+        }
+    };
+    for (const SectorReport& report : unreadable_) {
+        line(report.name + ": " + report.reason + " (" + report.path + ")");
+    }
+    if (model_) {
+        for (const world::SharedPlace& shared : model_->SharedPlaces()) {
+            line(shared.name + ": left out, " + shared.drawn + " is drawn at its place");
         }
     }
+    if (lines > TipLines) {
+        tip += wxString::Format("\nand %zu more", lines - TipLines);
+    }
+    return tip;
+}
+
+void WorldFrame::UpdateState() {
+    TakeReports();
     wxString state;
     if (loader_) {
         state = LoadingText(loader_->Done(), loader_->Total());
@@ -291,6 +370,11 @@ void WorldFrame::UpdateState() {
             state += wxString::Format(", %zu unreadable %s drawn as holes", unreadable_.size(),
                                       unreadable_.size() == 1 ? "sector" : "sectors");
         }
+        if (const std::size_t shared = model_->SharedPlaces().size(); shared > 0) {
+            state +=
+                wxString::Format(", %zu %s left out (another name gives %s place)", shared,
+                                 shared == 1 ? "sector" : "sectors", shared == 1 ? "its" : "their");
+        }
     } else {
         return;  // the message says it
     }
@@ -298,6 +382,14 @@ void WorldFrame::UpdateState() {
         state = stateNote_ + "; " + state;
     }
     status_->SetField(StateField, state);
+    status_->SetFieldTip(StateField, LeftOutTip());
+}
+
+void WorldFrame::SetShading(world::Shading shading) {
+    canvas_->SetShading(shading);
+    shading_->SetSelection(
+        static_cast<int>(std::find(Shadings.begin(), Shadings.end(), shading) - Shadings.begin()));
+    wxConfigBase::Get()->Write(ShadingKey, wxString(std::string(world::ShadingName(shading))));
 }
 
 void WorldFrame::CopyCamera() {
@@ -309,8 +401,12 @@ void WorldFrame::CopyCamera() {
 }
 
 void WorldFrame::ToggleFullScreen() {
-    // The status bar stays: it carries the readouts.
-    ShowFullScreen(!IsFullScreen(), wxFULLSCREEN_ALL & ~wxFULLSCREEN_NOSTATUSBAR);
+    // The status bar stays: it carries the readouts. The row of controls goes, as a tool bar
+    // would.
+    const bool full = !IsFullScreen();
+    tools_->Show(!full);
+    ShowFullScreen(full, wxFULLSCREEN_ALL & ~wxFULLSCREEN_NOSTATUSBAR);
+    Layout();
 }
 
 void WorldFrame::OnCharHook(wxKeyEvent& event) {
@@ -326,6 +422,11 @@ void WorldFrame::OnCharHook(wxKeyEvent& event) {
         Close(true);
     } else if (key == 'C' && modifiers == wxMOD_CONTROL) {
         CopyCamera();
+    } else if (key == 'L' && modifiers == wxMOD_NONE) {
+        const auto next = (std::find(Shadings.begin(), Shadings.end(), canvas_->Shading()) -
+                           Shadings.begin() + 1) %
+                          static_cast<std::ptrdiff_t>(Shadings.size());
+        SetShading(Shadings[static_cast<std::size_t>(next)]);
     } else {
         event.Skip();
     }

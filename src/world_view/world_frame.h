@@ -55,7 +55,13 @@ private:
     void ShowView();
     void UpdateCamera();
     void UpdateState();
+    // Takes the sectors reported unreadable since the last call, and says the first few on stderr.
+    void TakeReports();
+    // The state field's tooltip: every sector left out of the picture, and why.
+    wxString LeftOutTip() const;
     void CopyCamera();
+    // Shades the view so, shows it in the chooser and keeps it for the next run.
+    void SetShading(world::Shading shading);
     void ToggleFullScreen();
 
     std::filesystem::path TerrainOf(const std::string& name) const;
@@ -70,7 +76,10 @@ private:
     std::unique_ptr<world::WorldModel> model_;
     std::unique_ptr<TerrainWatch> watch_;
     std::shared_ptr<SectorReports> reports_;
-    std::vector<std::string> unreadable_;
+    // The shown world's unreadable sectors, in the order found, and how many were named on
+    // stderr.
+    std::vector<SectorReport> unreadable_;
+    std::size_t namedOnStderr_ = 0;
 
     std::string loadingName_;
     std::shared_ptr<SectorReports> loadingReports_;
@@ -78,7 +87,9 @@ private:
     // Loaders of worlds chosen away from before they finished; dropped once they have.
     std::vector<std::unique_ptr<WorldLoader>> abandoned_;
 
-    wxChoice* chooser_ = nullptr;      // owned by the tool bar
+    wxPanel* tools_ = nullptr;         // the row of controls, owned by the frame
+    wxChoice* chooser_ = nullptr;      // owned by the row of controls
+    wxChoice* shading_ = nullptr;      // owned by the row of controls
     WorldCanvas* canvas_ = nullptr;    // owned by the frame
     wxPanel* messagePanel_ = nullptr;  // owned by the frame
     wxStaticText* message_ = nullptr;  // owned by the panel

@@ -28,8 +28,11 @@ WorldLoader::WorldLoader(std::filesystem::path terrain, std::size_t cacheBytes,
             world::ModelOptions options;
             options.cacheBytes = cacheBytes_;
             options.summaryFolder = world::DefaultSummaryFolder();
-            options.unreadable = [reports = reports_](const std::string& name, const std::string&,
-                                                      const std::string&) { reports->Add(name); };
+            options.unreadable = [reports = reports_](const std::string& name,
+                                                      const std::string& path,
+                                                      const std::string& reason) {
+                reports->Add({name, path, reason});
+            };
             options.progress = [counts = counts_](std::size_t done, std::size_t total) {
                 counts->total = total;
                 counts->done = done;

@@ -45,7 +45,8 @@ TEST(GameWorldsTest, ListsWorldFoldersByTheViewersNamesAndOrder) {
 }
 
 // One look at each heightmap, stamped for the first pass: the game's spelling or any other case,
-// in the viewer's order of names; no sector where no regular file is.
+// in the viewer's order of names; a sector without a regular heightmap is listed unstamped, for
+// the first pass to name it.
 TEST(GameWorldsTest, ListsSectorsWithTheirHeightmapsStamped) {
     TemporaryDirectory world;
     const fs::path terrain = world.path() / "terrain";
@@ -55,16 +56,22 @@ TEST(GameWorldsTest, ListsSectorsWithTheirHeightmapsStamped) {
     fs::create_directories(terrain / "2_0");                        // no heightmap yet
     WriteFile(terrain / "notes" / "heightmap_notes.zdt", "no sector");
     const std::vector<world::SectorSource> sources = world_view::ListSectors(terrain);
-    ASSERT_EQ(sources.size(), 2u);
-    EXPECT_EQ(sources[0].name, "9_0");
-    EXPECT_EQ(sources[0].hostPath, (terrain / "9_0" / "HEIGHTMAP_9_0.ZDT").string());
-    EXPECT_EQ(sources[1].name, "10_0");
-    EXPECT_EQ(sources[1].hostPath, (terrain / "10_0" / "heightmap_10_0.zdt").string());
+    ASSERT_EQ(sources.size(), 4u);
+    EXPECT_EQ(sources[0].name, "1_0");
+    EXPECT_EQ(sources[1].name, "2_0");
+    EXPECT_EQ(sources[1].hostPath, (terrain / "2_0" / "heightmap_2_0.zdt").string());
+    EXPECT_EQ(sources[2].name, "9_0");
+    EXPECT_EQ(sources[2].hostPath, (terrain / "9_0" / "HEIGHTMAP_9_0.ZDT").string());
+    EXPECT_EQ(sources[3].name, "10_0");
+    EXPECT_EQ(sources[3].hostPath, (terrain / "10_0" / "heightmap_10_0.zdt").string());
     for (const world::SectorSource& source : sources) {
-        ASSERT_TRUE(source.listed.has_value()) << source.name;
-        EXPECT_EQ(source.listed, world::StampOfFile(AT_FDCWD, source.hostPath.c_str()));
+        EXPECT_EQ(source.listed, world::StampOfFile(AT_FDCWD, source.hostPath.c_str()))
+            << source.name;
     }
-    EXPECT_EQ(sources[0].listed->size, 5u);
+    EXPECT_FALSE(sources[0].listed.has_value());
+    EXPECT_FALSE(sources[1].listed.has_value());
+    ASSERT_TRUE(sources[2].listed.has_value());
+    EXPECT_EQ(sources[2].listed->size, 5u);
 }
 
 class TerrainWatchTest : public testing::Test {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <array>
 #include <cstdio>
@@ -358,6 +359,57 @@ TEST_F(WorldWindowTest, UnderAWindowManagerF11FillsTheScreenWithThePicture) {
     EXPECT_TRUE(WaitUntil(wholeRowsBlue, 5.0));
     Xdo("key ctrl+q");
     ExpectExitStatusZero();
+}
+
+// Heightmaps that cannot be read (a FIFO, a folder, a link that loops, none at all, one too
+// short) are counted in the status bar and named on stderr, never waited on; a place named twice
+// is said too.
+TEST_F(WorldWindowTest, UnreadableSectorsAreCountedInTheStatusBarAndNamedOnStderr) {
+    const fs::path fifo = terrain / "2_0" / "heightmap_2_0.zdt";
+    fs::create_directories(fifo.parent_path());
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    fs::create_directories(terrain / "2_1" / "heightmap_2_1.zdt");
+    fs::create_directories(terrain / "3_0");
+    fs::create_directories(terrain / "3_1");
+    fs::create_symlink("heightmap_3_1.zdt", terrain / "3_1" / "heightmap_3_1.zdt");
+    WriteFile(terrain / "3_2" / "heightmap_3_2.zdt", std::string(24, '\0'));
+    WriteFile(terrain / "01_0" / "heightmap_01_0.zdt", Heightmap(1, 0));
+    Start();
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return Fields()[0] ==
+                   "East, 5 unreadable sectors drawn as holes, 1 sector left out (another name "
+                   "gives its place)";
+        },
+        5.0))
+        << Fields()[0];
+    Xdo("key ctrl+q");
+    ExpectExitStatusZero();
+    const std::vector<std::string> lines = ui_test::LinesOf(home.path() / "world.log");
+    for (const std::string sector : {"2_0", "2_1", "3_0", "3_1", "3_2"}) {
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                                [&](const std::string& line) {
+                                    return line.find("heightmap_" + sector + ".zdt") !=
+                                           std::string::npos;
+                                }),
+                  1)
+            << sector << " in " << testing::PrintToString(lines);
+    }
+}
+
+// Started and quit under a window manager, as a user does: nothing on stderr.
+TEST_F(WorldWindowTest, AStartAndQuitUnderAWindowManagerPrintNothing) {
+    ui_test::PrivateXServer server(1280, 800);
+    const std::unique_ptr<ChildProcess> windowManager =
+        ui_test::StartOpenbox(home.path() / "openbox.log");
+    ASSERT_TRUE(windowManager) << "openbox did not start";
+    Start();
+    ASSERT_FALSE(HasFatalFailure());
+    Xdo("windowactivate --sync " + window);
+    Xdo("key ctrl+q");
+    ExpectExitStatusZero();
+    EXPECT_THAT(ui_test::LinesOf(home.path() / "world.log"), testing::IsEmpty());
 }
 
 TEST_F(WorldWindowTest, WithoutTheGameItSaysSoInTheWindow) {

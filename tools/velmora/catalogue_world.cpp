@@ -30,6 +30,8 @@ namespace {
 
 // Rounds of waiting in which the missing sectors did not become fewer before giving up on them.
 constexpr int StalledRounds = 3;
+// Unreadable sectors named one a line; the rest are counted in one line at the end.
+constexpr std::size_t NamedUnreadable = 5;
 
 }  // namespace
 
@@ -74,6 +76,15 @@ CatalogueWorld::CatalogueWorld(const std::string& requested, std::size_t cacheBy
         std::fprintf(stderr, "velmora %s: sectors without a place on the grid, left out: %s\n",
                      command_.c_str(), names.c_str());
     }
+    if (!model_->SharedPlaces().empty()) {
+        std::string names;
+        for (const world::SharedPlace& shared : model_->SharedPlaces()) {
+            names += (names.empty() ? "" : ", ") + PrintableName(shared.name) + " (" +
+                     PrintableName(shared.drawn) + " is drawn there)";
+        }
+        std::fprintf(stderr, "velmora %s: sectors whose place another name gives, left out: %s\n",
+                     command_.c_str(), names.c_str());
+    }
     CheckUnreadable();
 }
 
@@ -90,7 +101,23 @@ void CatalogueWorld::CheckUnreadable() {
         if (!skipUnreadable_) {
             throw CommandFailure(ExitFailure, what + " (--skip-unreadable draws it as a hole)");
         }
-        std::fprintf(stderr, "velmora %s: %s; drawn as a hole\n", command_.c_str(), what.c_str());
+        if (namedUnreadable_ < NamedUnreadable) {
+            std::fprintf(stderr, "velmora %s: %s; drawn as a hole\n", command_.c_str(),
+                         what.c_str());
+            ++namedUnreadable_;
+        } else {
+            ++unnamedUnreadable_;
+        }
+    }
+}
+
+void CatalogueWorld::ReportRemaining() {
+    CheckUnreadable();
+    if (unnamedUnreadable_ > 0) {
+        std::fprintf(stderr, "velmora %s: %zu more unreadable %s drawn as holes\n",
+                     command_.c_str(), unnamedUnreadable_,
+                     unnamedUnreadable_ == 1 ? "sector" : "sectors");
+        unnamedUnreadable_ = 0;
     }
 }
 

@@ -30,6 +30,9 @@ public:
     world::FrameSelection SelectSettled(const world::Camera& camera, int width, int height,
                                         double maxErrorPixels, double* waited = nullptr);
 
+    // Says how many more unreadable sectors were drawn as holes than were named one by one.
+    void ReportRemaining();
+
 private:
     struct Reports;
     // Reports the sectors found unreadable since the last call, or throws for the first.
@@ -38,6 +41,8 @@ private:
     std::string command_;
     bool skipUnreadable_;
     bool warnedCache_ = false;
+    std::size_t namedUnreadable_ = 0;
+    std::size_t unnamedUnreadable_ = 0;
     std::shared_ptr<Reports> reports_;
     std::unique_ptr<world::WorldModel> model_;
 };

@@ -150,6 +150,7 @@ int RunFlyover(const FlyoverRequest& request) {
         progress.Update(static_cast<std::size_t>(frame + 1));
     }
 
+    world.ReportRemaining();
     std::sort(drawSeconds.begin(), drawSeconds.end());
     std::printf(
         "flyover: %d frames of %dx%d in %s; drawing and reading back a frame %.1f ms median, "

@@ -71,6 +71,7 @@ int RunRenderAll(const RenderRequest& request) {
         world.SelectSettled(camera, width, height, request.maxError);
     canvas.Draw(frame, camera, world.Model().Range());
     canvas.WritePng(canvas.Pixels(), file);
+    world.ReportRemaining();
     return ExitSuccess;
 }
 
