@@ -229,9 +229,9 @@ TEST(VelmoraCatalogueTest, WithoutTheInstallKeyEveryCommandSaysWhereItLookedAndF
     const ScopedEnvironment homeIsEmpty("HOME", home.path().c_str());
     const Outcome worlds = RunVelmora("", {"worlds"});
     EXPECT_EQ(worlds.exitCode, 1);
-    EXPECT_THAT(worlds.err,
-                HasSubstr("(searched " + (home.path() / ".wine").string() +
-                          " and 1 Proton prefix: " + (proton / "pfx").string() + ")\n"));
+    EXPECT_THAT(worlds.err, HasSubstr("(searched " + (home.path() / ".wine").string() +
+                                      " and 1 Proton prefix: " + (proton / "pfx").string() +
+                                      "); set WINEPREFIX to the game's Wine prefix\n"));
 }
 
 TEST(VelmoraCatalogueTest, HundredMegabyteRegistryIsScannedToTheKey) {

@@ -52,9 +52,11 @@ bool SomePrefixHoldsInstallKey() {
 // reads as "a game without worlds".
 std::string NoInstallMessage() {
     std::string searched;
+    std::string hint;
     if (const char* chosen = std::getenv("WINEPREFIX"); chosen != nullptr && *chosen != '\0') {
         searched = std::string("WINEPREFIX=") + chosen;
     } else {
+        hint = "; set WINEPREFIX to the game's Wine prefix";
         const char* home = std::getenv("HOME");
         const std::filesystem::path dotWine =
             std::filesystem::path(home != nullptr && *home != '\0' ? home : "~") / ".wine";
@@ -71,7 +73,7 @@ std::string NoInstallMessage() {
     return std::string(
                "the game's install was not found: no Wine prefix holds "
                "HKEY_LOCAL_MACHINE\\") +
-           InstallRootKey + " (searched " + searched + ")";
+           InstallRootKey + " (searched " + searched + ")" + hint;
 }
 
 }  // namespace
