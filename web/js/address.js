@@ -1,0 +1,123 @@
+// The page's address after "#": which view, where, and how it is shaded, so that a reload or a
+// shared link returns to the same view.
+//
+//   #sector=A_B                   the map centred on sector A_B, which fills most of the view
+//   #map=X,Y,ZOOM                 the map centred on world sample (X, Y) at ZOOM (0: a pixel a
+//                                 sample, -Z: pyramid level Z)
+//   #camera=X,Y,Z,YAW,PITCH       the 3D view from that camera (velmora's camera string)
+//
+// each optionally followed by &shading=height|hillshade|both and &grid=1 (the sector grid).
+"use strict";
+
+(function () {
+    // One address written at most this often while the view moves.
+    var Interval = 250;
+
+    function numbers(text, count) {
+        var parts = text.split(",");
+        if (parts.length !== count) {
+            return null;
+        }
+        var values = parts.map(function (part) {
+            return part.trim() === "" ? NaN : Number(part);
+        });
+        return values.every(isFinite) ? values : null;
+    }
+
+    // What an address asks for: {sector: {a, b}} or {map: {x, y, zoom}} or {camera: {...}}, or
+    // none of them; with shading and grid when it names them. Anything malformed is left out.
+    function parse(hash) {
+        var wanted = {};
+        new URLSearchParams(hash.replace(/^#/, "")).forEach(function (value, key) {
+            var parsed;
+            if (key === "sector") {
+                var match = /^(\d+)_(\d+)$/.exec(value.trim());
+                if (match) {
+                    wanted.sector = {a: Number(match[1]), b: Number(match[2])};
+                }
+            } else if (key === "map" && (parsed = numbers(value, 3))) {
+                wanted.map = {x: parsed[0], y: parsed[1], zoom: parsed[2]};
+            } else if (key === "camera" && (parsed = numbers(value, 5))) {
+                wanted.camera = {x: parsed[0], y: parsed[1], z: parsed[2], yaw: parsed[3],
+                    pitch: parsed[4]};
+            } else if (key === "shading" && Velmora.Shading.isName(value)) {
+                wanted.shading = value;
+            } else if (key === "grid") {
+                wanted.grid = value === "1";
+            }
+        });
+        return wanted;
+    }
+
+    // Trims a number's digits to `decimals` places and drops trailing zeros.
+    function short(value, decimals) {
+        var text = value.toFixed(decimals);
+        if (text.indexOf(".") >= 0) {
+            text = text.replace(/\.?0+$/, "");
+        }
+        return text === "-0" ? "0" : text;
+    }
+
+    // The address of a state: {map: {x, y, zoom}} or {camera}, with shading and grid.
+    function format(state) {
+        var parts = [];
+        if (state.camera) {
+            var c = state.camera;
+            // As velmora-world copies a camera: "%.3f,%.3f,%.3f,%.6f,%.6f".
+            parts.push("camera=" + [c.x.toFixed(3), c.y.toFixed(3), c.z.toFixed(3),
+                c.yaw.toFixed(6), c.pitch.toFixed(6)].join(","));
+        } else if (state.map) {
+            // A hundredth of a sample is finer than a pixel at every zoom the map has.
+            parts.push("map=" + [short(state.map.x, 2), short(state.map.y, 2),
+                short(state.map.zoom, 2)].join(","));
+        }
+        if (state.shading) {
+            parts.push("shading=" + state.shading);
+        }
+        if (state.grid) {
+            parts.push("grid=1");
+        }
+        return "#" + parts.join("&");
+    }
+
+    // Writes the address as the view moves (history.replaceState: no history entry per move),
+    // at most once per Interval, the latest state last.
+    function Address() {
+        this.pending = null;
+        this.timer = null;
+        this.lastWrite = 0;
+    }
+
+    Address.parse = parse;
+    Address.format = format;
+
+    Address.prototype.read = function () {
+        return parse(window.location.hash);
+    };
+
+    Address.prototype.write = function (state) {
+        this.pending = format(state);
+        if (this.timer !== null) {
+            return;
+        }
+        var wait = Math.max(0, this.lastWrite + Interval - Date.now());
+        var self = this;
+        this.timer = setTimeout(function () {
+            self.timer = null;
+            self.flush();
+        }, wait);
+    };
+
+    Address.prototype.flush = function () {
+        if (this.pending === null) {
+            return;
+        }
+        if (this.pending !== window.location.hash) {
+            history.replaceState(history.state, "", this.pending);
+        }
+        this.pending = null;
+        this.lastWrite = Date.now();
+    };
+
+    Velmora.Address = Address;
+})();
