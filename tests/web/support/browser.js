@@ -1,0 +1,148 @@
+// Debian's Chromium, headless, driven by puppeteer-core (installed by scripts/setup below
+// .cache/web-test; it never downloads a browser). One browser per test file, a fresh profile
+// each time, and every page watched for what a user would notice going wrong.
+"use strict";
+
+const fs = require("node:fs");
+const os = require("node:os");
+const path = require("node:path");
+const {pathToFileURL} = require("node:url");
+
+const repository = path.resolve(__dirname, "..", "..", "..");
+const puppeteer = require(path.join(repository, ".cache", "web-test", "node_modules",
+    "puppeteer-core"));
+
+const Chromium = process.env.VELMORA_CHROMIUM || "/usr/bin/chromium";
+
+// The window tests look through, in CSS pixels (even sides: the view's centre is a whole pixel).
+const Width = 1000;
+const Height = 700;
+
+class Browser {
+    static async launch() {
+        const profile = fs.mkdtempSync(path.join(os.tmpdir(), "velmora-chromium-"));
+        const browser = await puppeteer.launch({
+            executablePath: Chromium,
+            // Exactly these flags, none of puppeteer's own.
+            ignoreDefaultArgs: true,
+            pipe: true,
+            args: [
+                "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+                "--disable-background-networking", "--disable-component-update", "--disable-sync",
+                // WebGL 2 for the 3D view on SwiftShader. With --disable-gpu, Chromium 150 and
+                // later still fall back to SwiftShader by themselves but warn on the console that
+                // the fallback is deprecated, --use-angle=swiftshader included; this flag opts in
+                // without the warning (and keeps working once the fallback is gone).
+                "--enable-unsafe-swiftshader",
+                "--user-data-dir=" + profile,
+                "about:blank",
+            ],
+        });
+        return new Browser(browser, profile);
+    }
+
+    constructor(browser, profile) {
+        this.browser = browser;
+        this.profile = profile;
+    }
+
+    // Opens `url` in a new page of Width x Height and returns a Page watching it. `site`: the
+    // folder or address every request must stay within.
+    async open(url, site) {
+        const page = await this.browser.newPage();
+        await page.setViewport({width: Width, height: Height});
+        const watched = new Page(page, site);
+        await page.goto(url, {waitUntil: "load"});
+        return watched;
+    }
+
+    async close() {
+        await this.browser.close();
+        fs.rmSync(this.profile, {recursive: true, force: true});
+    }
+}
+
+class Page {
+    constructor(page, site) {
+        this.page = page;
+        // What went wrong, one line each: console errors and warnings, uncaught exceptions,
+        // failed requests, answers of 400 and up, and requests outside the site.
+        this.problems = [];
+        this.requests = [];
+        const within = site.startsWith("http") ? site : pathToFileURL(site).href;
+        page.on("console", (message) => {
+            if (message.type() === "error" || message.type() === "warn") {
+                this.problems.push("console " + message.type() + ": " + message.text());
+            }
+        });
+        page.on("pageerror", (error) => this.problems.push("exception: " + error.message));
+        page.on("request", (request) => {
+            const url = request.url();
+            this.requests.push(url);
+            if (!url.startsWith(within + "/") && !/^(data|blob|about):/.test(url)) {
+                this.problems.push("request outside the site: " + url);
+            }
+        });
+        page.on("requestfailed", (request) => {
+            this.problems.push("failed: " + request.url() + " " + request.failure().errorText);
+        });
+        page.on("response", (response) => {
+            if (response.status() >= 400) {
+                this.problems.push("answered " + response.status() + ": " + response.url());
+            }
+        });
+    }
+
+    // Waits until the map's ground shows: tiles in view, and each of them drawn.
+    async mapDrawn() {
+        await this.page.waitForFunction(() => {
+            const tiles = document.querySelectorAll(".velmora-ground .leaflet-tile");
+            return tiles.length > 0 &&
+                document.querySelectorAll(".velmora-ground .leaflet-tile-loaded").length ===
+                tiles.length;
+        });
+    }
+
+    // Moves the pointer to (x, y) in the window and gives the status line once it has settled
+    // on what lies there (the level-0 tile may have to load first).
+    async statusAt(x, y) {
+        await this.page.mouse.move(x, y);
+        return this.settledStatus();
+    }
+
+    // The status line once it is no longer busy loading what it reads.
+    async settledStatus() {
+        return this.page.evaluate(() => new Promise((resolve) => {
+            const status = document.querySelector("[role=status]");
+            const look = () => {
+                if (status.getAttribute("aria-busy") === "true") {
+                    requestAnimationFrame(look);
+                } else {
+                    resolve(status.textContent);
+                }
+            };
+            requestAnimationFrame(look);
+        }));
+    }
+
+    hash() {
+        return this.page.evaluate(() => window.location.hash);
+    }
+
+    // Waits until the address after "#" satisfies `test` (a function of the hash, run here).
+    async addressBecomes(test) {
+        for (;;) {
+            const hash = await this.hash();
+            if (test(hash)) {
+                return hash;
+            }
+            await new Promise((resolve) => setTimeout(resolve, 50));
+        }
+    }
+
+    async close() {
+        await this.page.close();
+    }
+}
+
+module.exports = {Browser, Width, Height};

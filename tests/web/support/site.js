@@ -1,0 +1,58 @@
+// Sites written by the built `velmora web` from worlds written here, each in a temporary
+// folder of its own that goes away with the test process.
+"use strict";
+
+const {execFileSync} = require("node:child_process");
+const fs = require("node:fs");
+const os = require("node:os");
+const path = require("node:path");
+const {pathToFileURL} = require("node:url");
+
+const {writePrefix} = require("./world_prefix");
+
+const repository = path.resolve(__dirname, "..", "..", "..");
+// CTest names the build's velmora; by hand, the default build's.
+const Velmora = process.env.VELMORA_EXECUTABLE ||
+    path.join(repository, "build", "tools", "velmora", "velmora");
+
+const folders = [];
+process.on("exit", () => {
+    for (const folder of folders) {
+        fs.rmSync(folder, {recursive: true, force: true});
+    }
+});
+
+// Runs velmora with WINEPREFIX at `prefix`, in an empty folder, its summaries in a cache of its
+// own; gives its standard output and throws on failure.
+function velmora(prefix, args) {
+    const home = path.join(prefix, "home");
+    fs.mkdirSync(home, {recursive: true});
+    return execFileSync(Velmora, args, {
+        cwd: home,
+        env: Object.assign({}, process.env, {
+            WINEPREFIX: prefix,
+            XDG_CACHE_HOME: path.join(home, "cache"),
+        }),
+        encoding: "utf8",
+        stdio: ["ignore", "pipe", "pipe"],
+    });
+}
+
+// Writes the worlds ({NAME: {sectors, sample}}) into a prefix and a site of world `name`:
+// {prefix, folder, page (the index.html address), velmora(args)}.
+function makeSite(worlds, name) {
+    const root = fs.mkdtempSync(path.join(os.tmpdir(), "velmora-web-"));
+    folders.push(root);
+    const prefix = path.join(root, "prefix");
+    writePrefix(prefix, worlds);
+    const folder = path.join(root, "site");
+    velmora(prefix, ["web", name, folder]);
+    return {
+        prefix,
+        folder,
+        page: pathToFileURL(path.join(folder, "index.html")).href,
+        velmora: (args) => velmora(prefix, args),
+    };
+}
+
+module.exports = {makeSite};
