@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,13 @@ public:
     }
 
     fs::path Folder(const std::string& name) const { return prefix_.path() / name; }
+
+    // Writes sector `name`'s heightmap file as these bytes.
+    void WriteSectorFile(const std::string& name, std::string_view bytes) const {
+        WriteFile(prefix_.driveC() / "Q" / "world_cache" / "Testquarlend" / "terrain" / name /
+                      ("heightmap_" + name + ".zdt"),
+                  bytes);
+    }
 
 private:
     TemporaryDirectory cache_;
@@ -284,6 +292,36 @@ TEST(VelmoraWorldTest, RoughGroundAtCoarseLevelsLetsNoClearColourThrough) {
             EXPECT_EQ(ClearThroughGround(picture), 0u) << camera << " at --max-error " << error;
         }
     }
+}
+
+// A world of many unreadable files says the first few and counts the rest, rather than a line
+// each; a place named twice ("00_1" beside "0_1") says which name is left out.
+TEST(VelmoraWorldTest, UnreadableSectorsAreNamedAFewAtATimeAndAPlaceNamedTwiceIsSaid) {
+    TestWorld world(1, 2, Rolling);
+    for (int a = 1; a <= 9; ++a) {
+        world.WriteSectorFile(std::to_string(a) + "_0", std::string(24, '\0'));
+    }
+    world.WriteSectorFile("00_1", std::string(24 + 2 * 127 * 127, '\x01'));
+    const Outcome drawn = world.Run({"render", "Test", "--all", "--skip-unreadable", "--output",
+                                     world.Folder("frame.png").string(), "--size", "64x64"},
+                                    world.Plain());
+    ASSERT_EQ(drawn.exitCode, 0) << drawn.err;
+    std::size_t named = 0;
+    std::size_t counted = 0;
+    std::size_t shared = 0;
+    std::istringstream lines(drawn.err);
+    for (std::string line; std::getline(lines, line);) {
+        named += line.find("drawn as a hole") != std::string::npos ? 1 : 0;
+        counted += line == "velmora render: 4 more unreadable sectors drawn as holes" ? 1 : 0;
+        shared += line.find("place another name gives, left out: ") != std::string::npos &&
+                          line.find("0_1") != std::string::npos &&
+                          line.find("is drawn there") != std::string::npos
+                      ? 1
+                      : 0;
+    }
+    EXPECT_EQ(named, 5u) << drawn.err;
+    EXPECT_EQ(counted, 1u) << drawn.err;
+    EXPECT_EQ(shared, 1u) << drawn.err;
 }
 
 TEST(VelmoraWorldTest, AFlyoverDrawsDifferentFramesOfGroundAndFliesThroughItsPath) {
