@@ -18,17 +18,20 @@ Velmora.view3d = Velmora.view3d || {};
     v.TileBudget = 192 << 20;
 
     // `world` as Velmora.whenWorld gives it; `loader`: Velmora.load-like (key, version,
-    // priority) -> Promise of an ArrayBuffer; `dropWaiting`: Velmora.dropWaiting-like.
-    v.TerrainData = function (world, loader, dropWaiting) {
+    // priority) -> Promise of an ArrayBuffer; `dropWaiting`: Velmora.dropWaiting-like;
+    // `tileSource`, when the page shares its decoded height tiles between views: get(level, x,
+    // y, priority) -> Promise of {heights}, release(level, x, y).
+    v.TerrainData = function (world, loader, dropWaiting, tileSource) {
         this.world = world;
         this.loader = loader;
         this.dropWaiting = dropWaiting || function () {};
+        this.tileSource = tileSource || null;
         this.nodeGrids = new Array(world.nodes.length);  // {heights, present} by node
         this.coarse = new Array(world.sectors.length);    // Uint16Array(64) by sector
         this.chunkLevel = Math.min(3, world.root >= 0 ? world.nodes[world.root].level : 0);
         this.chunks = new Map();   // key -> "loaded" | "failed"
         this.tiles = new Map();    // key -> {heights, used, levels} | {failed: true}
-        this.pending = new Map();  // key -> priority of a request in flight or waiting
+        this.pending = new Map();  // key -> {priority, released} of a request not answered yet
         this.useCount = 0;
         this.changed = null;       // called when data arrives
         this.failures = [];
@@ -102,65 +105,104 @@ Velmora.view3d = Velmora.view3d || {};
     };
 
     // Asks for what a frame wanted and lacked (key -> {version, priority}), nearest first, and
-    // forgets the waiting requests of ours that it no longer wants.
+    // lets go of what it no longer wants.
     proto.request = function (wanted) {
         var self = this;
         wanted.forEach(function (want, key) {
             var known = self.pending.get(key);
-            if (known !== undefined && known <= want.priority) {
+            if (known && !known.released) {
+                if (want.priority < known.priority && !(self.tileSource && isTile(key))) {
+                    // The same request, its priority raised.
+                    known.priority = want.priority;
+                    self.loader(key, want.version, want.priority).catch(function () {});
+                }
                 return;
             }
-            self.pending.set(key, want.priority);
-            var first = known === undefined;
-            var promise = self.loader(key, want.version, want.priority);
-            if (!first) {
-                return;  // the same request, its priority raised
-            }
-            promise.then(function (buffer) {
+            self.pending.set(key, {priority: want.priority, released: false});
+            self.ask(key, want).then(function (payload) {
                 self.pending.delete(key);
-                self.receive(key, new Uint8Array(buffer));
+                self.receive(key, payload);
             }, function (error) {
                 self.pending.delete(key);
                 if (!(error && error.message === "no longer wanted")) {
-                    if (key.indexOf("lod/") === 0) {
-                        self.chunks.set(key, "failed");
-                    } else {
-                        self.tiles.set(key, {failed: true});
-                    }
-                    self.failures.push(key + ": " + (error && error.message));
+                    self.failed(key, error);
                 }
                 if (self.changed) {
                     self.changed();
                 }
             });
         });
+        this.pending.forEach(function (known, key) {
+            if (!wanted.has(key) && !known.released && self.tileSource && isTile(key)) {
+                known.released = true;
+                var place = tilePlace(key);
+                self.tileSource.release(0, place[0], place[1]);
+            }
+        });
         var mine = this.pending;
         this.dropWaiting(function (key) {
-            return !mine.has(key) || wanted.has(key);
+            return !mine.has(key) || wanted.has(key) || (self.tileSource && isTile(key));
         });
     };
 
+    function isTile(key) {
+        return key.indexOf("tiles/") === 0;
+    }
+
+    function tilePlace(key) {
+        return key.slice(key.lastIndexOf("/") + 1).split("_").map(Number);
+    }
+
+    // The payload of `key`: a tile's decoded heights, or a chunk's bytes.
+    proto.ask = function (key, want) {
+        if (isTile(key)) {
+            if (this.tileSource) {
+                var place = tilePlace(key);
+                return this.tileSource.get(0, place[0], place[1], want.priority).then(function (tile) {
+                    if (!tile) {
+                        throw new Error("data/" + key + ".js is not listed");
+                    }
+                    return tile.heights;
+                });
+            }
+            return this.loader(key, want.version, want.priority).then(function (buffer) {
+                var bytes = new Uint8Array(buffer);
+                if (bytes.length !== 3 * TileSide * TileSide) {
+                    throw new Error("data/" + key + ".js holds " + bytes.length + " bytes");
+                }
+                return Velmora.decodeHeights(bytes, 0, TileSide, TileSide);
+            });
+        }
+        return this.loader(key, want.version, want.priority).then(function (buffer) {
+            return new Uint8Array(buffer);
+        });
+    };
+
+    proto.failed = function (key, error) {
+        if (isTile(key)) {
+            this.tiles.set(key, {failed: true});
+        } else {
+            this.chunks.set(key, "failed");
+        }
+        this.failures.push(key + ": " + (error && error.message));
+    };
+
+    // Requests of ours still loading (or still to be let go).
     proto.outstanding = function () {
         return this.pending.size;
     };
 
-    proto.receive = function (key, bytes) {
+    proto.receive = function (key, payload) {
         try {
-            if (key.indexOf("lod/") === 0) {
-                this.readChunk(bytes);
-                this.chunks.set(key, "loaded");
-            } else {
-                this.tiles.set(key, {heights: Velmora.decodeHeights(bytes, 0, TileSide, TileSide),
-                    used: this.useCount, levels: new Map()});
+            if (isTile(key)) {
+                this.tiles.set(key, {heights: payload, used: this.useCount, levels: new Map()});
                 this.trimTiles();
+            } else {
+                this.readChunk(payload);
+                this.chunks.set(key, "loaded");
             }
         } catch (error) {
-            this.failures.push(key + ": " + error.message);
-            if (key.indexOf("lod/") === 0) {
-                this.chunks.set(key, "failed");
-            } else {
-                this.tiles.set(key, {failed: true});
-            }
+            this.failed(key, error);
         }
         if (this.changed) {
             this.changed();

@@ -2,7 +2,10 @@
 // page. It draws on change only: a frame when the camera, the size, the shading or the data
 // changed, and frames in a row only while the camera flies or glides.
 //
-//   var view = new Velmora.View3D(container, world);  // world: as Velmora.whenWorld gives it
+//   var view = new Velmora.View3D(container, world, {tiles: heightTiles});
+//
+// world: as Velmora.whenWorld gives it; options.tiles (optional): the page's shared cache of
+// decoded height tiles (get, release), so that the map and this view decode a tile once.
 //   view.show(); view.setCamera({x, y, z, yaw, pitch}); view.onGround = function (text) {...};
 "use strict";
 
@@ -21,15 +24,16 @@ window.Velmora = Velmora;
     var ProbeSide = 16;
     var ProbeError = 0.01;
 
-    function View3D(container, world) {
+    function View3D(container, world, options) {
         if (!(this instanceof View3D)) {
-            return new View3D(container, world);
+            return new View3D(container, world, options);
         }
         var self = this;
         this.container = container;
         this.world = world;
         this.extent = world.extent;
-        this.data = new v.TerrainData(world, Velmora.load, Velmora.dropWaiting);
+        this.data = new v.TerrainData(world, Velmora.load, Velmora.dropWaiting,
+            options && options.tiles ? options.tiles : null);
         this.data.changed = function () { self.requestDraw(); };
         this.cameraNow = v.overviewCamera(world.extent);
         this.shading = "height";
@@ -50,6 +54,8 @@ window.Velmora = Velmora;
         this.onCameraChange = null;
         this.onGround = null;
         this.frameMilliseconds = 0;
+        // performance.now() when the first frame with ground in it was drawn.
+        this.firstPictureAt = null;
 
         var canvas = document.createElement("canvas");
         canvas.className = "velmora-view3d";
@@ -218,6 +224,7 @@ window.Velmora = Velmora;
     proto.frameStats = function () {
         var stats = this.renderer ? Object.assign({}, this.renderer.stats) : {};
         stats.milliseconds = this.frameMilliseconds;
+        stats.firstPictureAt = this.firstPictureAt;
         return stats;
     };
 
@@ -368,6 +375,9 @@ window.Velmora = Velmora;
             height: height};
         this.data.request(wanted);
         this.frameMilliseconds = performance.now() - started;
+        if (this.firstPictureAt === null && frame.patches.length > 0) {
+            this.firstPictureAt = performance.now();
+        }
         this.updateGround();
     };
 
