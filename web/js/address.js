@@ -67,8 +67,9 @@
             parts.push("camera=" + [c.x.toFixed(3), c.y.toFixed(3), c.z.toFixed(3),
                 c.yaw.toFixed(6), c.pitch.toFixed(6)].join(","));
         } else if (state.map) {
-            // A hundredth of a sample is finer than a pixel at every zoom the map has.
-            parts.push("map=" + [short(state.map.x, 2), short(state.map.y, 2),
+            // A thousandth of a sample is within a hundredth of a pixel at every zoom the map
+            // has: a reload finds the same whole pixels.
+            parts.push("map=" + [short(state.map.x, 3), short(state.map.y, 3),
                 short(state.map.zoom, 2)].join(","));
         }
         if (state.shading) {

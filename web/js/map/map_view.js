@@ -83,6 +83,15 @@
             self.options.onGrid(self.gridShown());
         });
         this.map.on("moveend", function () {
+            // A drag by a fraction of a pixel leaves the map between pixels, where a reload,
+            // which starts on whole pixels, could not put it back: it settles on the nearest.
+            // (panBy moves by whole pixels only.)
+            var pane = self.map.getPane("mapPane");
+            var at = L.DomUtil.getPosition(pane);
+            if (at.x !== Math.round(at.x) || at.y !== Math.round(at.y)) {
+                L.DomUtil.setPosition(pane, at.round());
+                self.map.fire("move");
+            }
             self.options.onView(self.view());
         });
         this.map.on("mousemove", function (event) {
@@ -166,8 +175,7 @@
     // The zoom at which `samples` samples span the view's height, within the map's zooms.
     MapView.prototype.zoomShowing = function (samples) {
         var size = this.map.getSize();
-        var zoom = Math.log2(Math.max(size.y, 1) / Math.max(samples, 1e-6));
-        zoom = Math.floor(zoom / 0.25) * 0.25;
+        var zoom = Math.round(4 * Math.log2(Math.max(size.y, 1) / Math.max(samples, 1e-6))) / 4;
         return Math.min(Math.max(zoom, this.map.getMinZoom()), this.map.getMaxZoom());
     };
 
