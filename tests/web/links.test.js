@@ -1,0 +1,146 @@
+// Links and the address: #sector=A_B and #camera=... open where they say, the address follows
+// the view so that a reload returns to it, and switching between the map and the 3D view keeps
+// the place.
+"use strict";
+
+const assert = require("node:assert/strict");
+const {after, before, describe, test} = require("node:test");
+
+const {Browser, Width, Height} = require("./support/browser");
+const {makeSite} = require("./support/site");
+const {Rolling} = require("./support/worlds");
+
+const CentreX = Width / 2;
+const CentreY = Height / 2;
+
+// The map's place in an address: [x, y, zoom].
+function mapPlace(hash) {
+    const match = /#map=([-\d.]+),([-\d.]+),([-\d.]+)/.exec(hash);
+    return match ? match.slice(1).map(Number) : null;
+}
+
+function sectorOf(text) {
+    const match = /^sector (\d+_\d+),/.exec(text);
+    return match ? match[1] : text;
+}
+
+describe("links and the address", () => {
+    let site;
+    let browser;
+    before(async () => {
+        site = makeSite({Test: Rolling}, "Test");
+        browser = await Browser.launch();
+    });
+    after(async () => {
+        await browser.close();
+    });
+
+    // The sector under each point, or "" where there is none.
+    async function sectorsAt(page, points) {
+        const sectors = [];
+        for (const [x, y] of points) {
+            sectors.push(sectorOf(await page.statusAt(x, y)));
+        }
+        return sectors;
+    }
+
+    test("#sector=A_B centres the map on A_B and fills most of the view with it", async () => {
+        const page = await browser.open(site.page + "#sector=0_1", site.folder);
+        await page.mapDrawn();
+        // 0_1 from a tenth of the view's height to nine tenths; no ground left of it (A = -1)
+        // nor right of it (the hole at 1_1) within the view's middle band.
+        const points = [[CentreX, CentreY], [CentreX, Height * 0.1], [CentreX, Height * 0.9],
+            [CentreX - Height * 0.5, CentreY], [CentreX + Height * 0.5, CentreY]];
+        assert.deepEqual(await sectorsAt(page, points), ["0_1", "0_1", "0_1", "", ""]);
+        assert.deepEqual(page.problems, []);
+        await page.close();
+    });
+
+    test("#sector=A_B of a sector the world does not hold centres the map there all the same",
+        async () => {
+            // The hole 1_1, between 1_0 above and 1_2 below.
+            let page = await browser.open(site.page + "#sector=1_1", site.folder);
+            await page.mapDrawn();
+            // (Left of the toolbar at the top.)
+            assert.deepEqual(await sectorsAt(page, [[CentreX, CentreY], [CentreX - 150, 20],
+                [CentreX, Height - 20]]), ["", "1_0", "1_2"]);
+            await page.close();
+
+            // Far beyond the world: the map is there, empty.
+            page = await browser.open(site.page + "#sector=40_30", site.folder);
+            const [x, y] = mapPlace(await page.addressBecomes((hash) => mapPlace(hash) !== null));
+            assert.ok(Math.abs(x - (126 * 40 + 63)) < 1 && Math.abs(y - (126 * 30 + 63)) < 1,
+                `the map is at (${x}, ${y})`);
+            assert.equal(await page.statusAt(CentreX, CentreY), "");
+            assert.deepEqual(page.problems, []);
+            await page.close();
+        });
+
+    test("the address follows the map; a reload returns to the same place and shading",
+        async () => {
+            const page = await browser.open(site.page + "#map=60,60,1", site.folder);
+            await page.mapDrawn();
+            const opened = await page.hash();
+            // Drag the map, zoom in with the control, pick another shading.
+            await page.page.mouse.move(600, 400);
+            await page.page.mouse.down();
+            await page.page.mouse.move(500, 330, {steps: 4});
+            // Held still before letting go, the map does not glide on.
+            await new Promise((resolve) => setTimeout(resolve, 100));
+            await page.page.mouse.up();
+            await page.page.click(".leaflet-control-zoom-in");
+            await page.page.select("#shading", "both");
+            const moved = await page.addressBecomes((hash) => hash !== opened &&
+                mapPlace(hash)[2] === 2 && hash.includes("shading=both"));
+            // Around (110, 95), in sectors 0_0 and 1_0.
+            const points = [[CentreX, CentreY], [300, 200], [720, 450]];
+            const before = [];
+            for (const [x, y] of points) {
+                before.push(await page.statusAt(x, y));
+            }
+            assert.ok(before.every((text) => text.startsWith("sector ")), before.join("; "));
+
+            await page.page.reload({waitUntil: "load"});
+            await page.mapDrawn();
+            assert.equal(await page.hash(), moved);
+            for (let k = 0; k < points.length; k += 1) {
+                assert.equal(await page.statusAt(...points[k]), before[k]);
+            }
+            assert.equal(await page.page.$eval("#shading", (select) => select.value), "both");
+            assert.equal(await page.page.$eval(
+                ".leaflet-control-layers-base input:checked + span", (span) =>
+                    span.textContent.trim()), "Both");
+            assert.deepEqual(page.problems, []);
+            await page.close();
+        });
+
+    test("#camera= opens the 3D view; switching views keeps the place", async () => {
+        // Straight down on the middle of sector 2_1 (world 3150, 1890), 3000 units up.
+        const page = await browser.open(site.page + "#camera=3150,1890,3000,0,3.14159265",
+            site.folder);
+        const pressed = (mode) => page.page.$eval(`[data-mode="${mode}"]`,
+            (button) => button.getAttribute("aria-pressed"));
+        assert.equal(await pressed("3d"), "true");
+        assert.equal(await page.page.$eval("#map", (map) => map.hidden), true);
+        assert.equal(await page.page.$eval("#view3d canvas", (canvas) =>
+            canvas.getBoundingClientRect().width), Width);
+
+        await page.page.click('[data-mode="map"]');
+        await page.mapDrawn();
+        assert.equal(await pressed("map"), "true");
+        const [x, y, zoom] = mapPlace(await page.addressBecomes((hash) => mapPlace(hash)));
+        assert.ok(Math.abs(x - 315) < 1 && Math.abs(y - 189) < 1, `the map is at (${x}, ${y})`);
+        // About what the camera saw: 2 x 2500 tan(22.5) = 2071 units, 207 samples of 700 px.
+        assert.ok(zoom >= 1.5 && zoom <= 2, `zoom ${zoom}`);
+        assert.equal(sectorOf(await page.statusAt(CentreX, CentreY)), "2_1");
+
+        await page.page.click('[data-mode="3d"]');
+        const camera = (await page.addressBecomes((hash) => hash.startsWith("#camera=")))
+            .slice("#camera=".length).split("&")[0].split(",").map(Number);
+        assert.ok(Math.abs(camera[0] - 3150) < 10 && Math.abs(camera[1] - 1890) < 10,
+            `the camera is at (${camera[0]}, ${camera[1]})`);
+        assert.equal(camera[4].toFixed(3), Math.PI.toFixed(3));
+        assert.deepEqual(page.problems, []);
+        await page.close();
+    });
+});
