@@ -52,6 +52,13 @@ describe("links and the address", () => {
         const points = [[CentreX, CentreY], [CentreX, Height * 0.1], [CentreX, Height * 0.9],
             [CentreX - Height * 0.5, CentreY], [CentreX + Height * 0.5, CentreY]];
         assert.deepEqual(await sectorsAt(page, points), ["0_1", "0_1", "0_1", "", ""]);
+        // Another link typed into the same page's address.
+        await page.page.evaluate(() => new Promise((resolve) => {
+            window.addEventListener("hashchange", resolve, {once: true});
+            window.location.hash = "#sector=2_2";
+        }));
+        await page.mapDrawn();
+        assert.deepEqual(await sectorsAt(page, points), ["2_2", "2_2", "2_2", "1_2", ""]);
         assert.deepEqual(page.problems, []);
         await page.close();
     });
