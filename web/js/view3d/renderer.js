@@ -310,6 +310,18 @@ Velmora.view3d = Velmora.view3d || {};
         gl.bindFramebuffer(gl.FRAMEBUFFER, null);
     };
 
+    // Returns once the GPU has drawn what it was given: reading a pixel back waits for it,
+    // where finish() need not.
+    proto.waitForGpu = function () {
+        var gl = this.gl;
+        if (!this.target) {
+            return;
+        }
+        gl.bindFramebuffer(gl.FRAMEBUFFER, this.target.framebuffer);
+        gl.readPixels(0, 0, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, new Uint8Array(4));
+        gl.bindFramebuffer(gl.FRAMEBUFFER, null);
+    };
+
     // The last picture as RGBA bytes, row 0 the top.
     proto.readPicture = function () {
         var gl = this.gl;

@@ -163,10 +163,11 @@ Velmora.view3d = Velmora.view3d || {};
 
     // The patches for `camera` in a view of width x height pixels with at most maxErrorPixels
     // on screen (0: full detail). wanted: the data keys the frame lacks, key -> {version,
-    // priority}; missingSectors: sectors drawn coarser than wanted while their tile loads.
+    // priority}; missingSectors: sectors drawn coarser than wanted while their tile loads;
+    // walked: whether the tree could be walked at all (its root's chunk is here).
     // options.probe: a look aside (the ground below, the way ahead), not the frame on screen.
     v.select = function (data, camera, width, height, maxErrorPixels, options) {
-        var frame = {patches: [], wanted: new Map(), missingSectors: 0};
+        var frame = {patches: [], wanted: new Map(), missingSectors: 0, walked: false};
         var world = data.world;
         if (world.root < 0 || !(width > 0) || !(height > 0)) {
             return frame;
@@ -184,6 +185,7 @@ Velmora.view3d = Velmora.view3d || {};
         var tanY = Math.tan(v.FieldOfView / 2);
         var view = {camera: camera, rotation: v.viewRotation(camera), pixelsPerUnit: height / (2 * tanY),
             tanX: tanY * width / height, tanY: tanY, maxError: maxErrorPixels};
+        frame.walked = true;
         new Walk(data, view, frame).visit(world.root);
         return frame;
     };

@@ -348,8 +348,9 @@ window.Velmora = Velmora;
         var camera = this.camera();
         var ramping = this.rampBound > this.maxError;
         var frame = v.select(this.data, camera, width, height, ramping ? this.rampBound : this.maxError);
-        if (ramping && frame.patches.length > 0) {
-            this.rampBound /= 2;
+        if (ramping && frame.walked) {
+            // Halved down to a pixel, then done, whatever the bound (0 included).
+            this.rampBound = this.rampBound / 2 < 1 ? 0 : this.rampBound / 2;
         }
         var wanted = frame.wanted;
         if (v.thrustAny(this.thrust)) {
@@ -368,7 +369,7 @@ window.Velmora = Velmora;
         var depths = v.skirtDepths(frame.patches);
         this.renderer.draw(frame.patches, depths, camera, this.world.range, this.shading);
         if (finish) {
-            this.renderer.gl.finish();
+            this.renderer.waitForGpu();
         }
         this.dirty = false;
         this.lastFrame = {patches: frame.patches, depths: depths, camera: camera, width: width,
