@@ -504,6 +504,23 @@ bool WorldModel::Remove(const std::string& name) {
     return found;
 }
 
+const WorldLayout& WorldModel::Layout() const {
+    return state_->layout;
+}
+
+const SectorSummary* WorldModel::Summary(std::size_t sector) const {
+    const std::optional<SectorSummary>& summary = state_->records.at(sector).summary;
+    return summary ? &*summary : nullptr;
+}
+
+const LodTree& WorldModel::Tree() const {
+    return *state_->tree;
+}
+
+float WorldModel::SkirtDepth() const {
+    return state_->skirtDepth;
+}
+
 std::size_t WorldModel::ResidentBytes() const {
     std::size_t bytes = state_->store->ResidentBytes();
     bytes += state_->records.size() * (sizeof(SectorRecord) + sizeof(SectorSummary));

@@ -22,6 +22,9 @@
 
 namespace world {
 
+class LodTree;
+struct SectorSummary;
+
 struct ModelOptions {
     // Resident terrain data, in bytes.
     std::size_t cacheBytes = std::size_t{256} << 20;
@@ -101,6 +104,14 @@ public:
 
     // Bytes of terrain data resident now (full samples and coarse levels).
     std::size_t ResidentBytes() const;
+
+    // What writes the whole model out (a web site) reads: the sectors in the tree's order
+    // (layout.sectors[s] is sector s), each one's summary (null where it is unreadable or
+    // removed), the level tree over them and the deepest skirt a patch hangs.
+    const WorldLayout& Layout() const;
+    const SectorSummary* Summary(std::size_t sector) const;
+    const LodTree& Tree() const;
+    float SkirtDepth() const;
 
 private:
     // One change without the levels made anew; true when they need to be.

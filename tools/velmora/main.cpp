@@ -65,6 +65,7 @@ int main(int argc, char** argv) {
     AddFlyoverCommand(velmora, chosen);
     AddMapCommand(velmora, chosen);
     AddExportCommand(velmora, chosen);
+    AddWebCommand(velmora, chosen);
     AddDemoCommand(velmora, chosen);
 
     if (argc < 2) {

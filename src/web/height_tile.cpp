@@ -1,0 +1,120 @@
+#include "web/height_tile.h"
+
+#include <algorithm>
+
+#include "terrain/grid_constants.h"
+#include "web/data_file.h"
+#include "world/sector_place.h"
+
+namespace web {
+
+namespace {
+
+constexpr std::size_t CorePixels = std::size_t{TileSide} * TileSide;
+
+std::size_t At(int u, int v) {
+    return std::size_t(v) * TileSide + std::size_t(u);
+}
+
+}  // namespace
+
+TileCore::TileCore() : height(CorePixels, 0), coverage(CorePixels, 0) {}
+
+bool TileCore::Empty() const {
+    return std::all_of(coverage.begin(), coverage.end(), [](std::uint8_t c) { return c == 0; });
+}
+
+void PaintSector(const TileKey& tile, const PaintedSector& sector, TileCore& core) {
+    const std::int64_t firstX = tile.x * TileSide;
+    const std::int64_t firstY = tile.y * TileSide;
+    const std::int64_t sectorX = std::int64_t{sector.a} * world::SectorStride;
+    const std::int64_t sectorY = std::int64_t{sector.b} * world::SectorStride;
+    const std::int64_t r0 = std::max<std::int64_t>(0, firstX - sectorX);
+    const std::int64_t r1 = std::min<std::int64_t>(GridSide, firstX + TileSide - sectorX);
+    const std::int64_t c0 = std::max<std::int64_t>(0, firstY - sectorY);
+    const std::int64_t c1 = std::min<std::int64_t>(GridSide, firstY + TileSide - sectorY);
+    for (std::int64_t c = c0; c < c1; ++c) {
+        const int v = static_cast<int>(sectorY + c - firstY);
+        for (std::int64_t r = r0; r < r1; ++r) {
+            const int u = static_cast<int>(sectorX + r - firstX);
+            core.height[At(u, v)] = sector.samples[std::size_t(r) * GridSide + std::size_t(c)];
+            core.coverage[At(u, v)] = 255;
+        }
+    }
+}
+
+TileCore ParentCore(const std::array<const TileCore*, 4>& children) {
+    TileCore parent;
+    constexpr int Half = TileSide / 2;
+    for (int k = 0; k < 4; ++k) {
+        const TileCore* child = children[static_cast<std::size_t>(k)];
+        if (child == nullptr) {
+            continue;
+        }
+        const int offsetU = (k % 2) * Half;
+        const int offsetV = (k / 2) * Half;
+        for (int v = 0; v < Half; ++v) {
+            for (int u = 0; u < Half; ++u) {
+                std::uint32_t weight = 0;
+                std::uint64_t sum = 0;
+                for (int d = 0; d < 4; ++d) {
+                    const std::size_t below = At(2 * u + d % 2, 2 * v + d / 2);
+                    weight += child->coverage[below];
+                    sum += std::uint64_t{child->coverage[below]} * child->height[below];
+                }
+                const std::size_t at = At(offsetU + u, offsetV + v);
+                parent.coverage[at] = static_cast<std::uint8_t>((weight + 2) / 4);
+                parent.height[at] =
+                    weight == 0 ? 0 : static_cast<std::uint16_t>((sum + weight / 2) / weight);
+            }
+        }
+    }
+    return parent;
+}
+
+std::vector<std::uint8_t> TilePayload(const std::array<const TileCore*, 9>& neighbours) {
+    std::vector<std::uint16_t> heights(std::size_t{TileGrid} * TileGrid, 0);
+    std::vector<std::uint8_t> coverage(heights.size(), 0);
+    for (int j = 0; j < TileGrid; ++j) {
+        // Grid row j is pixel row v = j - 1 of the tile, which lies in neighbour row dy.
+        const int v = j - 1;
+        const int dy = v < 0 ? -1 : (v >= TileSide ? 1 : 0);
+        const int inV = v - dy * TileSide;
+        for (int i = 0; i < TileGrid; ++i) {
+            const int u = i - 1;
+            const int dx = u < 0 ? -1 : (u >= TileSide ? 1 : 0);
+            const TileCore* core = neighbours[static_cast<std::size_t>((dy + 1) * 3 + dx + 1)];
+            if (core == nullptr) {
+                continue;
+            }
+            const std::size_t from = At(u - dx * TileSide, inV);
+            const std::size_t to = std::size_t(j) * TileGrid + std::size_t(i);
+            heights[to] = core->height[from];
+            coverage[to] = core->coverage[from];
+        }
+    }
+    Payload payload;
+    payload.bytes.reserve(TilePayloadBytes);
+    payload.Heights(heights, TileGrid, TileGrid);
+    payload.Bytes(coverage);
+    return std::move(payload.bytes);
+}
+
+bool CoreFromPayload(std::span<const std::uint8_t> payload, TileCore& core) {
+    std::vector<std::uint16_t> heights;
+    if (payload.size() != TilePayloadBytes ||
+        !ReadHeights(payload, 0, TileGrid, TileGrid, heights)) {
+        return false;
+    }
+    const std::uint8_t* coverage = payload.data() + 2 * heights.size();
+    for (int v = 0; v < TileSide; ++v) {
+        for (int u = 0; u < TileSide; ++u) {
+            const std::size_t from = std::size_t(v + 1) * TileGrid + std::size_t(u + 1);
+            core.height[At(u, v)] = heights[from];
+            core.coverage[At(u, v)] = coverage[from];
+        }
+    }
+    return true;
+}
+
+}  // namespace web

@@ -1,0 +1,93 @@
+#include "web/site_record.h"
+
+#include <nlohmann/json.hpp>
+
+namespace web {
+
+namespace {
+
+using nlohmann::json;
+
+constexpr int RecordFormat = 1;
+
+json StampJson(const std::optional<SourceStamp>& stamp) {
+    if (!stamp) {
+        return nullptr;
+    }
+    return {{"path", stamp->path}, {"size", stamp->size}, {"modified", stamp->modifiedNanoseconds}};
+}
+
+std::optional<SourceStamp> StampOf(const json& value) {
+    if (value.is_null()) {
+        return std::nullopt;
+    }
+    return SourceStamp{value.at("path").get<std::string>(), value.at("size").get<std::uint64_t>(),
+                       value.at("modified").get<std::int64_t>()};
+}
+
+}  // namespace
+
+std::string SerialiseSiteRecord(const SiteRecord& record) {
+    json sectors = json::object();
+    for (const auto& [name, sector] : record.sectors) {
+        sectors[name] = {{"stamp", StampJson(sector.stamp)}, {"version", sector.version}};
+    }
+    json files = json::object();
+    for (const auto& [key, file] : record.files) {
+        files[key] = {file.version, file.hash};
+    }
+    json page = json::object();
+    for (const auto& [path, hash] : record.pageFiles) {
+        page[path] = hash;
+    }
+    const json whole = {{"velmora-site", RecordFormat},       {"world", record.world},
+                        {"terrain", record.terrain},          {"version", record.version},
+                        {"sectors", std::move(sectors)},      {"files", std::move(files)},
+                        {"ground", StampJson(record.ground)}, {"page", std::move(page)}};
+    // Names and paths are bytes on disk, not always UTF-8: replaced where they are not, which
+    // at worst makes an update read that sector again.
+    return whole.dump(0, ' ', false, json::error_handler_t::replace) + "\n";
+}
+
+std::optional<SiteRecord> ParseSiteRecord(std::string_view text) {
+    const json whole = json::parse(text, nullptr, false);
+    if (whole.is_discarded() || !whole.is_object()) {
+        return std::nullopt;
+    }
+    try {
+        if (whole.at("velmora-site").get<int>() != RecordFormat) {
+            return std::nullopt;
+        }
+        SiteRecord record;
+        record.world = whole.at("world").get<std::string>();
+        record.terrain = whole.at("terrain").get<std::string>();
+        record.version = whole.at("version").get<std::uint64_t>();
+        for (const auto& [name, sector] : whole.at("sectors").items()) {
+            record.sectors[name] = {StampOf(sector.at("stamp")),
+                                    sector.at("version").get<std::uint64_t>()};
+        }
+        for (const auto& [key, file] : whole.at("files").items()) {
+            if (!file.is_array() || file.size() != 2) {
+                return std::nullopt;
+            }
+            record.files[key] = {file[0].get<std::uint64_t>(), file[1].get<std::uint64_t>()};
+        }
+        record.ground = StampOf(whole.at("ground"));
+        for (const auto& [path, hash] : whole.at("page").items()) {
+            record.pageFiles[path] = hash.get<std::uint64_t>();
+        }
+        return record;
+    } catch (const json::exception&) {
+        return std::nullopt;
+    }
+}
+
+std::uint64_t HashOf(std::string_view bytes) {
+    std::uint64_t hash = 0xcbf29ce484222325u;
+    for (const char byte : bytes) {
+        hash = (hash ^ static_cast<unsigned char>(byte)) * 0x100000001b3u;
+    }
+    return hash;
+}
+
+}  // namespace web

@@ -1,0 +1,389 @@
+#include "web/tile_pyramid.h"
+
+#include <algorithm>
+#include <atomic>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <sstream>
+#include <thread>
+
+#include "terrain/grid_constants.h"
+#include "web/data_file.h"
+#include "world/sector_file.h"
+#include "world/sector_place.h"
+
+namespace web {
+
+namespace {
+
+// Tiles kept in memory (some 760 KB each): a 64 x 64 world's level 0 whole, and three rows of
+// the widest world's.
+constexpr std::size_t CacheBudget = std::size_t{512} << 20;
+constexpr std::size_t CoreBytes = std::size_t{TileSide} * TileSide * 3;
+// Sectors' samples kept while level 0 is painted.
+constexpr std::size_t SampleBudget = 2048;
+
+// Runs work(k) for k in [0, count) on the machine's cores; rethrows the first failure.
+template <typename Work>
+void ParallelFor(std::size_t count, const Work& work) {
+    const std::size_t threads =
+        std::min<std::size_t>(count, std::max(1u, std::thread::hardware_concurrency()));
+    std::atomic<std::size_t> next{0};
+    std::exception_ptr failure;
+    std::mutex failureMutex;
+    const auto run = [&] {
+        for (std::size_t k = next++; k < count; k = next++) {
+            try {
+                work(k);
+            } catch (...) {
+                const std::lock_guard lock(failureMutex);
+                if (!failure) {
+                    failure = std::current_exception();
+                }
+                next = count;
+            }
+        }
+    };
+    std::vector<std::jthread> helpers;
+    for (std::size_t t = 1; t < threads; ++t) {
+        helpers.emplace_back(run);
+    }
+    run();
+    helpers.clear();
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+}
+
+TileKey Parent(const TileKey& key) {
+    const auto half = [](std::int64_t value) {
+        return value >= 0 ? value / 2 : -((1 - value) / 2);
+    };
+    return {key.level + 1, half(key.x), half(key.y)};
+}
+
+// A child's changed pixels as the parent's.
+ChangedPixels InParent(const TileKey& child, const ChangedPixels& pixels) {
+    const int offsetU = static_cast<int>(child.x - Parent(child).x * 2) * (TileSide / 2);
+    const int offsetV = static_cast<int>(child.y - Parent(child).y * 2) * (TileSide / 2);
+    return {offsetU + pixels.u0 / 2, offsetV + pixels.v0 / 2, offsetU + pixels.u1 / 2,
+            offsetV + pixels.v1 / 2};
+}
+
+// The changed pixels of the tile at (x, y) from a sample rectangle of level 0.
+std::optional<ChangedPixels> SamplesIn(std::int64_t x, std::int64_t y, std::int64_t x0,
+                                       std::int64_t y0, std::int64_t x1, std::int64_t y1) {
+    const std::int64_t firstX = x * TileSide;
+    const std::int64_t firstY = y * TileSide;
+    const std::int64_t u0 = std::max(x0, firstX) - firstX;
+    const std::int64_t u1 = std::min(x1, firstX + TileSide - 1) - firstX;
+    const std::int64_t v0 = std::max(y0, firstY) - firstY;
+    const std::int64_t v1 = std::min(y1, firstY + TileSide - 1) - firstY;
+    if (u0 > u1 || v0 > v1) {
+        return std::nullopt;
+    }
+    return ChangedPixels{int(u0), int(v0), int(u1), int(v1)};
+}
+
+}  // namespace
+
+void ChangedPixels::Join(const ChangedPixels& other) {
+    u0 = std::min(u0, other.u0);
+    v0 = std::min(v0, other.v0);
+    u1 = std::max(u1, other.u1);
+    v1 = std::max(v1, other.v1);
+}
+
+TilePyramid::TilePyramid(SiteFiles& files, std::vector<std::map<TileKey, std::uint64_t>> existing,
+                         std::uint64_t version)
+    : files_(files), old_(std::move(existing)), version_(version) {}
+
+void TilePyramid::TouchPlace(int a, int b) {
+    const std::int64_t x0 = std::int64_t{a} * world::SectorStride;
+    const std::int64_t y0 = std::int64_t{b} * world::SectorStride;
+    const std::int64_t x1 = x0 + GridSide - 1;
+    const std::int64_t y1 = y0 + GridSide - 1;
+    for (std::int64_t y = TileOf(y0); y <= TileOf(y1); ++y) {
+        for (std::int64_t x = TileOf(x0); x <= TileOf(x1); ++x) {
+            if (const auto pixels = SamplesIn(x, y, x0, y0, x1, y1)) {
+                const TileKey key{0, x, y};
+                const auto [at, added] = touched_.emplace(key, *pixels);
+                if (!added) {
+                    at->second.Join(*pixels);
+                }
+            }
+        }
+    }
+}
+
+void TilePyramid::Touch(const world::WorldModel& model, const std::vector<std::size_t>& sectors) {
+    for (const std::size_t s : sectors) {
+        const world::SectorPlace place = model.Layout().sectors[s].place;
+        TouchPlace(place.a, place.b);
+    }
+}
+
+void TilePyramid::TouchAll(const world::WorldModel& model) {
+    for (std::size_t s = 0; s < model.Layout().sectors.size(); ++s) {
+        if (model.Summary(s) != nullptr) {
+            const world::SectorPlace place = model.Layout().sectors[s].place;
+            TouchPlace(place.a, place.b);
+        }
+    }
+    // Tiles of the site as it was are all written again, whatever they hold now.
+    if (!old_.empty()) {
+        for (const auto& [key, version] : old_[0]) {
+            touched_.emplace(key, ChangedPixels{});
+        }
+    }
+}
+
+std::shared_ptr<const HeightmapSamples> TilePyramid::Samples(const world::WorldModel& model,
+                                                             std::size_t sector) {
+    {
+        const std::lock_guard lock(mutex_);
+        if (const auto found = samples_.find(sector); found != samples_.end()) {
+            return found->second;
+        }
+    }
+    auto samples = std::make_shared<HeightmapSamples>();
+    std::string reason;
+    // A file that cannot be read now (it changed since the first pass) leaves a hole.
+    if (!world::ReadSectorFile(model.Layout().sectors[sector].source.hostPath, *samples, reason)) {
+        samples.reset();
+    }
+    const std::lock_guard lock(mutex_);
+    if (samples_.size() >= SampleBudget) {
+        samples_.erase(samples_.begin());  // the lowest index: earliest in (B, A) order
+    }
+    samples_[sector] = samples;
+    return samples;
+}
+
+TileCore TilePyramid::LevelZeroCore(const world::WorldModel& model, const TileKey& key) {
+    TileCore core;
+    // Sectors 4X - 1 to 4X + 3 reach into tile X (the first by its last column), in (B, A) order
+    // so that later ones win shared samples.
+    for (std::int64_t b = key.y * SectorsPerTile - 1; b < (key.y + 1) * SectorsPerTile; ++b) {
+        for (std::int64_t a = key.x * SectorsPerTile - 1; a < (key.x + 1) * SectorsPerTile; ++a) {
+            const auto found = sectorsAt_.find({int(a), int(b)});
+            if (found == sectorsAt_.end()) {
+                continue;
+            }
+            for (const std::size_t s : found->second) {
+                if (const auto samples = Samples(model, s)) {
+                    PaintSector(key, {int(a), int(b), {samples->data(), samples->size()}}, core);
+                }
+            }
+        }
+    }
+    return core;
+}
+
+std::shared_ptr<const TileCore> TilePyramid::ReadFile(const TileKey& key, std::uint64_t version) {
+    std::ifstream in(files_.Root() / DataFilePath(TileFileKey(key), version), std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    std::vector<std::uint8_t> payload;
+    auto core = std::make_shared<TileCore>();
+    // A file damaged or missing reads as no ground: it is written again at the next change.
+    if (!in || !ReadDataFile(text.str(), TileFileKey(key), TilePayloadBytes, payload) ||
+        !CoreFromPayload(payload, *core)) {
+        return nullptr;
+    }
+    return core;
+}
+
+std::shared_ptr<const TileCore> TilePyramid::Core(const TileKey& key) {
+    {
+        const std::lock_guard lock(mutex_);
+        if (const auto found = cache_.find(key); found != cache_.end()) {
+            return found->second.core;
+        }
+    }
+    // The level as this run left it so far, else as the site had it.
+    const auto index = static_cast<std::size_t>(key.level);
+    const std::map<TileKey, std::uint64_t>* level =
+        index < tiles_.size() ? &tiles_[index] : (index < old_.size() ? &old_[index] : nullptr);
+    if (level == nullptr) {
+        return nullptr;
+    }
+    const auto found = level->find(key);
+    if (found == level->end()) {
+        return nullptr;
+    }
+    std::shared_ptr<const TileCore> core = ReadFile(key, found->second);
+    Keep(key, core, true);
+    return core;
+}
+
+void TilePyramid::Keep(const TileKey& key, std::shared_ptr<const TileCore> core, bool inFile) {
+    const std::lock_guard lock(mutex_);
+    Cached& entry = cache_[key];
+    cachedBytes_ += (core ? CoreBytes : 0) - (entry.core ? CoreBytes : 0);
+    entry = {std::move(core), inFile};
+    if (inFile) {
+        dropOrder_.push_back(key);
+    }
+    // Beyond the budget, tiles that can be read back go, oldest first.
+    std::size_t dropped = 0;
+    while (cachedBytes_ > CacheBudget && dropped < dropOrder_.size()) {
+        const auto old = cache_.find(dropOrder_[dropped++]);
+        if (old != cache_.end() && old->second.inFile && old->first != key) {
+            cachedBytes_ -= old->second.core ? CoreBytes : 0;
+            cache_.erase(old);
+        }
+    }
+    dropOrder_.erase(dropOrder_.begin(), dropOrder_.begin() + static_cast<std::ptrdiff_t>(dropped));
+}
+
+void TilePyramid::WriteTile(const TileKey& key) {
+    std::array<std::shared_ptr<const TileCore>, 9> held;
+    std::array<const TileCore*, 9> neighbours{};
+    for (int k = 0; k < 9; ++k) {
+        held[std::size_t(k)] = Core({key.level, key.x + k % 3 - 1, key.y + k / 3 - 1});
+        neighbours[std::size_t(k)] = held[std::size_t(k)].get();
+    }
+    files_.Write(DataFilePath(TileFileKey(key), version_),
+                 DataFileText(TileFileKey(key), TilePayload(neighbours)));
+}
+
+void TilePyramid::BuildLevel(const world::WorldModel& model, int level,
+                             const std::map<TileKey, ChangedPixels>& dirty,
+                             const std::function<void(std::size_t)>& progress) {
+    const auto index = static_cast<std::size_t>(level);
+    if (tiles_.size() <= index) {
+        tiles_.resize(index + 1);
+    }
+    std::map<TileKey, std::uint64_t>& now = tiles_[index];
+    if (old_.size() > index) {
+        now = old_[index];
+    }
+    // Which tiles are written: the dirty ones that hold ground, and their neighbours whose ring
+    // reaches into the dirty pixels.
+    std::set<TileKey> toWrite;
+    const auto touchesNeighbour = [](const ChangedPixels& pixels, int dx, int dy) {
+        return (dx == 0 || (dx < 0 ? pixels.u0 == 0 : pixels.u1 == TileSide - 1)) &&
+               (dy == 0 || (dy < 0 ? pixels.v0 == 0 : pixels.v1 == TileSide - 1));
+    };
+    // By rows: a row's tiles are written once the rows beside it are computed.
+    std::map<std::int64_t, std::vector<TileKey>> rows;
+    for (const auto& [key, pixels] : dirty) {
+        rows[key.y].push_back(key);
+    }
+    std::map<std::int64_t, std::vector<TileKey>> writeRows;
+    const auto writeRowsBefore = [&](std::optional<std::int64_t> row) {
+        for (auto it = writeRows.begin(); it != writeRows.end() && (!row || it->first < *row);) {
+            std::vector<TileKey>& keys = it->second;
+            ParallelFor(keys.size(), [&](std::size_t k) { WriteTile(keys[k]); });
+            for (const TileKey& key : keys) {
+                const auto old = now.find(key);
+                if (old != now.end() && old->second != version_) {
+                    superseded_.push_back(DataFilePath(TileFileKey(key), old->second));
+                }
+                now[key] = version_;
+                // Written: from now on it can be read back from its file.
+                Keep(key, Core(key), true);
+            }
+            written_ += keys.size();
+            it = writeRows.erase(it);
+        }
+    };
+    for (const auto& [y, keys] : rows) {
+        std::vector<std::shared_ptr<const TileCore>> computed(keys.size());
+        ParallelFor(keys.size(), [&](std::size_t k) {
+            const TileKey& key = keys[k];
+            TileCore core;
+            if (level == 0) {
+                core = LevelZeroCore(model, key);
+            } else {
+                std::array<std::shared_ptr<const TileCore>, 4> held;
+                std::array<const TileCore*, 4> children{};
+                for (int c = 0; c < 4; ++c) {
+                    held[std::size_t(c)] = Core({level - 1, key.x * 2 + c % 2, key.y * 2 + c / 2});
+                    children[std::size_t(c)] = held[std::size_t(c)].get();
+                }
+                core = ParentCore(children);
+            }
+            if (!core.Empty()) {
+                computed[k] = std::make_shared<const TileCore>(std::move(core));
+            }
+        });
+        for (std::size_t k = 0; k < keys.size(); ++k) {
+            const TileKey& key = keys[k];
+            if (!computed[k]) {
+                // No ground here any more: its file goes.
+                if (const auto old = now.find(key); old != now.end()) {
+                    superseded_.push_back(DataFilePath(TileFileKey(key), old->second));
+                    now.erase(old);
+                }
+            }
+            Keep(key, computed[k], false);
+            if (computed[k]) {
+                writeRows[key.y].push_back(key);
+            }
+            for (int d = 0; d < 9; ++d) {
+                const int dx = d % 3 - 1;
+                const int dy = d / 3 - 1;
+                const TileKey beside{level, key.x + dx, key.y + dy};
+                if ((dx != 0 || dy != 0) && !dirty.contains(beside) && now.contains(beside) &&
+                    touchesNeighbour(dirty.at(key), dx, dy) && toWrite.insert(beside).second) {
+                    writeRows[beside.y].push_back(beside);
+                }
+            }
+        }
+        progress(keys.size());
+        writeRowsBefore(y);
+    }
+    writeRowsBefore(std::nullopt);
+}
+
+void TilePyramid::Build(const world::WorldModel& model,
+                        const std::function<void(std::size_t)>& progress) {
+    for (std::size_t s = 0; s < model.Layout().sectors.size(); ++s) {
+        if (model.Summary(s) != nullptr) {
+            const world::SectorPlace place = model.Layout().sectors[s].place;
+            sectorsAt_[{place.a, place.b}].push_back(s);
+        }
+    }
+    std::map<TileKey, ChangedPixels> dirty = std::move(touched_);
+    for (int level = 0;; ++level) {
+        BuildLevel(model, level, dirty, progress);
+        const std::map<TileKey, std::uint64_t>& now = tiles_[static_cast<std::size_t>(level)];
+        if (level == 0) {
+            samples_.clear();
+        }
+        if (now.size() <= 1) {
+            break;
+        }
+        // The level above: parents of what changed, and tiles it lacks (the world grew).
+        std::map<TileKey, ChangedPixels> above;
+        for (const auto& [key, pixels] : dirty) {
+            const ChangedPixels inParent = InParent(key, pixels);
+            const auto [at, added] = above.emplace(Parent(key), inParent);
+            if (!added) {
+                at->second.Join(inParent);
+            }
+        }
+        const std::size_t next = static_cast<std::size_t>(level) + 1;
+        for (const auto& [key, version] : now) {
+            if (old_.size() <= next || !old_[next].contains(Parent(key))) {
+                above.emplace(Parent(key), ChangedPixels{});
+            }
+        }
+        dirty = std::move(above);
+    }
+    // Levels above the top the world needs now (it shrank) go.
+    for (std::size_t level = tiles_.size(); level < old_.size(); ++level) {
+        for (const auto& [key, version] : old_[level]) {
+            superseded_.push_back(DataFilePath(TileFileKey(key), version));
+        }
+    }
+    // Tiles of kept levels that were neither kept nor written are gone already; the cache is
+    // not needed any more.
+    cache_.clear();
+    cachedBytes_ = 0;
+}
+
+}  // namespace web

@@ -1,0 +1,91 @@
+#pragma once
+// The height tiles of a site written or brought up to date level by level: the tiles that
+// changed sectors touch are computed again (level 0 from the sectors' samples, each level above
+// from the four below it), written with the ring of their neighbours, and so are the
+// neighbours whose ring they change; every other tile stays as its file has it. Tiles are kept
+// in memory up to a budget and read back from their files beyond it, so a world of any size
+// takes bounded memory.
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "terrain/heightmap_samples.h"
+#include "web/height_tile.h"
+#include "web/site_files.h"
+#include "world/world_model.h"
+
+namespace web {
+
+// Pixels of a tile whose value changed, inclusive.
+struct ChangedPixels {
+    int u0 = 0;
+    int v0 = 0;
+    int u1 = TileSide - 1;
+    int v1 = TileSide - 1;
+
+    void Join(const ChangedPixels& other);
+};
+
+class TilePyramid {
+public:
+    // Tiles of the site as it is, by level, with their versions; `version` is this run's.
+    TilePyramid(SiteFiles& files, std::vector<std::map<TileKey, std::uint64_t>> existing,
+                std::uint64_t version);
+
+    // Level 0's tiles where these sectors' samples lie (their samples changed, they came or
+    // went): computed again. With `all`, every tile of every readable sector.
+    void Touch(const world::WorldModel& model, const std::vector<std::size_t>& sectors);
+    void TouchPlace(int a, int b);
+    void TouchAll(const world::WorldModel& model);
+
+    // Computes and writes what was touched, up to the level that holds the world in one tile.
+    // `progress` is told of tiles done. Throws SiteFileError.
+    void Build(const world::WorldModel& model, const std::function<void(std::size_t)>& progress);
+
+    // The tiles of the site now, by level, and the files of tiles no longer there or written
+    // again (to be removed once the world's index no longer names them).
+    const std::vector<std::map<TileKey, std::uint64_t>>& Tiles() const { return tiles_; }
+    const std::vector<std::string>& Superseded() const { return superseded_; }
+    std::size_t Written() const { return written_; }
+
+private:
+    struct Cached {
+        std::shared_ptr<const TileCore> core;
+        bool inFile = false;  // can be read back from its file when dropped
+    };
+
+    std::shared_ptr<const TileCore> Core(const TileKey& key);
+    void Keep(const TileKey& key, std::shared_ptr<const TileCore> core, bool inFile);
+    std::shared_ptr<const TileCore> ReadFile(const TileKey& key, std::uint64_t version);
+    TileCore LevelZeroCore(const world::WorldModel& model, const TileKey& key);
+    std::shared_ptr<const HeightmapSamples> Samples(const world::WorldModel& model,
+                                                    std::size_t sector);
+    void WriteTile(const TileKey& key);
+    void BuildLevel(const world::WorldModel& model, int level,
+                    const std::map<TileKey, ChangedPixels>& dirty,
+                    const std::function<void(std::size_t)>& progress);
+
+    SiteFiles& files_;
+    std::vector<std::map<TileKey, std::uint64_t>> old_;
+    std::vector<std::map<TileKey, std::uint64_t>> tiles_;
+    std::uint64_t version_;
+    std::map<TileKey, ChangedPixels> touched_;
+    std::vector<std::string> superseded_;
+    std::size_t written_ = 0;
+
+    std::mutex mutex_;
+    std::map<TileKey, Cached> cache_;
+    std::vector<TileKey> dropOrder_;  // read-back-able tiles, oldest first
+    std::size_t cachedBytes_ = 0;
+    std::map<std::size_t, std::shared_ptr<const HeightmapSamples>> samples_;
+    // Sectors by place, each place's in (B, A) order, for painting level 0.
+    std::map<std::pair<int, int>, std::vector<std::size_t>> sectorsAt_;
+};
+
+}  // namespace web
