@@ -27,15 +27,19 @@ process.on("exit", () => {
 function velmora(prefix, args) {
     const home = path.join(prefix, "home");
     fs.mkdirSync(home, {recursive: true});
-    return execFileSync(Velmora, args, {
-        cwd: home,
-        env: Object.assign({}, process.env, {
-            WINEPREFIX: prefix,
-            XDG_CACHE_HOME: path.join(home, "cache"),
-        }),
-        encoding: "utf8",
-        stdio: ["ignore", "pipe", "pipe"],
-    });
+    try {
+        return execFileSync(Velmora, args, {
+            cwd: home,
+            env: Object.assign({}, process.env, {
+                WINEPREFIX: prefix,
+                XDG_CACHE_HOME: path.join(home, "cache"),
+            }),
+            encoding: "utf8",
+            stdio: ["ignore", "pipe", "pipe"],
+        });
+    } catch (error) {
+        throw new Error(`velmora ${args.join(" ")} failed (${error.status}): ${error.stderr}`);
+    }
 }
 
 // Writes the worlds ({NAME: {sectors, sample}}) into a prefix and a site of world `name`:
