@@ -88,7 +88,7 @@ describe("links and the address", () => {
             const page = await browser.open(site.page + "#map=60,60,1", site.folder);
             await page.mapDrawn();
             const opened = await page.hash();
-            // Drag the map, zoom in with the control, pick another shading.
+            // Drag the map, zoom in with the control, pick another shading, show the grid.
             await page.page.mouse.move(600, 400);
             await page.page.mouse.down();
             await page.page.mouse.move(500, 330, {steps: 4});
@@ -97,8 +97,15 @@ describe("links and the address", () => {
             await page.page.mouse.up();
             await page.page.click(".leaflet-control-zoom-in");
             await page.page.select("#shading", "both");
+            // The sector grid, off until asked for in the layers control.
+            const gridChecked = () => page.page.$eval(".leaflet-control-layers-overlays input",
+                (box) => box.checked);
+            assert.equal(await gridChecked(), false);
+            await page.page.hover(".leaflet-control-layers");
+            await page.page.click(".leaflet-control-layers-overlays input");
             const moved = await page.addressBecomes((hash) => hash !== opened &&
-                mapPlace(hash)[2] === 2 && hash.includes("shading=both"));
+                mapPlace(hash)[2] === 2 && hash.includes("shading=both") &&
+                hash.includes("grid=1"));
             // Around (110, 95), in sectors 0_0 and 1_0.
             const points = [[CentreX, CentreY], [300, 200], [720, 450]];
             const before = [];
@@ -114,6 +121,8 @@ describe("links and the address", () => {
                 assert.equal(await page.statusAt(...points[k]), before[k]);
             }
             assert.equal(await page.page.$eval("#shading", (select) => select.value), "both");
+            assert.equal(await gridChecked(), true);
+            assert.ok(await page.page.$(".velmora-grid canvas"));
             assert.equal(await page.page.$eval(
                 ".leaflet-control-layers-base input:checked + span", (span) =>
                     span.textContent.trim()), "Both");
