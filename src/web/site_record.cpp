@@ -46,7 +46,7 @@ std::string SerialiseSiteRecord(const SiteRecord& record) {
                         {"ground", StampJson(record.ground)}, {"page", std::move(page)}};
     // Names and paths are bytes on disk, not always UTF-8: replaced where they are not, which
     // at worst makes an update read that sector again.
-    return whole.dump(0, ' ', false, json::error_handler_t::replace) + "\n";
+    return whole.dump(-1, ' ', false, json::error_handler_t::replace) + "\n";
 }
 
 std::optional<SiteRecord> ParseSiteRecord(std::string_view text) {

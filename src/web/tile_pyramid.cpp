@@ -63,56 +63,21 @@ TileKey Parent(const TileKey& key) {
     return {key.level + 1, half(key.x), half(key.y)};
 }
 
-// A child's changed pixels as the parent's.
-ChangedPixels InParent(const TileKey& child, const ChangedPixels& pixels) {
-    const int offsetU = static_cast<int>(child.x - Parent(child).x * 2) * (TileSide / 2);
-    const int offsetV = static_cast<int>(child.y - Parent(child).y * 2) * (TileSide / 2);
-    return {offsetU + pixels.u0 / 2, offsetV + pixels.v0 / 2, offsetU + pixels.u1 / 2,
-            offsetV + pixels.v1 / 2};
-}
-
-// The changed pixels of the tile at (x, y) from a sample rectangle of level 0.
-std::optional<ChangedPixels> SamplesIn(std::int64_t x, std::int64_t y, std::int64_t x0,
-                                       std::int64_t y0, std::int64_t x1, std::int64_t y1) {
-    const std::int64_t firstX = x * TileSide;
-    const std::int64_t firstY = y * TileSide;
-    const std::int64_t u0 = std::max(x0, firstX) - firstX;
-    const std::int64_t u1 = std::min(x1, firstX + TileSide - 1) - firstX;
-    const std::int64_t v0 = std::max(y0, firstY) - firstY;
-    const std::int64_t v1 = std::min(y1, firstY + TileSide - 1) - firstY;
-    if (u0 > u1 || v0 > v1) {
-        return std::nullopt;
-    }
-    return ChangedPixels{int(u0), int(v0), int(u1), int(v1)};
-}
-
 }  // namespace
-
-void ChangedPixels::Join(const ChangedPixels& other) {
-    u0 = std::min(u0, other.u0);
-    v0 = std::min(v0, other.v0);
-    u1 = std::max(u1, other.u1);
-    v1 = std::max(v1, other.v1);
-}
 
 TilePyramid::TilePyramid(SiteFiles& files, std::vector<std::map<TileKey, std::uint64_t>> existing,
                          std::uint64_t version)
     : files_(files), old_(std::move(existing)), version_(version) {}
 
 void TilePyramid::TouchPlace(int a, int b) {
+    // A sector's samples end on its neighbours' first ones, and tiles on multiples of 126 too:
+    // a sector that reaches a tile's edge lies in the tile beyond as well, so both are computed
+    // again, and no tile's ring changes without the tile itself.
     const std::int64_t x0 = std::int64_t{a} * world::SectorStride;
     const std::int64_t y0 = std::int64_t{b} * world::SectorStride;
-    const std::int64_t x1 = x0 + GridSide - 1;
-    const std::int64_t y1 = y0 + GridSide - 1;
-    for (std::int64_t y = TileOf(y0); y <= TileOf(y1); ++y) {
-        for (std::int64_t x = TileOf(x0); x <= TileOf(x1); ++x) {
-            if (const auto pixels = SamplesIn(x, y, x0, y0, x1, y1)) {
-                const TileKey key{0, x, y};
-                const auto [at, added] = touched_.emplace(key, *pixels);
-                if (!added) {
-                    at->second.Join(*pixels);
-                }
-            }
+    for (std::int64_t y = TileOf(y0); y <= TileOf(y0 + GridSide - 1); ++y) {
+        for (std::int64_t x = TileOf(x0); x <= TileOf(x0 + GridSide - 1); ++x) {
+            touched_.insert({0, x, y});
         }
     }
 }
@@ -134,7 +99,7 @@ void TilePyramid::TouchAll(const world::WorldModel& model) {
     // Tiles of the site as it was are all written again, whatever they hold now.
     if (!old_.empty()) {
         for (const auto& [key, version] : old_[0]) {
-            touched_.emplace(key, ChangedPixels{});
+            touched_.insert(key);
         }
     }
 }
@@ -250,7 +215,7 @@ void TilePyramid::WriteTile(const TileKey& key) {
 }
 
 void TilePyramid::BuildLevel(const world::WorldModel& model, int level,
-                             const std::map<TileKey, ChangedPixels>& dirty,
+                             const std::set<TileKey>& dirty,
                              const std::function<void(std::size_t)>& progress) {
     const auto index = static_cast<std::size_t>(level);
     if (tiles_.size() <= index) {
@@ -260,16 +225,9 @@ void TilePyramid::BuildLevel(const world::WorldModel& model, int level,
     if (old_.size() > index) {
         now = old_[index];
     }
-    // Which tiles are written: the dirty ones that hold ground, and their neighbours whose ring
-    // reaches into the dirty pixels.
-    std::set<TileKey> toWrite;
-    const auto touchesNeighbour = [](const ChangedPixels& pixels, int dx, int dy) {
-        return (dx == 0 || (dx < 0 ? pixels.u0 == 0 : pixels.u1 == TileSide - 1)) &&
-               (dy == 0 || (dy < 0 ? pixels.v0 == 0 : pixels.v1 == TileSide - 1));
-    };
     // By rows: a row's tiles are written once the rows beside it are computed.
     std::map<std::int64_t, std::vector<TileKey>> rows;
-    for (const auto& [key, pixels] : dirty) {
+    for (const TileKey& key : dirty) {
         rows[key.y].push_back(key);
     }
     std::map<std::int64_t, std::vector<TileKey>> writeRows;
@@ -323,15 +281,6 @@ void TilePyramid::BuildLevel(const world::WorldModel& model, int level,
             if (computed[k]) {
                 writeRows[key.y].push_back(key);
             }
-            for (int d = 0; d < 9; ++d) {
-                const int dx = d % 3 - 1;
-                const int dy = d / 3 - 1;
-                const TileKey beside{level, key.x + dx, key.y + dy};
-                if ((dx != 0 || dy != 0) && !dirty.contains(beside) && now.contains(beside) &&
-                    touchesNeighbour(dirty.at(key), dx, dy) && toWrite.insert(beside).second) {
-                    writeRows[beside.y].push_back(beside);
-                }
-            }
         }
         progress(keys.size());
         writeRowsBefore(y);
@@ -347,7 +296,7 @@ void TilePyramid::Build(const world::WorldModel& model,
             sectorsAt_[{place.a, place.b}].push_back(s);
         }
     }
-    std::map<TileKey, ChangedPixels> dirty = std::move(touched_);
+    std::set<TileKey> dirty = std::move(touched_);
     for (int level = 0;; ++level) {
         BuildLevel(model, level, dirty, progress);
         const std::map<TileKey, std::uint64_t>& now = tiles_[static_cast<std::size_t>(level)];
@@ -358,18 +307,14 @@ void TilePyramid::Build(const world::WorldModel& model,
             break;
         }
         // The level above: parents of what changed, and tiles it lacks (the world grew).
-        std::map<TileKey, ChangedPixels> above;
-        for (const auto& [key, pixels] : dirty) {
-            const ChangedPixels inParent = InParent(key, pixels);
-            const auto [at, added] = above.emplace(Parent(key), inParent);
-            if (!added) {
-                at->second.Join(inParent);
-            }
+        std::set<TileKey> above;
+        for (const TileKey& key : dirty) {
+            above.insert(Parent(key));
         }
         const std::size_t next = static_cast<std::size_t>(level) + 1;
         for (const auto& [key, version] : now) {
             if (old_.size() <= next || !old_[next].contains(Parent(key))) {
-                above.emplace(Parent(key), ChangedPixels{});
+                above.insert(Parent(key));
             }
         }
         dirty = std::move(above);

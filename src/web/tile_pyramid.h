@@ -1,8 +1,8 @@
 #pragma once
 // The height tiles of a site written or brought up to date level by level: the tiles that
 // changed sectors touch are computed again (level 0 from the sectors' samples, each level above
-// from the four below it), written with the ring of their neighbours, and so are the
-// neighbours whose ring they change; every other tile stays as its file has it. Tiles are kept
+// from the four below it) and written with the ring of their neighbours; every other tile stays
+// as its file has it. Tiles are kept
 // in memory up to a budget and read back from their files beyond it, so a world of any size
 // takes bounded memory.
 
@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -21,16 +22,6 @@
 #include "world/world_model.h"
 
 namespace web {
-
-// Pixels of a tile whose value changed, inclusive.
-struct ChangedPixels {
-    int u0 = 0;
-    int v0 = 0;
-    int u1 = TileSide - 1;
-    int v1 = TileSide - 1;
-
-    void Join(const ChangedPixels& other);
-};
 
 class TilePyramid {
 public:
@@ -67,15 +58,14 @@ private:
     std::shared_ptr<const HeightmapSamples> Samples(const world::WorldModel& model,
                                                     std::size_t sector);
     void WriteTile(const TileKey& key);
-    void BuildLevel(const world::WorldModel& model, int level,
-                    const std::map<TileKey, ChangedPixels>& dirty,
+    void BuildLevel(const world::WorldModel& model, int level, const std::set<TileKey>& dirty,
                     const std::function<void(std::size_t)>& progress);
 
     SiteFiles& files_;
     std::vector<std::map<TileKey, std::uint64_t>> old_;
     std::vector<std::map<TileKey, std::uint64_t>> tiles_;
     std::uint64_t version_;
-    std::map<TileKey, ChangedPixels> touched_;
+    std::set<TileKey> touched_;
     std::vector<std::string> superseded_;
     std::size_t written_ = 0;
 
