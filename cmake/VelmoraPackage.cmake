@@ -32,7 +32,8 @@ set(CPACK_PACKAGE_DESCRIPTION
     "The command-line companion velmora lists the same worlds and sectors, renders\n"
     "a sector to PNG without a display and writes a small demo world. Velmora World\n"
     "(velmora-world) flies over a whole world at once, following the game as it\n"
-    "writes its cache.")
+    "writes its cache; velmora web makes of a world a web site, a map and the world\n"
+    "in 3D that open in a browser from disk or from any static host.")
 list(JOIN CPACK_PACKAGE_DESCRIPTION "" CPACK_PACKAGE_DESCRIPTION)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -43,5 +44,7 @@ endif()
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# velmora web copies Leaflet into each site from Debian's package.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libjs-leaflet")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -2,6 +2,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include <limits>
+#include <type_traits>
+
 namespace web {
 
 namespace {
@@ -17,12 +20,29 @@ json StampJson(const std::optional<SourceStamp>& stamp) {
     return {{"path", stamp->path}, {"size", stamp->size}, {"modified", stamp->modifiedNanoseconds}};
 }
 
+// A whole number of type T, or a type_error: nlohmann converts a float silently (and beyond
+// the type's range, undefined).
+template <typename T>
+T Whole(const json& value) {
+    if (value.is_number_unsigned() && std::is_unsigned_v<T>) {
+        return value.get<T>();
+    }
+    if (value.is_number_integer() && !value.is_number_unsigned() && std::is_signed_v<T>) {
+        return value.get<T>();
+    }
+    if (value.is_number_unsigned() && std::is_signed_v<T> &&
+        value.get<std::uint64_t>() <= std::uint64_t(std::numeric_limits<T>::max())) {
+        return value.get<T>();
+    }
+    throw json::type_error::create(302, "not a whole number of its kind", &value);
+}
+
 std::optional<SourceStamp> StampOf(const json& value) {
     if (value.is_null()) {
         return std::nullopt;
     }
-    return SourceStamp{value.at("path").get<std::string>(), value.at("size").get<std::uint64_t>(),
-                       value.at("modified").get<std::int64_t>()};
+    return SourceStamp{value.at("path").get<std::string>(), Whole<std::uint64_t>(value.at("size")),
+                       Whole<std::int64_t>(value.at("modified"))};
 }
 
 }  // namespace
@@ -55,26 +75,26 @@ std::optional<SiteRecord> ParseSiteRecord(std::string_view text) {
         return std::nullopt;
     }
     try {
-        if (whole.at("velmora-site").get<int>() != RecordFormat) {
+        if (Whole<std::int64_t>(whole.at("velmora-site")) != RecordFormat) {
             return std::nullopt;
         }
         SiteRecord record;
         record.world = whole.at("world").get<std::string>();
         record.terrain = whole.at("terrain").get<std::string>();
-        record.version = whole.at("version").get<std::uint64_t>();
+        record.version = Whole<std::uint64_t>(whole.at("version"));
         for (const auto& [name, sector] : whole.at("sectors").items()) {
             record.sectors[name] = {StampOf(sector.at("stamp")),
-                                    sector.at("version").get<std::uint64_t>()};
+                                    Whole<std::uint64_t>(sector.at("version"))};
         }
         for (const auto& [key, file] : whole.at("files").items()) {
             if (!file.is_array() || file.size() != 2) {
                 return std::nullopt;
             }
-            record.files[key] = {file[0].get<std::uint64_t>(), file[1].get<std::uint64_t>()};
+            record.files[key] = {Whole<std::uint64_t>(file[0]), Whole<std::uint64_t>(file[1])};
         }
         record.ground = StampOf(whole.at("ground"));
         for (const auto& [path, hash] : whole.at("page").items()) {
-            record.pageFiles[path] = hash.get<std::uint64_t>();
+            record.pageFiles[path] = Whole<std::uint64_t>(hash);
         }
         return record;
     } catch (const json::exception&) {

@@ -254,6 +254,26 @@ TEST(SiteFilesTest, OnlyPlainPathsInsideTheSiteAreTakenFromARecord) {
     EXPECT_FALSE(web::IsInsideSite(std::string_view("a\0b", 3)));
 }
 
+// Records that once broke the reader (tests/fuzz/regressions/site_record) are refused.
+TEST(SiteRecordTest, RecordsThatOnceBrokeTheReaderAreRefused) {
+    std::size_t read = 0;
+    for (const auto& entry :
+         fs::directory_iterator(fs::path(VELMORA_FUZZ_FOLDER) / "regressions" / "site_record")) {
+        EXPECT_FALSE(web::ParseSiteRecord(ReadText(entry.path()))) << entry.path();
+        ++read;
+    }
+    EXPECT_GT(read, 0u);
+    web::SiteRecord record;
+    record.world = "East";
+    record.version = 3;
+    record.sectors["1_2"] = {web::SourceStamp{"/w/1_2/h.zdt", 32282, -5}, 2};
+    record.files["tiles/0/0_0"] = {3, 17};
+    const auto back = web::ParseSiteRecord(web::SerialiseSiteRecord(record));
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(back->sectors.at("1_2").stamp, record.sectors.at("1_2").stamp);
+    EXPECT_EQ(back->files.at("tiles/0/0_0").hash, 17u);
+}
+
 TEST(DataFileTest, PayloadsComeBackWholeAndAnythingElseIsRefused) {
     web::Payload payload;
     const std::vector<std::uint16_t> heights = {0, 65535, 7, 1000, 999, 1001, 0, 65535, 3};
