@@ -146,6 +146,32 @@ describe("the 3D view's pictures", () => {
         assert.deepEqual(page.problems, []);
     });
 
+    // Other worlds: one sector alone, and two groups of sectors thousands of places apart (the
+    // far one some 2.5 million units out, where positions in float would be off by a unit).
+    for (const [name, world, camera] of [
+        ["one sector", {sectors: ["5_7"], sample: Hills.sample}, "7000,8700,1300,-2.4,4.2"],
+        ["sectors thousands of places apart, near the far ones",
+            {sectors: ["0_0", "1_0", "2000_1500", "2001_1500", "2000_1501"], sample: Hills.sample},
+            "2518700,1888900,1500,-2.36,4.3"],
+    ]) {
+        test(`${name}: the picture of velmora render --all`, async (t) => {
+            const other = makeSite({Other: world}, "Other");
+            if (page) {
+                await page.close();
+            }
+            page = await browser.open(`${other.page}#camera=${camera}&shading=height`, other.folder);
+            await settle(1);
+            const shown = await viewPicture(page.page);
+            const output = path.join(renders, `other-${Date.now()}.png`);
+            other.velmora(["render", "Other", "--all", "--size", `${shown.width}x${shown.height}`,
+                "--max-error", "1", "--camera", camera, "--output", output]);
+            assertSame(difference(shown, readPng(output)), name, t);
+            const sky = skyShare(shown);
+            assert.ok(sky > 0.05 && sky < 0.95, `sky ${sky}`);
+            assert.deepEqual(page.problems, []);
+        });
+    }
+
     test("hillshade and both: the relief lit as render --all lights it", async (t) => {
         const help = site.velmora(["render", "--help"]);
         if (!/--shading/.test(help)) {

@@ -148,7 +148,10 @@ window.Velmora = Velmora;
     proto.show = function () {
         this.visible = true;
         this.canvas.style.display = "block";
-        if (document.activeElement === null || document.activeElement === document.body) {
+        // The keys fly at once (after the button that switched to 3D, say), unless a field
+        // is being typed into or chosen from.
+        var active = document.activeElement;
+        if (!active || !/^(INPUT|SELECT|TEXTAREA)$/.test(active.tagName)) {
             this.canvas.focus({preventScroll: true});
         }
         this.requestDraw();
