@@ -254,6 +254,23 @@ describe("flying the 3D view", () => {
         assert.deepEqual(page.problems, []);
     });
 
+    test("a lost GL context comes back with the same picture", async () => {
+        await open(Above);
+        const before = await viewPicture(page.page);
+        await page.page.evaluate(() => new Promise((resolve) => {
+            const canvas = Velmora.app.view3d.canvas;
+            const lose = canvas.getContext("webgl2").getExtension("WEBGL_lose_context");
+            canvas.addEventListener("webglcontextlost", () => setTimeout(() => lose.restoreContext()),
+                {once: true});
+            canvas.addEventListener("webglcontextrestored", () => resolve(), {once: true});
+            lose.loseContext();
+        }));
+        await page.page.waitForFunction(() => Velmora.app.view3d.renderer !== null &&
+            Velmora.app.view3d.settled(), {polling: 50});
+        assert.equal(difference(before, await viewPicture(page.page)).mean, 0);
+        assert.deepEqual(page.problems, []);
+    });
+
     test("frames are drawn when something changes, and none while nothing does", async () => {
         await open(Above);
         const frames = () => page.page.evaluate(() => Velmora.app.view3d.renderer.frameNumber);

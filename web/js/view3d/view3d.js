@@ -89,6 +89,20 @@ window.Velmora = Velmora;
             });
         }
 
+        // A lost context (the GPU reset, the browser reclaimed it) takes every GL object with
+        // it: the renderer is made anew once the context is back.
+        this.contextLost = false;
+        canvas.addEventListener("webglcontextlost", function (event) {
+            event.preventDefault();
+            self.contextLost = true;
+            self.renderer = null;
+            self.dirty = true;
+        });
+        canvas.addEventListener("webglcontextrestored", function () {
+            self.contextLost = false;
+            self.requestDraw();
+        });
+
         var pilot = this.pilot();
         this.detach = [
             Velmora.controls.flightKeyboard(canvas, pilot),
@@ -205,7 +219,8 @@ window.Velmora = Velmora;
     // Whether the picture on screen is the whole one: drawn for the present camera and
     // settings, with no data it wants still loading.
     proto.settled = function () {
-        return this.visible && !this.dirty && this.lastFrame !== null && this.groundReady &&
+        return this.visible && !this.dirty && this.renderer !== null && this.lastFrame !== null &&
+            this.groundReady &&
             this.data.outstanding() === 0 && this.rampBound <= this.maxError &&
             this.glide === null && !v.thrustAny(this.thrust);
     };
@@ -329,7 +344,7 @@ window.Velmora = Velmora;
     };
 
     proto.draw = function (finish) {
-        if (!this.visible || this.failure && !this.renderer) {
+        if (!this.visible || this.contextLost || this.failure && !this.renderer) {
             return;
         }
         var started = performance.now();
