@@ -26,14 +26,26 @@ function(velmora_library name)
 endfunction()
 
 # velmora_tests(NAME LABEL unit|gl|ui SOURCES... LINKS libs...): a GoogleTest executable whose
-# tests CTest runs under the given label.
+# tests CTest runs under the given label: one CTest test each, or, with
+# VELMORA_WHOLE_TEST_PROGRAMS, the program as one test, its suites set up once (a suite that
+# writes a demo world then writes it once, not once a test). The programs of a label are built by
+# the target LABEL_tests.
 function(velmora_tests name)
     cmake_parse_arguments(ARG "" "LABEL" "SOURCES;LINKS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
     target_link_libraries(${name} PRIVATE ${ARG_LINKS} GTest::gtest GTest::gmock GTest::gtest_main)
     velmora_settings(${name})
-    gtest_discover_tests(${name} PROPERTIES LABELS ${ARG_LABEL} DISCOVERY_TIMEOUT 60)
+    if(VELMORA_WHOLE_TEST_PROGRAMS)
+        add_test(NAME ${name} COMMAND ${name})
+        set_tests_properties(${name} PROPERTIES LABELS ${ARG_LABEL})
+    else()
+        gtest_discover_tests(${name} PROPERTIES LABELS ${ARG_LABEL} DISCOVERY_TIMEOUT 60)
+    endif()
+    if(NOT TARGET ${ARG_LABEL}_tests)
+        add_custom_target(${ARG_LABEL}_tests)
+    endif()
+    add_dependencies(${ARG_LABEL}_tests ${name})
 endfunction()
 
 find_package(GTest REQUIRED)
