@@ -29,7 +29,7 @@ endfunction()
 # tests CTest runs under the given label: one CTest test each, or, with
 # VELMORA_WHOLE_TEST_PROGRAMS, the program as one test, its suites set up once (a suite that
 # writes a demo world then writes it once, not once a test). The programs of a label are built by
-# the target LABEL_tests.
+# the target LABEL_tier.
 function(velmora_tests name)
     cmake_parse_arguments(ARG "" "LABEL" "SOURCES;LINKS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
@@ -42,10 +42,10 @@ function(velmora_tests name)
     else()
         gtest_discover_tests(${name} PROPERTIES LABELS ${ARG_LABEL} DISCOVERY_TIMEOUT 60)
     endif()
-    if(NOT TARGET ${ARG_LABEL}_tests)
-        add_custom_target(${ARG_LABEL}_tests)
+    if(NOT TARGET ${ARG_LABEL}_tier)
+        add_custom_target(${ARG_LABEL}_tier)
     endif()
-    add_dependencies(${ARG_LABEL}_tests ${name})
+    add_dependencies(${ARG_LABEL}_tier ${name})
 endfunction()
 
 find_package(GTest REQUIRED)

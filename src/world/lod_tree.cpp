@@ -148,6 +148,63 @@ bool LodTree::HalfStepSampleAt(const LodNode& node, int fi, int fj, std::uint16_
                           OriginY(node) + std::int64_t{fj} * halfStep, sample);
 }
 
+bool LodTree::HasHoles(const LodNode& node, const std::vector<int>& sectors) const {
+    std::vector<std::uint64_t> places;
+    places.reserve(sectors.size());
+    for (const int sector : sectors) {
+        const SectorPlace place = places_[static_cast<std::size_t>(sector)];
+        places.push_back(PlaceKey(place.a, place.b));
+    }
+    std::sort(places.begin(), places.end());
+    const auto held =
+        static_cast<std::int64_t>(std::unique(places.begin(), places.end()) - places.begin());
+    const std::int64_t span = std::int64_t{1} << node.level;
+    const std::int64_t columns =
+        std::min<std::int64_t>(span, columnsA_ - std::int64_t{node.p} * span);
+    const std::int64_t rows = std::min<std::int64_t>(span, rowsB_ - std::int64_t{node.q} * span);
+    return held < columns * rows;
+}
+
+bool LodTree::DrawsOverHoles(const LodNode& node, const std::vector<std::uint8_t>& present) const {
+    const auto held = [&](int i, int j) {
+        return present[static_cast<std::size_t>(i * NodeSide + j)] != 0;
+    };
+    const double step = StepOf(node.level);
+    // Points inside a triangle of the cell at (i, j), in cells: its centre, and halfway from it
+    // to each corner; each triangle as its corners' offsets.
+    constexpr std::array<std::array<std::array<double, 2>, 3>, 2> Triangles = {{
+        {{{0, 0}, {1, 0}, {1, 1}}},
+        {{{0, 0}, {1, 1}, {0, 1}}},
+    }};
+    for (int i = 0; i + 1 < NodeSide; ++i) {
+        for (int j = 0; j + 1 < NodeSide; ++j) {
+            for (const auto& corners : Triangles) {
+                if (!held(i + int(corners[0][0]), j + int(corners[0][1])) ||
+                    !held(i + int(corners[1][0]), j + int(corners[1][1])) ||
+                    !held(i + int(corners[2][0]), j + int(corners[2][1]))) {
+                    continue;
+                }
+                const double cu = (corners[0][0] + corners[1][0] + corners[2][0]) / 3.0;
+                const double cv = (corners[0][1] + corners[1][1] + corners[2][1]) / 3.0;
+                for (int k = 0; k < 4; ++k) {
+                    const double u = k == 0 ? cu : (cu + corners[std::size_t(k - 1)][0]) / 2.0;
+                    const double v = k == 0 ? cv : (cv + corners[std::size_t(k - 1)][1]) / 2.0;
+                    const double x = static_cast<double>(OriginX(node)) + (i + u) * step;
+                    const double y = static_cast<double>(OriginY(node)) + (j + v) * step;
+                    const auto a =
+                        static_cast<std::int64_t>(std::floor(x / SectorStride)) - firstA_;
+                    const auto b =
+                        static_cast<std::int64_t>(std::floor(y / SectorStride)) - firstB_;
+                    if (SectorAtPlace(a, b) < 0) {
+                        return true;
+                    }
+                }
+            }
+        }
+    }
+    return false;
+}
+
 int LodTree::Build(int level, int p, int q, const std::vector<int>& sectors) {
     if (sectors.empty()) {
         return -1;
@@ -222,6 +279,11 @@ int LodTree::Build(int level, int p, int q, const std::vector<int>& sectors) {
                 deviation = std::max(deviation, std::abs(drawn - sample));
             }
         }
+    }
+    // Where a hole's edges and corner are held by the sectors around it, a triangle of this
+    // grid can join them across the hole: such a node would draw ground where there is none.
+    if (deviation < NeverDrawn && HasHoles(node, sectors) && DrawsOverHoles(node, *present)) {
+        deviation = NeverDrawn;
     }
     node.error = std::min(NeverDrawn, childError + static_cast<float>(deviation));
     node.heights = std::move(heights);

@@ -69,6 +69,11 @@ private:
         int j = 0;
     };
     ChildPoint ChildHolding(const LodNode& node, int i, int j, int last) const;
+    // Whether some place of the node's, inside the world's box, has no sector.
+    bool HasHoles(const LodNode& node, const std::vector<int>& sectors) const;
+    // Whether a triangle of the node's grid, its corners all held, lies over a place without a
+    // sector.
+    bool DrawsOverHoles(const LodNode& node, const std::vector<std::uint8_t>& present) const;
 
     int firstA_;
     int firstB_;

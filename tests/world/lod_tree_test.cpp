@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 #include <string>
 #include <vector>
@@ -31,7 +32,8 @@ bool HeldAt(const world::WorldLayout& layout,
 }
 
 // Every node's points hold what the sectors hold there, whatever the holes: sparse places,
-// sectors that could not be read, and two names for one place.
+// sectors that could not be read, and two names for one place; and a node that may be drawn
+// covers no hole.
 TEST(LodTreeTest, EveryNodePointHoldsWhatTheSectorsHoldThere) {
     std::mt19937 random(7);
     for (int world = 0; world < 60; ++world) {
@@ -60,10 +62,50 @@ TEST(LodTreeTest, EveryNodePointHoldsWhatTheSectorsHoldThere) {
             summaries.push_back(random() % 8 == 0 ? nullptr : &summary);
         }
         const LodTree tree(layout, summaries);
+        const auto heldPlace = [&](double x, double y) {
+            const auto a = static_cast<int>(std::floor(x / world::SectorStride));
+            const auto b = static_cast<int>(std::floor(y / world::SectorStride));
+            for (std::size_t s = 0; s < layout.sectors.size(); ++s) {
+                if (summaries[s] != nullptr && layout.sectors[s].place.a == a &&
+                    layout.sectors[s].place.b == b) {
+                    return true;
+                }
+            }
+            return false;
+        };
         for (std::size_t n = 0; n < tree.Size(); ++n) {
             const world::LodNode& node = tree.Node(static_cast<int>(n));
             if (node.level == 0) {
                 continue;
+            }
+            // A node that may be drawn draws no triangle over a place without a sector, however
+            // the sectors around it hold the hole's edges.
+            const auto held = [&](int i, int j) {
+                return (*node.present)[static_cast<std::size_t>(i * world::NodeSide + j)] != 0;
+            };
+            const double step = LodTree::StepOf(node.level);
+            for (int i = 0; node.error < 1e29f && i + 1 < world::NodeSide; ++i) {
+                for (int j = 0; j + 1 < world::NodeSide; ++j) {
+                    for (const bool lower : {true, false}) {
+                        if (!held(i, j) || !held(i + 1, j + 1) ||
+                            !held(lower ? i + 1 : i, lower ? j : j + 1)) {
+                            continue;
+                        }
+                        for (int k = 1; k < 8; ++k) {
+                            for (int l = 1; l < 8 - k; ++l) {
+                                // Barycentric points strictly inside the triangle.
+                                const double far = k / 8.0;
+                                const double near = l / 8.0;
+                                const double u = lower ? far + near : far;
+                                const double v = lower ? near : far + near;
+                                ASSERT_TRUE(heldPlace(tree.OriginX(node) + (i + u) * step,
+                                                      tree.OriginY(node) + (j + v) * step))
+                                    << "world " << world << ", level " << node.level << ", cell "
+                                    << i << "," << j;
+                            }
+                        }
+                    }
+                }
             }
             for (int i = 0; i < world::NodeSide; ++i) {
                 for (int j = 0; j < world::NodeSide; ++j) {
