@@ -33,24 +33,8 @@ Velmora.view3d = Velmora.view3d || {};
         }
         this.gl = gl;
         this.canvas = canvas;
-        var program = gl.createProgram();
-        gl.attachShader(program, compile(gl, gl.VERTEX_SHADER, Velmora.shaders["terrain.vert"]));
-        gl.attachShader(program, compile(gl, gl.FRAGMENT_SHADER, Velmora.shaders["terrain.frag"]));
-        gl.linkProgram(program);
-        if (!gl.getProgramParameter(program, gl.LINK_STATUS)) {
-            throw new Error("the terrain program does not link: " + gl.getProgramInfoLog(program));
-        }
-        this.program = program;
-        var names = ["heights", "presence", "rotation", "projection", "origin", "grid", "skirtDepth",
-            "shading", "relief", "hasAbsentPoints", "ground", "textured"];
-        this.at = {};
-        for (var n = 0; n < names.length; n += 1) {
-            this.at[names[n]] = gl.getUniformLocation(program, names[n]);
-        }
-        gl.useProgram(program);
-        gl.uniform1i(this.at.ground, 0);
-        gl.uniform1i(this.at.heights, 1);
-        gl.uniform1i(this.at.presence, 2);
+        // One program for the grey by height, one for the lit shadings, made when first used.
+        this.programs = [null, null];
         this.vertexArray = gl.createVertexArray();
         // Bound where a patch has no absent points or there is no ground texture, so that every
         // sampler the program names reads a complete texture.
@@ -69,9 +53,42 @@ Velmora.view3d = Velmora.view3d || {};
         this.stats = {patches: 0, triangles: 0, uploads: 0};
         var bits = gl.getParameter(gl.SUBPIXEL_BITS) || 4;
         this.tieBreak = Math.pow(2, -Math.min(Math.max(bits, 4), 8));
+        // Built now, so that a browser that cannot build it says so at once.
+        this.programFor(false);
     };
 
     var proto = v.Renderer.prototype;
+
+    var UniformNames = ["heights", "presence", "rotation", "projection", "origin", "grid",
+        "skirtDepth", "shading", "relief", "hasAbsentPoints", "ground", "textured"];
+
+    // The terrain program with the relief's code (lit) or without it: {program, at}.
+    proto.programFor = function (lit) {
+        var made = this.programs[lit ? 1 : 0];
+        if (made) {
+            return made;
+        }
+        var gl = this.gl;
+        var vertex = Velmora.shaders["terrain.vert"].replace(/^(#version[^\n]*\n)/,
+            "$1#define RELIEF " + (lit ? 1 : 0) + "\n");
+        var program = gl.createProgram();
+        gl.attachShader(program, compile(gl, gl.VERTEX_SHADER, vertex));
+        gl.attachShader(program, compile(gl, gl.FRAGMENT_SHADER, Velmora.shaders["terrain.frag"]));
+        gl.linkProgram(program);
+        if (!gl.getProgramParameter(program, gl.LINK_STATUS)) {
+            throw new Error("the terrain program does not link: " + gl.getProgramInfoLog(program));
+        }
+        made = {program: program, at: {}};
+        for (var n = 0; n < UniformNames.length; n += 1) {
+            made.at[UniformNames[n]] = gl.getUniformLocation(program, UniformNames[n]);
+        }
+        gl.useProgram(program);
+        gl.uniform1i(made.at.ground, 0);
+        gl.uniform1i(made.at.heights, 1);
+        gl.uniform1i(made.at.presence, 2);
+        this.programs[lit ? 1 : 0] = made;
+        return made;
+    };
 
     // Textures are made on a unit of their own, so that making one in the middle of a frame
     // leaves the units the program reads alone.
@@ -234,9 +251,11 @@ Velmora.view3d = Velmora.view3d || {};
         gl.clearDepth(1);
         gl.clear(gl.COLOR_BUFFER_BIT | gl.DEPTH_BUFFER_BIT);
 
-        gl.useProgram(this.program);
+        var relief = ReliefOf[shading] || 0;
+        var terrain = this.programFor(relief !== 0);
+        gl.useProgram(terrain.program);
         gl.bindVertexArray(this.vertexArray);
-        var at = this.at;
+        var at = terrain.at;
         var rotation = v.viewRotation(camera);
         gl.uniformMatrix3fv(at.rotation, false, new Float32Array(rotation));
         var yScale = 1 / Math.tan(v.FieldOfView / 2);
@@ -247,7 +266,7 @@ Velmora.view3d = Velmora.view3d || {};
         var shift = 0.5 - this.tieBreak;
         gl.uniform4f(at.projection, yScale / aspect, yScale, 2 * shift / width, 2 * shift / height);
         gl.uniform2ui(at.shading, range.low, range.width);
-        gl.uniform1i(at.relief, ReliefOf[shading] || 0);
+        gl.uniform1i(at.relief, relief);
         gl.uniform1i(at.textured, this.groundTexture ? 1 : 0);
         gl.activeTexture(gl.TEXTURE0);
         gl.bindTexture(gl.TEXTURE_2D, this.groundTexture || this.noGround);

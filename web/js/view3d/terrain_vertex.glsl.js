@@ -1,6 +1,7 @@
 // The terrain program's vertex stage: src/world/render/terrain_program.cpp in GLSL ES 3.00.
 // Heights come from an R16UI texture (texel (j, i) is grid point (i, j)) rather than a storage
-// buffer, and the projection is GL's own: no clip control here.
+// buffer, and the projection is GL's own: no clip control here. The renderer defines RELIEF (0
+// or 1) after the first line.
 "use strict";
 
 var Velmora = window.Velmora || {};
@@ -94,10 +95,14 @@ void main() {
     // The viewer's shade: 255 below the low end, else floor((s - low) * 256 / range), at most
     // 255; then a byte's share of one. Lit by the slopes as a map's hillshade lights them.
     uint grey = value < shading.x ? 255u : min(255u, ((value - shading.x) << 8) / shading.y);
+#if RELIEF
+    // Built only into the program for the lit shadings: a software driver runs the code of a
+    // branch not taken all the same (a third of a frame's time on SwiftShader).
     if (relief != 0) {
         uint light = Hillshade(i, j, float(value));
         grey = relief == 1 ? light : grey * light / 255u;
     }
+#endif
     shade = float(grey) / 255.0;
     // One texture every 7 samples, with the viewer's step of 1/7 as a float.
     texCoord = vec2(float(grid.z + x), float(grid.w + y)) * uintBitsToFloat(0x3E124925u);
