@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <utility>
 
-#include "world_view/game_worlds.h"
+#include "world/game_worlds.h"
 #include "world_view/readouts.h"
 #include "world_view/status_fields.h"
 #include "world_view/view_cameras.h"
@@ -149,7 +149,7 @@ void WorldFrame::Start(const std::string& requested) {
         return;
     }
     const std::filesystem::path cache = install_.Below("world_cache");
-    worlds_ = ListWorlds(cache);
+    worlds_ = world::ListWorlds(cache);
     for (const std::string& name : worlds_) {
         chooser_->Append(wxString::FromUTF8(name.empty() ? std::string("(unnamed)") : name));
     }
@@ -254,8 +254,8 @@ void WorldFrame::ApplyChanges() {
         return;
     }
     std::vector<world::WorldModel::SectorChange> changes;
-    for (const TerrainChange& change : watch_->Poll(TerrainWatch::Clock::now())) {
-        if (change.kind == TerrainChange::Kind::WorldGone) {
+    for (const world::TerrainChange& change : watch_->Poll(world::TerrainWatch::Clock::now())) {
+        if (change.kind == world::TerrainChange::Kind::WorldGone) {
             canvas_->ShowWorld(nullptr, canvas_->Camera());
             model_.reset();
             watch_.reset();
@@ -265,7 +265,7 @@ void WorldFrame::ApplyChanges() {
             return;
         }
         if (!model_) {
-            if (change.kind == TerrainChange::Kind::Written && !loader_) {
+            if (change.kind == world::TerrainChange::Kind::Written && !loader_) {
                 Load(shownName_);
             }
             continue;
@@ -274,7 +274,7 @@ void WorldFrame::ApplyChanges() {
         std::erase_if(unreadable_,
                       [&](const SectorReport& report) { return report.name == change.sector; });
         changes.push_back({{change.sector, change.heightmap.string()},
-                           change.kind != TerrainChange::Kind::Written});
+                           change.kind != world::TerrainChange::Kind::Written});
     }
     if (!changes.empty()) {
         // A burst of the game's writes makes the levels anew once, not once a file.

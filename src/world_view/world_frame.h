@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "world/terrain_watch.h"
 #include "world/world_camera.h"
 #include "world/world_model.h"
 #include "world_view/game_install.h"
 #include "world_view/sector_reports.h"
-#include "world_view/terrain_watch.h"
 #include "world_view/world_canvas.h"
 #include "world_view/world_loader.h"
 
@@ -74,7 +74,7 @@ private:
     // on its folder. The canvas draws the model, so it is told before the model goes.
     std::string shownName_;
     std::unique_ptr<world::WorldModel> model_;
-    std::unique_ptr<TerrainWatch> watch_;
+    std::unique_ptr<world::TerrainWatch> watch_;
     std::shared_ptr<SectorReports> reports_;
     // The shown world's unreadable sectors, in the order found, and how many were named on
     // stderr.

@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "world/game_worlds.h"
 #include "world/summary_file.h"
-#include "world_view/game_worlds.h"
 
 namespace world_view {
 
@@ -17,13 +17,13 @@ WorldLoader::WorldLoader(std::filesystem::path terrain, std::size_t cacheBytes,
       reports_(std::move(reports)),
       finishedHandler_(std::move(finished)) {
     thread_ = std::jthread([this](std::stop_token stop) {
-        watch_ = std::make_unique<TerrainWatch>(terrain_);
+        watch_ = std::make_unique<world::TerrainWatch>(terrain_);
         std::error_code error;
         std::vector<world::SectorSource> sources;
         if (!std::filesystem::is_directory(terrain_, error)) {
             failure_ = "it has no terrain folder";
         } else {
-            sources = ListSectors(terrain_);
+            sources = world::ListSectors(terrain_);
             counts_->total = sources.size();
             world::ModelOptions options;
             options.cacheBytes = cacheBytes_;
@@ -57,7 +57,7 @@ std::unique_ptr<world::WorldModel> WorldLoader::TakeModel() {
     return finished_ ? std::move(model_) : nullptr;
 }
 
-std::unique_ptr<TerrainWatch> WorldLoader::TakeWatch() {
+std::unique_ptr<world::TerrainWatch> WorldLoader::TakeWatch() {
     return finished_ ? std::move(watch_) : nullptr;
 }
 

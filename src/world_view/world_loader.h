@@ -12,9 +12,9 @@
 #include <string>
 #include <thread>
 
+#include "world/terrain_watch.h"
 #include "world/world_model.h"
 #include "world_view/sector_reports.h"
-#include "world_view/terrain_watch.h"
 
 namespace world_view {
 
@@ -40,7 +40,7 @@ public:
     // Once finished: the model, or null with Failure() saying why (no sector to place, no
     // terrain folder).
     std::unique_ptr<world::WorldModel> TakeModel();
-    std::unique_ptr<TerrainWatch> TakeWatch();
+    std::unique_ptr<world::TerrainWatch> TakeWatch();
     const std::string& Failure() const { return failure_; }
 
 private:
@@ -57,7 +57,7 @@ private:
     std::atomic<bool> finished_{false};
     // Written by the thread before `finished_`, read after it.
     std::unique_ptr<world::WorldModel> model_;
-    std::unique_ptr<TerrainWatch> watch_;
+    std::unique_ptr<world::TerrainWatch> watch_;
     std::string failure_;
     std::jthread thread_;
 };

@@ -10,7 +10,7 @@
 
 #include "world/sector_source.h"
 
-namespace world_view {
+namespace world {
 
 // The names, in the order the viewer's combo box keeps them. A missing or unreadable folder has
 // none.
@@ -35,6 +35,6 @@ std::filesystem::path HeightmapIn(const std::filesystem::path& sectorFolder,
 // is a regular file (a missing or irregular one is listed without, for the first pass to report);
 // where two folders hold one sector, the later folder in name order wins, as in the viewer's
 // table.
-std::vector<world::SectorSource> ListSectors(const std::filesystem::path& terrain);
+std::vector<SectorSource> ListSectors(const std::filesystem::path& terrain);
 
-}  // namespace world_view
+}  // namespace world

@@ -1,4 +1,4 @@
-#include "world_view/game_worlds.h"
+#include "world/game_worlds.h"
 
 #include <fcntl.h>
 
@@ -13,7 +13,7 @@
 #include "world/file_descriptor.h"
 #include "world/summary_file.h"
 
-namespace world_view {
+namespace world {
 
 namespace fs = std::filesystem;
 
@@ -116,7 +116,7 @@ std::vector<std::string> ListWorlds(const fs::path& worldCache) {
     return worlds;
 }
 
-std::vector<world::SectorSource> ListSectors(const fs::path& terrain) {
+std::vector<SectorSource> ListSectors(const fs::path& terrain) {
     std::map<std::string, std::string, text::NaturalLess> sectors;
     for (std::string& folder : FoldersIn(terrain)) {
         std::string name;
@@ -128,15 +128,15 @@ std::vector<world::SectorSource> ListSectors(const fs::path& terrain) {
     // look, and its stamp spares the first pass another. Only another spelling needs the sector
     // folder's listing.
     // Held open: paths below it take far fewer steps of the kernel's path walk than whole ones.
-    const world::FileDescriptor folder(open(terrain.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-    std::vector<world::SectorSource> sources;
+    const FileDescriptor folder(open(terrain.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    std::vector<SectorSource> sources;
     for (const auto& [name, sectorFolder] : sectors) {
         const std::string below = sectorFolder + "/heightmap_" + name + ".zdt";
-        std::optional<world::FileStamp> stamp = world::StampOfFile(folder.get(), below.c_str());
+        std::optional<FileStamp> stamp = StampOfFile(folder.get(), below.c_str());
         std::string path = (terrain / below).string();
         if (!stamp) {
             path = HeightmapIn(terrain / sectorFolder, name).string();
-            stamp = world::StampOfFile(AT_FDCWD, path.c_str());
+            stamp = StampOfFile(AT_FDCWD, path.c_str());
         }
         // A heightmap that is missing or no regular file is listed all the same: the first pass
         // finds it unreadable and says so, where leaving it out would draw a silent hole.
@@ -145,4 +145,4 @@ std::vector<world::SectorSource> ListSectors(const fs::path& terrain) {
     return sources;
 }
 
-}  // namespace world_view
+}  // namespace world

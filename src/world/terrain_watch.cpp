@@ -1,4 +1,4 @@
-#include "world_view/terrain_watch.h"
+#include "world/terrain_watch.h"
 
 #include <sys/inotify.h>
 #include <unistd.h>
@@ -11,9 +11,9 @@
 #include <utility>
 
 #include "terrain/grid_constants.h"
-#include "world_view/game_worlds.h"
+#include "world/game_worlds.h"
 
-namespace world_view {
+namespace world {
 
 namespace fs = std::filesystem;
 
@@ -208,4 +208,4 @@ std::vector<TerrainChange> TerrainWatch::Poll(Clock::time_point now) {
     return changes;
 }
 
-}  // namespace world_view
+}  // namespace world

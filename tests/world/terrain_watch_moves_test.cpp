@@ -6,15 +6,15 @@
 
 #include "support/temporary_prefix.h"
 #include "terrain/grid_constants.h"
-#include "world_view/terrain_watch.h"
+#include "world/terrain_watch.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using testing::ElementsAre;
 using testing::IsEmpty;
-using world_view::TerrainChange;
-using world_view::TerrainWatch;
+using world::TerrainChange;
+using world::TerrainWatch;
 
 std::vector<std::string> Described(const std::vector<TerrainChange>& changes) {
     std::vector<std::string> described;

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace world_view {
+namespace world {
 
 struct TerrainChange {
     enum class Kind {
@@ -65,4 +65,4 @@ private:
     std::map<std::string, Pending> pending_;    // by sector
 };
 
-}  // namespace world_view
+}  // namespace world

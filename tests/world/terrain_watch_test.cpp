@@ -7,17 +7,17 @@
 
 #include "support/temporary_prefix.h"
 #include "terrain/grid_constants.h"
+#include "world/game_worlds.h"
 #include "world/summary_file.h"
-#include "world_view/game_worlds.h"
-#include "world_view/terrain_watch.h"
+#include "world/terrain_watch.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using testing::ElementsAre;
 using testing::IsEmpty;
-using world_view::TerrainChange;
-using world_view::TerrainWatch;
+using world::TerrainChange;
+using world::TerrainWatch;
 
 constexpr std::size_t WholeBytes = HeightmapHeaderSize + HeightmapSampleBytes;
 
@@ -39,9 +39,9 @@ TEST(GameWorldsTest, ListsWorldFoldersByTheViewersNamesAndOrder) {
         fs::create_directories(cache.path() / name);
     }
     WriteFile(cache.path() / "Filequarlend", "a file is no world");
-    EXPECT_THAT(world_view::ListWorlds(cache.path()),
+    EXPECT_THAT(world::ListWorlds(cache.path()),
                 ElementsAre("", "9", "10", "AB", "EastQUARLEND", "North", "West"));
-    EXPECT_THAT(world_view::ListWorlds(cache.path() / "missing"), IsEmpty());
+    EXPECT_THAT(world::ListWorlds(cache.path() / "missing"), IsEmpty());
 }
 
 // One look at each heightmap, stamped for the first pass: the game's spelling or any other case,
@@ -55,7 +55,7 @@ TEST(GameWorldsTest, ListsSectorsWithTheirHeightmapsStamped) {
     fs::create_directories(terrain / "1_0" / "heightmap_1_0.zdt");  // a folder of that name
     fs::create_directories(terrain / "2_0");                        // no heightmap yet
     WriteFile(terrain / "notes" / "heightmap_notes.zdt", "no sector");
-    const std::vector<world::SectorSource> sources = world_view::ListSectors(terrain);
+    const std::vector<world::SectorSource> sources = world::ListSectors(terrain);
     ASSERT_EQ(sources.size(), 4u);
     EXPECT_EQ(sources[0].name, "1_0");
     EXPECT_EQ(sources[1].name, "2_0");
