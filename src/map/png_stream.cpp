@@ -1,18 +1,20 @@
-#include "png_stream.h"
+#include "map/png_stream.h"
 
 #include <spng.h>
 #include <zlib.h>
 
-#include "command.h"
-#include "output_file.h"
+#include "map/map_error.h"
+
+namespace map {
 
 namespace {
 
-int WriteToFile(spng_ctx*, void* user, void* bytes, std::size_t length) {
-    auto* stream = static_cast<std::pair<OutputFile*, std::string*>*>(user);
+// Called by libspng, C: nothing may be thrown through it, so the sink's failure is kept for Fail.
+int WriteToSink(spng_ctx*, void* user, void* bytes, std::size_t length) {
+    auto* stream = static_cast<std::pair<ByteSink*, std::string*>*>(user);
     try {
-        stream->first->Write(bytes, length);
-    } catch (const CommandFailure& failure) {
+        (*stream->first)(bytes, length);
+    } catch (const std::exception& failure) {
         *stream->second = failure.what();
         return SPNG_IO_ERROR;
     }
@@ -25,10 +27,10 @@ void PngStream::ContextDeleter::operator()(spng_ctx* context) const {
     spng_ctx_free(context);
 }
 
-PngStream::PngStream(OutputFile& file, std::uint32_t width, std::uint32_t height, PngPixels pixels)
-    : file_(file), context_(spng_ctx_new(SPNG_CTX_ENCODER)), rowsLeft_(height) {
+PngStream::PngStream(ByteSink sink, std::uint32_t width, std::uint32_t height, PngPixels pixels)
+    : byteSink_(std::move(sink)), context_(spng_ctx_new(SPNG_CTX_ENCODER)), rowsLeft_(height) {
     if (!context_) {
-        throw CommandFailure(ExitFailure, "cannot start a PNG encoder");
+        throw MapError("cannot start a PNG encoder");
     }
     spng_ihdr header{};
     header.width = width;
@@ -55,12 +57,11 @@ PngStream::PngStream(OutputFile& file, std::uint32_t width, std::uint32_t height
             rowBytes_ = std::size_t{width} * 4;
             break;
     }
-    // The pair lives as long as the context: the callback reaches the file and the error text.
-    auto sink = std::make_unique<std::pair<OutputFile*, std::string*>>(&file_, &writeError_);
-    sink_ = std::move(sink);
+    // The pair lives as long as the context: the callback reaches the sink and the error text.
+    sink_ = std::make_unique<std::pair<ByteSink*, std::string*>>(&byteSink_, &writeError_);
     int code = spng_set_ihdr(context_.get(), &header);
     if (code == 0) {
-        code = spng_set_png_stream(context_.get(), WriteToFile, sink_.get());
+        code = spng_set_png_stream(context_.get(), WriteToSink, sink_.get());
     }
     // Fast deflate over the Up filter alone: terrain images are large, and on the 64 x 64-sector
     // benchmark world this is as small as any filter choice at a fraction of the time.
@@ -82,14 +83,14 @@ PngStream::PngStream(OutputFile& file, std::uint32_t width, std::uint32_t height
 PngStream::~PngStream() = default;
 
 void PngStream::Fail(int code) const {
-    throw CommandFailure(ExitFailure, writeError_.empty() ? std::string("cannot encode the PNG: ") +
-                                                                spng_strerror(code)
-                                                          : writeError_);
+    throw MapError(writeError_.empty()
+                       ? std::string("cannot encode the PNG: ") + spng_strerror(code)
+                       : writeError_);
 }
 
 void PngStream::WriteRow(const void* row) {
     if (rowsLeft_ == 0) {
-        throw CommandFailure(ExitFailure, "more PNG rows than the image holds");
+        throw MapError("more PNG rows than the image holds");
     }
     const int code = spng_encode_row(context_.get(), row, rowBytes_);
     --rowsLeft_;
@@ -141,3 +142,5 @@ void PngRowPipeline::Finish() {
         encoding_.get();
     }
 }
+
+}  // namespace map

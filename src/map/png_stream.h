@@ -3,15 +3,22 @@
 // one row.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <future>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
-class OutputFile;
 struct spng_ctx;
+
+namespace map {
+
+// Where encoded bytes go, in order. It throws (any std::exception) when it cannot take them; what
+// it says becomes the stream's failure.
+using ByteSink = std::function<void(const void* bytes, std::size_t size)>;
 
 enum class PngPixels {
     Grey16,      // one unsigned 16-bit value (host order) a pixel
@@ -22,13 +29,13 @@ enum class PngPixels {
 
 class PngStream {
 public:
-    PngStream(OutputFile& file, std::uint32_t width, std::uint32_t height, PngPixels pixels);
+    PngStream(ByteSink sink, std::uint32_t width, std::uint32_t height, PngPixels pixels);
     ~PngStream();
     PngStream(const PngStream&) = delete;
     PngStream& operator=(const PngStream&) = delete;
 
     // Encodes the next row: width pixels in the layout of PngPixels. After the last row the
-    // image is complete. Throws CommandFailure (exit 1) when the file cannot take it.
+    // image is complete. Throws MapError when the sink cannot take it.
     void WriteRow(const void* row);
 
     std::size_t RowBytes() const { return rowBytes_; }
@@ -39,12 +46,12 @@ private:
     };
     [[noreturn]] void Fail(int code) const;
 
-    OutputFile& file_;
+    ByteSink byteSink_;
     std::unique_ptr<spng_ctx, ContextDeleter> context_;
     std::size_t rowBytes_;
     std::uint32_t rowsLeft_;
-    std::string writeError_;  // what the file said when a write failed
-    std::unique_ptr<std::pair<OutputFile*, std::string*>> sink_;
+    std::string writeError_;  // what the sink said when a write failed
+    std::unique_ptr<std::pair<ByteSink*, std::string*>> sink_;
 };
 
 // Rows drawn on this thread and encoded on a second one, a chunk at a time: while one chunk is
@@ -73,3 +80,5 @@ private:
     std::size_t filling_ = 0;
     std::future<void> encoding_;
 };
+
+}  // namespace map

@@ -11,9 +11,10 @@
 #include "catalogue_session.h"
 #include "command.h"
 #include "export_mesh.h"
+#include "map/map_error.h"
+#include "map/png_stream.h"
 #include "mesh_writer_module.h"
 #include "output_file.h"
-#include "png_stream.h"
 #include "progress_line.h"
 #include "terrain/terrain_mesh.h"
 #include "world/sector_file.h"
@@ -44,7 +45,8 @@ constexpr float SectorOffset = SectorStride * GridSpacing;
 // The samples of one sector as a 127 x 127 picture, laid out as the map lays out the world:
 // heightmap row r across, column c down.
 void WriteSectorPng16(const HeightmapSamples& samples, OutputFile& file) {
-    PngStream png(file, GridSide, GridSide, PngPixels::Grey16);
+    map::PngStream png([&file](const void* bytes, std::size_t size) { file.Write(bytes, size); },
+                       GridSide, GridSide, map::PngPixels::Grey16);
     std::vector<std::uint16_t> row(GridSide);
     for (int c = 0; c < GridSide; ++c) {
         for (int r = 0; r < GridSide; ++r) {
@@ -57,7 +59,8 @@ void WriteSectorPng16(const HeightmapSamples& samples, OutputFile& file) {
 void WriteWorldPng16(CatalogueLayout& layout, const ExportRequest& request, OutputFile& file) {
     ProgressLine progress("export:", layout.sectors.size());
     WorldRows rows(layout, request.skipUnreadable, "export", &progress);
-    PngStream png(file, rows.Width(), rows.Height(), PngPixels::Grey16);
+    map::PngStream png([&file](const void* bytes, std::size_t size) { file.Write(bytes, size); },
+                       rows.Width(), rows.Height(), map::PngPixels::Grey16);
     std::vector<std::uint16_t> heights(rows.Width());
     std::vector<std::uint8_t> present(rows.Width());
     for (std::uint32_t y = 0; y < rows.Height(); ++y) {
@@ -162,7 +165,7 @@ bool ReadForExport(CatalogueLayout& layout, std::size_t s, HeightmapSamples& sam
     return false;
 }
 
-int RunExport(const ExportRequest& request) {
+int Export(const ExportRequest& request) {
     if (request.all == !request.sector.empty()) {
         throw CommandFailure(ExitUsage, "give either SECTOR or --all; see --help");
     }
@@ -218,6 +221,14 @@ int RunExport(const ExportRequest& request) {
     writer->Write([&file](const void* bytes, std::size_t size) { file.Write(bytes, size); });
     file.Commit();
     return ExitSuccess;
+}
+
+int RunExport(const ExportRequest& request) {
+    try {
+        return Export(request);
+    } catch (const map::MapError& failure) {
+        throw CommandFailure(ExitFailure, failure.what());
+    }
 }
 
 }  // namespace

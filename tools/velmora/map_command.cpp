@@ -12,8 +12,9 @@
 
 #include "catalogue_session.h"
 #include "command.h"
+#include "map/map_error.h"
+#include "map/png_stream.h"
 #include "output_file.h"
-#include "png_stream.h"
 #include "progress_line.h"
 #include "shading_option.h"
 #include "world/sector_file.h"
@@ -88,7 +89,7 @@ bool AnyUnreadable(const CatalogueLayout& layout) {
                        [](char unreadable) { return unreadable != 0; });
 }
 
-int RunMap(const MapRequest& request) {
+int DrawMap(const MapRequest& request) {
     CatalogueSession session;
     const std::string world = session.ResolveWorld(request.world);
     CatalogueLayout layout = LayOutWorld(session.SectorFiles(world), "map");
@@ -105,11 +106,20 @@ int RunMap(const MapRequest& request) {
                    (range.has_value() || !request.skipUnreadable);
     ProgressLine progress("map: picture,", layout.sectors.size());
     WorldRows rows(layout, request.skipUnreadable, "map", &progress);
-    PngStream png(file, MapPixels(rows.Width(), request.style.scale),
-                  MapPixels(rows.Height(), request.style.scale), MapPixelLayout(style));
+    map::PngStream png([&file](const void* bytes, std::size_t size) { file.Write(bytes, size); },
+                       MapPixels(rows.Width(), request.style.scale),
+                       MapPixels(rows.Height(), request.style.scale), MapPixelLayout(style));
     DrawWorldMap(rows, range, style, png);
     file.Commit();
     return ExitSuccess;
+}
+
+int RunMap(const MapRequest& request) {
+    try {
+        return DrawMap(request);
+    } catch (const map::MapError& failure) {
+        throw CommandFailure(ExitFailure, failure.what());
+    }
 }
 
 }  // namespace

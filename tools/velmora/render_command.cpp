@@ -14,9 +14,10 @@
 #include "catalogue_session.h"
 #include "catalogue_world.h"
 #include "command.h"
+#include "map/map_error.h"
+#include "map/png_stream.h"
 #include "output_file.h"
 #include "picture_size.h"
-#include "png_stream.h"
 #include "render/d3d9/direct3d_backend.h"
 #include "render/d3d9/gl/gl_backend.h"
 #include "render/d3d9/gl/offscreen_target.h"
@@ -120,9 +121,15 @@ public:
 void WritePng(const std::string& output, const BackBufferPixels& pixels) {
     // Replaces an existing file, as this command always has, but never leaves a partial one.
     OutputFile file(output, true);
-    PngStream png(file, pixels.width, pixels.height, PngPixels::Rgba8);
-    for (UINT row = 0; row < pixels.height; ++row) {
-        png.WriteRow(pixels.rgba.data() + std::size_t{row} * png.RowBytes());
+    try {
+        map::PngStream png(
+            [&file](const void* bytes, std::size_t size) { file.Write(bytes, size); }, pixels.width,
+            pixels.height, map::PngPixels::Rgba8);
+        for (UINT row = 0; row < pixels.height; ++row) {
+            png.WriteRow(pixels.rgba.data() + std::size_t{row} * png.RowBytes());
+        }
+    } catch (const map::MapError& failure) {
+        throw CommandFailure(ExitFailure, failure.what());
     }
     file.Commit();
 }

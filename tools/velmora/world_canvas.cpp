@@ -6,8 +6,9 @@
 
 #include "app/platform/wine/windows_path.h"
 #include "command.h"
+#include "map/map_error.h"
+#include "map/png_stream.h"
 #include "output_file.h"
-#include "png_stream.h"
 #include "world/render/ground_image.h"
 #include "world_layout.h"
 
@@ -56,10 +57,16 @@ std::vector<std::uint8_t> WorldCanvas::Pixels() const {
 }
 
 void WorldCanvas::WritePng(const std::vector<std::uint8_t>& rgba, OutputFile& file) const {
-    PngStream png(file, static_cast<std::uint32_t>(width_), static_cast<std::uint32_t>(height_),
-                  PngPixels::Rgba8);
-    for (int row = 0; row < height_; ++row) {
-        png.WriteRow(rgba.data() + std::size_t(row) * png.RowBytes());
+    try {
+        map::PngStream png(
+            [&file](const void* bytes, std::size_t size) { file.Write(bytes, size); },
+            static_cast<std::uint32_t>(width_), static_cast<std::uint32_t>(height_),
+            map::PngPixels::Rgba8);
+        for (int row = 0; row < height_; ++row) {
+            png.WriteRow(rgba.data() + std::size_t(row) * png.RowBytes());
+        }
+    } catch (const map::MapError& failure) {
+        throw CommandFailure(ExitFailure, failure.what());
     }
     file.Commit();
 }

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 
-#include "png_stream.h"
+#include "map/png_stream.h"
 #include "terrain/grid_constants.h"
 #include "world_rows.h"
 
@@ -52,11 +52,11 @@ bool OnSectorBorder(std::uint32_t first, std::uint32_t count) {
 
 }  // namespace
 
-PngPixels MapPixelLayout(const MapStyle& style) {
+map::PngPixels MapPixelLayout(const MapStyle& style) {
     if (style.grid) {
-        return PngPixels::Rgba8;
+        return map::PngPixels::Rgba8;
     }
-    return style.opaque ? PngPixels::Grey8 : PngPixels::GreyAlpha8;
+    return style.opaque ? map::PngPixels::Grey8 : map::PngPixels::GreyAlpha8;
 }
 
 std::uint32_t MapPixels(std::uint32_t samples, std::uint32_t scale) {
@@ -64,7 +64,7 @@ std::uint32_t MapPixels(std::uint32_t samples, std::uint32_t scale) {
 }
 
 void DrawWorldMap(WorldRows& rows, const std::optional<ShadingRange>& range, MapStyle style,
-                  PngStream& png) {
+                  map::PngStream& png) {
     const std::uint32_t width = rows.Width();
     const std::uint32_t height = rows.Height();
     const std::uint32_t scale = style.scale;
@@ -87,7 +87,7 @@ void DrawWorldMap(WorldRows& rows, const std::optional<ShadingRange>& range, Map
 
     std::vector<std::uint32_t> greySum(pixelsX);
     std::vector<std::uint32_t> presentCount(pixelsX);
-    PngRowPipeline pipeline(png);
+    map::PngRowPipeline pipeline(png);
     std::vector<std::uint8_t> greys(width);
     SampleRow empty{std::vector<std::uint16_t>(width), std::vector<std::uint8_t>(width)};
 

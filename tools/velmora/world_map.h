@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "png_stream.h"
+#include "map/png_stream.h"
 #include "terrain/shading_range.h"
 #include "world/relief_shading.h"
 
@@ -18,7 +18,7 @@ struct MapStyle {
 };
 
 // The pixel layout DrawWorldMap writes for a style.
-PngPixels MapPixelLayout(const MapStyle& style);
+map::PngPixels MapPixelLayout(const MapStyle& style);
 
 // Pixels of the map along x and y for a world of `samples` along that side.
 std::uint32_t MapPixels(std::uint32_t samples, std::uint32_t scale);
@@ -27,4 +27,4 @@ std::uint32_t MapPixels(std::uint32_t samples, std::uint32_t scale);
 // rows.Width() by rows.Height(). range is the world's shading range, needed by the height and
 // both shadings. Places without a sector are transparent.
 void DrawWorldMap(WorldRows& rows, const std::optional<ShadingRange>& range, MapStyle style,
-                  PngStream& png);
+                  map::PngStream& png);
