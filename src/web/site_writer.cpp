@@ -199,6 +199,7 @@ SiteReport WriteSite(const std::string& worldName, std::vector<world::SectorSour
         }
         if (now.version == version) {
             changed.push_back(s);
+            report.changedSectors.push_back(source.name);
         }
         sectorVersions[s] = now.version;
         next.sectors[source.name] = now;
@@ -210,6 +211,7 @@ SiteReport WriteSite(const std::string& worldName, std::vector<world::SectorSour
         pyramid.Touch(model, changed);
         for (const auto& [name, sector] : record->sectors) {
             if (!next.sectors.contains(name)) {
+                report.changedSectors.push_back(name);
                 if (const auto place = world::ParseSectorPlace(name)) {
                     pyramid.TouchPlace(place->a, place->b);
                 }
@@ -329,11 +331,22 @@ SiteReport WriteSite(const std::string& worldName, std::vector<world::SectorSour
             }
         }
     }
-    for (const std::string& path : gone) {
-        report.filesRemoved += files.Remove(path) ? 1 : 0;
+    if (options.keepSuperseded) {
+        report.superseded.assign(gone.begin(), gone.end());
+    } else {
+        for (const std::string& path : gone) {
+            report.filesRemoved += files.Remove(path) ? 1 : 0;
+        }
     }
     report.version = version;
     return report;
+}
+
+void RemoveSuperseded(const fs::path& folder, const std::vector<std::string>& files) {
+    SiteFiles site(folder);
+    for (const std::string& path : files) {
+        site.Remove(path);
+    }
 }
 
 }  // namespace web

@@ -29,6 +29,9 @@ struct SiteOptions {
     std::filesystem::path summaryFolder;
     // Writes into a folder that holds other files (never removing them).
     bool force = false;
+    // Files the new site no longer names stay, listed in the report, for a server to remove
+    // once pages that loaded the old index had time to move on.
+    bool keepSuperseded = false;
     // Told of sectors that cannot be read (they are left out of the site), and of the work done.
     std::function<void(const std::string& name, const std::string& path, const std::string& reason)>
         unreadable;
@@ -49,7 +52,14 @@ struct SiteReport {
     std::size_t tiles = 0;  // height tiles in the site
     std::vector<std::string> unplaced;
     std::uint64_t version = 0;
+    // The sectors that changed, came or went since the site was written.
+    std::vector<std::string> changedSectors;
+    // With keepSuperseded: the files no longer named, relative to the site.
+    std::vector<std::string> superseded;
 };
+
+// Removes files a report listed as superseded; the site's own files only.
+void RemoveSuperseded(const std::filesystem::path& folder, const std::vector<std::string>& files);
 
 // Throws NotASite, SiteFileError (a file that cannot be written: the site is left as it was)
 // or std::runtime_error (a world without a sector to place).
