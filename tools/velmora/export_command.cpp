@@ -11,15 +11,17 @@
 #include "catalogue_session.h"
 #include "command.h"
 #include "export_mesh.h"
+#include "map/height_png.h"
 #include "map/map_error.h"
-#include "map/png_stream.h"
+#include "map/map_layout.h"
+#include "map/world_rows.h"
 #include "mesh_writer_module.h"
 #include "output_file.h"
 #include "progress_line.h"
 #include "terrain/terrain_mesh.h"
 #include "world/sector_file.h"
+#include "world/sector_place.h"
 #include "world_layout.h"
-#include "world_rows.h"
 
 namespace {
 
@@ -40,33 +42,21 @@ struct ExportRequest {
 };
 
 // The world's units between neighbouring sectors' origins.
-constexpr float SectorOffset = SectorStride * GridSpacing;
+constexpr float SectorOffset = world::SectorStride * GridSpacing;
 
-// The samples of one sector as a 127 x 127 picture, laid out as the map lays out the world:
-// heightmap row r across, column c down.
-void WriteSectorPng16(const HeightmapSamples& samples, OutputFile& file) {
-    map::PngStream png([&file](const void* bytes, std::size_t size) { file.Write(bytes, size); },
-                       GridSide, GridSide, map::PngPixels::Grey16);
-    std::vector<std::uint16_t> row(GridSide);
-    for (int c = 0; c < GridSide; ++c) {
-        for (int r = 0; r < GridSide; ++r) {
-            row[static_cast<std::size_t>(r)] = samples[SampleIndex(r, c)];
-        }
-        png.WriteRow(row.data());
-    }
+map::ByteSink SinkOf(OutputFile& file) {
+    return [&file](const void* bytes, std::size_t size) { file.Write(bytes, size); };
 }
 
-void WriteWorldPng16(CatalogueLayout& layout, const ExportRequest& request, OutputFile& file) {
+void WriteWorldPng16(map::MapLayout& layout, const ExportRequest& request, OutputFile& file) {
     ProgressLine progress("export:", layout.sectors.size());
-    WorldRows rows(layout, request.skipUnreadable, "export", &progress);
-    map::PngStream png([&file](const void* bytes, std::size_t size) { file.Write(bytes, size); },
-                       rows.Width(), rows.Height(), map::PngPixels::Grey16);
-    std::vector<std::uint16_t> heights(rows.Width());
-    std::vector<std::uint8_t> present(rows.Width());
-    for (std::uint32_t y = 0; y < rows.Height(); ++y) {
-        rows.Row(y, heights.data(), present.data());
-        png.WriteRow(heights.data());
-    }
+    map::WorldRows rows(
+        layout,
+        [&layout, &request](std::size_t s, const std::string& reason) {
+            ReportUnreadable(layout, s, reason, request.skipUnreadable, "export");
+        },
+        [&progress](std::size_t read) { progress.Update(read); });
+    map::WriteWorldHeightPng(rows, SinkOf(file));
 }
 
 // The ground texture for glTF: --texture, else terrain.image of the current directory when it
@@ -156,12 +146,13 @@ std::unique_ptr<MeshFileWriter> MakeWriter(const ExportRequest& request, UpAxis 
 
 // Reads sector s's samples; an unreadable file fails the export, or with --skip-unreadable is
 // reported and left out. False when left out.
-bool ReadForExport(CatalogueLayout& layout, std::size_t s, HeightmapSamples& samples, bool skip) {
+bool ReadForExport(map::MapLayout& layout, std::size_t s, HeightmapSamples& samples, bool skip) {
     std::string reason;
     if (world::ReadSectorFile(layout.sectors[s].source.hostPath, samples, reason)) {
         return true;
     }
-    HandleUnreadable(layout, s, reason, skip, "export");
+    ReportUnreadable(layout, s, reason, skip, "export");
+    layout.unreadable[s] = 1;
     return false;
 }
 
@@ -174,7 +165,7 @@ int Export(const ExportRequest& request) {
     const std::string world = session.ResolveWorld(request.world);
 
     // The sectors to take out: one, at the origin, or every placed one at its place.
-    CatalogueLayout layout;
+    map::MapLayout layout;
     if (request.all) {
         layout = LayOutWorld(session.SectorFiles(world), "export");
     } else {
@@ -196,7 +187,7 @@ int Export(const ExportRequest& request) {
         if (!ReadForExport(layout, 0, samples, false)) {
             return ExitFailure;
         }
-        WriteSectorPng16(samples, file);
+        map::WriteSectorHeightPng(samples, SinkOf(file));
         file.Commit();
         return ExitSuccess;
     }
@@ -218,7 +209,7 @@ int Export(const ExportRequest& request) {
     if (added == 0) {
         throw CommandFailure(ExitFailure, "no sector could be read");
     }
-    writer->Write([&file](const void* bytes, std::size_t size) { file.Write(bytes, size); });
+    writer->Write(SinkOf(file));
     file.Commit();
     return ExitSuccess;
 }

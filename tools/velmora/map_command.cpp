@@ -1,115 +1,62 @@
 // velmora map: one picture of every sector of a world at its place.
 
-#include <algorithm>
-#include <atomic>
-#include <future>
-#include <map>
+#include <cstddef>
 #include <memory>
-#include <set>
+#include <optional>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "catalogue_session.h"
 #include "command.h"
 #include "map/map_error.h"
+#include "map/map_layout.h"
 #include "map/png_stream.h"
+#include "map/world_map.h"
+#include "map/world_range.h"
+#include "map/world_rows.h"
 #include "output_file.h"
 #include "progress_line.h"
 #include "shading_option.h"
-#include "world/sector_file.h"
 #include "world_layout.h"
-#include "world_map.h"
-#include "world_rows.h"
 
 namespace {
 
 struct MapRequest {
     std::string world;
     std::string output;
-    MapStyle style;
+    map::MapStyle style;
     bool force = false;
     bool skipUnreadable = false;
 };
 
-// The least sample of at least MinRangeSample and the greatest sample of sectors [first, last).
-struct SampleBounds {
-    std::uint16_t low = 65535;
-    std::uint16_t high = 0;
-};
-
-SampleBounds FindBounds(CatalogueLayout& layout, std::size_t first, std::size_t last,
-                        bool skipUnreadable, std::atomic<std::size_t>& done,
-                        ProgressLine* progress) {
-    SampleBounds bounds;
-    HeightmapSamples samples;
-    for (std::size_t i = first; i < last; ++i) {
-        std::string reason;
-        if (!world::ReadSectorFile(layout.sectors[i].source.hostPath, samples, reason)) {
-            HandleUnreadable(layout, i, reason, skipUnreadable, "map");
-        } else {
-            bounds.low = std::min(bounds.low, ShadingRange::Find(samples).Low());
-            bounds.high = std::max(bounds.high, *std::max_element(samples.begin(), samples.end()));
-        }
-        const std::size_t count = ++done;
-        if (progress != nullptr) {
-            progress->Update(count);
-        }
-    }
-    return bounds;
-}
-
-// One range for the whole world, so that neighbouring sectors agree at their seams: low is the
-// least sample of at least MinRangeSample over every sector, high the greatest sample. The two
-// halves of the sectors are read on two threads.
-ShadingRange FindWorldRange(CatalogueLayout& layout, bool skipUnreadable) {
-    const std::size_t count = layout.sectors.size();
-    ProgressLine progress("map: world range,", count);
-    std::atomic<std::size_t> done{0};
-    const std::size_t middle = count / 2;
-    std::future<SampleBounds> second =
-        std::async(std::launch::async, [&layout, middle, count, skipUnreadable, &done] {
-            return FindBounds(layout, middle, count, skipUnreadable, done, nullptr);
-        });
-    const SampleBounds first = FindBounds(layout, 0, middle, skipUnreadable, done, &progress);
-    const SampleBounds rest = second.get();
-    return ShadingRange(std::min(first.low, rest.low), std::max(first.high, rest.high));
-}
-
-bool EveryPlaceFilled(const CatalogueLayout& layout) {
-    std::set<std::pair<int, int>> places;
-    for (const world::PlacedSector& sector : layout.sectors) {
-        places.insert({sector.place.a, sector.place.b});
-    }
-    return places.size() == std::size_t(layout.columnsA) * std::size_t(layout.rowsB);
-}
-
-bool AnyUnreadable(const CatalogueLayout& layout) {
-    return std::any_of(layout.unreadable.begin(), layout.unreadable.end(),
-                       [](char unreadable) { return unreadable != 0; });
-}
-
 int DrawMap(const MapRequest& request) {
     CatalogueSession session;
     const std::string world = session.ResolveWorld(request.world);
-    CatalogueLayout layout = LayOutWorld(session.SectorFiles(world), "map");
+    map::MapLayout layout = LayOutWorld(session.SectorFiles(world), "map");
+    const map::UnreadableSector unreadable = [&layout, &request](std::size_t s,
+                                                                 const std::string& reason) {
+        ReportUnreadable(layout, s, reason, request.skipUnreadable, "map");
+    };
 
     // The output is claimed before the long work, so that a refusal comes at once.
     OutputFile file(request.output, request.force);
     std::optional<ShadingRange> range;
     if (request.style.shading != world::Shading::Hillshade) {
-        range = FindWorldRange(layout, request.skipUnreadable);
+        ProgressLine progress("map: world range,", layout.sectors.size());
+        range = map::FindWorldRange(layout, unreadable,
+                                    [&progress](std::size_t read) { progress.Update(read); });
     }
     // Without an empty place the picture needs no alpha: half the bytes to encode.
-    MapStyle style = request.style;
-    style.opaque = EveryPlaceFilled(layout) && !AnyUnreadable(layout) &&
+    map::MapStyle style = request.style;
+    style.opaque = map::EveryPlaceFilled(layout) && !map::AnyUnreadable(layout) &&
                    (range.has_value() || !request.skipUnreadable);
     ProgressLine progress("map: picture,", layout.sectors.size());
-    WorldRows rows(layout, request.skipUnreadable, "map", &progress);
+    map::WorldRows rows(layout, unreadable,
+                        [&progress](std::size_t read) { progress.Update(read); });
     map::PngStream png([&file](const void* bytes, std::size_t size) { file.Write(bytes, size); },
-                       MapPixels(rows.Width(), request.style.scale),
-                       MapPixels(rows.Height(), request.style.scale), MapPixelLayout(style));
-    DrawWorldMap(rows, range, style, png);
+                       map::MapPixels(rows.Width(), request.style.scale),
+                       map::MapPixels(rows.Height(), request.style.scale),
+                       map::MapPixelLayout(style));
+    map::DrawWorldMap(rows, range, style, png);
     file.Commit();
     return ExitSuccess;
 }

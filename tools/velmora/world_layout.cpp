@@ -125,11 +125,9 @@ std::vector<world::SectorSource> SectorSourcesOf(
     return sources;
 }
 
-CatalogueLayout LayOutWorld(const std::vector<CatalogueSession::SectorFile>& files,
-                            const std::string& command) {
-    CatalogueLayout layout;
-    static_cast<world::WorldLayout&>(layout) = world::LayOutWorld(SectorSourcesOf(files));
-    layout.unreadable.assign(layout.sectors.size(), 0);
+map::MapLayout LayOutWorld(const std::vector<CatalogueSession::SectorFile>& files,
+                           const std::string& command) {
+    map::MapLayout layout = map::LayOutMap(SectorSourcesOf(files));
     if (!layout.unplaced.empty()) {
         std::string names;
         for (const std::string& name : layout.unplaced) {
@@ -146,6 +144,17 @@ CatalogueLayout LayOutWorld(const std::vector<CatalogueSession::SectorFile>& fil
 
 std::filesystem::path HostPathOf(const std::string& windowsPath) {
     return wine::ResolveWindowsPath(windowsPath).hostPath;
+}
+
+void ReportUnreadable(const map::MapLayout& layout, std::size_t s, const std::string& reason,
+                      bool skip, const std::string& command) {
+    const std::string what =
+        "cannot read " + PrintableName(layout.sectors[s].source.hostPath) + ": " + reason;
+    if (!skip) {
+        throw CommandFailure(ExitFailure, what + " (--skip-unreadable leaves its place empty)");
+    }
+    std::fprintf(stderr, "velmora %s: %s; its place is left empty\n", command.c_str(),
+                 what.c_str());
 }
 
 std::string PrintableName(std::string_view name) {

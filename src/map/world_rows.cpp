@@ -1,34 +1,23 @@
-#include "world_rows.h"
+#include "map/world_rows.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <string>
+#include <utility>
 
-#include "command.h"
-#include "progress_line.h"
+#include "map/map_error.h"
+#include "terrain/grid_constants.h"
+#include "terrain/heightmap_samples.h"
 #include "world/sector_file.h"
 
-void HandleUnreadable(CatalogueLayout& layout, std::size_t s, const std::string& reason, bool skip,
-                      const std::string& command) {
-    const std::string what =
-        "cannot read " + PrintableName(layout.sectors[s].source.hostPath) + ": " + reason;
-    if (!skip) {
-        throw CommandFailure(ExitFailure, what + " (--skip-unreadable leaves its place empty)");
-    }
-    std::fprintf(stderr, "velmora %s: %s; its place is left empty\n", command.c_str(),
-                 what.c_str());
-    layout.unreadable[s] = 1;
-}
+namespace map {
 
-WorldRows::WorldRows(CatalogueLayout& layout, bool skipUnreadable, std::string command,
-                     ProgressLine* progress)
-    : layout_(layout),
-      skipUnreadable_(skipUnreadable),
-      command_(std::move(command)),
-      progress_(progress) {
+using world::SectorStride;
+
+WorldRows::WorldRows(MapLayout& layout, UnreadableSector onUnreadable, ReadProgress progress)
+    : layout_(layout), onUnreadable_(std::move(onUnreadable)), progress_(std::move(progress)) {
     if (layout.SamplesX() > MaxWorldSamples || layout.SamplesY() > MaxWorldSamples) {
-        throw CommandFailure(ExitFailure, "the sectors' places span more than " +
-                                              std::to_string(MaxWorldSamples) +
-                                              " samples a side; too large to draw");
+        throw MapError("the sectors' places span more than " + std::to_string(MaxWorldSamples) +
+                       " samples a side; too large to draw");
     }
     width_ = static_cast<std::uint32_t>(layout.SamplesX());
     height_ = static_cast<std::uint32_t>(layout.SamplesY());
@@ -56,7 +45,8 @@ void WorldRows::FillBand(Band& band, int index) {
         std::string reason;
         ++sectorsRead_;
         if (!world::ReadSectorFile(sector.source.hostPath, samples, reason)) {
-            HandleUnreadable(layout_, i, reason, skipUnreadable_, command_);
+            onUnreadable_(i, reason);
+            layout_.unreadable[i] = 1;
             continue;
         }
         const std::size_t x0 =
@@ -84,8 +74,8 @@ const WorldRows::Band& WorldRows::LoadedBand(int index) {
     } else {
         FillBand(band, index);
     }
-    if (progress_ != nullptr) {
-        progress_->Update(sectorsRead_.load());
+    if (progress_) {
+        progress_(sectorsRead_.load());
     }
     // Rows in use reach one band back, so the slot of index + 1 (that of index - 2) is free.
     const int next = index + 1;
@@ -119,3 +109,5 @@ void WorldRows::Row(std::uint32_t y, std::uint16_t* heights, std::uint8_t* prese
         }
     }
 }
+
+}  // namespace map

@@ -6,18 +6,18 @@
 #include <atomic>
 #include <cstdint>
 #include <future>
-#include <string>
 #include <vector>
 
-#include "world_layout.h"
+#include "map/map_layout.h"
 
-class ProgressLine;
+namespace map {
 
 class WorldRows {
 public:
-    // Throws CommandFailure (exit 1) when the box of places is too large to draw.
-    WorldRows(CatalogueLayout& layout, bool skipUnreadable, std::string command,
-              ProgressLine* progress);
+    // Throws MapError when the box of places is too large to draw. onUnreadable is told of each
+    // sector that cannot be read, on either thread; progress, when given, of the sectors read so
+    // far each time a band is ready, on the caller's thread.
+    WorldRows(MapLayout& layout, UnreadableSector onUnreadable, ReadProgress progress = {});
 
     std::uint32_t Width() const { return width_; }
     std::uint32_t Height() const { return height_; }
@@ -40,10 +40,9 @@ private:
     const Band& LoadedBand(int index);
     void FillBand(Band& band, int index);
 
-    CatalogueLayout& layout_;
-    bool skipUnreadable_;
-    std::string command_;
-    ProgressLine* progress_;
+    MapLayout& layout_;
+    UnreadableSector onUnreadable_;
+    ReadProgress progress_;
     std::uint32_t width_;
     std::uint32_t height_;
     std::array<Band, 3> bands_;
@@ -57,6 +56,4 @@ private:
 // Most world samples a side of a drawn world may span (520 sectors).
 inline constexpr std::uint32_t MaxWorldSamples = 65536;
 
-// Reports unreadable sector s: on stderr when skipping (and marks it), else as a failure.
-void HandleUnreadable(CatalogueLayout& layout, std::size_t s, const std::string& reason, bool skip,
-                      const std::string& command);
+}  // namespace map

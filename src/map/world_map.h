@@ -8,6 +8,8 @@
 #include "terrain/shading_range.h"
 #include "world/relief_shading.h"
 
+namespace map {
+
 class WorldRows;
 
 struct MapStyle {
@@ -18,7 +20,7 @@ struct MapStyle {
 };
 
 // The pixel layout DrawWorldMap writes for a style.
-map::PngPixels MapPixelLayout(const MapStyle& style);
+PngPixels MapPixelLayout(const MapStyle& style);
 
 // Pixels of the map along x and y for a world of `samples` along that side.
 std::uint32_t MapPixels(std::uint32_t samples, std::uint32_t scale);
@@ -27,4 +29,6 @@ std::uint32_t MapPixels(std::uint32_t samples, std::uint32_t scale);
 // rows.Width() by rows.Height(). range is the world's shading range, needed by the height and
 // both shadings. Places without a sector are transparent.
 void DrawWorldMap(WorldRows& rows, const std::optional<ShadingRange>& range, MapStyle style,
-                  map::PngStream& png);
+                  PngStream& png);
+
+}  // namespace map

@@ -1,4 +1,4 @@
-#include "world_map.h"
+#include "map/world_map.h"
 
 #include <algorithm>
 #include <array>
@@ -6,10 +6,15 @@
 #include <vector>
 
 #include "map/png_stream.h"
+#include "map/world_rows.h"
 #include "terrain/grid_constants.h"
-#include "world_rows.h"
+#include "world/sector_place.h"
+
+namespace map {
 
 namespace {
+
+using world::SectorStride;
 
 // One world row with its presence flags.
 struct SampleRow {
@@ -52,11 +57,11 @@ bool OnSectorBorder(std::uint32_t first, std::uint32_t count) {
 
 }  // namespace
 
-map::PngPixels MapPixelLayout(const MapStyle& style) {
+PngPixels MapPixelLayout(const MapStyle& style) {
     if (style.grid) {
-        return map::PngPixels::Rgba8;
+        return PngPixels::Rgba8;
     }
-    return style.opaque ? map::PngPixels::Grey8 : map::PngPixels::GreyAlpha8;
+    return style.opaque ? PngPixels::Grey8 : PngPixels::GreyAlpha8;
 }
 
 std::uint32_t MapPixels(std::uint32_t samples, std::uint32_t scale) {
@@ -64,7 +69,7 @@ std::uint32_t MapPixels(std::uint32_t samples, std::uint32_t scale) {
 }
 
 void DrawWorldMap(WorldRows& rows, const std::optional<ShadingRange>& range, MapStyle style,
-                  map::PngStream& png) {
+                  PngStream& png) {
     const std::uint32_t width = rows.Width();
     const std::uint32_t height = rows.Height();
     const std::uint32_t scale = style.scale;
@@ -87,7 +92,7 @@ void DrawWorldMap(WorldRows& rows, const std::optional<ShadingRange>& range, Map
 
     std::vector<std::uint32_t> greySum(pixelsX);
     std::vector<std::uint32_t> presentCount(pixelsX);
-    map::PngRowPipeline pipeline(png);
+    PngRowPipeline pipeline(png);
     std::vector<std::uint8_t> greys(width);
     SampleRow empty{std::vector<std::uint16_t>(width), std::vector<std::uint8_t>(width)};
 
@@ -181,3 +186,5 @@ void DrawWorldMap(WorldRows& rows, const std::optional<ShadingRange>& range, Map
     }
     pipeline.Finish();
 }
+
+}  // namespace map
