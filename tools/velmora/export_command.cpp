@@ -10,12 +10,13 @@
 
 #include "catalogue_session.h"
 #include "command.h"
-#include "export_mesh.h"
+#include "export/export_error.h"
+#include "export/export_mesh.h"
+#include "export/mesh_writer_module.h"
 #include "map/height_png.h"
 #include "map/map_error.h"
 #include "map/map_layout.h"
 #include "map/world_rows.h"
-#include "mesh_writer_module.h"
 #include "output_file.h"
 #include "progress_line.h"
 #include "terrain/terrain_mesh.h"
@@ -26,6 +27,10 @@
 namespace {
 
 namespace fs = std::filesystem;
+using mesh_export::EmbeddedTexture;
+using mesh_export::MeshFileWriter;
+using mesh_export::MeshFormat;
+using mesh_export::UpAxis;
 
 enum class ExportFormat { Png16, Gltf, Glb, Obj, Ply, Stl };
 
@@ -115,6 +120,23 @@ UpAxis ChooseUpAxis(const ExportRequest& request) {
             return UpAxis::Z;
     }
     return UpAxis::Z;
+}
+
+// The mesh writers module, loaded once: beside the velmora executable (the build tree), or where it
+// is installed.
+std::unique_ptr<MeshFileWriter> MakeMeshFileWriter(MeshFormat format, UpAxis up,
+                                                   const EmbeddedTexture* texture) {
+    static const mesh_export::MeshWriterModule module = [] {
+        std::error_code error;
+        const fs::path executable = fs::read_symlink("/proc/self/exe", error);
+        if (error) {
+            throw CommandFailure(ExitFailure, "cannot find the velmora executable's folder");
+        }
+        const fs::path folder = executable.parent_path();
+        return mesh_export::MeshWriterModule(
+            {folder / VELMORA_MESH_WRITERS_NAME, folder / VELMORA_MESH_WRITERS_INSTALLED});
+    }();
+    return module.MakeWriter(format, up, texture);
 }
 
 std::unique_ptr<MeshFileWriter> MakeWriter(const ExportRequest& request, UpAxis up) {
@@ -218,6 +240,8 @@ int RunExport(const ExportRequest& request) {
     try {
         return Export(request);
     } catch (const map::MapError& failure) {
+        throw CommandFailure(ExitFailure, failure.what());
+    } catch (const mesh_export::ExportError& failure) {
         throw CommandFailure(ExitFailure, failure.what());
     }
 }

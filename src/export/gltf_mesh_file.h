@@ -8,7 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "export_mesh.h"
+#include "export/export_mesh.h"
+
+namespace mesh_export {
 
 std::unique_ptr<MeshFileWriter> MakeGltfMeshFileWriter(bool binary,
                                                        std::optional<EmbeddedTexture> texture);
+
+}  // namespace mesh_export

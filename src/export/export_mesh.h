@@ -5,6 +5,8 @@
 // above, its normal towards the sky, and the terrain seen from above looks as the viewer shows
 // it. glTF is Y up by definition; OBJ, PLY and STL carry no up axis, so the caller chooses the
 // one the programs that open them assume.
+//
+// The namespace is mesh_export, not export as the folder is named: export is a C++ keyword.
 
 #include <array>
 #include <cstddef>
@@ -16,6 +18,8 @@
 #include <vector>
 
 #include "terrain/terrain_vertex.h"
+
+namespace mesh_export {
 
 enum class UpAxis { Z, Y };
 
@@ -49,8 +53,10 @@ struct EmbeddedTexture {
     std::string mimeType;  // image/png or image/jpeg
 };
 
-// The writers live in a module of their own (mesh_writer_module.h), so that the other commands
-// do not pay for loading assimp and tinygltf. Its one entry point; texture may be null and is
-// used by glTF and GLB only; up is ignored by them, which are always Y up.
+// The writers live in a module of their own (mesh_writer_module.h), so that programs and commands
+// that export no mesh do not pay for loading assimp and tinygltf. Its one entry point; texture may
+// be null and is used by glTF and GLB only; up is ignored by them, which are always Y up.
 extern "C" MeshFileWriter* VelmoraMakeMeshFileWriter(MeshFormat format, UpAxis up,
                                                      const EmbeddedTexture* texture);
+
+}  // namespace mesh_export

@@ -1,4 +1,4 @@
-#include "gltf_mesh_file.h"
+#include "export/gltf_mesh_file.h"
 
 #include <tiny_gltf.h>
 
@@ -8,6 +8,8 @@
 #include <stdexcept>
 
 #include "terrain/grid_constants.h"
+
+namespace mesh_export {
 
 namespace {
 
@@ -155,3 +157,5 @@ std::unique_ptr<MeshFileWriter> MakeGltfMeshFileWriter(bool binary,
                                                        std::optional<EmbeddedTexture> texture) {
     return std::make_unique<GltfMeshFileWriter>(binary, std::move(texture));
 }
+
+}  // namespace mesh_export

@@ -4,7 +4,11 @@
 #include <memory>
 #include <string>
 
-#include "export_mesh.h"
+#include "export/export_mesh.h"
+
+namespace mesh_export {
 
 // formatId: assimp's exporter id ("objnomtl", "plyb", "stlb").
 std::unique_ptr<MeshFileWriter> MakeAssimpMeshFileWriter(const std::string& formatId, UpAxis up);
+
+}  // namespace mesh_export

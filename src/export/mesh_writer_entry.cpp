@@ -1,8 +1,13 @@
 // The mesh writers module's entry point.
 
-#include "assimp_mesh_file.h"
-#include "export_mesh.h"
-#include "gltf_mesh_file.h"
+#include <optional>
+#include <utility>
+
+#include "export/assimp_mesh_file.h"
+#include "export/export_mesh.h"
+#include "export/gltf_mesh_file.h"
+
+namespace mesh_export {
 
 extern "C" MeshFileWriter* VelmoraMakeMeshFileWriter(MeshFormat format, UpAxis up,
                                                      const EmbeddedTexture* texture) {
@@ -26,3 +31,5 @@ extern "C" MeshFileWriter* VelmoraMakeMeshFileWriter(MeshFormat format, UpAxis u
     }
     return nullptr;
 }
+
+}  // namespace mesh_export

@@ -1,4 +1,4 @@
-#include "assimp_mesh_file.h"
+#include "export/assimp_mesh_file.h"
 
 #include <assimp/scene.h>
 #include <assimp/Exporter.hpp>
@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "terrain/grid_constants.h"
+
+namespace mesh_export {
 
 namespace {
 
@@ -103,3 +105,5 @@ private:
 std::unique_ptr<MeshFileWriter> MakeAssimpMeshFileWriter(const std::string& formatId, UpAxis up) {
     return std::make_unique<AssimpMeshFileWriter>(formatId, up);
 }
+
+}  // namespace mesh_export
