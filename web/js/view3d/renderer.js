@@ -33,8 +33,8 @@ Velmora.view3d = Velmora.view3d || {};
         }
         this.gl = gl;
         this.canvas = canvas;
-        // One program for the grey by height, one for the lit shadings, made when first used.
-        this.programs = [null, null];
+        // A program for each way of drawing, made when first used.
+        this.programs = [null, null, null, null];
         this.vertexArray = gl.createVertexArray();
         // Bound where a patch has no absent points or there is no ground texture, so that every
         // sampler the program names reads a complete texture.
@@ -54,26 +54,32 @@ Velmora.view3d = Velmora.view3d || {};
         var bits = gl.getParameter(gl.SUBPIXEL_BITS) || 4;
         this.tieBreak = Math.pow(2, -Math.min(Math.max(bits, 4), 8));
         // Built now, so that a browser that cannot build it says so at once.
-        this.programFor(false);
+        this.programFor(false, false);
     };
 
     var proto = v.Renderer.prototype;
 
     var UniformNames = ["heights", "presence", "rotation", "projection", "origin", "grid",
-        "skirtDepth", "shading", "relief", "hasAbsentPoints", "ground", "textured"];
+        "skirtDepth", "shading", "relief", "hasAbsentPoints", "ground"];
 
-    // The terrain program with the relief's code (lit) or without it: {program, at}.
-    proto.programFor = function (lit) {
-        var made = this.programs[lit ? 1 : 0];
+    // The terrain program with or without the relief's code (lit) and the texture's: {program,
+    // at}. A software driver runs the code of branches not taken, so each way of drawing has a
+    // program of its own, holding only what it draws with.
+    proto.programFor = function (lit, textured) {
+        var which = (lit ? 2 : 0) + (textured ? 1 : 0);
+        var made = this.programs[which];
         if (made) {
             return made;
         }
         var gl = this.gl;
-        var vertex = Velmora.shaders["terrain.vert"].replace(/^(#version[^\n]*\n)/,
-            "$1#define RELIEF " + (lit ? 1 : 0) + "\n");
+        var defines = "$1#define RELIEF " + (lit ? 1 : 0) + "\n#define TEXTURED " +
+            (textured ? 1 : 0) + "\n";
+        var first = /^(#version[^\n]*\n)/;
         var program = gl.createProgram();
-        gl.attachShader(program, compile(gl, gl.VERTEX_SHADER, vertex));
-        gl.attachShader(program, compile(gl, gl.FRAGMENT_SHADER, Velmora.shaders["terrain.frag"]));
+        gl.attachShader(program, compile(gl, gl.VERTEX_SHADER,
+            Velmora.shaders["terrain.vert"].replace(first, defines)));
+        gl.attachShader(program, compile(gl, gl.FRAGMENT_SHADER,
+            Velmora.shaders["terrain.frag"].replace(first, defines)));
         gl.linkProgram(program);
         if (!gl.getProgramParameter(program, gl.LINK_STATUS)) {
             throw new Error("the terrain program does not link: " + gl.getProgramInfoLog(program));
@@ -86,7 +92,7 @@ Velmora.view3d = Velmora.view3d || {};
         gl.uniform1i(made.at.ground, 0);
         gl.uniform1i(made.at.heights, 1);
         gl.uniform1i(made.at.presence, 2);
-        this.programs[lit ? 1 : 0] = made;
+        this.programs[which] = made;
         return made;
     };
 
@@ -252,7 +258,7 @@ Velmora.view3d = Velmora.view3d || {};
         gl.clear(gl.COLOR_BUFFER_BIT | gl.DEPTH_BUFFER_BIT);
 
         var relief = ReliefOf[shading] || 0;
-        var terrain = this.programFor(relief !== 0);
+        var terrain = this.programFor(relief !== 0, this.groundTexture !== null);
         gl.useProgram(terrain.program);
         gl.bindVertexArray(this.vertexArray);
         var at = terrain.at;
@@ -267,7 +273,6 @@ Velmora.view3d = Velmora.view3d || {};
         gl.uniform4f(at.projection, yScale / aspect, yScale, 2 * shift / width, 2 * shift / height);
         gl.uniform2ui(at.shading, range.low, range.width);
         gl.uniform1i(at.relief, relief);
-        gl.uniform1i(at.textured, this.groundTexture ? 1 : 0);
         gl.activeTexture(gl.TEXTURE0);
         gl.bindTexture(gl.TEXTURE_2D, this.groundTexture || this.noGround);
 

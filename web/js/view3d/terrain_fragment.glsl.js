@@ -1,5 +1,6 @@
 // The terrain program's fragment stage: the grey, modulating the ground texture when there is
-// one (MODULATE(TEXTURE, DIFFUSE), as the viewer's stage 0).
+// one (MODULATE(TEXTURE, DIFFUSE), as the viewer's stage 0). TEXTURED (0 or 1) is defined by the
+// renderer after the first line.
 "use strict";
 
 var Velmora = window.Velmora || {};
@@ -12,11 +13,13 @@ precision highp float;
 in float shade;
 in vec2 texCoord;
 uniform sampler2D ground;
-uniform bool textured;
 out vec4 colour;
 
 void main() {
-    vec3 texel = texture(ground, texCoord).rgb;
-    colour = vec4(textured ? texel * shade : vec3(shade), 1.0);
+#if TEXTURED
+    colour = vec4(texture(ground, texCoord).rgb * shade, 1.0);
+#else
+    colour = vec4(vec3(shade), 1.0);
+#endif
 }
 `;

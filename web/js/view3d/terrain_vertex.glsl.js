@@ -1,7 +1,7 @@
 // The terrain program's vertex stage: src/world/render/terrain_program.cpp in GLSL ES 3.00.
 // Heights come from an R16UI texture (texel (j, i) is grid point (i, j)) rather than a storage
-// buffer, and the projection is GL's own: no clip control here. The renderer defines RELIEF (0
-// or 1) after the first line.
+// buffer, and the projection is GL's own: no clip control here. The renderer defines RELIEF and
+// TEXTURED (0 or 1) after the first line, and builds a program for each way it draws.
 "use strict";
 
 var Velmora = window.Velmora || {};
@@ -96,15 +96,19 @@ void main() {
     // 255; then a byte's share of one. Lit by the slopes as a map's hillshade lights them.
     uint grey = value < shading.x ? 255u : min(255u, ((value - shading.x) << 8) / shading.y);
 #if RELIEF
-    // Built only into the program for the lit shadings: a software driver runs the code of a
-    // branch not taken all the same (a third of a frame's time on SwiftShader).
+    // Only in the programs for the lit shadings: a software driver runs the code of a branch
+    // not taken all the same (a third of a frame's time on SwiftShader).
     if (relief != 0) {
         uint light = Hillshade(i, j, float(value));
         grey = relief == 1 ? light : grey * light / 255u;
     }
 #endif
     shade = float(grey) / 255.0;
+#if TEXTURED
     // One texture every 7 samples, with the viewer's step of 1/7 as a float.
     texCoord = vec2(float(grid.z + x), float(grid.w + y)) * uintBitsToFloat(0x3E124925u);
+#else
+    texCoord = vec2(0.0);
+#endif
 }
 `;
