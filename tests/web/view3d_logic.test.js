@@ -13,9 +13,11 @@ const {makeSite} = require("./support/site");
 const {loadView, readWorld, siteLoader, selectSettled} = require("./support/view3d_scripts");
 
 // Waves with rough places, over places 0 to 9 along A with gaps, so that the level tree has a
-// root of level 4 (its nodes in lod/top) above chunks of level 3.
+// root of level 4 (its nodes in lod/top) above chunks of level 3, and blocks of four places
+// whole, whose first-level nodes may stand in for them (a node over a gap never does).
 const Wide = {
-    sectors: ["0_0", "1_0", "2_0", "0_1", "1_1", "2_1", "3_1", "0_2", "2_2", "8_0", "9_0", "9_1"],
+    sectors: ["0_0", "1_0", "2_0", "3_0", "0_1", "1_1", "2_1", "3_1", "0_2", "2_2", "8_0", "9_0",
+        "8_1", "9_1"],
     sample(x, y) {
         const rough = (Math.floor(x / 126) + Math.floor(y / 126)) % 3 === 0 ?
             ((x * 7919 + y * 104729) % 9) : 0;
