@@ -187,6 +187,16 @@ describe("the 3D view's level of detail", () => {
             assert.ok(frame.patches.some((patch) => patch.step < 18));
         });
 
+    test("a world with no sector to draw wants nothing and draws nothing", () => {
+        const empty = {root: -1, nodes: [], sectors: [], tiles: [new Map()], chunks: {}, skirtDepth: 0,
+            box: {firstA: 0, firstB: 0, columnsA: 0, rowsB: 0}};
+        const data = new v.TerrainData(empty, () => assert.fail("nothing to load"), () => {});
+        const frame = v.select(data, v.overviewCamera([0, 0, 0, 0, 0, 0]), 640, 400, 1);
+        assert.equal(frame.walked, true);
+        assert.equal(frame.patches.length, 0);
+        assert.equal(frame.wanted.size, 0);
+    });
+
     test("what a frame no longer wants is let go, what fails is not asked again", async () => {
         const waiting = [];
         const loader = (key, version, priority) => new Promise((resolve, reject) => {

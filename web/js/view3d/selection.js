@@ -167,8 +167,9 @@ Velmora.view3d = Velmora.view3d || {};
     // walked: whether the tree could be walked at all (its root's chunk is here).
     // options.probe: a look aside (the ground below, the way ahead), not the frame on screen.
     v.select = function (data, camera, width, height, maxErrorPixels, options) {
-        var frame = {patches: [], wanted: new Map(), missingSectors: 0, walked: false};
         var world = data.world;
+        // A world with no sector to draw has nothing to wait for.
+        var frame = {patches: [], wanted: new Map(), missingSectors: 0, walked: world.root < 0};
         if (world.root < 0 || !(width > 0) || !(height > 0)) {
             return frame;
         }
