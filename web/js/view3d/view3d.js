@@ -54,7 +54,9 @@ window.Velmora = Velmora;
         this.onCameraChange = null;
         this.onGround = null;
         this.frameMilliseconds = 0;
-        // performance.now() when the first frame with ground in it was drawn.
+        // performance.now() when the view was made, and when the first frame with ground in it
+        // was drawn.
+        this.createdAt = performance.now();
         this.firstPictureAt = null;
 
         var canvas = document.createElement("canvas");
@@ -238,10 +240,12 @@ window.Velmora = Velmora;
     };
 
     // What the last frame drew: {patches, triangles, uploads, milliseconds}, the time the
-    // browser took to select and draw it (the GPU finished).
+    // browser took to select and draw it (the GPU finished after drawNow only); and when the
+    // view was made and its first picture came (performance.now()).
     proto.frameStats = function () {
         var stats = this.renderer ? Object.assign({}, this.renderer.stats) : {};
         stats.milliseconds = this.frameMilliseconds;
+        stats.createdAt = this.createdAt;
         stats.firstPictureAt = this.firstPictureAt;
         return stats;
     };
