@@ -182,6 +182,9 @@ window.Velmora = Velmora;
             cancelAnimationFrame(this.frameRequest);
             this.frameRequest = 0;
         }
+        // What is still waiting to load gives way to the map's tiles; the next frame shown asks
+        // again for what it wants.
+        this.data.request(new Map());
     };
 
     // A camera as `velmora render --camera` takes it, shown as it is (not lifted above the
@@ -206,6 +209,39 @@ window.Velmora = Velmora;
         }
         this.shading = shading;
         this.requestDraw();
+    };
+
+    // A later world of the same site (a page served live): what it names at the same versions
+    // is kept, the rest loads as frames want it. The old world stays on screen until the new
+    // one's tree can be walked.
+    proto.setWorld = function (world) {
+        var self = this;
+        var next = new v.TerrainData(world, Velmora.load, Velmora.dropWaiting, this.data.tileSource);
+        next.adopt(this.data);
+        this.nextData = next;
+        var swap = function () {
+            if (self.nextData !== next) {
+                return;
+            }
+            self.nextData = null;
+            self.data.changed = null;
+            self.data = next;
+            self.world = world;
+            self.extent = world.extent;
+            next.changed = function () { self.requestDraw(); };
+            self.requestDraw();
+        };
+        var root = world.root >= 0 ? next.chunkOf(world.root) : null;
+        if (root === null || next.chunks.has(root)) {
+            swap();
+            return;
+        }
+        next.changed = function () {
+            if (next.chunks.has(root)) {
+                swap();
+            }
+        };
+        next.request(new Map([[root, {version: world.chunks[root], priority: -1}]]));
     };
 
     // The error on screen allowed for far ground, in pixels (0: every sample everywhere).
