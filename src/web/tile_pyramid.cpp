@@ -19,7 +19,7 @@ namespace {
 
 // Tiles kept in memory (some 760 KB each): a 64 x 64 world's level 0 whole, and three rows of
 // the widest world's.
-constexpr std::size_t CacheBudget = std::size_t{512} << 20;
+constexpr std::size_t CacheBudget = std::size_t{256} << 20;
 constexpr std::size_t CoreBytes = std::size_t{TileSide} * TileSide * 3;
 // Sectors' samples kept while level 0 is painted.
 constexpr std::size_t SampleBudget = 2048;

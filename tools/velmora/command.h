@@ -37,6 +37,7 @@ void AddFlyoverCommand(CLI::App& velmora, ChosenCommand& chosen);
 void AddMapCommand(CLI::App& velmora, ChosenCommand& chosen);
 void AddExportCommand(CLI::App& velmora, ChosenCommand& chosen);
 void AddWebCommand(CLI::App& velmora, ChosenCommand& chosen);
+void AddServeCommand(CLI::App& velmora, ChosenCommand& chosen);
 void AddDemoCommand(CLI::App& velmora, ChosenCommand& chosen);
 
 // A subcommand of `velmora` with its long help text under the option list.

@@ -66,6 +66,7 @@ int main(int argc, char** argv) {
     AddMapCommand(velmora, chosen);
     AddExportCommand(velmora, chosen);
     AddWebCommand(velmora, chosen);
+    AddServeCommand(velmora, chosen);
     AddDemoCommand(velmora, chosen);
 
     if (argc < 2) {

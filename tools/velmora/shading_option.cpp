@@ -2,8 +2,7 @@
 
 #include <map>
 
-CLI::Option* AddShadingOption(CLI::App& command, world::Shading& shading,
-                              const std::string& help) {
+CLI::Option* AddShadingOption(CLI::App& command, world::Shading& shading, const std::string& help) {
     std::map<std::string, world::Shading> names;
     for (const world::Shading kind :
          {world::Shading::Height, world::Shading::Hillshade, world::Shading::Both}) {

@@ -1,0 +1,130 @@
+// velmora serve WORLD [DIR]: the world's site served over HTTP, live as the game writes it.
+
+#include <arpa/inet.h>
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "command.h"
+#include "site_session.h"
+#include "web/serve/live_site.h"
+#include "web/serve/site_server.h"
+#include "world/summary_file.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ServeRequest {
+    std::string world;
+    std::string folder;
+    std::string texture;
+    std::string listen = "127.0.0.1";
+    int port = 8765;
+    bool force = false;
+};
+
+bool Loopback(const std::string& address) {
+    in_addr v4{};
+    if (inet_pton(AF_INET, address.c_str(), &v4) == 1) {
+        return (ntohl(v4.s_addr) >> 24) == 127;
+    }
+    return address == "::1";
+}
+
+// Room for as many connections as the server takes, and some.
+void RaiseFileLimit() {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
+int RunServe(const ServeRequest& request) {
+    // Ctrl+C and SIGTERM are waited for by this thread alone; every thread started from here
+    // on has them blocked.
+    sigset_t ending;
+    sigemptyset(&ending);
+    sigaddset(&ending, SIGINT);
+    sigaddset(&ending, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &ending, nullptr);
+    RaiseFileLimit();
+
+    SiteSession session("serve", request.world, request.texture, request.force);
+    const fs::path folder =
+        request.folder.empty()
+            ? world::DefaultSummaryFolder() /
+                  world::SummaryFileFor("", session.Terrain()).replace_extension(".site")
+            : fs::path(request.folder);
+    session.Write(folder);
+
+    web::serve::ServerOptions options;
+    options.address = request.listen;
+    options.port = static_cast<std::uint16_t>(request.port);
+    std::unique_ptr<web::serve::SiteServer> server;
+    try {
+        server = std::make_unique<web::serve::SiteServer>(folder, options);
+    } catch (const web::serve::ServerFailure& failure) {
+        throw CommandFailure(ExitFailure, failure.what());
+    }
+    const bool six = request.listen.find(':') != std::string::npos;
+    std::printf("http://%s%s%s:%u/\n", six ? "[" : "", request.listen.c_str(), six ? "]" : "",
+                server->Port());
+    std::fflush(stdout);
+    if (!Loopback(request.listen)) {
+        std::fprintf(stderr,
+                     "velmora serve: listening on %s: the world is visible to that network\n",
+                     request.listen.c_str());
+    }
+    {
+        web::serve::LiveSite live(
+            session.Terrain(), folder,
+            [&] {
+                const web::SiteReport report = session.Write(folder, true);
+                return web::serve::SiteUpdate{report.version, report.changedSectors,
+                                              report.superseded};
+            },
+            *server);
+        int signal = 0;
+        sigwait(&ending, &signal);
+    }
+    server.reset();
+    return ExitSuccess;
+}
+
+}  // namespace
+
+void AddServeCommand(CLI::App& velmora, ChosenCommand& chosen) {
+    auto request = std::make_shared<ServeRequest>();
+    CLI::App* serve = AddSubcommand(
+        velmora, "serve", "the world's web site, served live",
+        "Makes or updates the site of `velmora web` in DIR (default: a folder of its own below\n"
+        "$XDG_CACHE_HOME/velmora) and serves exactly that site over HTTP, on 127.0.0.1 unless\n"
+        "--listen says otherwise. Its address is the first line on stdout. The world's terrain\n"
+        "folder is watched: as the game writes, rewrites or removes sectors, the site follows and\n"
+        "open pages show the change without a reload. Ctrl+C or SIGTERM end it.");
+    serve->add_option("WORLD", request->world, "a world, as listed or as its folder")->required();
+    serve->add_option("DIR", request->folder, "the site's folder");
+    serve->add_option("--port", request->port, "the port (default 8765; 0: any free one)")
+        ->check(CLI::Range(0, 65535))
+        ->type_name("N");
+    serve
+        ->add_option("--listen", request->listen,
+                     "the address listened on (default 127.0.0.1; others open the world to "
+                     "their network)")
+        ->type_name("ADDR");
+    serve
+        ->add_option("--texture", request->texture,
+                     "ground texture (default: terrain.image in the current directory)")
+        ->type_name("FILE");
+    serve->add_flag("--force", request->force,
+                    "writes into a folder that holds other files, removing none of them");
+    serve->callback([&chosen, request] {
+        chosen = {"serve", [request] { return RunServe(*request); }};
+    });
+}

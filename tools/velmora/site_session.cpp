@@ -1,0 +1,129 @@
+#include "site_session.h"
+
+#include "web/site_files.h"
+
+#include <cstdio>
+#include <optional>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include "app/platform/wine/windows_path.h"
+#include "catalogue_session.h"
+#include "command.h"
+#include "progress_line.h"
+#include "world/summary_file.h"
+#include "world_layout.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Unreadable sectors named one a line; the rest are counted in one line.
+constexpr std::size_t NamedUnreadable = 5;
+
+// Where the page's files lie: installed, or in the build tree.
+fs::path PageFiles() {
+    std::error_code error;
+    const fs::path executable = fs::read_symlink("/proc/self/exe", error);
+    for (const fs::path& candidate :
+         {executable.parent_path() / VELMORA_WEB_INSTALLED, fs::path(VELMORA_WEB_STAGED)}) {
+        std::error_code missing;
+        if (fs::is_regular_file(candidate / "index.html", missing)) {
+            return candidate.lexically_normal();
+        }
+    }
+    throw CommandFailure(ExitFailure, "the web page's files are not installed beside velmora");
+}
+
+std::vector<world::SectorSource> SourcesOf(const std::string& world) {
+    CatalogueSession session;
+    return SectorSourcesOf(session.SectorFiles(world));
+}
+
+}  // namespace
+
+SiteSession::SiteSession(std::string command, const std::string& world, const std::string& texture,
+                         bool force)
+    : command_(std::move(command)) {
+    {
+        CatalogueSession session;
+        world_ = session.ResolveWorld(world);
+        const std::vector<CatalogueSession::SectorFile> files = session.SectorFiles(world_);
+        // The terrain folder: where the catalogue's first sector folder lies, or, for a world
+        // without sectors yet, where the game would put them.
+        terrain_ =
+            files.empty()
+                ? HostPathOf(session.HeightmapPath(world_, "0_0")).parent_path().parent_path()
+                : HostPathOf(files.front().heightmapPath).parent_path().parent_path();
+    }
+    options_.pageFiles = PageFiles();
+    options_.leaflet = VELMORA_LEAFLET;
+    options_.leafletLicence = VELMORA_LEAFLET_LICENCE;
+    std::error_code error;
+    if (!fs::is_regular_file(options_.leaflet / "leaflet.js", error)) {
+        throw CommandFailure(ExitFailure, "Leaflet is missing (" + options_.leaflet.string() +
+                                              "): install Debian's libjs-leaflet");
+    }
+    if (texture.empty()) {
+        // As the viewer: .\terrain.image, in any case; none there, grey ground.
+        const fs::path found = wine::ResolveWindowsPath(".\\terrain.image").hostPath;
+        if (fs::exists(found, error)) {
+            options_.groundTexture = found;
+        }
+    } else {
+        options_.groundTexture = texture;
+    }
+    options_.summaryFolder = world::DefaultSummaryFolder();
+    options_.force = force;
+}
+
+web::SiteReport SiteSession::Write(const fs::path& folder, bool keepSuperseded) {
+    web::SiteOptions options = options_;
+    options.keepSuperseded = keepSuperseded;
+    std::size_t unreadable = 0;
+    options.unreadable = [&](const std::string&, const std::string& path,
+                             const std::string& reason) {
+        if (++unreadable <= NamedUnreadable) {
+            std::fprintf(stderr, "velmora %s: cannot read %s: %s; left out\n", command_.c_str(),
+                         PrintableName(path).c_str(), reason.c_str());
+        }
+    };
+    options.groundProblem = [&](const std::string& reason) {
+        std::fprintf(stderr, "velmora %s: the texture %s is not used, the ground is grey: %s\n",
+                     command_.c_str(), PrintableName(options.groundTexture.string()).c_str(),
+                     reason.c_str());
+    };
+    std::optional<ProgressLine> progress;
+    options.progress = [&](std::size_t done, std::size_t total) {
+        if (!progress) {
+            progress.emplace(command_ + ": tiles,", total, "tiles");
+        }
+        progress->Update(done);
+    };
+    web::SiteReport report;
+    try {
+        report = web::WriteSite(world_, SourcesOf(world_), folder, options);
+    } catch (const web::NotASite& refusal) {
+        throw CommandFailure(ExitFailure, refusal.what());
+    } catch (const web::SiteFileError& failure) {
+        throw CommandFailure(ExitFailure,
+                             std::string(failure.what()) + "; the site is left as it was");
+    } catch (const std::runtime_error& failure) {
+        throw CommandFailure(ExitFailure, failure.what());
+    }
+    progress.reset();
+    if (unreadable > NamedUnreadable) {
+        std::fprintf(stderr, "velmora %s: %zu more unreadable sectors left out\n", command_.c_str(),
+                     unreadable - NamedUnreadable);
+    }
+    if (!report.unplaced.empty()) {
+        std::string names;
+        for (const std::string& name : report.unplaced) {
+            names += (names.empty() ? "" : ", ") + PrintableName(name);
+        }
+        std::fprintf(stderr, "velmora %s: sectors without a place on the grid, left out: %s\n",
+                     command_.c_str(), names.c_str());
+    }
+    return report;
+}
