@@ -111,12 +111,16 @@ std::vector<std::uint8_t> Deflate(std::span<const std::uint8_t> bytes) {
     if (!compressor) {
         throw std::bad_alloc();
     }
-    std::vector<std::uint8_t> deflated(
-        libdeflate_deflate_compress_bound(compressor.get(), bytes.size()));
-    const std::size_t size = libdeflate_deflate_compress(
-        compressor.get(), bytes.data(), bytes.size(), deflated.data(), deflated.size());
-    deflated.resize(size);
-    return deflated;
+    // The bound is near a megabyte for a tile: kept between the calls of a thread, not zeroed
+    // and faulted in anew each time.
+    thread_local std::vector<std::uint8_t> scratch;
+    const std::size_t bound = libdeflate_deflate_compress_bound(compressor.get(), bytes.size());
+    if (scratch.size() < bound) {
+        scratch.resize(bound);
+    }
+    const std::size_t size = libdeflate_deflate_compress(compressor.get(), bytes.data(),
+                                                         bytes.size(), scratch.data(), bound);
+    return {scratch.begin(), scratch.begin() + static_cast<std::ptrdiff_t>(size)};
 }
 
 bool Inflate(std::span<const std::uint8_t> deflated, std::size_t size,
@@ -165,8 +169,8 @@ bool FromBase64(std::string_view text, std::vector<std::uint8_t>& bytes) {
     for (std::size_t k = 0; k < Alphabet.size(); ++k) {
         value[static_cast<unsigned char>(Alphabet[k])] = static_cast<int>(k);
     }
-    bytes.clear();
-    bytes.reserve(text.size() / 4 * 3);
+    bytes.resize(text.size() / 4 * 3);
+    std::size_t length = 0;
     for (std::size_t at = 0; at < text.size(); at += 4) {
         const bool last = at + 4 == text.size();
         const int padding = last ? (text[at + 3] == '=' ? (text[at + 2] == '=' ? 2 : 1) : 0) : 0;
@@ -179,18 +183,19 @@ bool FromBase64(std::string_view text, std::vector<std::uint8_t>& bytes) {
             }
             group = (group << 6) | static_cast<std::uint32_t>(digit);
         }
-        bytes.push_back(static_cast<std::uint8_t>(group >> 16));
+        bytes[length++] = static_cast<std::uint8_t>(group >> 16);
         if (padding < 2) {
-            bytes.push_back(static_cast<std::uint8_t>(group >> 8));
+            bytes[length++] = static_cast<std::uint8_t>(group >> 8);
         }
         if (padding < 1) {
-            bytes.push_back(static_cast<std::uint8_t>(group));
+            bytes[length++] = static_cast<std::uint8_t>(group);
         }
         // Canonical: the bits padding leaves out are zero.
         if ((padding == 1 && (group & 0xFF) != 0) || (padding == 2 && (group & 0xFFFF) != 0)) {
             return false;
         }
     }
+    bytes.resize(length);
     return true;
 }
 
@@ -211,7 +216,7 @@ bool ReadDataFile(std::string_view text, const std::string& key, std::size_t siz
         !text.ends_with(Closing)) {
         return false;
     }
-    std::vector<std::uint8_t> deflated;
+    thread_local std::vector<std::uint8_t> deflated;
     return FromBase64(text.substr(header, text.size() - header - Closing.size()), deflated) &&
            Inflate(deflated, size, payload);
 }

@@ -20,6 +20,11 @@ std::size_t At(int u, int v) {
 
 TileCore::TileCore() : height(CorePixels, 0), coverage(CorePixels, 0) {}
 
+TileCore::TileCore(Unfilled) {
+    height.reserve(CorePixels);
+    coverage.reserve(CorePixels);
+}
+
 bool TileCore::Empty() const {
     return std::all_of(coverage.begin(), coverage.end(), [](std::uint8_t c) { return c == 0; });
 }
@@ -43,38 +48,44 @@ void PaintSector(const TileKey& tile, const PaintedSector& sector, TileCore& cor
     }
 }
 
+void PlaceChild(const TileCore* child, int k, TileCore& parent) {
+    constexpr int Half = TileSide / 2;
+    const int offsetU = (k % 2) * Half;
+    const int offsetV = (k / 2) * Half;
+    for (int v = 0; v < Half; ++v) {
+        for (int u = 0; u < Half; ++u) {
+            std::uint32_t weight = 0;
+            std::uint64_t sum = 0;
+            for (int d = 0; child != nullptr && d < 4; ++d) {
+                const std::size_t below = At(2 * u + d % 2, 2 * v + d / 2);
+                weight += child->coverage[below];
+                sum += std::uint64_t{child->coverage[below]} * child->height[below];
+            }
+            const std::size_t at = At(offsetU + u, offsetV + v);
+            parent.coverage[at] = static_cast<std::uint8_t>((weight + 2) / 4);
+            parent.height[at] =
+                weight == 0 ? 0 : static_cast<std::uint16_t>((sum + weight / 2) / weight);
+        }
+    }
+}
+
 TileCore ParentCore(const std::array<const TileCore*, 4>& children) {
     TileCore parent;
-    constexpr int Half = TileSide / 2;
     for (int k = 0; k < 4; ++k) {
-        const TileCore* child = children[static_cast<std::size_t>(k)];
-        if (child == nullptr) {
-            continue;
-        }
-        const int offsetU = (k % 2) * Half;
-        const int offsetV = (k / 2) * Half;
-        for (int v = 0; v < Half; ++v) {
-            for (int u = 0; u < Half; ++u) {
-                std::uint32_t weight = 0;
-                std::uint64_t sum = 0;
-                for (int d = 0; d < 4; ++d) {
-                    const std::size_t below = At(2 * u + d % 2, 2 * v + d / 2);
-                    weight += child->coverage[below];
-                    sum += std::uint64_t{child->coverage[below]} * child->height[below];
-                }
-                const std::size_t at = At(offsetU + u, offsetV + v);
-                parent.coverage[at] = static_cast<std::uint8_t>((weight + 2) / 4);
-                parent.height[at] =
-                    weight == 0 ? 0 : static_cast<std::uint16_t>((sum + weight / 2) / weight);
-            }
+        if (children[static_cast<std::size_t>(k)] != nullptr) {
+            PlaceChild(children[static_cast<std::size_t>(k)], k, parent);
         }
     }
     return parent;
 }
 
-std::vector<std::uint8_t> TilePayload(const std::array<const TileCore*, 9>& neighbours) {
-    std::vector<std::uint16_t> heights(std::size_t{TileGrid} * TileGrid, 0);
-    std::vector<std::uint8_t> coverage(heights.size(), 0);
+void TileGridData::Clear() {
+    height.assign(std::size_t{TileGrid} * TileGrid, 0);
+    coverage.assign(std::size_t{TileGrid} * TileGrid, 0);
+}
+
+void PlaceInGrid(const std::array<const TileCore*, 9>& neighbours, std::bitset<9> keep,
+                 TileGridData& grid) {
     for (int j = 0; j < TileGrid; ++j) {
         // Grid row j is pixel row v = j - 1 of the tile, which lies in neighbour row dy.
         const int v = j - 1;
@@ -83,38 +94,63 @@ std::vector<std::uint8_t> TilePayload(const std::array<const TileCore*, 9>& neig
         for (int i = 0; i < TileGrid; ++i) {
             const int u = i - 1;
             const int dx = u < 0 ? -1 : (u >= TileSide ? 1 : 0);
-            const TileCore* core = neighbours[static_cast<std::size_t>((dy + 1) * 3 + dx + 1)];
-            if (core == nullptr) {
+            const auto part = static_cast<std::size_t>((dy + 1) * 3 + dx + 1);
+            if (keep[part]) {
                 continue;
             }
-            const std::size_t from = At(u - dx * TileSide, inV);
+            const TileCore* core = neighbours[part];
             const std::size_t to = std::size_t(j) * TileGrid + std::size_t(i);
-            heights[to] = core->height[from];
-            coverage[to] = core->coverage[from];
+            const std::size_t from = At(u - dx * TileSide, inV);
+            grid.height[to] = core == nullptr ? 0 : core->height[from];
+            grid.coverage[to] = core == nullptr ? 0 : core->coverage[from];
         }
     }
+}
+
+std::vector<std::uint8_t> GridPayload(const TileGridData& grid) {
     Payload payload;
     payload.bytes.reserve(TilePayloadBytes);
-    payload.Heights(heights, TileGrid, TileGrid);
-    payload.Bytes(coverage);
+    payload.Heights(grid.height, TileGrid, TileGrid);
+    payload.Bytes(grid.coverage);
     return std::move(payload.bytes);
 }
 
-bool CoreFromPayload(std::span<const std::uint8_t> payload, TileCore& core) {
-    std::vector<std::uint16_t> heights;
+bool GridFromPayload(std::span<const std::uint8_t> payload, TileGridData& grid) {
     if (payload.size() != TilePayloadBytes ||
-        !ReadHeights(payload, 0, TileGrid, TileGrid, heights)) {
+        !ReadHeights(payload, 0, TileGrid, TileGrid, grid.height)) {
         return false;
     }
-    const std::uint8_t* coverage = payload.data() + 2 * heights.size();
-    for (int v = 0; v < TileSide; ++v) {
-        for (int u = 0; u < TileSide; ++u) {
-            const std::size_t from = std::size_t(v + 1) * TileGrid + std::size_t(u + 1);
-            core.height[At(u, v)] = heights[from];
-            core.coverage[At(u, v)] = coverage[from];
-        }
-    }
+    const std::uint8_t* coverage = payload.data() + 2 * grid.height.size();
+    grid.coverage.assign(coverage, coverage + grid.height.size());
     return true;
+}
+
+std::vector<std::uint8_t> TilePayload(const std::array<const TileCore*, 9>& neighbours) {
+    TileGridData grid;
+    grid.Clear();
+    PlaceInGrid(neighbours, {}, grid);
+    return GridPayload(grid);
+}
+
+bool CoreFromPayload(std::span<const std::uint8_t> payload, TileCore& core) {
+    TileGridData grid;
+    if (!GridFromPayload(payload, grid)) {
+        return false;
+    }
+    core = CoreOfGrid(grid);
+    return true;
+}
+
+TileCore CoreOfGrid(const TileGridData& grid) {
+    TileCore core{TileCore::Unfilled{}};
+    for (int v = 0; v < TileSide; ++v) {
+        const auto row = static_cast<std::ptrdiff_t>(std::size_t(v + 1) * TileGrid + 1);
+        core.height.insert(core.height.end(), grid.height.begin() + row,
+                           grid.height.begin() + row + TileSide);
+        core.coverage.insert(core.coverage.end(), grid.coverage.begin() + row,
+                             grid.coverage.begin() + row + TileSide);
+    }
+    return core;
 }
 
 }  // namespace web

@@ -4,6 +4,7 @@
 // and the grid a data file stores, those pixels with a ring of their neighbours'.
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -17,8 +18,13 @@ struct TileCore {
     std::vector<std::uint16_t> height;
     std::vector<std::uint8_t> coverage;  // 0: no sample held, 255: all
 
+    // No ground anywhere.
     TileCore();
     bool Empty() const;
+
+    // Nothing yet, to be filled row by row (no pixel written twice).
+    struct Unfilled {};
+    explicit TileCore(Unfilled);
 };
 
 // A sector's samples to paint into level-0 cores: its place and its 127 x 127 samples (row r,
@@ -37,13 +43,36 @@ void PaintSector(const TileKey& tile, const PaintedSector& sector, TileCore& cor
 // children[0] at (2x, 2y), [1] at (2x + 1, 2y), [2] at (2x, 2y + 1), [3] at (2x + 1, 2y + 1).
 // Each pixel is the coverage-weighted mean of the four below it, its coverage their mean.
 TileCore ParentCore(const std::array<const TileCore*, 4>& children);
+// The same for one quarter of the parent, from child k (null: none there).
+void PlaceChild(const TileCore* child, int k, TileCore& parent);
 
-// The data file's payload of a tile: its core and the ring from its neighbours (null: none),
-// neighbours[k] for (dx, dy) = ((k % 3) - 1, (k / 3) - 1), k = 4 being the tile itself.
-std::vector<std::uint8_t> TilePayload(const std::array<const TileCore*, 9>& neighbours);
+// The grid a tile's data file stores: its core and a ring of its neighbours' pixels, index
+// j * TileGrid + i for pixel (i - 1, j - 1) of the tile.
+struct TileGridData {
+    std::vector<std::uint16_t> height;
+    std::vector<std::uint8_t> coverage;
+
+    // Empty, for GridFromPayload to fill; Clear() makes it a grid of no ground.
+    void Clear();
+};
+
+// Places the tile's core and its neighbours' pixels in its grid: neighbours[k] for (dx, dy) =
+// ((k % 3) - 1, (k / 3) - 1), k = 4 being the tile itself; nullptr for none there (an empty
+// ring); the parts `keep` marks are left as the grid holds them.
+void PlaceInGrid(const std::array<const TileCore*, 9>& neighbours, std::bitset<9> keep,
+                 TileGridData& grid);
+
+// The data file's payload of a grid, and the grid of a payload (false when it is not one).
+std::vector<std::uint8_t> GridPayload(const TileGridData& grid);
+bool GridFromPayload(std::span<const std::uint8_t> payload, TileGridData& grid);
 inline constexpr std::size_t TilePayloadBytes = std::size_t{TileGrid} * TileGrid * 3;
+
+// The payload of a tile from its core and its neighbours (nullptr: none).
+std::vector<std::uint8_t> TilePayload(const std::array<const TileCore*, 9>& neighbours);
 
 // The core of a tile from its payload; false when the payload is not one.
 bool CoreFromPayload(std::span<const std::uint8_t> payload, TileCore& core);
+// The core a grid holds.
+TileCore CoreOfGrid(const TileGridData& grid);
 
 }  // namespace web

@@ -45,6 +45,9 @@ struct SiteRecord {
 std::string SerialiseSiteRecord(const SiteRecord& record);
 // nullopt for anything that is not a whole record of this format.
 std::optional<SiteRecord> ParseSiteRecord(std::string_view text);
+// Whether the text is a record of this program's, of any format: the folder is a site of ours,
+// though one that must be written anew.
+bool IsSiteRecord(std::string_view text);
 
 // FNV-1a, for telling whether a file's bytes changed.
 std::uint64_t HashOf(std::string_view bytes);

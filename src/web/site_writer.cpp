@@ -35,17 +35,24 @@ std::string ReadWhole(const fs::path& path) {
     return text.str();
 }
 
-// The site's record, when the folder holds one that reads.
-std::optional<SiteRecord> ReadRecord(const fs::path& folder) {
+// The site's record, when the folder holds one that reads; `ours` also when it holds one of
+// another format.
+std::optional<SiteRecord> ReadRecord(const fs::path& folder, bool& ours) {
     std::error_code error;
     const fs::path path = folder / RecordFileName;
+    ours = false;
     if (!fs::is_regular_file(path, error)) {
         return std::nullopt;
     }
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
-    return in ? ParseSiteRecord(text.str()) : std::nullopt;
+    if (!in) {
+        return std::nullopt;
+    }
+    std::optional<SiteRecord> record = ParseSiteRecord(text.str());
+    ours = record.has_value() || IsSiteRecord(text.str());
+    return record;
 }
 
 std::optional<SourceStamp> StampOf(const world::SectorSource& source) {
@@ -152,8 +159,9 @@ SiteReport WriteSite(const std::string& worldName, std::vector<world::SectorSour
     } else if (!fs::is_directory(folder, error)) {
         throw NotASite(folder.string() + " is not a folder");
     }
-    const std::optional<SiteRecord> record = ReadRecord(folder);
-    if (!record && Holds(folder) && !options.force) {
+    bool ours = false;
+    const std::optional<SiteRecord> record = ReadRecord(folder, ours);
+    if (!ours && Holds(folder) && !options.force) {
         throw NotASite(folder.string() +
                        " holds files that are not a site of velmora's (--force writes into it, "
                        "removing none of them)");

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bitset>
 #include <fstream>
 #include <iterator>
 #include <set>
 #include <sstream>
 #include <thread>
+#include <utility>
 
 #include "terrain/grid_constants.h"
 #include "web/data_file.h"
@@ -16,6 +18,8 @@
 namespace web {
 
 namespace {
+
+namespace fs = std::filesystem;
 
 // Tiles kept in memory (some 760 KB each): a 64 x 64 world's level 0 whole, and three rows of
 // the widest world's.
@@ -146,18 +150,47 @@ TileCore TilePyramid::LevelZeroCore(const world::WorldModel& model, const TileKe
     return core;
 }
 
+bool TilePyramid::ReadGrid(const TileKey& key, std::uint64_t version, TileGridData& grid) const {
+    const fs::path path = files_.Root() / DataFilePath(TileFileKey(key), version);
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    // Kept between the calls of a thread: a tile's text and payload are near a megabyte each.
+    thread_local std::string text;
+    thread_local std::vector<std::uint8_t> payload;
+    text.resize(static_cast<std::size_t>(std::max<std::streamoff>(in.tellg(), 0)));
+    in.seekg(0);
+    return in.read(text.data(), static_cast<std::streamsize>(text.size())) &&
+           ReadDataFile(text, TileFileKey(key), TilePayloadBytes, payload) &&
+           GridFromPayload(payload, grid);
+}
+
 std::shared_ptr<const TileCore> TilePyramid::ReadFile(const TileKey& key, std::uint64_t version) {
-    std::ifstream in(files_.Root() / DataFilePath(TileFileKey(key), version), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    std::vector<std::uint8_t> payload;
-    auto core = std::make_shared<TileCore>();
+    TileGridData grid;
     // A file damaged or missing reads as no ground: it is written again at the next change.
-    if (!in || !ReadDataFile(text.str(), TileFileKey(key), TilePayloadBytes, payload) ||
-        !CoreFromPayload(payload, *core)) {
+    if (!ReadGrid(key, version, grid)) {
         return nullptr;
     }
+    auto core = std::make_shared<const TileCore>(CoreOfGrid(grid));
     return core;
+}
+
+std::shared_ptr<const TileGridData> TilePyramid::OldGrid(const TileKey& key) {
+    const auto index = static_cast<std::size_t>(key.level);
+    if (index >= old_.size() || !old_[index].contains(key)) {
+        return nullptr;
+    }
+    {
+        const std::lock_guard lock(mutex_);
+        if (const auto found = oldGrids_.find(key); found != oldGrids_.end()) {
+            return found->second;
+        }
+    }
+    auto grid = std::make_shared<TileGridData>();
+    if (!ReadGrid(key, old_[index].at(key), *grid)) {
+        grid.reset();
+    }
+    const std::lock_guard lock(mutex_);
+    oldGrids_[key] = grid;
+    return grid;
 }
 
 std::shared_ptr<const TileCore> TilePyramid::Core(const TileKey& key) {
@@ -203,19 +236,49 @@ void TilePyramid::Keep(const TileKey& key, std::shared_ptr<const TileCore> core,
     dropOrder_.erase(dropOrder_.begin(), dropOrder_.begin() + static_cast<std::ptrdiff_t>(dropped));
 }
 
-void TilePyramid::WriteTile(const TileKey& key) {
+void TilePyramid::WriteTile(const TileKey& key, const std::set<TileKey>& dirty) {
+    // The ring: what changed beside the tile comes from its new core; the rest is what the
+    // tile's file held, when it had one (a ring changes only with the tile beside it), so an
+    // update reads one file a tile rather than its eight neighbours'.
+    const auto index = static_cast<std::size_t>(key.level);
+    const std::map<TileKey, std::uint64_t>* was = index < old_.size() ? &old_[index] : nullptr;
+    const auto old =
+        was != nullptr ? was->find(key) : std::map<TileKey, std::uint64_t>::const_iterator{};
+    const bool hadFile = was != nullptr && old != was->end();
     std::array<std::shared_ptr<const TileCore>, 9> held;
     std::array<const TileCore*, 9> neighbours{};
+    std::bitset<9> keep;
     for (int k = 0; k < 9; ++k) {
-        held[std::size_t(k)] = Core({key.level, key.x + k % 3 - 1, key.y + k / 3 - 1});
+        const TileKey beside{key.level, key.x + k % 3 - 1, key.y + k / 3 - 1};
+        if (k != 4 && hadFile && !dirty.contains(beside)) {
+            keep[std::size_t(k)] = true;
+            continue;
+        }
+        held[std::size_t(k)] = Core(beside);
         neighbours[std::size_t(k)] = held[std::size_t(k)].get();
     }
+    TileGridData grid;
+    const std::shared_ptr<const TileGridData> oldGrid = keep.any() ? OldGrid(key) : nullptr;
+    if (oldGrid) {
+        grid = *oldGrid;
+    } else {
+        grid.Clear();
+        // No old file that reads: the neighbours' own pixels, then.
+        for (int k = 0; k < 9; ++k) {
+            if (keep[std::size_t(k)]) {
+                held[std::size_t(k)] = Core({key.level, key.x + k % 3 - 1, key.y + k / 3 - 1});
+                neighbours[std::size_t(k)] = held[std::size_t(k)].get();
+            }
+        }
+        keep.reset();
+    }
+    PlaceInGrid(neighbours, keep, grid);
     files_.Write(DataFilePath(TileFileKey(key), version_),
-                 DataFileText(TileFileKey(key), TilePayload(neighbours)));
+                 DataFileText(TileFileKey(key), GridPayload(grid)));
 }
 
 void TilePyramid::BuildLevel(const world::WorldModel& model, int level,
-                             const std::set<TileKey>& dirty,
+                             const std::set<TileKey>& below, const std::set<TileKey>& dirty,
                              const std::function<void(std::size_t)>& progress) {
     const auto index = static_cast<std::size_t>(level);
     if (tiles_.size() <= index) {
@@ -234,7 +297,7 @@ void TilePyramid::BuildLevel(const world::WorldModel& model, int level,
     const auto writeRowsBefore = [&](std::optional<std::int64_t> row) {
         for (auto it = writeRows.begin(); it != writeRows.end() && (!row || it->first < *row);) {
             std::vector<TileKey>& keys = it->second;
-            ParallelFor(keys.size(), [&](std::size_t k) { WriteTile(keys[k]); });
+            ParallelFor(keys.size(), [&](std::size_t k) { WriteTile(keys[k], dirty); });
             for (const TileKey& key : keys) {
                 const auto old = now.find(key);
                 if (old != now.end() && old->second != version_) {
@@ -256,13 +319,16 @@ void TilePyramid::BuildLevel(const world::WorldModel& model, int level,
             if (level == 0) {
                 core = LevelZeroCore(model, key);
             } else {
-                std::array<std::shared_ptr<const TileCore>, 4> held;
-                std::array<const TileCore*, 4> children{};
+                // The quarters whose child changed, over the tile as its file had it (the rest is
+                // as it was): one file read rather than the clean children's.
+                const std::shared_ptr<const TileGridData> old = OldGrid(key);
+                core = old ? CoreOfGrid(*old) : TileCore();
                 for (int c = 0; c < 4; ++c) {
-                    held[std::size_t(c)] = Core({level - 1, key.x * 2 + c % 2, key.y * 2 + c / 2});
-                    children[std::size_t(c)] = held[std::size_t(c)].get();
+                    const TileKey child{level - 1, key.x * 2 + c % 2, key.y * 2 + c / 2};
+                    if (!old || below.contains(child)) {
+                        PlaceChild(Core(child).get(), c, core);
+                    }
                 }
-                core = ParentCore(children);
             }
             if (!core.Empty()) {
                 computed[k] = std::make_shared<const TileCore>(std::move(core));
@@ -297,8 +363,9 @@ void TilePyramid::Build(const world::WorldModel& model,
         }
     }
     std::set<TileKey> dirty = std::move(touched_);
+    std::set<TileKey> below;
     for (int level = 0;; ++level) {
-        BuildLevel(model, level, dirty, progress);
+        BuildLevel(model, level, below, dirty, progress);
         const std::map<TileKey, std::uint64_t>& now = tiles_[static_cast<std::size_t>(level)];
         if (level == 0) {
             samples_.clear();
@@ -317,7 +384,7 @@ void TilePyramid::Build(const world::WorldModel& model,
                 above.insert(Parent(key));
             }
         }
-        dirty = std::move(above);
+        below = std::exchange(dirty, std::move(above));
     }
     // Levels above the top the world needs now (it shrank) go.
     for (std::size_t level = tiles_.size(); level < old_.size(); ++level) {
@@ -328,6 +395,7 @@ void TilePyramid::Build(const world::WorldModel& model,
     // Tiles of kept levels that were neither kept nor written are gone already; the cache is
     // not needed any more.
     cache_.clear();
+    oldGrids_.clear();
     cachedBytes_ = 0;
 }
 

@@ -53,12 +53,17 @@ private:
 
     std::shared_ptr<const TileCore> Core(const TileKey& key);
     void Keep(const TileKey& key, std::shared_ptr<const TileCore> core, bool inFile);
+    bool ReadGrid(const TileKey& key, std::uint64_t version, TileGridData& grid) const;
+    // The grid a tile's file held before this run (null: none, or it does not read), read once.
+    std::shared_ptr<const TileGridData> OldGrid(const TileKey& key);
     std::shared_ptr<const TileCore> ReadFile(const TileKey& key, std::uint64_t version);
     TileCore LevelZeroCore(const world::WorldModel& model, const TileKey& key);
     std::shared_ptr<const HeightmapSamples> Samples(const world::WorldModel& model,
                                                     std::size_t sector);
-    void WriteTile(const TileKey& key);
-    void BuildLevel(const world::WorldModel& model, int level, const std::set<TileKey>& dirty,
+    void WriteTile(const TileKey& key, const std::set<TileKey>& dirty);
+    // `below`: what changed on the level below; `dirty`: what is computed again on this one.
+    void BuildLevel(const world::WorldModel& model, int level, const std::set<TileKey>& below,
+                    const std::set<TileKey>& dirty,
                     const std::function<void(std::size_t)>& progress);
 
     SiteFiles& files_;
@@ -71,6 +76,7 @@ private:
 
     std::mutex mutex_;
     std::map<TileKey, Cached> cache_;
+    std::map<TileKey, std::shared_ptr<const TileGridData>> oldGrids_;
     std::vector<TileKey> dropOrder_;  // read-back-able tiles, oldest first
     std::size_t cachedBytes_ = 0;
     std::map<std::size_t, std::shared_ptr<const HeightmapSamples>> samples_;

@@ -49,13 +49,8 @@ SiteSession::SiteSession(std::string command, const std::string& world, const st
     {
         CatalogueSession session;
         world_ = session.ResolveWorld(world);
-        const std::vector<CatalogueSession::SectorFile> files = session.SectorFiles(world_);
-        // The terrain folder: where the catalogue's first sector folder lies, or, for a world
-        // without sectors yet, where the game would put them.
-        terrain_ =
-            files.empty()
-                ? HostPathOf(session.HeightmapPath(world_, "0_0")).parent_path().parent_path()
-                : HostPathOf(files.front().heightmapPath).parent_path().parent_path();
+        // The terrain folder: where the catalogue would look for any sector's heightmap.
+        terrain_ = HostPathOf(session.HeightmapPath(world_, "0_0")).parent_path().parent_path();
     }
     options_.pageFiles = PageFiles();
     options_.leaflet = VELMORA_LEAFLET;
