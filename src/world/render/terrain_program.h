@@ -26,7 +26,8 @@ inline constexpr GLuint PresenceBinding = 1;  // shader storage: one bit a point
 inline constexpr GLuint GroundUnit = 0;       // texture unit of the ground texture
 }  // namespace terrain_program
 
-// Compiles and links the program; throws std::runtime_error with GL's log when it cannot.
-gl::Program BuildTerrainProgram();
+// Compiles and links the program, with the relief's slopes or without (the height shade alone);
+// throws std::runtime_error with GL's log when it cannot.
+gl::Program BuildTerrainProgram(bool lit);
 
 }  // namespace world::render

@@ -30,7 +30,7 @@ constexpr std::size_t FlushTriangles = std::size_t{1} << 15;
 }  // namespace
 
 WorldRenderer::WorldRenderer(std::size_t bufferBudgetBytes)
-    : program_(BuildTerrainProgram()),
+    : program_(BuildTerrainProgram(false)),
       // A vertex array with no attributes: the program fetches what it needs itself.
       vertexArray_(gl::VertexArray::Create()),
       patches_(bufferBudgetBytes) {}
@@ -43,6 +43,16 @@ void WorldRenderer::SetGroundTexture(const GroundImage& image) {
 
 void WorldRenderer::ClearGroundTexture() {
     groundTexture_ = gl::Texture();
+}
+
+const gl::Program& WorldRenderer::Program() {
+    if (shading_ == Shading::Height) {
+        return program_;
+    }
+    if (!litProgram_) {
+        litProgram_ = BuildTerrainProgram(true);
+    }
+    return litProgram_;
 }
 
 const IndexBuffer& WorldRenderer::SharedIndices(int side) {
@@ -78,7 +88,7 @@ void WorldRenderer::ApplyState(GLuint framebuffer, int width, int height) {
     const GLfloat tieBreak = std::ldexp(1.0f, -std::clamp(subpixelBits, 4, 8));
     glViewportIndexedf(0, 0.5f - tieBreak, 0.5f - tieBreak, static_cast<GLfloat>(width),
                        static_cast<GLfloat>(height));
-    glUseProgram(program_.name());
+    glUseProgram(Program().name());
     glBindVertexArray(vertexArray_.name());
     glBindSampler(terrain_program::GroundUnit, 0);
     glBindTextureUnit(terrain_program::GroundUnit, groundTexture_.name());
@@ -114,7 +124,7 @@ void WorldRenderer::Draw(const FrameSelection& frame, const Camera& camera,
     glClearNamedFramebufferfv(framebuffer, GL_COLOR, 0, blue);
     glClearNamedFramebufferfv(framebuffer, GL_DEPTH, 0, &farthest);
 
-    const GLuint program = program_.name();
+    const GLuint program = Program().name();
     const ViewProjection view = MakeViewProjection(camera, width, height);
     glProgramUniformMatrix3fv(program, terrain_program::Rotation, 1, GL_FALSE,
                               view.rotation.data());
@@ -122,7 +132,10 @@ void WorldRenderer::Draw(const FrameSelection& frame, const Camera& camera,
                        view.nearPlane);
     glProgramUniform2ui(program, terrain_program::Shading, range.Low(), range.Range());
     glProgramUniform1i(program, terrain_program::Textured, groundTexture_ ? 1 : 0);
-    glProgramUniform1i(program, terrain_program::Relief, static_cast<GLint>(shading_));
+    const bool lit = shading_ != Shading::Height;
+    if (lit) {
+        glProgramUniform1i(program, terrain_program::Relief, static_cast<GLint>(shading_));
+    }
 
     const std::vector<std::array<float, 4>> skirtDepths = SkirtDepths(frame.patches);
     std::size_t sinceFlush = 0;
@@ -149,8 +162,11 @@ void WorldRenderer::Draw(const FrameSelection& frame, const Camera& camera,
         glProgramUniform4fv(program, terrain_program::SkirtDepth, 1, skirtDepths[p].data());
         glBindBufferBase(GL_SHADER_STORAGE_BUFFER, terrain_program::HeightsBinding,
                          buffers->heights.name());
+        // The program by height alone has no use for presence, and so no such uniform.
         const bool absent = static_cast<bool>(buffers->presence);
-        glProgramUniform1i(program, terrain_program::HasAbsentPoints, absent ? 1 : 0);
+        if (lit) {
+            glProgramUniform1i(program, terrain_program::HasAbsentPoints, absent ? 1 : 0);
+        }
         // A storage block the program names must have a buffer bound, used or not.
         glBindBufferBase(GL_SHADER_STORAGE_BUFFER, terrain_program::PresenceBinding,
                          absent ? buffers->presence.name() : buffers->heights.name());

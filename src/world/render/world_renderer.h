@@ -68,9 +68,13 @@ public:
 
 private:
     const IndexBuffer& SharedIndices(int side);
+    // The program for the shading chosen.
+    const gl::Program& Program();
     void ApplyState(GLuint framebuffer, int width, int height);
 
+    // By height alone, and with the relief's light (made when first wanted).
     gl::Program program_;
+    gl::Program litProgram_;
     gl::VertexArray vertexArray_;
     gl::Texture groundTexture_;
     Shading shading_ = Shading::Height;
