@@ -68,14 +68,7 @@ CatalogueWorld::CatalogueWorld(const std::string& requested, std::size_t cacheBy
         throw CommandFailure(ExitFailure, error.what());
     }
     reports_->progress.reset();
-    if (!model_->Unplaced().empty()) {
-        std::string names;
-        for (const std::string& name : model_->Unplaced()) {
-            names += (names.empty() ? "" : ", ") + PrintableName(name);
-        }
-        std::fprintf(stderr, "velmora %s: sectors without a place on the grid, left out: %s\n",
-                     command_.c_str(), names.c_str());
-    }
+    SayUnplaced(command_, model_->Unplaced());
     if (!model_->SharedPlaces().empty()) {
         std::string names;
         for (const world::SharedPlace& shared : model_->SharedPlaces()) {

@@ -112,13 +112,6 @@ web::SiteReport SiteSession::Write(const fs::path& folder, bool keepSuperseded) 
         std::fprintf(stderr, "velmora %s: %zu more unreadable sectors left out\n", command_.c_str(),
                      unreadable - NamedUnreadable);
     }
-    if (!report.unplaced.empty()) {
-        std::string names;
-        for (const std::string& name : report.unplaced) {
-            names += (names.empty() ? "" : ", ") + PrintableName(name);
-        }
-        std::fprintf(stderr, "velmora %s: sectors without a place on the grid, left out: %s\n",
-                     command_.c_str(), names.c_str());
-    }
+    SayUnplaced(command_, report.unplaced);
     return report;
 }

@@ -125,17 +125,22 @@ std::vector<world::SectorSource> SectorSourcesOf(
     return sources;
 }
 
+void SayUnplaced(const std::string& command, const std::vector<std::string>& unplaced) {
+    if (unplaced.empty()) {
+        return;
+    }
+    std::string names;
+    for (const std::string& name : unplaced) {
+        names += (names.empty() ? "" : ", ") + PrintableName(name);
+    }
+    std::fprintf(stderr, "velmora %s: sectors without a place on the grid, left out: %s\n",
+                 command.c_str(), names.c_str());
+}
+
 map::MapLayout LayOutWorld(const std::vector<CatalogueSession::SectorFile>& files,
                            const std::string& command) {
     map::MapLayout layout = map::LayOutMap(SectorSourcesOf(files));
-    if (!layout.unplaced.empty()) {
-        std::string names;
-        for (const std::string& name : layout.unplaced) {
-            names += (names.empty() ? "" : ", ") + PrintableName(name);
-        }
-        std::fprintf(stderr, "velmora %s: sectors without a place on the grid, left out: %s\n",
-                     command.c_str(), names.c_str());
-    }
+    SayUnplaced(command, layout.unplaced);
     if (layout.sectors.empty()) {
         throw CommandFailure(ExitFailure, "the world has no sector named A_B to place");
     }

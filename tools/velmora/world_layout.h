@@ -16,6 +16,9 @@
 std::vector<world::SectorSource> SectorSourcesOf(
     const std::vector<CatalogueSession::SectorFile>& files);
 
+// Says on stderr, once, which sectors have no place on the grid and are left out.
+void SayUnplaced(const std::string& command, const std::vector<std::string>& unplaced);
+
 // Lays out the catalogue's sector files. Lists the unplaced names once on stderr, prefixed by
 // `command`. Throws CommandFailure (exit 1) when no sector has a place.
 map::MapLayout LayOutWorld(const std::vector<CatalogueSession::SectorFile>& files,
