@@ -69,6 +69,40 @@ TEST_F(DemoPrefixTest, UnknownNamesExitWithTwoAndOneLine) {
     }
 }
 
+// What a site's folder or a server's address can be that makes web and serve refuse: one line on
+// stderr and exit 1, nothing left behind.
+TEST_F(DemoPrefixTest, WebAndServeRefuseWhatTheyCannotUseInOneLine) {
+    const auto oneLine = [](const Outcome& outcome) {
+        return std::count(outcome.err.begin(), outcome.err.end(), '\n') == 1;
+    };
+    WriteFile(Scratch() / "a-file", "not a folder");
+    const Outcome underFile =
+        RunVelmora(Prefix(), {"web", "West", (Scratch() / "a-file" / "site").string()});
+    EXPECT_EQ(underFile.exitCode, 1) << underFile.err;
+    EXPECT_TRUE(oneLine(underFile)) << underFile.err;
+
+    WriteFile(Scratch() / "mine" / "notes.txt", "mine");
+    const Outcome foreign = RunVelmora(Prefix(), {"web", "West", (Scratch() / "mine").string()});
+    EXPECT_EQ(foreign.exitCode, 1);
+    EXPECT_TRUE(oneLine(foreign)) << foreign.err;
+    EXPECT_THAT(foreign.err, testing::HasSubstr("--force"));
+    EXPECT_FALSE(fs::exists(Scratch() / "mine" / "index.html"));
+
+    const Outcome unknown = RunVelmora(Prefix(), {"web", "Nowhere", (Scratch() / "x").string()});
+    EXPECT_EQ(unknown.exitCode, 2);
+
+    for (const std::vector<std::string>& listen :
+         {std::vector<std::string>{"--listen", "not-an-address"},
+          std::vector<std::string>{"--listen", "192.0.2.1"}}) {
+        std::vector<std::string> arguments = {"serve", "West", (Scratch() / "served").string()};
+        arguments.insert(arguments.end(), listen.begin(), listen.end());
+        const Outcome refused = RunVelmora(Prefix(), arguments);
+        EXPECT_EQ(refused.exitCode, 1) << listen[1] << ": " << refused.err;
+        EXPECT_TRUE(refused.out.empty()) << refused.out;
+        EXPECT_THAT(refused.err, testing::HasSubstr("velmora serve: ")) << refused.err;
+    }
+}
+
 TEST_F(DemoPrefixTest, HelpAndMisuse) {
     for (const char* command : {"worlds", "sectors", "heightmap", "demo"}) {
         const Outcome help = RunVelmora(Prefix(), {command, "--help"});
