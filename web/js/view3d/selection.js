@@ -154,7 +154,9 @@ Velmora.view3d = Velmora.view3d || {};
         } else {
             data.touchTile(tile);
             heights = data.sectorGrid(sector, step);
-            version = world.tiles[0].get(data.tileKeyOf(sector).slice(8));
+            // With the sector's name: its index moves when a live world gains a sector, and
+            // the renderer keeps uploaded patches by key and version.
+            version = world.tiles[0].get(data.tileKeyOf(sector).slice(8)) + " " + sector.name;
         }
         this.frame.patches.push({key: "s" + node.sector + "_" + level, version: version,
             originX: originX, originY: originY, step: step, side: side, heights: heights,

@@ -95,6 +95,41 @@ Velmora.view3d = Velmora.view3d || {};
         return grid;
     };
 
+    // Takes over from the data of an earlier world of the same site what this one names at the
+    // same version: loaded chunks (a chunk's bytes, its node and sector indices among them, are
+    // those of its version) and level-0 tiles. The rest loads as frames want it.
+    proto.adopt = function (previous) {
+        var world = this.world;
+        var before = previous.world;
+        var self = this;
+        var kept = new Set();
+        previous.chunks.forEach(function (state, key) {
+            if (state === "loaded" && world.chunks[key] !== undefined &&
+                world.chunks[key] === before.chunks[key]) {
+                kept.add(key);
+                self.chunks.set(key, "loaded");
+            }
+        });
+        world.nodes.forEach(function (node, index) {
+            if (kept.has(self.chunkOf(index))) {
+                self.nodeGrids[index] = previous.nodeGrids[index];
+                if (node.level === 0 && node.sector >= 0) {
+                    self.coarse[node.sector] = previous.coarse[node.sector];
+                }
+            }
+        });
+        var tilesNow = world.tiles[0];
+        var tilesBefore = before.tiles[0];
+        previous.tiles.forEach(function (tile, key) {
+            var place = key.slice(key.lastIndexOf("/") + 1);
+            if (!tile.failed && tilesNow !== undefined && tilesBefore !== undefined &&
+                tilesNow.has(place) && tilesNow.get(place) === tilesBefore.get(place)) {
+                // Its grids by sector index go: indices move when the world gains a sector.
+                self.tiles.set(key, {heights: tile.heights, used: self.useCount, levels: new Map()});
+            }
+        });
+    };
+
     // Marks what a frame draws from, so that the budget never drops it.
     proto.beginFrame = function () {
         this.useCount += 1;
