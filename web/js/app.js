@@ -28,7 +28,7 @@
         this.world = world;
         this.tiles = new Velmora.HeightTiles(world);
         this.ground = new Velmora.Ground(world, this.tiles);
-        this.status = new Velmora.Status(element("status"));
+        this.status = Velmora.Status.of(element("status"));
         this.address = new Velmora.Address();
         this.mode = "map";
         this.shading = DefaultShading;
@@ -111,6 +111,19 @@
             this.map.showWorld();
         }
         this.remember();
+    };
+
+    // A later world of the same site (a page served live): both views keep their place and
+    // show what changed.
+    App.prototype.setWorld = function (world) {
+        this.world = world;
+        this.tiles.setWorld(world);
+        this.ground = new Velmora.Ground(world, this.tiles);
+        this.map.setWorld(world);
+        if (this.view3d) {
+            this.view3d.setWorld(world);
+        }
+        document.title = world.world + " - Velmora";
     };
 
     App.prototype.switchTo = function (mode) {
@@ -229,6 +242,11 @@
         document.head.appendChild(script);
     }
 
+    Velmora.onWorld(function (world) {
+        if (Velmora.app) {
+            Velmora.app.setWorld(world);
+        }
+    });
     Velmora.whenWorld().then(function (world) {
         Velmora.app = new App(world);
     }, function (error) {

@@ -1,16 +1,31 @@
 // What the world is (data/world.js): its sectors, shading range, tiles and level tree, decoded
-// into plain arrays once. data/world.js calls Velmora.world(meta) as it runs.
+// into plain arrays once. data/world.js calls Velmora.world(meta) as it runs; a page served live
+// loads it again after each update, and a later version replaces the world the page has.
 "use strict";
 
 (function () {
     var ready = [];
     var loaded = null;
+    // The version of the latest world.js run, decoded or still decoding: an older one that
+    // finishes decoding after it is dropped.
+    var newest = null;
+    var listeners = [];
 
     // The world, once decoded: resolves with it (at once when it is there already).
     Velmora.whenWorld = function () {
         return loaded ? Promise.resolve(loaded) : new Promise(function (resolve, reject) {
             ready.push({resolve: resolve, reject: reject});
         });
+    };
+
+    // Calls listener(world, previous) each time a later world replaces the one there.
+    Velmora.onWorld = function (listener) {
+        listeners.push(listener);
+    };
+
+    // The version of the latest world.js run, null before the first.
+    Velmora.worldVersion = function () {
+        return newest;
     };
 
     function littleEndian(buffer) {
@@ -79,6 +94,11 @@
     }
 
     Velmora.world = function (meta) {
+        // The same or an older version (a catch-up that found nothing new, a late answer).
+        if (newest !== null && !(meta.version > newest)) {
+            return;
+        }
+        newest = meta.version;
         var tiles = Promise.all(meta.tiles.map(Velmora.inflate)).then(function (levels) {
             return levels.map(decodeTiles);
         });
@@ -98,9 +118,26 @@
                     world.sectorAt.set(sector.a + "_" + sector.b, sector);
                 }
             });
+            if (meta.version !== newest) {
+                return;
+            }
+            var previous = loaded;
             loaded = world;
             ready.splice(0).forEach(function (waiter) { waiter.resolve(world); });
-        }).catch(function (error) {
+            if (previous) {
+                listeners.forEach(function (listener) { listener(world, previous); });
+            }
+        }, function (error) {
+            if (meta.version === newest) {
+                // Read again when asked again.
+                newest = loaded ? loaded.version : null;
+            }
+            if (loaded) {
+                // The page keeps the world it has; the next update brings a whole one.
+                console.warn("data/world.js version " + meta.version + " cannot be read: " +
+                    error.message);
+                return;
+            }
             ready.splice(0).forEach(function (waiter) { waiter.reject(error); });
         });
     };

@@ -29,14 +29,32 @@
         return listed !== undefined && listed.has(x + "_" + y);
     };
 
+    // The version the world lists tile (x, y) of level `level` at, undefined where it lists none.
+    HeightTiles.prototype.version = function (level, x, y) {
+        var listed = this.world.tiles[level];
+        return listed === undefined ? undefined : listed.get(x + "_" + y);
+    };
+
+    // A later world of the same site: the tiles it lists at another version, or no longer, are
+    // forgotten (those still loading too: their askers get the old one, then ask again).
+    HeightTiles.prototype.setWorld = function (world) {
+        this.world = world;
+        var self = this;
+        this.entries.forEach(function (entry, key) {
+            if (self.version(entry.level, entry.x, entry.y) !== entry.version) {
+                self.entries.delete(key);
+            }
+        });
+    };
+
     // The decoded tile when it is in the cache already, else null.
     HeightTiles.prototype.peek = function (level, x, y) {
         var entry = this.entries.get(HeightTiles.key(level, x, y));
         return entry && entry.tile ? entry.tile : null;
     };
 
-    // Resolves with {level, x, y, heights: Uint16Array, coverage: Uint8Array} (Side x Side,
-    // row-major), or with null for a tile that is not listed (no ground there). `priority`:
+    // Resolves with {level, x, y, version, heights: Uint16Array, coverage: Uint8Array} (Side x
+    // Side, row-major), or with null for a tile that is not listed (no ground there). `priority`:
     // smaller loads sooner. An asker that loses interest before it resolves calls release().
     HeightTiles.prototype.get = function (level, x, y, priority) {
         if (!this.has(level, x, y)) {
@@ -51,14 +69,14 @@
                 entry.askers += 1;
                 // Raises the waiting request's priority (its outcome comes through
                 // entry.promise).
-                Velmora.load(key, this.world.tiles[level].get(x + "_" + y), priority)
+                Velmora.load(key, entry.version, priority)
                     .catch(function () {});
             }
             return entry.promise;
         }
         var self = this;
         var version = this.world.tiles[level].get(x + "_" + y);
-        entry = {tile: null, askers: 1};
+        entry = {tile: null, askers: 1, level: level, x: x, y: y, version: version};
         var request = function () {
             return Velmora.load(key, version, priority).catch(function (error) {
                 // Another view dropped the request the two shared: ask again while wanted.
@@ -79,6 +97,7 @@
                     level: level,
                     x: x,
                     y: y,
+                    version: version,
                     heights: Velmora.decodeHeights(bytes, 0, Side, Side),
                     coverage: bytes.subarray(2 * count, 3 * count),
                 };

@@ -26,14 +26,19 @@
     // options: onView(view) after each move or zoom, onShading(name) when the user picks
     // another, onGrid(shown), onGround(text) as the ground under the pointer changes (null
     // while its tile loads).
+    // The map units of the world's box.
+    function boxBounds(box) {
+        return boundsOfSamples(Stride * box.firstA, Stride * box.firstB,
+            Stride * box.columnsA + 1, Stride * box.rowsB + 1);
+    }
+
     function MapView(container, world, tiles, options) {
         this.world = world;
+        this.tiles = tiles;
         this.options = options;
         this.ground = new Velmora.Ground(world, tiles);
         this.pointer = null;
-        var box = world.box;
-        this.worldBounds = boundsOfSamples(Stride * box.firstA, Stride * box.firstB,
-            Stride * box.columnsA + 1, Stride * box.rowsB + 1);
+        this.worldBounds = boxBounds(world.box);
 
         var minZoom = -(world.levels - 1);
         this.map = L.map(container, {
@@ -108,6 +113,41 @@
             self.options.onGround("");
         });
     }
+
+    // A later world of the same site (the page's height tiles already follow it): the view stays
+    // where it is; the tiles whose versions changed are drawn again, the box and the levels
+    // grow with the world, the grid and the ground under the pointer follow.
+    MapView.prototype.setWorld = function (world) {
+        var rangeChanged = world.range.low !== this.world.range.low ||
+            world.range.width !== this.world.range.width;
+        this.world = world;
+        this.ground = new Velmora.Ground(world, this.tiles);
+        this.worldBounds = boxBounds(world.box);
+        var minZoom = -(world.levels - 1);
+        if (minZoom < this.map.getMinZoom()) {
+            this.map.setMinZoom(minZoom);
+        }
+        for (var name in this.layers) {
+            var layer = this.layers[name];
+            layer.options.bounds = this.worldBounds;
+            layer.options.levels = world.levels;
+            layer.options.range = world.range;
+            layer.options.minNativeZoom = Math.min(layer.options.minNativeZoom, minZoom);
+            layer.options.minZoom = layer.options.minNativeZoom;
+        }
+        var shown = this.layers[this.shading];
+        if (shown) {
+            // A new shading range changes every tile's grey.
+            shown.refresh(rangeChanged);
+        }
+        this.grid.options.world = world;
+        this.grid.options.bounds = this.worldBounds;
+        this.grid.options.minZoom = Math.min(this.grid.options.minZoom, minZoom);
+        if (this.gridShown()) {
+            this.grid.redraw();
+        }
+        this.readGround();
+    };
 
     // The ground under the pointer, once the level-0 tile it lies in is there.
     MapView.prototype.readGround = function () {

@@ -40,6 +40,9 @@
             var canvas = document.createElement("canvas");
             canvas.width = Pixels;
             canvas.height = Pixels;
+            // The version the canvas is to show: a later world may want another before this
+            // one is drawn.
+            canvas.velmoraVersion = tiles.version(level, coords.x, coords.y);
             var tileKey = this._tileCoordsToKey(coords);
             this.waiting.set(tileKey, canvas);
             var self = this;
@@ -70,12 +73,61 @@
         },
 
         draw: function (canvas, tile) {
+            if (tile.version !== canvas.velmoraVersion) {
+                return;
+            }
             var context = canvas.getContext("2d");
             var image = context.createImageData(Pixels, Pixels);
             Velmora.Shading.shadeGrid(tile.heights, tile.coverage, Velmora.HeightTiles.Side,
                 Velmora.Shading.spacingAt(tile.level), this.options.range, this.options.shading,
                 image.data);
             context.putImageData(image, 0, 0);
+        },
+
+        // After the world changed (options.tiles and options.bounds are the new world's): each
+        // tile shown whose version changed (every one with `all`) is drawn again where it is, the
+        // old picture kept until the new one is there; places that had no ground and have some
+        // now, or lie in the world's new box, get their tiles.
+        refresh: function (all) {
+            if (!this._map) {
+                return;
+            }
+            var tiles = this.options.tiles;
+            var self = this;
+            var emptied = [];
+            Object.keys(this._tiles).forEach(function (tileKey) {
+                var held = self._tiles[tileKey];
+                var level = -held.coords.z;
+                var x = held.coords.x;
+                var y = held.coords.y;
+                var version = tiles.version(level, x, y);
+                var canvas = held.el;
+                if (canvas.velmoraVersion === version && !(all && version !== undefined)) {
+                    return;
+                }
+                if (!(canvas instanceof HTMLCanvasElement)) {
+                    // Nothing was shown there: the tile is made anew below.
+                    emptied.push(tileKey);
+                    return;
+                }
+                canvas.velmoraVersion = version;
+                if (version === undefined) {
+                    canvas.getContext("2d").clearRect(0, 0, Pixels, Pixels);
+                    return;
+                }
+                tiles.get(level, x, y, self.priority(held.coords)).then(function (tile) {
+                    if (tile) {
+                        self.draw(canvas, tile);
+                    }
+                }, function () {
+                    // The old picture stays; the tile is drawn anew when it next comes into
+                    // view.
+                });
+            });
+            emptied.forEach(function (tileKey) {
+                self._removeTile(tileKey);
+            });
+            this._update();
         },
 
         // A tile that left the view no longer waits for its data.
