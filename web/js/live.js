@@ -1,0 +1,88 @@
+// A page served by `velmora serve` follows the game: the server tells of each batch of the
+// game's writes on `events` (server-sent events), and the page loads the new data/world.js,
+// whose decoding replaces the world and has the views show what changed. A page from disk has
+// no server, and a plain static host has no `events`: neither listens.
+"use strict";
+
+(function () {
+    // "none" (not served live), "connecting", "open" or "lost".
+    var state = "none";
+    Velmora.liveState = function () {
+        return state;
+    };
+    if (!/^https?:$/.test(window.location.protocol) || typeof EventSource !== "function") {
+        return;
+    }
+    // The server asks for this much between tries ("retry: 2000"); the same after the browser
+    // gives up on its own (a refusal rather than a lost connection).
+    var RetryMilliseconds = 2000;
+    var Lost = "Server lost; reconnecting. ";
+    var opened = false;
+    var lost = false;
+
+    function notice(text) {
+        var element = document.getElementById("status");
+        if (element && Velmora.Status) {
+            Velmora.Status.of(element).setNotice(text);
+        }
+    }
+
+    // data/world.js with a query of its own, so that no cache answers with an older one.
+    function loadWorld(tag) {
+        var script = document.createElement("script");
+        script.src = "data/world.js?v=" + encodeURIComponent(tag);
+        script.onload = script.onerror = function () {
+            script.remove();
+        };
+        document.head.appendChild(script);
+    }
+
+    function connect() {
+        var source = new EventSource("events");
+        if (!lost) {
+            state = "connecting";
+        }
+        source.addEventListener("open", function () {
+            opened = true;
+            state = "open";
+            if (lost) {
+                lost = false;
+                notice("");
+            }
+            // What changed while nobody listened (before the first answer, or while the server
+            // was away): world.js tells, and one that is not newer is not decoded again.
+            loadWorld("t" + Date.now());
+        });
+        source.addEventListener("update", function (event) {
+            var update;
+            try {
+                update = JSON.parse(event.data);
+            } catch (error) {
+                return;
+            }
+            var known = Velmora.worldVersion();
+            if (typeof update.version === "number" && (known === null || update.version > known)) {
+                loadWorld(update.version);
+            }
+        });
+        source.addEventListener("error", function () {
+            if (source.readyState === EventSource.CLOSED) {
+                source.close();
+                if (!opened) {
+                    // Never answered: a host without events, not a server that went away.
+                    state = "none";
+                    return;
+                }
+                setTimeout(connect, RetryMilliseconds);
+            }
+            // What the page shows stays; the browser tries again by itself meanwhile.
+            state = "lost";
+            if (!lost) {
+                lost = true;
+                notice(Lost);
+            }
+        });
+    }
+
+    connect();
+})();
