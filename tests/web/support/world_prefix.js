@@ -44,4 +44,4 @@ function writePrefix(root, worlds) {
     }
 }
 
-module.exports = {writePrefix, Stride};
+module.exports = {writePrefix, heightmap, Stride};
