@@ -59,6 +59,8 @@
                 settle();
                 // A tile that left the view before its turn was dropped on purpose.
                 if (error.message !== "no longer wanted") {
+                    // Made anew by the next refresh (a served page's server may be back).
+                    canvas.velmoraVersion = null;
                     done(error, canvas);
                 }
             });
@@ -105,8 +107,9 @@
                 if (canvas.velmoraVersion === version && !(all && version !== undefined)) {
                     return;
                 }
-                if (!(canvas instanceof HTMLCanvasElement)) {
-                    // Nothing was shown there: the tile is made anew below.
+                if (!(canvas instanceof HTMLCanvasElement) || canvas.velmoraVersion === null) {
+                    // Nothing was shown there (no ground, or its data failed to load): the tile
+                    // is made anew below.
                     emptied.push(tileKey);
                     return;
                 }
