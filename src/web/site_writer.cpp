@@ -128,6 +128,30 @@ bool Holds(const fs::path& folder) {
     return fs::directory_iterator(folder, error) != fs::directory_iterator();
 }
 
+// The files below data/ named as this program names its data files (KEY.vN.js) that `named`
+// does not hold.
+std::vector<std::string> UnnamedDataFiles(const fs::path& folder,
+                                          const std::set<std::string>& named) {
+    std::vector<std::string> unnamed;
+    std::error_code error;
+    for (fs::recursive_directory_iterator it(folder / "data", error), end; !error && it != end;
+         it.increment(error)) {
+        if (!it->is_regular_file(error)) {
+            continue;
+        }
+        const std::string path = fs::relative(it->path(), folder, error).generic_string();
+        const std::size_t dot = path.rfind(".v");
+        const bool versioned =
+            path.ends_with(".js") && dot != std::string::npos && dot + 2 < path.size() - 3 &&
+            std::all_of(path.begin() + static_cast<std::ptrdiff_t>(dot) + 2, path.end() - 3,
+                        [](char c) { return c >= '0' && c <= '9'; });
+        if (versioned && !named.contains(path)) {
+            unnamed.push_back(path);
+        }
+    }
+    return unnamed;
+}
+
 const RecordedFile* Recorded(const std::optional<SiteRecord>& record, const std::string& key) {
     if (!record) {
         return nullptr;
@@ -254,6 +278,7 @@ SiteReport WriteSite(const std::string& worldName, std::vector<world::SectorSour
     input.levels = static_cast<int>(input.tiles.size());
     input.sectorVersions = sectorVersions;
     input.unreadable = unreadable;
+    input.live = options.live;
     for (const auto& [key, payload] : LevelTreeChunks(model)) {
         const std::uint64_t hash =
             HashOf({reinterpret_cast<const char*>(payload.data()), payload.size()});
@@ -339,12 +364,21 @@ SiteReport WriteSite(const std::string& worldName, std::vector<world::SectorSour
             }
         }
     }
-    if (options.keepSuperseded) {
+    if (options.live) {
         report.superseded.assign(gone.begin(), gone.end());
     } else {
         for (const std::string& path : gone) {
             report.filesRemoved += files.Remove(path) ? 1 : 0;
         }
+    }
+    // Data files of ours that no record names (left by a run that was stopped before it removed
+    // them) go too: only files named as this program names them, below data/.
+    std::set<std::string> named(gone.begin(), gone.end());
+    for (const auto& [key, file] : next.files) {
+        named.insert(DataFilePath(key, file.version));
+    }
+    for (const std::string& orphan : UnnamedDataFiles(folder, named)) {
+        report.filesRemoved += files.Remove(orphan) ? 1 : 0;
     }
     report.version = version;
     return report;

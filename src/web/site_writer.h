@@ -29,9 +29,10 @@ struct SiteOptions {
     std::filesystem::path summaryFolder;
     // Writes into a folder that holds other files (never removing them).
     bool force = false;
-    // Files the new site no longer names stay, listed in the report, for a server to remove
-    // once pages that loaded the old index had time to move on.
-    bool keepSuperseded = false;
+    // A site that a server follows live: its pages listen for its events. Files the new site
+    // no longer names stay, listed in the report, for the server to remove once pages that
+    // loaded the old index had time to move on.
+    bool live = false;
     // Told of sectors that cannot be read (they are left out of the site), and of the work done.
     std::function<void(const std::string& name, const std::string& path, const std::string& reason)>
         unreadable;
@@ -54,7 +55,7 @@ struct SiteReport {
     std::uint64_t version = 0;
     // The sectors that changed, came or went since the site was written.
     std::vector<std::string> changedSectors;
-    // With keepSuperseded: the files no longer named, relative to the site.
+    // For a live site: the files no longer named, relative to the site.
     std::vector<std::string> superseded;
 };
 

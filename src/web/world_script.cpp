@@ -173,7 +173,8 @@ std::string WorldScript(const world::WorldModel& model, const WorldScriptInput& 
         {"ground", input.ground ? json(*input.ground) : json(nullptr)},
         {"unplaced", layout.unplaced},
         {"unreadable", std::move(unreadable)},
-        {"shared", std::move(shared)}};
+        {"shared", std::move(shared)},
+        {"live", input.live}};
     return "Velmora.world(" + whole.dump(-1, ' ', false, json::error_handler_t::replace) + ");\n";
 }
 

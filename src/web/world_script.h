@@ -35,6 +35,7 @@ struct WorldScriptInput {
     std::optional<std::uint64_t> ground;          // version of data/ground.js
     std::vector<std::uint64_t> sectorVersions;    // in the model's sector order
     std::vector<UnreadableSector> unreadable;
+    bool live = false;  // a server follows the game and sends events
 };
 
 // The text of data/world.js.

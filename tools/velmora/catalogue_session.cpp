@@ -130,6 +130,11 @@ std::vector<std::string> CatalogueSession::FirstWorldSectors() {
     return mfc::ControlItems(sectorList_);
 }
 
+std::string CatalogueSession::TerrainPath(const std::string& world) {
+    RequireWorld(world);
+    return (InstallRoot + "\\world_cache\\" + world.c_str() + "quarlend\\terrain").GetString();
+}
+
 std::string CatalogueSession::HeightmapPath(const std::string& world, const std::string& sector) {
     RequireWorld(world);
     ScanSectors(world.c_str());

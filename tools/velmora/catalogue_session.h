@@ -31,6 +31,9 @@ public:
     // world at all (the name is then empty).
     std::vector<std::string> FirstWorldSectors();
 
+    // The folder of world's sector folders (Windows form), as the viewer's sector scan names it.
+    std::string TerrainPath(const std::string& world);
+
     // The heightmap path of sector in world, as the viewer forms it.
     std::string HeightmapPath(const std::string& world, const std::string& sector);
 

@@ -61,7 +61,7 @@ int RunServe(const ServeRequest& request) {
             ? world::DefaultSummaryFolder() /
                   world::SummaryFileFor("", session.Terrain()).replace_extension(".site")
             : fs::path(request.folder);
-    session.Write(folder);
+    session.Write(folder, true);
 
     web::serve::ServerOptions options;
     options.address = request.listen;

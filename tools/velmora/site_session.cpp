@@ -49,8 +49,13 @@ SiteSession::SiteSession(std::string command, const std::string& world, const st
     {
         CatalogueSession session;
         world_ = session.ResolveWorld(world);
-        // The terrain folder: where the catalogue would look for any sector's heightmap.
-        terrain_ = HostPathOf(session.HeightmapPath(world_, "0_0")).parent_path().parent_path();
+        const std::vector<CatalogueSession::SectorFile> files = session.SectorFiles(world_);
+        listed_ = SectorSourcesOf(files);
+        // The terrain folder: where the catalogue's sector folders lie, or, for a world with
+        // none yet, where it would look for one.
+        terrain_ = files.empty()
+                       ? HostPathOf(session.TerrainPath(world_))
+                       : HostPathOf(files.front().heightmapPath).parent_path().parent_path();
     }
     options_.pageFiles = PageFiles();
     options_.leaflet = VELMORA_LEAFLET;
@@ -73,9 +78,9 @@ SiteSession::SiteSession(std::string command, const std::string& world, const st
     options_.force = force;
 }
 
-web::SiteReport SiteSession::Write(const fs::path& folder, bool keepSuperseded) {
+web::SiteReport SiteSession::Write(const fs::path& folder, bool live) {
     web::SiteOptions options = options_;
-    options.keepSuperseded = keepSuperseded;
+    options.live = live;
     std::size_t unreadable = 0;
     options.unreadable = [&](const std::string&, const std::string& path,
                              const std::string& reason) {
@@ -98,7 +103,9 @@ web::SiteReport SiteSession::Write(const fs::path& folder, bool keepSuperseded) 
     };
     web::SiteReport report;
     try {
-        report = web::WriteSite(world_, SourcesOf(world_), folder, options);
+        report = web::WriteSite(world_, listed_.empty() ? SourcesOf(world_) : std::move(listed_),
+                                folder, options);
+        listed_.clear();
     } catch (const web::NotASite& refusal) {
         throw CommandFailure(ExitFailure, refusal.what());
     } catch (const web::SiteFileError& failure) {

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "web/site_writer.h"
 
@@ -18,7 +19,8 @@ public:
 
     // Writes the site into `folder` or brings it up to date, from the sectors as they are now.
     // Throws CommandFailure with one line (exit 1) when it cannot; the site is then as it was.
-    web::SiteReport Write(const std::filesystem::path& folder, bool keepSuperseded = false);
+    // With `live`, the site is one a server follows (see web::SiteOptions::live).
+    web::SiteReport Write(const std::filesystem::path& folder, bool live = false);
 
     const std::string& World() const { return world_; }
     // The folder of the world's sector folders.
@@ -29,4 +31,6 @@ private:
     std::string world_;
     std::filesystem::path terrain_;
     web::SiteOptions options_;
+    // The catalogue's sectors as the constructor found them, for the first Write.
+    std::vector<world::SectorSource> listed_;
 };

@@ -1,7 +1,7 @@
 // A page served by `velmora serve` follows the game: the server tells of each batch of the
 // game's writes on `events` (server-sent events), and the page loads the new data/world.js,
 // whose decoding replaces the world and has the views show what changed. A page from disk has
-// no server, and a plain static host has no `events`: neither listens.
+// no server, and a site on a plain static host was written by `velmora web`: neither listens.
 "use strict";
 
 (function () {
@@ -84,5 +84,11 @@
         });
     }
 
-    connect();
+    // Only a site that velmora serve wrote has events to listen to (world.js says so): a site
+    // copied to a plain host asks for none.
+    Velmora.whenWorld().then(function (world) {
+        if (world.live) {
+            connect();
+        }
+    });
 })();
