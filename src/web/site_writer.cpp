@@ -377,7 +377,8 @@ SiteReport WriteSite(const std::string& worldName, std::vector<world::SectorSour
     for (const auto& [key, file] : next.files) {
         named.insert(DataFilePath(key, file.version));
     }
-    for (const std::string& orphan : UnnamedDataFiles(folder, named)) {
+    for (const std::string& orphan :
+         options.sweepOrphans ? UnnamedDataFiles(folder, named) : std::vector<std::string>{}) {
         report.filesRemoved += files.Remove(orphan) ? 1 : 0;
     }
     report.version = version;

@@ -33,6 +33,9 @@ struct SiteOptions {
     // no longer names stay, listed in the report, for the server to remove once pages that
     // loaded the old index had time to move on.
     bool live = false;
+    // Removes the data files of ours that no record names (left by a run stopped before it
+    // removed them). Not while a server still keeps superseded files for open pages.
+    bool sweepOrphans = true;
     // Told of sectors that cannot be read (they are left out of the site), and of the work done.
     std::function<void(const std::string& name, const std::string& path, const std::string& reason)>
         unreadable;

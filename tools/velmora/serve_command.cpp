@@ -85,7 +85,7 @@ int RunServe(const ServeRequest& request) {
         web::serve::LiveSite live(
             session.Terrain(), folder,
             [&] {
-                const web::SiteReport report = session.Write(folder, true);
+                const web::SiteReport report = session.Write(folder, true, false);
                 return web::serve::SiteUpdate{report.version, report.changedSectors,
                                               report.superseded};
             },

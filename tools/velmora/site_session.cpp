@@ -78,9 +78,10 @@ SiteSession::SiteSession(std::string command, const std::string& world, const st
     options_.force = force;
 }
 
-web::SiteReport SiteSession::Write(const fs::path& folder, bool live) {
+web::SiteReport SiteSession::Write(const fs::path& folder, bool live, bool sweep) {
     web::SiteOptions options = options_;
     options.live = live;
+    options.sweepOrphans = sweep;
     std::size_t unreadable = 0;
     options.unreadable = [&](const std::string&, const std::string& path,
                              const std::string& reason) {

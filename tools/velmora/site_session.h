@@ -19,8 +19,10 @@ public:
 
     // Writes the site into `folder` or brings it up to date, from the sectors as they are now.
     // Throws CommandFailure with one line (exit 1) when it cannot; the site is then as it was.
-    // With `live`, the site is one a server follows (see web::SiteOptions::live).
-    web::SiteReport Write(const std::filesystem::path& folder, bool live = false);
+    // With `live`, the site is one a server follows (see web::SiteOptions::live); `sweep`
+    // removes the data files of ours no record names (not while a server keeps some).
+    web::SiteReport Write(const std::filesystem::path& folder, bool live = false,
+                          bool sweep = true);
 
     const std::string& World() const { return world_; }
     // The folder of the world's sector folders.
