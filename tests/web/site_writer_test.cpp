@@ -208,9 +208,15 @@ TEST_F(SiteTest, AFolderOfOtherFilesIsRefusedAndForcedNeverLosesThem) {
     record.insert(record.find(files) + files.size(), "\"../../outside\":[1,0],\"../notes\":[3,0],");
     WriteFile(site / ".velmora-site", record);
     Write("0_0", 0, 0, 10);
+    // A data file of ours that no record names (a run stopped before removing it) goes; a file
+    // of the user's beside it stays.
+    WriteFile(site / "data" / "tiles" / "0" / "9_9.v7.js", "left behind");
+    WriteFile(site / "data" / "notes.txt", "mine");
     Site(site);
     EXPECT_TRUE(fs::exists(folder.path() / "outside.js"));
     EXPECT_TRUE(fs::exists(site / "notes.txt"));
+    EXPECT_FALSE(fs::exists(site / "data" / "tiles" / "0" / "9_9.v7.js"));
+    EXPECT_TRUE(fs::exists(site / "data" / "notes.txt"));
 }
 
 // A file that cannot be written (here: the size limit) fails the update, and the site is left
