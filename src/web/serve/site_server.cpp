@@ -201,10 +201,11 @@ SiteServer::SiteServer(std::filesystem::path site, const ServerOptions& options)
 }
 
 SiteServer::~SiteServer() {
-    stopping_ = true;
-    // Every stream ends at its next read; suspended ones are woken for it.
+    // Every stream ends at its next read; suspended ones are woken for it. No stream is taken
+    // once this is under way (AnswerEvents looks under the same lock).
     {
         const std::lock_guard lock(streamsMutex_);
+        stopping_ = true;
         for (const auto& stream : streams_) {
             const std::lock_guard streamLock(stream->mutex);
             stream->server = nullptr;
@@ -213,9 +214,12 @@ SiteServer::~SiteServer() {
                 MHD_resume_connection(stream->connection);
             }
         }
-        streams_.clear();
     }
+    // The daemon destroys each stream's response as it stops, and that reads the stream: the
+    // streams are let go only after it.
     MHD_stop_daemon(daemon_);
+    const std::lock_guard lock(streamsMutex_);
+    streams_.clear();
 }
 
 void SiteServer::Announce(const std::string& name, const std::string& data) {
@@ -232,6 +236,7 @@ void SiteServer::Announce(const std::string& name, const std::string& data) {
 }
 
 int SiteServer::AnswerEvents(MHD_Connection* connection) {
+    const std::lock_guard lock(streamsMutex_);
     if (stopping_) {
         return Refuse(connection, MHD_HTTP_SERVICE_UNAVAILABLE, "stopping\n");
     }
@@ -245,10 +250,7 @@ int SiteServer::AnswerEvents(MHD_Connection* connection) {
     MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, "text/event-stream");
     MHD_add_response_header(response, MHD_HTTP_HEADER_CACHE_CONTROL, "no-cache");
     MHD_add_response_header(response, MHD_HTTP_HEADER_X_CONTENT_TYPE_OPTIONS, NoSniff);
-    {
-        const std::lock_guard lock(streamsMutex_);
-        streams_.insert(stream);
-    }
+    streams_.insert(stream);
     return Queue(connection, MHD_HTTP_OK, response);
 }
 

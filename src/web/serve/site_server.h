@@ -72,7 +72,7 @@ private:
 
     std::mutex streamsMutex_;
     std::set<std::shared_ptr<Stream>> streams_;
-    std::atomic<bool> stopping_{false};
+    bool stopping_ = false;  // under streamsMutex_
 };
 
 }  // namespace web::serve
