@@ -25,17 +25,22 @@ function(velmora_library name)
     endif()
 endfunction()
 
-# velmora_tests(NAME LABEL unit|gl|ui SOURCES... LINKS libs...): a GoogleTest executable whose
-# tests CTest runs under the given label: one CTest test each, or, with
+# velmora_tests(NAME LABEL unit|gl|ui [OWN_FLAGS] SOURCES... LINKS libs...): a GoogleTest
+# executable whose tests CTest runs under the given label: one CTest test each, or, with
 # VELMORA_WHOLE_TEST_PROGRAMS, the program as one test, its suites set up once (a suite that
 # writes a demo world then writes it once, not once a test). The programs of a label are built by
-# the target LABEL_tier.
+# the target LABEL_tier. OWN_FLAGS: its libraries change how headers compile (wx defines
+# _FILE_OFFSET_BITS), so it cannot share the precompiled test headers.
 function(velmora_tests name)
-    cmake_parse_arguments(ARG "" "LABEL" "SOURCES;LINKS" ${ARGN})
+    cmake_parse_arguments(ARG "OWN_FLAGS" "LABEL" "SOURCES;LINKS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
     target_link_libraries(${name} PRIVATE ${ARG_LINKS} GTest::gtest GTest::gmock GTest::gtest_main)
     velmora_settings(${name})
+    # GoogleMock's headers are most of what a test file costs to compile: parsed once a tree.
+    if(NOT ARG_OWN_FLAGS)
+        target_precompile_headers(${name} REUSE_FROM velmora_test_headers)
+    endif()
     if(VELMORA_WHOLE_TEST_PROGRAMS)
         add_test(NAME ${name} COMMAND ${name})
         set_tests_properties(${name} PROPERTIES LABELS ${ARG_LABEL})
@@ -49,6 +54,14 @@ function(velmora_tests name)
 endfunction()
 
 find_package(GTest REQUIRED)
+
+# The headers every test program shares, precompiled once for all of them.
+file(WRITE ${CMAKE_BINARY_DIR}/velmora_test_headers.cpp "// Precompiled headers only.\n")
+add_library(velmora_test_headers OBJECT ${CMAKE_BINARY_DIR}/velmora_test_headers.cpp)
+target_link_libraries(velmora_test_headers PRIVATE GTest::gtest GTest::gmock)
+velmora_settings(velmora_test_headers)
+target_precompile_headers(velmora_test_headers PRIVATE
+    <gmock/gmock.h> <gtest/gtest.h> <filesystem> <functional> <map> <memory> <string> <vector>)
 
 # velmora_embed_files(OUTPUT HEADER FUNCTION FILES...): generates OUTPUT at build time, a source
 # whose FUNCTION (declared in HEADER) returns the FILES' bytes. Add OUTPUT to a target's sources.
