@@ -1,5 +1,6 @@
 // velmora-world: the whole world of the game's cache in 3D, in a window of its own.
 
+#include <csignal>
 #include <cstdio>
 #include <stdexcept>
 #include <string>
@@ -33,6 +34,9 @@ int main(int argc, char** argv) {
         std::printf("%s\n", Version);
         return 0;
     }
+    // Past a file-size limit (ulimit -f) the summary cache's write fails with EFBIG and is left
+    // out, rather than the window dying.
+    std::signal(SIGXFSZ, SIG_IGN);
     const world_view::DisplayCheck display;
     if (!display.Problem().empty()) {
         std::fprintf(stderr, "velmora-world: %s\n", display.Problem().c_str());

@@ -3,6 +3,7 @@
 // through, and the frames of a flight.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <array>
 #include <cmath>
@@ -76,6 +77,7 @@ public:
     }
 
     fs::path Folder(const std::string& name) const { return prefix_.path() / name; }
+    fs::path SummaryFolder() const { return cache_.path() / "velmora"; }
 
     // Writes sector `name`'s heightmap file as these bytes.
     void WriteSectorFile(const std::string& name, std::string_view bytes) const {
@@ -322,6 +324,44 @@ TEST(VelmoraWorldTest, UnreadableSectorsAreNamedAFewAtATimeAndAPlaceNamedTwiceIs
     EXPECT_EQ(named, 5u) << drawn.err;
     EXPECT_EQ(counted, 1u) << drawn.err;
     EXPECT_EQ(shared, 1u) << drawn.err;
+}
+
+// A file-size limit (ulimit -f) for this process and what it starts, for as long as it lives.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &before_);
+        rlimit limited = before_;
+        limited.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &before_); }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit before_{};
+};
+
+// The summary cache is only a cache: a limit it does not fit under leaves it out, and the frame,
+// which fits, is drawn (the process was killed by SIGXFSZ while writing the cache).
+TEST(VelmoraWorldTest, AFileSizeLimitLeavesTheSummaryCacheOutAndTheFrameIsDrawn) {
+    TestWorld world(8, 8, Rolling);  // a cache of some 17 KB
+    const auto render = [&](const fs::path& frame) {
+        return world.Run({"render", "Test", "--all", "--size", "16x16", "--output", frame.string()},
+                         world.Plain());
+    };
+    Outcome limited;
+    {
+        const FileSizeLimit limit(8 * 1024);
+        limited = render(world.Folder("limited.png"));
+    }
+    ASSERT_EQ(limited.exitCode, 0) << limited.err;
+    EXPECT_GT(fs::file_size(world.Folder("limited.png")), 0u);
+    EXPECT_FALSE(fs::exists(world.SummaryFolder()) && !fs::is_empty(world.SummaryFolder()));
+
+    ASSERT_EQ(render(world.Folder("free.png")).exitCode, 0);
+    EXPECT_FALSE(fs::is_empty(world.SummaryFolder()));
 }
 
 TEST(VelmoraWorldTest, AFlyoverDrawsDifferentFramesOfGroundAndFliesThroughItsPath) {

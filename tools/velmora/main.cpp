@@ -4,6 +4,7 @@
 #include <malloc.h>
 
 #include <CLI/CLI.hpp>
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -48,6 +49,9 @@ int main(int argc, char** argv) {
     mallopt(M_MMAP_THRESHOLD, 512 << 20);
     mallopt(M_TRIM_THRESHOLD, 512 << 20);
     mallopt(M_TOP_PAD, 64 << 20);
+    // Past a file-size limit (ulimit -f) a write fails with EFBIG, which each writer reports,
+    // rather than the process dying: the summary cache, written along the way, is only a cache.
+    std::signal(SIGXFSZ, SIG_IGN);
     CLI::App velmora(
         "The command-line companion of VelmoraExplorer: what the viewer would show, "
         "and the world's terrain taken out as images and meshes.",

@@ -39,9 +39,6 @@ void InstallInterruptCleanup() {
         for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
             sigaction(signal, &action, nullptr);
         }
-        // Past a file-size limit (ulimit -f) the write fails with EFBIG instead of the process
-        // dying with its temporary file in place.
-        std::signal(SIGXFSZ, SIG_IGN);
         return true;
     }();
     (void)installed;
