@@ -10,7 +10,6 @@
 // a response from a callback whose connection can be suspended until there is something to say,
 // which is what server-sent events need.
 
-#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
