@@ -3,7 +3,6 @@
 // through, and the frames of a flight.
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <array>
 #include <cmath>
@@ -16,6 +15,7 @@
 #include <vector>
 
 #include "demo_world.h"
+#include "support/file_size_limit.h"
 #include "support/temporary_prefix.h"
 #include "tools/png_picture.h"
 #include "tools/velmora_process.h"
@@ -325,23 +325,6 @@ TEST(VelmoraWorldTest, UnreadableSectorsAreNamedAFewAtATimeAndAPlaceNamedTwiceIs
     EXPECT_EQ(counted, 1u) << drawn.err;
     EXPECT_EQ(shared, 1u) << drawn.err;
 }
-
-// A file-size limit (ulimit -f) for this process and what it starts, for as long as it lives.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &before_);
-        rlimit limited = before_;
-        limited.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &before_); }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit before_{};
-};
 
 // The summary cache is only a cache: a limit it does not fit under leaves it out, and the frame,
 // which fits, is drawn (the process was killed by SIGXFSZ while writing the cache).

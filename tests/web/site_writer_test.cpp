@@ -5,13 +5,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/resource.h>
 
 #include <fstream>
 #include <map>
 #include <set>
 #include <sstream>
 
+#include "support/file_size_limit.h"
 #include "support/temporary_prefix.h"
 #include "terrain/grid_constants.h"
 #include "web/data_file.h"
@@ -233,14 +233,11 @@ TEST_F(SiteTest, AFailedUpdateLeavesThePreviousSiteWhole) {
         files.insert(entry.path());
     }
     Write("5_5", 5, 5);
-    rlimit before{};
-    getrlimit(RLIMIT_FSIZE, &before);
     signal(SIGXFSZ, SIG_IGN);
-    rlimit small = before;
-    small.rlim_cur = 1024;
-    setrlimit(RLIMIT_FSIZE, &small);
-    EXPECT_THROW(Site(site), web::SiteFileError);
-    setrlimit(RLIMIT_FSIZE, &before);
+    {
+        const FileSizeLimit limit(1024);
+        EXPECT_THROW(Site(site), web::SiteFileError);
+    }
     EXPECT_EQ(ReadText(site / "data" / "world.js"), index);
     std::set<fs::path> now;
     for (const auto& entry : fs::recursive_directory_iterator(site)) {
