@@ -69,7 +69,7 @@ describe("links and the address", () => {
             let page = await browser.open(site.page + "#sector=1_1", site.folder);
             await page.mapDrawn();
             // (Left of the toolbar at the top.)
-            assert.deepEqual(await sectorsAt(page, [[CentreX, CentreY], [CentreX - 150, 20],
+            assert.deepEqual(await sectorsAt(page, [[CentreX, CentreY], [CentreX - 260, 20],
                 [CentreX, Height - 20]]), ["", "1_0", "1_2"]);
             await page.close();
 
@@ -150,12 +150,19 @@ describe("links and the address", () => {
         assert.ok(zoom >= 1.5 && zoom <= 2, `zoom ${zoom}`);
         assert.equal(sectorOf(await page.statusAt(CentreX, CentreY)), "2_1");
 
+        // Back to 3D: the same place from beyond the map's lower edge, up the map (x still to
+        // the right), at the overview's angle; and the map again where it was.
         await page.page.click('[data-mode="3d"]');
         const camera = (await page.addressBecomes((hash) => hash.startsWith("#camera=")))
             .slice("#camera=".length).split("&")[0].split(",").map(Number);
-        assert.ok(Math.abs(camera[0] - 3150) < 10 && Math.abs(camera[1] - 1890) < 10,
+        assert.ok(Math.abs(camera[0] - 3150) < 10 && camera[1] > 1890,
             `the camera is at (${camera[0]}, ${camera[1]})`);
-        assert.equal(camera[4].toFixed(3), Math.PI.toFixed(3));
+        assert.equal(camera[3], 0);
+        assert.equal(camera[4].toFixed(3), (1.5 * Math.PI - Math.atan2(0.5, 1.1)).toFixed(3));
+        await page.page.click('[data-mode="map"]');
+        const [x2, y2] = mapPlace(await page.addressBecomes((hash) => mapPlace(hash)));
+        // Where the view meets the ground: a hill before the place may take it a little nearer.
+        assert.ok(Math.abs(x2 - 315) < 1 && Math.abs(y2 - 189) < 12, `the map is at (${x2}, ${y2})`);
         assert.deepEqual(page.problems, []);
         await page.close();
     });

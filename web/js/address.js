@@ -13,33 +13,77 @@
     // One address written at most this often while the view moves.
     var Interval = 250;
 
+    // Longer addresses are no link this page writes: read no further.
+    var MaxLength = 1000;
+    var MaxShown = 40;
+    // A decimal number as the page writes them (no hex, no "Infinity", no empty parts).
+    var Decimal = /^[-+]?(\d+(\.\d*)?|\.\d+)([eE][-+]?\d{1,3})?$/;
+    // Sector places have a few digits; more are no place any world holds.
+    var SectorName = /^(\d{1,7})_(\d{1,7})$/;
+
     function numbers(text, count) {
         var parts = text.split(",");
         if (parts.length !== count) {
             return null;
         }
-        var values = parts.map(function (part) {
-            return part.trim() === "" ? NaN : Number(part);
-        });
-        return values.every(isFinite) ? values : null;
+        var values = [];
+        for (var k = 0; k < count; k += 1) {
+            var part = parts[k].trim();
+            var value = Decimal.test(part) ? Number(part) : NaN;
+            if (!isFinite(value)) {
+                return null;
+            }
+            values.push(value);
+        }
+        return values;
+    }
+
+    // A part of an address as a message may quote it: short, and in plain characters.
+    function quoted(text) {
+        var shown = text.length > MaxShown ? text.slice(0, MaxShown) + "..." : text;
+        return shown.replace(/[^\x20-\x7e]/g, "?");
     }
 
     // What an address asks for: {sector: {a, b}} or {map: {x, y, zoom}} or {camera: {...}}, or
-    // none of them; with shading and grid when it names them. Anything malformed is left out.
+    // none of them; with shading and grid when it names them. A place that does not parse is
+    // left out and named in `unreadable` (as the address spelled it), so that the page can say
+    // so. Numbers are only finite here: whether the world can hold them is the page's to judge.
     function parse(hash) {
         var wanted = {};
-        new URLSearchParams(hash.replace(/^#/, "")).forEach(function (value, key) {
+        var text = String(hash).replace(/^#/, "");
+        if (text.length > MaxLength) {
+            wanted.unreadable = quoted(text);
+            return wanted;
+        }
+        var params;
+        try {
+            params = new URLSearchParams(text);
+        } catch (error) {
+            wanted.unreadable = quoted(text);
+            return wanted;
+        }
+        params.forEach(function (value, key) {
             var parsed;
             if (key === "sector") {
-                var match = /^(\d+)_(\d+)$/.exec(value.trim());
+                var match = SectorName.exec(value.trim());
                 if (match) {
                     wanted.sector = {a: Number(match[1]), b: Number(match[2])};
+                } else {
+                    wanted.unreadable = quoted(key + "=" + value);
                 }
-            } else if (key === "map" && (parsed = numbers(value, 3))) {
-                wanted.map = {x: parsed[0], y: parsed[1], zoom: parsed[2]};
-            } else if (key === "camera" && (parsed = numbers(value, 5))) {
-                wanted.camera = {x: parsed[0], y: parsed[1], z: parsed[2], yaw: parsed[3],
-                    pitch: parsed[4]};
+            } else if (key === "map") {
+                if ((parsed = numbers(value, 3))) {
+                    wanted.map = {x: parsed[0], y: parsed[1], zoom: parsed[2]};
+                } else {
+                    wanted.unreadable = quoted(key + "=" + value);
+                }
+            } else if (key === "camera") {
+                if ((parsed = numbers(value, 5))) {
+                    wanted.camera = {x: parsed[0], y: parsed[1], z: parsed[2], yaw: parsed[3],
+                        pitch: parsed[4]};
+                } else {
+                    wanted.unreadable = quoted(key + "=" + value);
+                }
             } else if (key === "shading" && Velmora.Shading.isName(value)) {
                 wanted.shading = value;
             } else if (key === "grid") {
@@ -90,6 +134,7 @@
     }
 
     Address.parse = parse;
+    Address.quoted = quoted;
     Address.format = format;
 
     Address.prototype.read = function () {

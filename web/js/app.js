@@ -35,6 +35,10 @@
         this.view3d = null;
         this.modeButtons = Array.prototype.slice.call(document.querySelectorAll("[data-mode]"));
         this.shadingChoice = element("shading");
+        this.notice = new Velmora.Notice(element("notice"), element("notice-text"),
+            element("notice-close"));
+        this.hint = new Velmora.Hint(element("hint"), element("hint-close"));
+        this.legend = new Velmora.Legend(element("legend"));
 
         var self = this;
         this.map = new Velmora.MapView(element("map"), world, this.tiles, {
@@ -54,6 +58,9 @@
                     self.status.show(text);
                 }
             },
+            onCentreGround: function (text) {
+                self.announceCentre(text);
+            },
         });
 
         this.can3d = typeof Velmora.View3D === "function" && webgl2();
@@ -70,6 +77,42 @@
         this.shadingChoice.addEventListener("change", function () {
             self.setShading(self.shadingChoice.value);
         });
+        element("whole-world").addEventListener("click", function () {
+            self.showWholeWorld();
+        });
+        element("goto").addEventListener("submit", function (event) {
+            event.preventDefault();
+            self.goTo(element("goto-sector").value);
+        });
+        element("copy-link").addEventListener("click", function () {
+            self.copyLink();
+        });
+        element("save-picture").addEventListener("click", function () {
+            self.savePicture().catch(function (error) {
+                self.notice.show("The picture cannot be saved: " + error.message);
+            });
+        });
+        var fullScreen = element("full-screen");
+        if (document.fullscreenEnabled) {
+            fullScreen.addEventListener("click", function () {
+                if (document.fullscreenElement) {
+                    document.exitFullscreen();
+                } else {
+                    document.documentElement.requestFullscreen().catch(function () {});
+                }
+            });
+            document.addEventListener("fullscreenchange", function () {
+                fullScreen.setAttribute("aria-pressed", String(!!document.fullscreenElement));
+            });
+        } else {
+            fullScreen.hidden = true;
+        }
+        // A message about how the page opened goes once the user moves on.
+        this.map.map.on("dragstart zoomstart", function () {
+            if (self.started) {
+                self.notice.hide();
+            }
+        });
         window.addEventListener("hashchange", function () {
             self.apply(self.address.read(), false);
         });
@@ -79,19 +122,127 @@
             }
         });
         document.title = world.world + " - Velmora";
+        element("world-name").textContent = world.world;
 
         this.started = false;
+        Velmora.Loading.done("world");
+        Velmora.Loading.start("map");
         this.apply(this.address.read(), true);
         this.started = true;
         this.remember();
+        this.watchFirstTiles();
     }
 
+    // The map's first tiles end its loading; a view with none to load has nothing to wait for.
+    App.prototype.watchFirstTiles = function () {
+        var layers = this.map.layers;
+        var done = function () {
+            Velmora.Loading.done("map");
+            for (var name in layers) {
+                layers[name].off("load", done);
+            }
+        };
+        for (var name in layers) {
+            layers[name].on("load", done);
+        }
+        var self = this;
+        setTimeout(function () {
+            var shown = layers[self.map.shading];
+            if (self.mode !== "map" || !shown || !shown.isLoading()) {
+                done();
+            }
+        }, 0);
+    };
+
+    App.prototype.announceCentre = function (text) {
+        this.status.announce("At the view's centre: " + (text || "no ground"));
+    };
+
+    // Back to the whole world: the map fitting it, or the 3D view's overview camera.
+    App.prototype.showWholeWorld = function () {
+        this.notice.hide();
+        this.map.clearMark();
+        if (this.mode === "3d" && this.view3d) {
+            this.view3d.goHome();
+            this.view3d.canvas.focus({preventScroll: true});
+        } else {
+            this.map.showWorld();
+        }
+    };
+
+    // "Go to sector": what a #sector= link does, or words for what is not a sector's name.
+    App.prototype.goTo = function (typed) {
+        var text = String(typed).trim();
+        if (text === "") {
+            return;
+        }
+        var wanted = Velmora.Address.parse("#sector=" + encodeURIComponent(text));
+        if (!wanted.sector) {
+            this.notice.show("\u201c" + Velmora.Address.quoted(text) + "\u201d is no sector: " +
+                "type its name as A_B, for example 3_7.");
+            return;
+        }
+        var hash = "#sector=" + wanted.sector.a + "_" + wanted.sector.b;
+        if (window.location.hash === hash) {
+            this.apply(wanted, false);
+        } else {
+            window.location.hash = hash;
+        }
+    };
+
+    // The address of the view shown now (written at once), on the clipboard.
+    App.prototype.copyLink = function () {
+        this.remember();
+        this.address.flush();
+        var self = this;
+        return Velmora.Share.copyLink(window.location.href).then(function (words) {
+            self.notice.show(words);
+        });
+    };
+
+    // A PNG of the view shown now, named after the world and the place.
+    App.prototype.savePicture = function () {
+        var canvas;
+        var place;
+        if (this.mode === "3d" && this.view3d) {
+            this.view3d.drawNow();
+            var picture = this.view3d.picture();
+            if (!picture) {
+                return Promise.reject(new Error("the 3D view has drawn nothing yet"));
+            }
+            canvas = Velmora.Picture.ofPicture(picture);
+            var c = this.view3d.camera();
+            place = "camera_" + [c.x, c.y, c.z].map(function (v) { return v.toFixed(0); }).join("_");
+        } else {
+            canvas = Velmora.Picture.ofMap(element("map"));
+            var view = this.map.view();
+            place = "map_" + view.x.toFixed(0) + "_" + view.y.toFixed(0) + "_z" + view.zoom;
+        }
+        return Velmora.Picture.save(canvas, Velmora.Picture.fileName(this.world.world, place));
+    };
+
+    // Words for sector A_B as a link names it.
+    App.prototype.sectorWords = function (a, b) {
+        var name = a + "_" + b;
+        if (this.world.sectorAt.has(name)) {
+            return "sector " + name;
+        }
+        var known = this.world.sectors.some(function (sector) { return sector.name === name; }) ||
+            (this.world.unreadable || []).some(function (sector) { return sector.name === name; });
+        return known ? "sector " + name + " could not be read" :
+            "no sector " + name + " in this world yet";
+    };
+
     // Opens what an address asks for; the first time, the whole world when it asks for nothing.
+    // A place the world cannot hold is brought within reach of it, or answered in words and
+    // the whole world shown.
     App.prototype.apply = function (wanted, first) {
         this.setShading(wanted.shading || (first ? DefaultShading : this.shading));
         if (wanted.grid !== undefined || first) {
             this.map.setGrid(!!wanted.grid);
         }
+        this.notice.hide();
+        this.map.clearMark();
         if (wanted.camera) {
             if (this.can3d) {
                 this.show3d(wanted.camera);
@@ -99,14 +250,38 @@
             }
             // Without a 3D view, the map shows the place the camera looks at.
             this.showMap();
-            this.placeMapUnder(wanted.camera);
+            this.placeMapUnder(Velmora.view3d.keepInBox(Velmora.view3d.copyCamera(wanted.camera),
+                this.world.extent));
+            this.notice.show("This link opens the 3D view, which needs WebGL 2; this browser " +
+                "has none. The map shows the place instead.");
+            this.remember();
             return;
         }
         this.showMap();
         if (wanted.sector) {
-            this.map.showSector(wanted.sector.a, wanted.sector.b);
+            var a = wanted.sector.a;
+            var b = wanted.sector.b;
+            if (this.map.reaches(a, b)) {
+                this.map.showSector(a, b);
+                this.map.markSector(a, b, this.sectorWords(a, b));
+            } else {
+                this.map.showWorld();
+                this.notice.show("No sector " + a + "_" + b + " in this world: the whole " +
+                    "world is shown.");
+            }
         } else if (wanted.map) {
-            this.map.setView(wanted.map.x, wanted.map.y, wanted.map.zoom);
+            var at = this.map.reachable(wanted.map.x, wanted.map.y);
+            if (at.x === wanted.map.x && at.y === wanted.map.y) {
+                this.map.setView(at.x, at.y, wanted.map.zoom);
+            } else {
+                this.map.showWorld();
+                this.notice.show("This link's place lies far outside the world: the whole " +
+                    "world is shown.");
+            }
+        } else if (wanted.unreadable !== undefined) {
+            this.map.showWorld();
+            this.notice.show("This link's place (" + wanted.unreadable + ") cannot be read: " +
+                "the whole world is shown.");
         } else if (first) {
             this.map.showWorld();
         }
@@ -120,6 +295,7 @@
         this.tiles.setWorld(world);
         this.ground = new Velmora.Ground(world, this.tiles);
         this.map.setWorld(world);
+        this.legend.show(world.range, this.shading);
         if (this.view3d) {
             this.view3d.setWorld(world);
         }
@@ -130,6 +306,7 @@
         if (mode === this.mode) {
             return;
         }
+        this.map.clearMark();
         if (mode === "3d" && this.can3d) {
             this.show3d(Velmora.Handover.cameraAboveMap(this.world, this.ground, this.map.view()));
         } else if (mode === "map") {
@@ -153,6 +330,8 @@
         }
         element("view3d").hidden = true;
         element("map").hidden = false;
+        this.hint.follow(false);
+        Velmora.Loading.done("3d");
         if (wasHidden) {
             this.map.resized();
         }
@@ -187,7 +366,15 @@
                     self.status.show(text);
                 }
             };
+            this.view3d.onCentreGround = function (text) {
+                self.announceCentre(text);
+            };
+            Velmora.Loading.start("3d");
+            this.view3d.onFirstPicture = function () {
+                Velmora.Loading.done("3d");
+            };
         }
+        this.hint.follow(true);
         this.view3d.setShading(this.shading);
         this.view3d.setCamera(camera);
         this.view3d.show();
@@ -208,6 +395,7 @@
         this.shading = name;
         this.shadingChoice.value = name;
         this.map.setShading(name);
+        this.legend.show(this.world.range, name);
         if (this.view3d) {
             this.view3d.setShading(name);
         }

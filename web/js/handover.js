@@ -1,7 +1,9 @@
-// Where one view opens when the user switches from the other: the 3D view above the map's
-// centre looking straight down, high enough to show about what the map showed; the map centred
-// on the ground the camera looks at (or, looking up or far off, the ground below it) at a zoom
-// that shows about what the camera saw there.
+// Where one view opens when the user switches from the other: the 3D view looks at the map's
+// centre from beyond the map's lower edge and above, at the overview's angle, so that relief
+// reads, the place the map showed fills the view and x still runs to the right, as the map tilted
+// back; the map centres on the ground the camera
+// looks at (or, looking up or far off, the ground below it) at a zoom that shows about what the
+// camera saw there.
 "use strict";
 
 (function () {
@@ -22,15 +24,52 @@
         return (world.extent[2] + world.extent[5]) / 2;
     }
 
-    // The camera above a map view ({x, y} in samples, height: the samples it spans downwards),
-    // upright as the map is: yaw 0 and pitch pi look straight down with +x to the right and +y
-    // down the screen.
+    // The overview's proportions for the part of the world the map shows (its height, `span`):
+    // from 0.6 span beyond its near (lower) edge, half a span above the ground, looking at its
+    // middle.
+    var Back = 1.1;
+    var Up = 0.5;
+
+    // The camera looking at a map view's centre ({x, y} in samples, height: the samples it
+    // spans downwards) along -y, up the map.
     function cameraAboveMap(world, ground, view) {
         var x = view.x * SampleSpacing;
         var y = view.y * SampleSpacing;
         var span = view.height * SampleSpacing;
-        var distance = span / 2 / Math.tan(FieldOfView / 2);
-        return {x: x, y: y, z: groundHeight(world, ground, x, y) + distance, yaw: 0, pitch: Math.PI};
+        var below = groundHeight(world, ground, x, y);
+        var down = Math.atan2(Up, Back);
+        return {x: x, y: y + Back * span, z: below + Up * span, yaw: 0,
+            pitch: 1.5 * Math.PI - down};
+    }
+
+    // How far along the view (dx, dy, dz), within `farthest`, it first meets the ground, or null:
+    // in steps, then halving the step that crosses (the ground below a camera that looks from
+    // afar, or from beyond the world, is not the ground it looks at).
+    var Steps = 64;
+    var Halvings = 24;
+
+    function groundAlong(world, ground, camera, dx, dy, dz, farthest) {
+        var over = function (along) {
+            return camera.z + dz * along -
+                groundHeight(world, ground, camera.x + dx * along, camera.y + dy * along);
+        };
+        var before = 0;
+        for (var step = 1; step <= Steps; step += 1) {
+            var after = farthest * step / Steps;
+            if (over(after) <= 0) {
+                for (var k = 0; k < Halvings; k += 1) {
+                    var middle = (before + after) / 2;
+                    if (over(middle) <= 0) {
+                        after = middle;
+                    } else {
+                        before = middle;
+                    }
+                }
+                return after;
+            }
+            before = after;
+        }
+        return null;
     }
 
     // The map's centre (in samples) and the samples to show down the view, for a camera.
@@ -46,8 +85,8 @@
         var y = camera.y;
         var distance = above;
         if (dz < 0) {
-            var along = above / -dz;
-            if (along <= FarRatio * above) {
+            var along = groundAlong(world, ground, camera, dx, dy, dz, FarRatio * above);
+            if (along !== null) {
                 x += dx * along;
                 y += dy * along;
                 distance = along;

@@ -31,8 +31,10 @@
     function loadWorld(tag) {
         var script = document.createElement("script");
         script.src = "data/world.js?v=" + encodeURIComponent(tag);
+        Velmora.Loading.start("update");
         script.onload = script.onerror = function () {
             script.remove();
+            Velmora.Loading.done("update");
         };
         document.head.appendChild(script);
     }

@@ -1,12 +1,20 @@
 // The status line: what lies under the pointer, in the words of velmora-world's status bar, from
 // whichever view is shown, after a notice when there is one (a served page that lost its
-// server). An element with role="status", so that assistive technology reads it; aria-busy
-// while the data it needs is still loading.
+// server). An element with role="status" and aria-busy while the data it needs is still
+// loading; it follows the pointer, so it is not read out as it changes: a polite live region of
+// its own (`announcer`) reads its text once the pointer has rested a moment, a notice at once,
+// and what the keys brought to the view's centre.
 "use strict";
 
 (function () {
+    // Milliseconds the text must stay before it is read out.
+    var Rest = 700;
+
     function Status(element) {
         this.element = element;
+        this.announcer = document.getElementById("announce");
+        this.timer = null;
+        element.setAttribute("aria-live", "off");
         // The notice goes before the ground's text, in a part of its own, so that either
         // changes without the other.
         this.notice = document.createElement("span");
@@ -31,6 +39,29 @@
         text = busy ? "" : text;
         if (this.ground.data !== text) {
             this.ground.data = text;
+            this.announceLater();
+        }
+    };
+
+    // Reads the line out once it has stayed as it is for a moment.
+    Status.prototype.announceLater = function () {
+        if (!this.announcer) {
+            return;
+        }
+        clearTimeout(this.timer);
+        var self = this;
+        this.timer = setTimeout(function () {
+            self.timer = null;
+            if (self.element.textContent !== "") {
+                self.announce(self.element.textContent);
+            }
+        }, Rest);
+    };
+
+    // Reads `text` out now (politely: after what is being read).
+    Status.prototype.announce = function (text) {
+        if (this.announcer && this.announcer.textContent !== text) {
+            this.announcer.textContent = text;
         }
     };
 
@@ -43,6 +74,7 @@
         this.notice.textContent = text;
         if (this.notice.parentNode !== this.element) {
             this.element.insertBefore(this.notice, this.ground);
+            this.announce(text);
         }
     };
 

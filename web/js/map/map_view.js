@@ -38,6 +38,7 @@
         this.options = options;
         this.ground = new Velmora.Ground(world, tiles);
         this.pointer = null;
+        this.mark = null;
         this.worldBounds = boxBounds(world.box);
 
         var minZoom = -(world.levels - 1);
@@ -74,7 +75,28 @@
             maxZoom: MaxZoom,
         });
         this.shading = null;
-        L.control.layers(named, {"Sector grid": this.grid}, {position: "topright"}).addTo(this.map);
+        var layersControl = L.control.layers(named, {"Sector grid": this.grid},
+            {position: "topright"}).addTo(this.map);
+        // By the keys: the list opens as its button takes focus and closes as focus leaves it.
+        var layersBox = layersControl.getContainer();
+        var toggle = layersBox.querySelector(".leaflet-control-layers-toggle");
+        toggle.setAttribute("role", "button");
+        toggle.setAttribute("aria-label", "Layers: shading and sector grid");
+        toggle.addEventListener("focus", function () {
+            // The open list hides the button: focus goes on to the shading chosen.
+            layersControl.expand();
+            var chosen = layersBox.querySelector(".leaflet-control-layers-base input:checked") ||
+                layersBox.querySelector("input");
+            if (chosen) {
+                chosen.focus();
+            }
+        });
+        layersBox.addEventListener("focusout", function (event) {
+            if (!layersBox.contains(event.relatedTarget)) {
+                layersControl.collapse();
+            }
+        });
+        new Velmora.ScaleBar().addTo(this.map);
 
         this.map.on("baselayerchange", function (event) {
             for (var name in self.layers) {
@@ -98,6 +120,24 @@
                 self.map.fire("move");
             }
             self.options.onView(self.view());
+        });
+        // The container is what Leaflet's keys act on: a named, focusable application.
+        container.setAttribute("role", "application");
+        container.setAttribute("aria-roledescription", "map");
+        container.setAttribute("aria-label", "Map of " + world.world + ". The arrow keys pan, " +
+            "plus and minus zoom.");
+        // A move by the keys has the ground at the view's centre told.
+        var keyMove = false;
+        container.addEventListener("keydown", function (event) {
+            if (/^(Arrow|\+|-|=)/.test(event.key)) {
+                keyMove = true;
+            }
+        });
+        this.map.on("moveend", function () {
+            if (keyMove) {
+                keyMove = false;
+                self.tellCentre();
+            }
         });
         this.map.on("mousemove", function (event) {
             self.pointer = event.containerPoint;
@@ -171,6 +211,24 @@
         this.options.onGround(found.text);
     };
 
+    // The ground at the view's centre, to options.onCentreGround, once its tile is there.
+    MapView.prototype.tellCentre = function () {
+        if (!this.options.onCentreGround) {
+            return;
+        }
+        var at = this.view();
+        var found = this.ground.lookup(at.x * Velmora.Shading.SampleSpacing,
+            at.y * Velmora.Shading.SampleSpacing);
+        var self = this;
+        if (found.ready) {
+            found.ready.then(function () {
+                self.tellCentre();
+            }, function () {});
+            return;
+        }
+        this.options.onCentreGround(found.text);
+    };
+
     MapView.prototype.setShading = function (name) {
         if (name === this.shading) {
             return;
@@ -206,10 +264,12 @@
         return {x: centre.x, y: centre.y, zoom: zoom, width: size.x / scale, height: size.y / scale};
     };
 
-    // Centres the map on sample coordinates (x, y) at `zoom`, kept within the map's zooms.
+    // Centres the map on sample coordinates (x, y) at `zoom`, kept within the map's zooms and
+    // within reach of the world.
     MapView.prototype.setView = function (x, y, zoom) {
         var clamped = Math.min(Math.max(zoom, this.map.getMinZoom()), this.map.getMaxZoom());
-        this.map.setView(latLngOfSample(x, y), clamped, {animate: false});
+        var at = this.reachable(x, y);
+        this.map.setView(latLngOfSample(at.x, at.y), clamped, {animate: false});
     };
 
     // The zoom at which `samples` samples span the view's height, within the map's zooms.
@@ -223,6 +283,59 @@
     MapView.prototype.showSector = function (a, b) {
         this.map.fitBounds(boundsOfSamples(Stride * a, Stride * b, SectorSamples, SectorSamples),
             {padding: [24, 24], animate: false});
+    };
+
+    // Places (sectors) beyond the world's box a link may still centre the map on: as many as
+    // the box is wide, and this many at least. Farther off lies nothing to find.
+    var ReachPlaces = 64;
+
+    // The map's centre for sample coordinates (x, y): where they are when the world is within
+    // reach of them, else the nearest point that is.
+    MapView.prototype.reachable = function (x, y) {
+        var box = this.world.box;
+        var reach = Stride * Math.max(box.columnsA, box.rowsB, ReachPlaces);
+        var firstX = Stride * box.firstA;
+        var firstY = Stride * box.firstB;
+        var lastX = Stride * (box.firstA + box.columnsA);
+        var lastY = Stride * (box.firstB + box.rowsB);
+        return {
+            x: Math.min(Math.max(x, firstX - reach), lastX + reach),
+            y: Math.min(Math.max(y, firstY - reach), lastY + reach),
+        };
+    };
+
+    // Whether sector A_B lies within reach of the world (see reachable).
+    MapView.prototype.reaches = function (a, b) {
+        var middleX = Stride * a + Stride / 2;
+        var middleY = Stride * b + Stride / 2;
+        var at = this.reachable(middleX, middleY);
+        return at.x === middleX && at.y === middleY;
+    };
+
+    // Outlines sector A_B with `label` beside it, until the user moves the map.
+    MapView.prototype.markSector = function (a, b, label) {
+        this.clearMark();
+        var outline = L.rectangle(boundsOfSamples(Stride * a, Stride * b, SectorSamples,
+            SectorSamples), {color: "#ffd23f", weight: 3, fill: false, interactive: false,
+            className: "velmora-mark"});
+        outline.bindTooltip(label, {permanent: true, direction: "top", className: "velmora-mark-label",
+            interactive: false});
+        outline.addTo(this.map);
+        this.mark = outline;
+        var self = this;
+        var clear = function () {
+            self.clearMark();
+        };
+        this.markClear = clear;
+        this.map.once("movestart zoomstart", clear);
+    };
+
+    MapView.prototype.clearMark = function () {
+        if (this.mark) {
+            this.map.off("movestart zoomstart", this.markClear);
+            this.map.removeLayer(this.mark);
+            this.mark = null;
+        }
     };
 
     MapView.prototype.showWorld = function () {

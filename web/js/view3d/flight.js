@@ -62,9 +62,13 @@ Velmora.view3d = Velmora.view3d || {};
         return thrust.forward !== 0 || thrust.right !== 0 || thrust.up !== 0;
     };
 
-    v.fly = function (camera, thrust, seconds, heightAboveGround) {
+    // topSpeed (optional): the most world units a second, whatever the height and Shift.
+    v.fly = function (camera, thrust, seconds, heightAboveGround, topSpeed) {
         var speed = Math.max(v.LeastSpeed, v.SpeedPerHeight * Math.max(heightAboveGround, 0)) *
             (thrust.fast ? v.FastFactor : 1);
+        if (topSpeed !== undefined) {
+            speed = Math.min(speed, topSpeed);
+        }
         var ahead = v.headingOf(camera);
         var rightX = Math.cos(camera.yaw);
         var rightY = -Math.sin(camera.yaw);

@@ -53,6 +53,12 @@ window.Velmora = Velmora;
         this.failure = null;
         this.onCameraChange = null;
         this.onGround = null;
+        // Called once, when the first frame with ground in it is drawn.
+        this.onFirstPicture = null;
+        // Called with the ground at the view's centre after a flight by the keys.
+        this.onCentreGround = null;
+        this.tellCentre = false;
+        this.pictureTold = false;
         this.frameMilliseconds = 0;
         // performance.now() when the view was made, and when the first frame with ground in it
         // was drawn.
@@ -66,7 +72,10 @@ window.Velmora = Velmora;
         canvas.style.width = "100%";
         canvas.style.height = "100%";
         canvas.style.touchAction = "none";
-        canvas.style.outline = "none";
+        canvas.setAttribute("role", "application");
+        canvas.setAttribute("aria-roledescription", "3D view");
+        canvas.setAttribute("aria-label", "The world in 3D. W, A, S, D or the arrow keys fly, " +
+            "E and Q rise and sink, Home shows the whole world.");
         container.appendChild(canvas);
         this.canvas = canvas;
 
@@ -147,6 +156,11 @@ window.Velmora = Velmora;
             thrustChanged: function (thrust) {
                 var was = v.thrustAny(self.thrust);
                 self.thrust = thrust;
+                if (was && !v.thrustAny(thrust)) {
+                    // The keys let go: the ground now at the view's centre is told.
+                    self.tellCentre = true;
+                    self.requestDraw();
+                }
                 if (v.thrustAny(thrust)) {
                     self.glide = null;
                     if (!was) {
@@ -188,14 +202,15 @@ window.Velmora = Velmora;
     };
 
     // A camera as `velmora render --camera` takes it, shown as it is (not lifted above the
-    // ground: a link gives the picture it names).
+    // ground: a link gives the picture it names), but within reach of the world.
     proto.setCamera = function (camera) {
         var values = [camera.x, camera.y, camera.z, camera.yaw, camera.pitch].map(Number);
         if (!values.every(isFinite)) {
             throw new Error("a camera needs finite x, y, z, yaw and pitch");
         }
         this.glide = null;
-        this.cameraNow = {x: values[0], y: values[1], z: values[2], yaw: values[3], pitch: values[4]};
+        this.cameraNow = v.keepInBox({x: values[0], y: values[1], z: values[2], yaw: values[3],
+            pitch: values[4]}, this.extent);
         this.changedCamera();
     };
 
@@ -324,6 +339,7 @@ window.Velmora = Velmora;
     };
 
     proto.moved = function () {
+        v.keepInBox(this.cameraNow, this.extent);
         v.keepAboveGround(this.cameraNow, this.groundBelow(this.cameraNow.x, this.cameraNow.y));
         this.changedCamera();
     };
@@ -347,7 +363,8 @@ window.Velmora = Velmora;
         var seconds = Math.min(Math.max((now - this.lastTick) / 1000, 0), v.LongestTick);
         this.lastTick = now;
         if (v.thrustAny(this.thrust)) {
-            v.fly(this.cameraNow, this.thrust, seconds, this.heightAboveGround());
+            v.fly(this.cameraNow, this.thrust, seconds, this.heightAboveGround(),
+                v.topSpeed(this.extent));
             this.moved();
         } else if (this.glide) {
             var elapsed = (now - this.glideStart) / 1000;
@@ -414,7 +431,7 @@ window.Velmora = Velmora;
         if (v.thrustAny(this.thrust)) {
             // Where the camera will be in a second loads after what this frame wants.
             var ahead = this.camera();
-            v.fly(ahead, this.thrust, 1.0, this.heightAboveGround());
+            v.fly(ahead, this.thrust, 1.0, this.heightAboveGround(), v.topSpeed(this.extent));
             var later = v.select(this.data, ahead, width, height, this.maxError, {probe: true});
             var last = 0;
             wanted.forEach(function (want) { last = Math.max(last, want.priority); });
@@ -437,7 +454,29 @@ window.Velmora = Velmora;
         if (this.firstPictureAt === null && frame.patches.length > 0) {
             this.firstPictureAt = performance.now();
         }
+        // Ground on screen, or a view of the sky that waits for nothing.
+        if (!this.pictureTold && (frame.patches.length > 0 || wanted.size === 0)) {
+            this.pictureTold = true;
+            if (this.onFirstPicture) {
+                this.onFirstPicture();
+            }
+        }
         this.updateGround();
+        if (this.tellCentre && !v.thrustAny(this.thrust)) {
+            this.tellCentre = false;
+            if (this.onCentreGround) {
+                this.onCentreGround(this.groundTextAt(width / 2, height / 2));
+            }
+        }
+    };
+
+    // The ground at a pixel of the last frame, in the status line's words ("" for none).
+    proto.groundTextAt = function (px, py) {
+        var frame = this.lastFrame;
+        var point = v.pickPoint(frame.patches, frame.depths, frame.camera, frame.width,
+            frame.height, Math.floor(px), Math.floor(py));
+        var ground = point ? v.groundAt(frame.patches, point[0], point[1]) : null;
+        return ground ? v.groundText(point[0], point[1], ground.nearest, ground.height) : "";
     };
 
     // The ground under the pointer, told when its text changes.
