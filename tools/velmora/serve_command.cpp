@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -25,6 +26,7 @@ struct ServeRequest {
     std::string texture;
     std::string listen = "127.0.0.1";
     int port = 8765;
+    int clientLimit = 64;
     bool force = false;
 };
 
@@ -34,6 +36,32 @@ bool Loopback(const std::string& address) {
         return (ntohl(v4.s_addr) >> 24) == 127;
     }
     return address == "::1";
+}
+
+// Every address of the machine: 0.0.0.0 or ::.
+bool Unspecified(const std::string& address) {
+    in_addr v4{};
+    in6_addr v6{};
+    return (inet_pton(AF_INET, address.c_str(), &v4) == 1 && v4.s_addr == INADDR_ANY) ||
+           (inet_pton(AF_INET6, address.c_str(), &v6) == 1 && IN6_IS_ADDR_UNSPECIFIED(&v6));
+}
+
+// The address a person opens: one of this machine's for an unspecified one.
+std::string OpenableUrl(const std::string& address, unsigned port) {
+    std::string host = address;
+    if (Unspecified(address)) {
+        host = address.find(':') != std::string::npos ? "::1" : "127.0.0.1";
+    }
+    const bool six = host.find(':') != std::string::npos;
+    return "http://" + (six ? "[" + host + "]" : host) + ":" + std::to_string(port) + "/";
+}
+
+std::string HostName() {
+    char name[256] = {};
+    if (gethostname(name, sizeof name - 1) != 0 || name[0] == '\0') {
+        return "this-machine";
+    }
+    return name;
 }
 
 // Room for as many connections as the server takes, and some.
@@ -55,6 +83,19 @@ int RunServe(const ServeRequest& request) {
     pthread_sigmask(SIG_BLOCK, &ending, nullptr);
     RaiseFileLimit();
 
+    // The address is taken first: a port in use or an address that is none is said at once,
+    // not after the whole site is written. Until then pages are asked to come back.
+    web::serve::ServerOptions options;
+    options.address = request.listen;
+    options.port = static_cast<std::uint16_t>(request.port);
+    options.clientLimit = static_cast<unsigned>(request.clientLimit);
+    std::unique_ptr<web::serve::SiteServer> server;
+    try {
+        server = std::make_unique<web::serve::SiteServer>(options);
+    } catch (const web::serve::ServerFailure& failure) {
+        throw CommandFailure(ExitFailure, failure.what());
+    }
+
     SiteSession session("serve", request.world, request.texture, request.force);
     const fs::path folder =
         request.folder.empty()
@@ -62,21 +103,19 @@ int RunServe(const ServeRequest& request) {
                   world::SummaryFileFor("", session.Terrain()).replace_extension(".site")
             : fs::path(request.folder);
     session.Write(folder, true);
-
-    web::serve::ServerOptions options;
-    options.address = request.listen;
-    options.port = static_cast<std::uint16_t>(request.port);
-    std::unique_ptr<web::serve::SiteServer> server;
     try {
-        server = std::make_unique<web::serve::SiteServer>(folder, options);
+        server->Open(folder);
     } catch (const web::serve::ServerFailure& failure) {
         throw CommandFailure(ExitFailure, failure.what());
     }
-    const bool six = request.listen.find(':') != std::string::npos;
-    std::printf("http://%s%s%s:%u/\n", six ? "[" : "", request.listen.c_str(), six ? "]" : "",
-                server->Port());
+    std::printf("%s\n", OpenableUrl(request.listen, server->Port()).c_str());
     std::fflush(stdout);
-    if (!Loopback(request.listen)) {
+    if (Unspecified(request.listen)) {
+        std::fprintf(stderr,
+                     "velmora serve: listening on every address of this machine: the world is "
+                     "visible to its networks, as http://%s:%u/\n",
+                     HostName().c_str(), server->Port());
+    } else if (!Loopback(request.listen)) {
         std::fprintf(stderr,
                      "velmora serve: listening on %s: the world is visible to that network\n",
                      request.listen.c_str());
@@ -105,9 +144,10 @@ void AddServeCommand(CLI::App& velmora, ChosenCommand& chosen) {
         velmora, "serve", "the world's web site, served live",
         "Makes or updates the site of `velmora web` in DIR (default: a folder of its own below\n"
         "$XDG_CACHE_HOME/velmora) and serves exactly that site over HTTP, on 127.0.0.1 unless\n"
-        "--listen says otherwise. Its address is the first line on stdout. The world's terrain\n"
-        "folder is watched: as the game writes, rewrites or removes sectors, the site follows and\n"
-        "open pages show the change without a reload. Ctrl+C or SIGTERM end it.");
+        "--listen says otherwise (0.0.0.0 or :: for every address). Its address is the first\n"
+        "line on stdout. The world's terrain folder is watched: as the game writes, rewrites or\n"
+        "removes sectors, the site follows and open pages show the change without a reload.\n"
+        "Ctrl+C or SIGTERM end it.");
     serve->add_option("WORLD", request->world, "a world, as listed or as its folder")->required();
     serve->add_option("DIR", request->folder, "the site's folder");
     serve->add_option("--port", request->port, "the port (default 8765; 0: any free one)")
@@ -118,6 +158,12 @@ void AddServeCommand(CLI::App& velmora, ChosenCommand& chosen) {
                      "the address listened on (default 127.0.0.1; others open the world to "
                      "their network)")
         ->type_name("ADDR");
+    serve
+        ->add_option("--client-limit", request->clientLimit,
+                     "connections one client address may hold at once (default 64; behind a "
+                     "reverse proxy every page comes from the proxy's address)")
+        ->check(CLI::Range(1, 1000))
+        ->type_name("N");
     serve
         ->add_option("--texture", request->texture,
                      "ground texture (default: terrain.image in the current directory)")

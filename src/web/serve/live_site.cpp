@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <deque>
+#include <memory>
 #include <nlohmann/json.hpp>
 
 #include "web/site_writer.h"
@@ -34,7 +35,7 @@ LiveSite::~LiveSite() {
 }
 
 void LiveSite::Run(std::stop_token stop) {
-    world::TerrainWatch watch(terrain_);
+    auto watch = std::make_unique<world::TerrainWatch>(terrain_);
     std::deque<std::pair<Clock::time_point, std::vector<std::string>>> retired;
     std::size_t pending = 0;
     Clock::time_point lastChange;
@@ -42,7 +43,31 @@ void LiveSite::Run(std::stop_token stop) {
     while (!stop.stop_requested()) {
         wake_.wait_for(lock, stop, PollEvery, [] { return false; });
         const Clock::time_point now = Clock::now();
-        const std::vector<world::TerrainChange> changes = watch.Poll(now);
+        if (!watch) {
+            // The terrain folder went (the game cleared its cache): watched again once it is
+            // back, and what was written meanwhile taken in at once.
+            std::error_code error;
+            if (std::filesystem::is_directory(terrain_, error)) {
+                watch = std::make_unique<world::TerrainWatch>(terrain_);
+                std::fprintf(stderr, "velmora serve: %s is back; following it again\n",
+                             terrain_.string().c_str());
+                ++pending;
+                lastChange = now;
+            }
+        }
+        std::vector<world::TerrainChange> changes;
+        if (watch) {
+            changes = watch->Poll(now);
+        }
+        for (const world::TerrainChange& change : changes) {
+            if (change.kind == world::TerrainChange::Kind::WorldGone) {
+                std::fprintf(stderr,
+                             "velmora serve: %s is gone; the site follows it again when it "
+                             "comes back\n",
+                             terrain_.string().c_str());
+                watch.reset();
+            }
+        }
         if (!changes.empty()) {
             pending += changes.size();
             lastChange = now;

@@ -4,14 +4,17 @@
 #include <fcntl.h>
 #include <microhttpd.h>
 #include <netinet/in.h>
+#include <strings.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 
 #include "web/serve/content_type.h"
+#include "web/serve/http_validators.h"
+#include "web/serve/request_target.h"
 #include "web/site_path.h"
 
 namespace web::serve {
@@ -20,7 +23,9 @@ struct SiteServer::Stream {
     std::mutex mutex;
     std::string pending;
     MHD_Connection* connection = nullptr;
+    int socket = -1;  // the connection's, looked at only while it is suspended
     bool suspended = false;
+    bool closedByClient = false;
     SiteServer* server = nullptr;
 };
 
@@ -39,14 +44,22 @@ MHD_Result Queue(MHD_Connection* connection, unsigned status, MHD_Response* resp
     return queued;
 }
 
-// A short plain answer to a request that names no file, or may not.
-MHD_Result Refuse(MHD_Connection* connection, unsigned status, const char* text) {
+// A short plain answer to a request that names no file, or may not. `close`: the connection
+// cannot be trusted to frame a next request (an unread body of unknown length).
+MHD_Result Refuse(MHD_Connection* connection, unsigned status, const char* text,
+                  bool close = false) {
     MHD_Response* response = MHD_create_response_from_buffer(
         std::strlen(text), const_cast<char*>(text), MHD_RESPMEM_PERSISTENT);
     MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, "text/plain; charset=utf-8");
     MHD_add_response_header(response, MHD_HTTP_HEADER_X_CONTENT_TYPE_OPTIONS, NoSniff);
     if (status == MHD_HTTP_METHOD_NOT_ALLOWED) {
         MHD_add_response_header(response, MHD_HTTP_HEADER_ALLOW, "GET, HEAD");
+    }
+    if (status == MHD_HTTP_SERVICE_UNAVAILABLE) {
+        MHD_add_response_header(response, MHD_HTTP_HEADER_RETRY_AFTER, "2");
+    }
+    if (close) {
+        MHD_add_response_header(response, MHD_HTTP_HEADER_CONNECTION, "close");
     }
     return Queue(connection, status, response);
 }
@@ -56,17 +69,39 @@ std::size_t KeepEscapes(void*, MHD_Connection*, char* text) {
     return std::strlen(text);
 }
 
-MHD_Result CountHeader(void* count, MHD_ValueKind, const char*, const char*) {
-    ++*static_cast<unsigned*>(count);
+struct HeaderCount {
+    unsigned all = 0;
+    unsigned hosts = 0;
+};
+
+MHD_Result CountHeader(void* count, MHD_ValueKind, const char* name, const char*) {
+    auto* counted = static_cast<HeaderCount*>(count);
+    ++counted->all;
+    counted->hosts += strcasecmp(name, MHD_HTTP_HEADER_HOST) == 0 ? 1 : 0;
     return MHD_YES;
 }
 
-std::string HttpDate(std::time_t when) {
-    std::tm parts{};
-    gmtime_r(&when, &parts);
-    char text[64];
-    std::strftime(text, sizeof text, "%a, %d %b %Y %H:%M:%S GMT", &parts);
-    return text;
+// What the request's line and headers show that no answer may be given to; null when none.
+const char* HeaderProblem(MHD_Connection* connection, const char* version,
+                          const HeaderCount& headers, unsigned headerLimit, unsigned& status) {
+    if (headers.all > headerLimit) {
+        status = MHD_HTTP_REQUEST_HEADER_FIELDS_TOO_LARGE;
+        return "too many headers\n";
+    }
+    // RFC 9112, section 3.2: exactly one Host in HTTP/1.1, at most one before it.
+    const bool http11 = std::strcmp(version, MHD_HTTP_VERSION_1_0) != 0;
+    if (headers.hosts > 1 || (http11 && headers.hosts == 0)) {
+        status = MHD_HTTP_BAD_REQUEST;
+        return "one Host header is wanted\n";
+    }
+    // A body framed some other way than chunked cannot be told from the next request.
+    const char* coding =
+        MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_TRANSFER_ENCODING);
+    if (coding != nullptr && strcasecmp(coding, "chunked") != 0) {
+        status = MHD_HTTP_NOT_IMPLEMENTED;
+        return "no transfer coding but chunked\n";
+    }
+    return nullptr;
 }
 
 // A data file named by its version never changes: cached for good. Anything else is asked
@@ -90,6 +125,9 @@ bool Versioned(const std::string& path) {
 ssize_t ReadStream(void* cls, std::uint64_t, char* into, std::size_t room) {
     auto* stream = static_cast<SiteServer::Stream*>(cls);
     const std::lock_guard lock(stream->mutex);
+    if (stream->closedByClient) {
+        return MHD_CONTENT_READER_END_WITH_ERROR;
+    }
     if (!stream->pending.empty()) {
         const std::size_t count = std::min(room, stream->pending.size());
         std::memcpy(into, stream->pending.data(), count);
@@ -105,25 +143,37 @@ ssize_t ReadStream(void* cls, std::uint64_t, char* into, std::size_t room) {
     return 0;
 }
 
+// A 304 carries no content, and no Content-Length that is not the 200's (RFC 9110, 8.6): an
+// empty stream of unknown length, which the daemon frames with nothing for this status.
+ssize_t NoContent(void*, std::uint64_t, char*, std::size_t) {
+    return MHD_CONTENT_READER_END_OF_STREAM;
+}
+
+MHD_Response* NotModifiedResponse() {
+    return MHD_create_response_from_callback(MHD_SIZE_UNKNOWN, 64, &NoContent, nullptr, nullptr);
+}
+
 }  // namespace
 
 // The daemon's callbacks, which reach the server's private parts.
 struct Callbacks {
     static MHD_Result Answer(void* self, MHD_Connection* connection, const char* url,
-                             const char* method, const char*, const char*, std::size_t* uploadSize,
-                             void** state) {
+                             const char* method, const char* version, const char*,
+                             std::size_t* uploadSize, void** state) {
         auto* server = static_cast<SiteServer*>(self);
         if (*state == nullptr) {
             *state = new RequestState;
+            server->deadline_.Begun(connection);
+            HeaderCount headers;
+            MHD_get_connection_values(connection, MHD_HEADER_KIND, CountHeader, &headers);
+            unsigned status = 0;
+            if (const char* problem = HeaderProblem(connection, version, headers,
+                                                    server->options_.headerLimit, status)) {
+                return Refuse(connection, status, problem, true);
+            }
             if (std::strcmp(method, MHD_HTTP_METHOD_GET) != 0 &&
                 std::strcmp(method, MHD_HTTP_METHOD_HEAD) != 0) {
                 return Refuse(connection, MHD_HTTP_METHOD_NOT_ALLOWED, "only GET and HEAD\n");
-            }
-            unsigned headers = 0;
-            MHD_get_connection_values(connection, MHD_HEADER_KIND, CountHeader, &headers);
-            if (headers > server->options_.headerLimit) {
-                return Refuse(connection, MHD_HTTP_REQUEST_HEADER_FIELDS_TOO_LARGE,
-                              "too many headers\n");
             }
             return MHD_YES;
         }
@@ -137,19 +187,40 @@ struct Callbacks {
         if (request->body) {
             return Refuse(connection, MHD_HTTP_CONTENT_TOO_LARGE, "no body is taken\n");
         }
-        if (std::strcmp(url, "/events") == 0) {
+        if (server->site_.load() < 0) {
+            return Refuse(connection, MHD_HTTP_SERVICE_UNAVAILABLE, "the site is being written\n");
+        }
+        const std::string_view target = OriginFormOf(url);
+        if (target == "/events") {
             return static_cast<MHD_Result>(server->AnswerEvents(connection));
         }
-        const std::optional<std::string> path = SitePathOf(url);
+        const std::optional<std::string> path = SitePathOf(target);
         if (!path) {
             return Refuse(connection, MHD_HTTP_BAD_REQUEST, "no such path\n");
         }
         return static_cast<MHD_Result>(server->AnswerFile(connection, *path));
     }
 
-    static void Completed(void*, MHD_Connection*, void** state, MHD_RequestTerminationCode) {
+    static void Completed(void* self, MHD_Connection* connection, void** state,
+                          MHD_RequestTerminationCode) {
         delete static_cast<RequestState*>(*state);
         *state = nullptr;
+        static_cast<SiteServer*>(self)->deadline_.Ended(connection, RequestDeadline::Clock::now());
+    }
+
+    static void Connection(void* self, MHD_Connection* connection, void**,
+                           MHD_ConnectionNotificationCode code) {
+        auto* server = static_cast<SiteServer*>(self);
+        if (code == MHD_CONNECTION_NOTIFY_STARTED) {
+            const MHD_ConnectionInfo* info =
+                MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
+            if (info != nullptr) {
+                server->deadline_.Opened(connection, info->connect_fd,
+                                         RequestDeadline::Clock::now());
+            }
+        } else {
+            server->deadline_.Closed(connection);
+        }
     }
 
     static void StreamGone(void* cls) {
@@ -167,11 +238,8 @@ struct Callbacks {
     }
 };
 
-SiteServer::SiteServer(std::filesystem::path site, const ServerOptions& options)
-    : site_(open(site.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)), options_(options) {
-    if (site_.get() < 0) {
-        throw ServerFailure("cannot open " + site.string() + ": " + std::strerror(errno));
-    }
+SiteServer::SiteServer(const ServerOptions& options)
+    : options_(options), deadline_(options.requestTime) {
     sockaddr_storage address{};
     unsigned flags = MHD_USE_EPOLL_INTERNAL_THREAD | MHD_ALLOW_SUSPEND_RESUME;
     auto* v4 = reinterpret_cast<sockaddr_in*>(&address);
@@ -182,25 +250,52 @@ SiteServer::SiteServer(std::filesystem::path site, const ServerOptions& options)
     } else if (inet_pton(AF_INET6, options.address.c_str(), &v6->sin6_addr) == 1) {
         v6->sin6_family = AF_INET6;
         v6->sin6_port = htons(options.port);
-        flags |= MHD_USE_IPv6;
+        // "::" is every address, IPv4 ones too, as people mean it.
+        flags |= IN6_IS_ADDR_UNSPECIFIED(&v6->sin6_addr) ? MHD_USE_DUAL_STACK : MHD_USE_IPv6;
     } else {
-        throw ServerFailure("not an IP address: " + options.address);
+        throw ServerFailure("not an IP address: " + options.address +
+                            " (give one such as 127.0.0.1, 0.0.0.0 or ::)");
     }
     daemon_ = MHD_start_daemon(
         flags, options.port, nullptr, nullptr, &Callbacks::Answer, this, MHD_OPTION_SOCK_ADDR,
         reinterpret_cast<sockaddr*>(&address), MHD_OPTION_CONNECTION_LIMIT, options.connectionLimit,
-        MHD_OPTION_CONNECTION_TIMEOUT, options.idleSeconds, MHD_OPTION_CONNECTION_MEMORY_LIMIT,
-        options.requestMemory, MHD_OPTION_UNESCAPE_CALLBACK, &KeepEscapes, nullptr,
-        MHD_OPTION_NOTIFY_COMPLETED, &Callbacks::Completed, nullptr, MHD_OPTION_END);
+        MHD_OPTION_PER_IP_CONNECTION_LIMIT, options.clientLimit, MHD_OPTION_CONNECTION_TIMEOUT,
+        options.idleSeconds, MHD_OPTION_CONNECTION_MEMORY_LIMIT, options.requestMemory,
+        MHD_OPTION_UNESCAPE_CALLBACK, &KeepEscapes, nullptr, MHD_OPTION_NOTIFY_COMPLETED,
+        &Callbacks::Completed, this, MHD_OPTION_NOTIFY_CONNECTION, &Callbacks::Connection, this,
+        MHD_OPTION_END);
     if (daemon_ == nullptr) {
         throw ServerFailure("cannot listen on " + options.address + " port " +
                             std::to_string(options.port) + ": " + std::strerror(errno));
     }
     const MHD_DaemonInfo* info = MHD_get_daemon_info(daemon_, MHD_DAEMON_INFO_BIND_PORT);
     port_ = info != nullptr ? info->port : options.port;
+    keeper_ = std::jthread([this](std::stop_token stop) { Keep(stop); });
+}
+
+SiteServer::SiteServer(const std::filesystem::path& site, const ServerOptions& options)
+    : SiteServer(options) {
+    Open(site);
+}
+
+void SiteServer::Open(const std::filesystem::path& site) {
+    world::FileDescriptor folder(open(site.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (folder.get() < 0) {
+        throw ServerFailure("cannot open " + site.string() + ": " + std::strerror(errno));
+    }
+    if (site_.load() >= 0) {
+        throw ServerFailure("a site is served already");
+    }
+    site_.store(folder.get());
+    siteOwner_ = std::move(folder);
 }
 
 SiteServer::~SiteServer() {
+    keeper_.request_stop();
+    keeperWake_.notify_all();
+    if (keeper_.joinable()) {
+        keeper_.join();
+    }
     // Every stream ends at its next read; suspended ones are woken for it. No stream is taken
     // once this is under way (AnswerEvents looks under the same lock).
     {
@@ -223,14 +318,58 @@ SiteServer::~SiteServer() {
 }
 
 void SiteServer::Announce(const std::string& name, const std::string& data) {
-    const std::string event = "event: " + name + "\ndata: " + data + "\n\n";
+    SendToAll("event: " + name + "\ndata: " + data + "\n\n");
+}
+
+void SiteServer::SendToAll(const std::string& text) {
     const std::lock_guard lock(streamsMutex_);
     for (const auto& stream : streams_) {
         const std::lock_guard streamLock(stream->mutex);
-        stream->pending += event;
+        stream->pending += text;
         if (stream->suspended) {
             stream->suspended = false;
             MHD_resume_connection(stream->connection);
+        }
+    }
+}
+
+std::size_t SiteServer::Streams() {
+    const std::lock_guard lock(streamsMutex_);
+    return streams_.size();
+}
+
+void SiteServer::ReleaseClosedStreams() {
+    const std::lock_guard lock(streamsMutex_);
+    for (const auto& stream : streams_) {
+        const std::lock_guard streamLock(stream->mutex);
+        if (!stream->suspended || stream->socket < 0) {
+            continue;
+        }
+        // A suspended connection is not watched by the daemon: its socket is looked at here,
+        // safely, since the daemon closes none while it is suspended. A client sends nothing on
+        // a stream, so anything readable is its end: closed (0) or reset (an error).
+        char byte = 0;
+        const ssize_t got = recv(stream->socket, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+        if (got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
+            stream->closedByClient = true;
+            stream->suspended = false;
+            MHD_resume_connection(stream->connection);
+        }
+    }
+}
+
+void SiteServer::Keep(std::stop_token stop) {
+    constexpr std::chrono::milliseconds Round{200};
+    auto nextHeartbeat = RequestDeadline::Clock::now() + options_.heartbeat;
+    std::unique_lock lock(keeperMutex_);
+    while (!stop.stop_requested()) {
+        keeperWake_.wait_for(lock, stop, Round, [] { return false; });
+        const auto now = RequestDeadline::Clock::now();
+        deadline_.Expire(now);
+        ReleaseClosedStreams();
+        if (now >= nextHeartbeat) {
+            SendToAll(":\n\n");
+            nextHeartbeat = now + options_.heartbeat;
         }
     }
 }
@@ -243,6 +382,10 @@ int SiteServer::AnswerEvents(MHD_Connection* connection) {
     auto stream = std::make_shared<Stream>();
     stream->connection = connection;
     stream->server = this;
+    if (const MHD_ConnectionInfo* info =
+            MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD)) {
+        stream->socket = info->connect_fd;
+    }
     // A page that loses the server tries again after two seconds.
     stream->pending = "retry: 2000\n\n";
     MHD_Response* response = MHD_create_response_from_callback(
@@ -250,36 +393,43 @@ int SiteServer::AnswerEvents(MHD_Connection* connection) {
     MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, "text/event-stream");
     MHD_add_response_header(response, MHD_HTTP_HEADER_CACHE_CONTROL, "no-cache");
     MHD_add_response_header(response, MHD_HTTP_HEADER_X_CONTENT_TYPE_OPTIONS, NoSniff);
+    // nginx buffers a proxied response unless told not to, and a stream would never arrive.
+    MHD_add_response_header(response, "X-Accel-Buffering", "no");
     streams_.insert(stream);
     return Queue(connection, MHD_HTTP_OK, response);
 }
 
 int SiteServer::AnswerFile(MHD_Connection* connection, const std::string& path) {
-    const int fd = OpenInsideSite(site_.get(), path);
+    const int fd = OpenInsideSite(site_.load(), path);
     if (fd < 0) {
         return Refuse(connection, MHD_HTTP_NOT_FOUND, "not found\n");
     }
     struct stat status {};
     fstat(fd, &status);
-    char tag[64];
-    std::snprintf(tag, sizeof tag, "\"%llx-%llx\"", static_cast<unsigned long long>(status.st_size),
+    // Renamed into place, a rewritten file is a new inode even when size and time agree.
+    char tag[96];
+    std::snprintf(tag, sizeof tag, "\"%llx-%llx-%llx\"",
+                  static_cast<unsigned long long>(status.st_ino),
+                  static_cast<unsigned long long>(status.st_size),
                   static_cast<unsigned long long>(status.st_mtim.tv_sec) * 1000000000ull +
                       static_cast<unsigned long long>(status.st_mtim.tv_nsec));
     const char* cache = Versioned(path) ? "public, max-age=31536000, immutable" : "no-cache";
-    const char* known =
-        MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_IF_NONE_MATCH);
     MHD_Response* response = nullptr;
     unsigned code = MHD_HTTP_OK;
-    if (known != nullptr && std::strcmp(known, tag) == 0) {
+    if (NotModified(
+            MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_IF_NONE_MATCH),
+            MHD_lookup_connection_value(connection, MHD_HEADER_KIND,
+                                        MHD_HTTP_HEADER_IF_MODIFIED_SINCE),
+            tag, status.st_mtim.tv_sec)) {
         close(fd);
-        response = MHD_create_response_from_buffer(0, nullptr, MHD_RESPMEM_PERSISTENT);
+        response = NotModifiedResponse();
         code = MHD_HTTP_NOT_MODIFIED;
     } else {
         response = MHD_create_response_from_fd64(static_cast<std::uint64_t>(status.st_size), fd);
         MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, ContentTypeOf(path));
-        MHD_add_response_header(response, MHD_HTTP_HEADER_LAST_MODIFIED,
-                                HttpDate(status.st_mtim.tv_sec).c_str());
     }
+    MHD_add_response_header(response, MHD_HTTP_HEADER_LAST_MODIFIED,
+                            HttpDate(status.st_mtim.tv_sec).c_str());
     MHD_add_response_header(response, MHD_HTTP_HEADER_ETAG, tag);
     MHD_add_response_header(response, MHD_HTTP_HEADER_CACHE_CONTROL, cache);
     MHD_add_response_header(response, MHD_HTTP_HEADER_X_CONTENT_TYPE_OPTIONS, NoSniff);

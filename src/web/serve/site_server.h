@@ -6,10 +6,18 @@
 //
 // Why libmicrohttpd: it serves every connection from one event loop (epoll), so a few hundred
 // slow or half-open clients hold no thread and cannot keep a real request waiting; it limits
-// connections, the memory of a request's line and headers, and idle time, itself; and it streams
-// a response from a callback whose connection can be suspended until there is something to say,
-// which is what server-sent events need.
+// connections in all and per client address, the memory of a request's line and headers, and
+// idle time, itself; and it streams a response from a callback whose connection can be suspended
+// until there is something to say, which is what server-sent events need.
+//
+// What it does not do is done beside it, by a keeper thread: a deadline on each request's
+// headers however slowly they trickle in, a comment line on every stream now and then (which
+// keeps proxies from timing streams out), and a look at every suspended stream's socket, so that
+// one its client closed is let go at once rather than at the next event.
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -17,8 +25,10 @@
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "web/serve/request_deadline.h"
 #include "world/file_descriptor.h"
 
 struct MHD_Daemon;
@@ -29,10 +39,19 @@ namespace web::serve {
 struct Callbacks;
 
 struct ServerOptions {
-    std::string address = "127.0.0.1";  // IPv4 or IPv6
+    std::string address = "127.0.0.1";  // IPv4 or IPv6; "::" is both
     std::uint16_t port = 8765;          // 0: any free one
     unsigned connectionLimit = 1000;
+    // Connections from one client address at once; behind a reverse proxy every page comes
+    // from the proxy's address (each open page holds one for its events).
+    unsigned clientLimit = 64;
     unsigned idleSeconds = 10;  // a connection that says nothing for this long is closed
+    // A request's line and headers must be in within this long of the connection's start (or of
+    // the previous answer on it), however slowly they come.
+    std::chrono::milliseconds requestTime{10000};
+    // A comment line on every event stream this often: proxies close a stream silent too long,
+    // and a write is how a closed one is found where the socket says nothing.
+    std::chrono::milliseconds heartbeat{15000};
     std::size_t requestMemory = 16 * 1024;  // the request line and headers, all told
     unsigned headerLimit = 64;
 };
@@ -43,15 +62,24 @@ struct ServerFailure : std::runtime_error {
 
 class SiteServer {
 public:
-    // Serves `site` at once; throws ServerFailure when the address cannot be listened on.
-    SiteServer(std::filesystem::path site, const ServerOptions& options);
+    // Listens at once, answering 503 until Open is called; throws ServerFailure when the
+    // address cannot be listened on.
+    explicit SiteServer(const ServerOptions& options);
+    // Listens and serves `site` at once.
+    SiteServer(const std::filesystem::path& site, const ServerOptions& options);
     // Ends every stream and closes every connection.
     ~SiteServer();
     SiteServer(const SiteServer&) = delete;
     SiteServer& operator=(const SiteServer&) = delete;
 
+    // Serves `site` from now on; throws ServerFailure when it cannot be opened.
+    void Open(const std::filesystem::path& site);
+
     // The port listened on (the one chosen when asked for 0).
     std::uint16_t Port() const { return port_; }
+
+    // The event streams held open now.
+    std::size_t Streams();
 
     // Sends one event to every page listening on /events: `event: NAME` and `data: DATA`
     // (one line).
@@ -63,15 +91,27 @@ private:
     friend struct Callbacks;
     int AnswerFile(MHD_Connection* connection, const std::string& path);
     int AnswerEvents(MHD_Connection* connection);
+    // The keeper thread's round: overdue requests, closed streams, heartbeats.
+    void Keep(std::stop_token stop);
+    // Lets go of the suspended streams whose client has closed its end.
+    void ReleaseClosedStreams();
+    // Appends `text` to every stream, waking those that wait.
+    void SendToAll(const std::string& text);
 
-    world::FileDescriptor site_;
+    std::atomic<int> site_{-1};  // the site's folder, opened once by Open
+    world::FileDescriptor siteOwner_;
     ServerOptions options_;
     std::uint16_t port_ = 0;
     MHD_Daemon* daemon_ = nullptr;
+    RequestDeadline deadline_;
 
     std::mutex streamsMutex_;
     std::set<std::shared_ptr<Stream>> streams_;
     bool stopping_ = false;  // under streamsMutex_
+
+    std::mutex keeperMutex_;
+    std::condition_variable_any keeperWake_;
+    std::jthread keeper_;
 };
 
 }  // namespace web::serve
