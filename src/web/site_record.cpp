@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstdio>
 #include <limits>
 #include <type_traits>
 
@@ -11,14 +12,8 @@ namespace {
 
 using nlohmann::json;
 
-constexpr int RecordFormat = 2;
-
-json StampJson(const std::optional<SourceStamp>& stamp) {
-    if (!stamp) {
-        return nullptr;
-    }
-    return {{"path", stamp->path}, {"size", stamp->size}, {"modified", stamp->modifiedNanoseconds}};
-}
+// Format 2 kept the sectors' and the ground's paths, and the terrain folder's, as they were.
+constexpr int PathFormat = 2;
 
 // A whole number of type T, or a type_error: nlohmann converts a float silently (and beyond
 // the type's range, undefined).
@@ -37,24 +32,40 @@ T Whole(const json& value) {
     throw json::type_error::create(302, "not a whole number of its kind", &value);
 }
 
-std::optional<SourceStamp> StampOf(const json& value) {
+json StampJson(const SourceStamp& stamp) {
+    return json::array({stamp.where, stamp.size, stamp.modifiedNanoseconds});
+}
+
+// [where, size, modified], or format 2's path in place of where.
+SourceStamp StampOf(const json& where, const json& size, const json& modified, int format) {
+    return SourceStamp{
+        format == PathFormat ? HashOf(where.get<std::string>()) : Whole<std::uint64_t>(where),
+        Whole<std::uint64_t>(size), Whole<std::int64_t>(modified)};
+}
+
+std::optional<SourceStamp> GroundOf(const json& value, int format) {
     if (value.is_null()) {
         return std::nullopt;
     }
-    return SourceStamp{value.at("path").get<std::string>(), Whole<std::uint64_t>(value.at("size")),
-                       Whole<std::int64_t>(value.at("modified"))};
+    if (format == PathFormat) {
+        return StampOf(value.at("path"), value.at("size"), value.at("modified"), format);
+    }
+    if (!value.is_array() || value.size() != 3) {
+        throw json::type_error::create(302, "not a stamp", &value);
+    }
+    return StampOf(value[0], value[1], value[2], format);
 }
 
 }  // namespace
 
 std::string SerialiseSiteRecord(const SiteRecord& record) {
-    // A sector as [version, path, size, modified], or [version] without a stamp: a big world
+    // A sector as [version, where, size, modified], or [version] without a stamp: a big world
     // has tens of thousands, and arrays read and write several times faster than objects.
     json sectors = json::object();
     for (const auto& [name, sector] : record.sectors) {
         json entry = json::array({sector.version});
         if (sector.stamp) {
-            entry.push_back(sector.stamp->path);
+            entry.push_back(sector.stamp->where);
             entry.push_back(sector.stamp->size);
             entry.push_back(sector.stamp->modifiedNanoseconds);
         }
@@ -68,12 +79,19 @@ std::string SerialiseSiteRecord(const SiteRecord& record) {
     for (const auto& [path, hash] : record.pageFiles) {
         page[path] = hash;
     }
-    const json whole = {{"velmora-site", RecordFormat},       {"world", record.world},
-                        {"terrain", record.terrain},          {"version", record.version},
-                        {"sectors", std::move(sectors)},      {"files", std::move(files)},
-                        {"ground", StampJson(record.ground)}, {"page", std::move(page)}};
-    // Names and paths are bytes on disk, not always UTF-8: replaced where they are not, which
-    // at worst makes an update read that sector again.
+    const json pending = {{"versions", record.pendingVersions}, {"files", record.pendingFiles}};
+    const json whole = {{"velmora-site", SiteRecordFormat},
+                        {"world", record.world},
+                        {"terrain", record.terrain},
+                        {"version", record.version},
+                        {"sectors", std::move(sectors)},
+                        {"files", std::move(files)},
+                        {"ground", record.ground ? StampJson(*record.ground) : json(nullptr)},
+                        {"page", std::move(page)},
+                        {"pending", pending},
+                        {"retired", record.retired}};
+    // Names are bytes on disk, not always UTF-8: replaced where they are not, which at worst
+    // makes an update read that sector again.
     return whole.dump(-1, ' ', false, json::error_handler_t::replace) + "\n";
 }
 
@@ -83,12 +101,17 @@ std::optional<SiteRecord> ParseSiteRecord(std::string_view text) {
         return std::nullopt;
     }
     try {
-        if (Whole<std::int64_t>(whole.at("velmora-site")) != RecordFormat) {
+        const std::int64_t format = Whole<std::int64_t>(whole.at("velmora-site"));
+        if (format != SiteRecordFormat && format != PathFormat) {
             return std::nullopt;
         }
+        const int read = static_cast<int>(format);
         SiteRecord record;
         record.world = whole.at("world").get<std::string>();
         record.terrain = whole.at("terrain").get<std::string>();
+        if (read == PathFormat) {
+            record.terrain = PathHash(record.terrain);
+        }
         record.version = Whole<std::uint64_t>(whole.at("version"));
         for (const auto& [name, sector] : whole.at("sectors").items()) {
             if (!sector.is_array() || (sector.size() != 1 && sector.size() != 4)) {
@@ -97,9 +120,7 @@ std::optional<SiteRecord> ParseSiteRecord(std::string_view text) {
             RecordedSector& recorded = record.sectors[name];
             recorded.version = Whole<std::uint64_t>(sector[0]);
             if (sector.size() == 4) {
-                recorded.stamp =
-                    SourceStamp{sector[1].get<std::string>(), Whole<std::uint64_t>(sector[2]),
-                                Whole<std::int64_t>(sector[3])};
+                recorded.stamp = StampOf(sector[1], sector[2], sector[3], read);
             }
         }
         for (const auto& [key, file] : whole.at("files").items()) {
@@ -108,9 +129,21 @@ std::optional<SiteRecord> ParseSiteRecord(std::string_view text) {
             }
             record.files[key] = {Whole<std::uint64_t>(file[0]), Whole<std::uint64_t>(file[1])};
         }
-        record.ground = StampOf(whole.at("ground"));
+        record.ground = GroundOf(whole.at("ground"), read);
         for (const auto& [path, hash] : whole.at("page").items()) {
             record.pageFiles[path] = Whole<std::uint64_t>(hash);
+        }
+        if (read == SiteRecordFormat) {
+            const json& pending = whole.at("pending");
+            for (const json& version : pending.at("versions")) {
+                record.pendingVersions.insert(Whole<std::uint64_t>(version));
+            }
+            for (const json& path : pending.at("files")) {
+                record.pendingFiles.insert(path.get<std::string>());
+            }
+            for (const json& path : whole.at("retired")) {
+                record.retired.insert(path.get<std::string>());
+            }
         }
         return record;
     } catch (const json::exception&) {
@@ -118,9 +151,18 @@ std::optional<SiteRecord> ParseSiteRecord(std::string_view text) {
     }
 }
 
-bool IsSiteRecord(std::string_view text) {
+std::int64_t SiteRecordFormatOf(std::string_view text) {
     const json whole = json::parse(text, nullptr, false);
-    return !whole.is_discarded() && whole.is_object() && whole.contains("velmora-site");
+    if (whole.is_discarded() || !whole.is_object() || !whole.contains("velmora-site")) {
+        return 0;
+    }
+    const json& format = whole.at("velmora-site");
+    // Any record of ours says its format; one that does not is of no known program.
+    if (format.is_number_unsigned() && format.get<std::uint64_t>() > 0) {
+        return static_cast<std::int64_t>(
+            std::min<std::uint64_t>(format.get<std::uint64_t>(), std::numeric_limits<int>::max()));
+    }
+    return 0;
 }
 
 std::uint64_t HashOf(std::string_view bytes) {
@@ -129,6 +171,12 @@ std::uint64_t HashOf(std::string_view bytes) {
         hash = (hash ^ static_cast<unsigned char>(byte)) * 0x100000001b3u;
     }
     return hash;
+}
+
+std::string PathHash(std::string_view path) {
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(HashOf(path)));
+    return text;
 }
 
 }  // namespace web

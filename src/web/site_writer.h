@@ -2,8 +2,10 @@
 // Writes a world as a static site (docs/WEB.md), or brings one up to date: only what changed
 // sectors touch is written again (the sectors' stamps, kept in the site's record, tell which),
 // each file aside and renamed, the world's index last, and files no longer wanted removed after
-// it. A folder that holds anything but a site of ours is refused unless forced, and nothing but
-// the site's own files is ever removed.
+// it. A folder that holds anything but a site of ours is refused unless forced; forced, the
+// site is written beside what the folder holds, never over it. The record says which files are
+// ours, and what a run is about to write is recorded before it is written, so only files a run
+// wrote are ever replaced or removed, and a run stopped anywhere is finished by the next.
 
 #include <cstddef>
 #include <filesystem>
@@ -13,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "web/site_files.h"
+#include "web/site_lock.h"
 #include "world/sector_source.h"
 
 namespace web {
@@ -27,14 +31,15 @@ struct SiteOptions {
     std::filesystem::path groundTexture;
     // Where the first pass's summaries are kept between runs; empty: not kept.
     std::filesystem::path summaryFolder;
-    // Writes into a folder that holds other files (never removing them).
+    // Writes into a folder that holds other files (never replacing or removing them).
     bool force = false;
     // A site that a server follows live: its pages listen for its events. Files the new site
     // no longer names stay, listed in the report, for the server to remove once pages that
     // loaded the old index had time to move on.
     bool live = false;
-    // Removes the data files of ours that no record names (left by a run stopped before it
-    // removed them). Not while a server still keeps superseded files for open pages.
+    // Removes what runs before left of theirs: files a record retired, what a run stopped part
+    // way was writing, temporary files. Not while a server still keeps superseded files for
+    // open pages.
     bool sweepOrphans = true;
     // Told of sectors that cannot be read (they are left out of the site), and of the work done.
     std::function<void(const std::string& name, const std::string& path, const std::string& reason)>
@@ -44,9 +49,22 @@ struct SiteOptions {
     std::function<void(const std::string& reason)> groundProblem;
 };
 
-// A folder that holds files of another kind than a site of ours.
+// A folder that is not one to write a site into (files of another kind than a site of ours, a
+// file of another's where the site's would go, a site of a newer program's); says why.
 struct NotASite : std::runtime_error {
     using std::runtime_error::runtime_error;
+};
+
+// How a run that failed part way left the folder.
+enum class LeftSite {
+    AsItWas,     // the site as it was before the run
+    Unfinished,  // a new site, not finished: the next run finishes it
+    PartlyNew,   // some files of the site already new: the next run finishes the update
+};
+
+struct SiteWriteError : SiteFileError {
+    SiteWriteError(const std::string& what, LeftSite how) : SiteFileError(what), left(how) {}
+    LeftSite left;
 };
 
 struct SiteReport {
@@ -65,9 +83,16 @@ struct SiteReport {
 // Removes files a report listed as superseded; the site's own files only.
 void RemoveSuperseded(const std::filesystem::path& folder, const std::vector<std::string>& files);
 
-// Throws NotASite, SiteFileError (a file that cannot be written: the site is left as it was)
-// or std::runtime_error (a world without a sector to place).
+// Makes `folder` when there is none and checks that a site may be written into it, writing
+// nothing else: throws NotASite, saying why in plain words, when it may not. Before taking the
+// site's lock, which makes a file in the folder.
+void CheckSiteFolder(const std::filesystem::path& folder, const SiteOptions& options);
+
+// Writes the site into `folder`, whose lock `held` is. Throws NotASite (before anything is
+// written), SiteWriteError (a file that cannot be written; says how the site is left) or
+// std::runtime_error (a world without a sector to place).
 SiteReport WriteSite(const std::string& world, std::vector<world::SectorSource> sources,
-                     const std::filesystem::path& folder, const SiteOptions& options);
+                     const std::filesystem::path& folder, const SiteOptions& options,
+                     const SiteLock& held);
 
 }  // namespace web

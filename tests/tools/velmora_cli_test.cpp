@@ -91,6 +91,24 @@ TEST_F(DemoPrefixTest, WebAndServeRefuseWhatTheyCannotUseInOneLine) {
     const Outcome unknown = RunVelmora(Prefix(), {"web", "Nowhere", (Scratch() / "x").string()});
     EXPECT_EQ(unknown.exitCode, 2);
 
+    // In plain words, before anything is written.
+    fs::create_directory_symlink(Scratch() / "nowhere", Scratch() / "dangling");
+    const std::vector<std::pair<std::vector<std::string>, std::string>> plain = {
+        {{"web", "West", ""}, "no folder given"},
+        {{"web", "West", (Scratch() / "dangling").string()}, "is a symbolic link to nothing"},
+        {{"web", "West", (Scratch() / "textured").string(), "--texture",
+          (Scratch() / "none.png").string()},
+         "none.png does not exist"},
+    };
+    for (const auto& [arguments, reason] : plain) {
+        const Outcome refused = RunVelmora(Prefix(), arguments);
+        EXPECT_EQ(refused.exitCode, 1) << reason;
+        EXPECT_TRUE(oneLine(refused)) << refused.err;
+        EXPECT_THAT(refused.err, testing::HasSubstr(reason));
+    }
+    EXPECT_FALSE(fs::exists(Scratch() / "textured"));
+    EXPECT_FALSE(fs::exists(Scratch() / "nowhere"));
+
     for (const std::vector<std::string>& listen :
          {std::vector<std::string>{"--listen", "not-an-address"},
           std::vector<std::string>{"--listen", "192.0.2.1"}}) {

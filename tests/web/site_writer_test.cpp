@@ -5,11 +5,18 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <nlohmann/json.hpp>
+
+#include <chrono>
 #include <fstream>
 #include <map>
+#include <random>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "support/file_size_limit.h"
 #include "support/temporary_prefix.h"
@@ -17,6 +24,8 @@
 #include "web/data_file.h"
 #include "web/height_tile.h"
 #include "web/site_files.h"
+#include "web/site_layout.h"
+#include "web/site_lock.h"
 #include "web/site_record.h"
 #include "web/site_writer.h"
 #include "world/world_files.h"
@@ -65,7 +74,9 @@ protected:
         for (const auto& [name, source] : sources) {
             list.push_back(source);
         }
-        return web::WriteSite("Test", std::move(list), site, options);
+        web::CheckSiteFolder(site, options);
+        const web::SiteLock lock = web::SiteLock::Take(site, "a test");
+        return web::WriteSite("Test", std::move(list), site, options, lock);
     }
 
     // Every data file's payload by key, as its site's record names it, with the file's
@@ -208,14 +219,13 @@ TEST_F(SiteTest, AFolderOfOtherFilesIsRefusedAndForcedNeverLosesThem) {
     record.insert(record.find(files) + files.size(), "\"../../outside\":[1,0],\"../notes\":[3,0],");
     WriteFile(site / ".velmora-site", record);
     Write("0_0", 0, 0, 10);
-    // A data file of ours that no record names (a run stopped before removing it) goes; a file
-    // of the user's beside it stays.
-    WriteFile(site / "data" / "tiles" / "0" / "9_9.v7.js", "left behind");
+    // Files put beside the site's, named as its data files or not, are no run's: they stay.
+    WriteFile(site / "data" / "tiles" / "0" / "9_9.v7.js", "put here");
     WriteFile(site / "data" / "notes.txt", "mine");
     Site(site);
     EXPECT_TRUE(fs::exists(folder.path() / "outside.js"));
     EXPECT_TRUE(fs::exists(site / "notes.txt"));
-    EXPECT_FALSE(fs::exists(site / "data" / "tiles" / "0" / "9_9.v7.js"));
+    EXPECT_EQ(ReadText(site / "data" / "tiles" / "0" / "9_9.v7.js"), "put here");
     EXPECT_TRUE(fs::exists(site / "data" / "notes.txt"));
 }
 
@@ -246,6 +256,390 @@ TEST_F(SiteTest, AFailedUpdateLeavesThePreviousSiteWhole) {
     EXPECT_EQ(now, files);
 }
 
+// Every file below `folder` with its bytes ("-> TARGET" for a link), found without following
+// links.
+std::map<std::string, std::string> Snapshot(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    for (auto it = fs::recursive_directory_iterator(folder);
+         it != fs::recursive_directory_iterator(); ++it) {
+        const std::string path = fs::relative(it->path(), folder).generic_string();
+        if (it->is_symlink()) {
+            files[path] = "-> " + fs::read_symlink(it->path()).string();
+        } else if (it->is_regular_file()) {
+            files[path] = ReadText(it->path());
+        }
+    }
+    return files;
+}
+
+std::vector<std::string> Temporaries(const fs::path& folder) {
+    std::vector<std::string> found;
+    for (const auto& [path, bytes] : Snapshot(folder)) {
+        if (path.find(".part-") != std::string::npos) {
+            found.push_back(path);
+        }
+    }
+    return found;
+}
+
+// A folder of a user's, with files where the site's go and files named as its data files: a
+// forced run is refused before it writes anything while one of the site's paths is taken, and
+// once they are free, writes the site beside the rest, which no later run replaces or removes.
+TEST_F(SiteTest, ForcedIntoAUsersFolderNothingOfTheUsersIsReplacedOrRemoved) {
+    Write("0_0", 0, 0);
+    Write("1_0", 1, 0);
+    const fs::path site = folder.path() / "mine";
+    const std::map<std::string, std::string> taking = {
+        {"index.html", "my page"}, {"js/app.js", "my script"}, {"data/world.js", "my world"}};
+    const std::map<std::string, std::string> beside = {
+        {"notes.txt", "notes"},
+        {"data/notes.v1.js", "my notes"},
+        {"data/photos/trip.v2.js", "my trip"},
+        {"data/tiles/0/9_9.v1.js", "my tile"},
+        {"data/tiles/0/0_0.v1.js", "named as the site's first tile"},
+        {"data/mine.v7.js", "mine"},
+        {"lib/other.js", "another library"}};
+    for (const auto& files : {taking, beside}) {
+        for (const auto& [path, bytes] : files) {
+            WriteFile(site / path, bytes);
+        }
+    }
+    for (const auto& [path, bytes] : taking) {
+        const auto before = Snapshot(site);
+        try {
+            Site(site, true);
+            ADD_FAILURE() << "not refused while " << path << " is taken";
+        } catch (const web::NotASite& refusal) {
+            EXPECT_THAT(refusal.what(), testing::HasSubstr(path));
+        }
+        EXPECT_EQ(Snapshot(site), before) << "written before refusing";
+        fs::rename(site / path, site / (path + ".kept"));
+    }
+    Site(site, true);
+    Write("1_0", 1, 0, 30);
+    Write("2_0", 2, 0);
+    Site(site);  // an update: a site of ours now
+    fs::remove_all(terrain / "2_0");
+    sources.erase("2_0");
+    Site(site);
+    for (const auto& [path, bytes] : beside) {
+        EXPECT_EQ(ReadText(site / path), bytes) << path;
+    }
+    for (const auto& [path, bytes] : taking) {
+        EXPECT_EQ(ReadText(site / (path + ".kept")), bytes) << path;
+    }
+    EXPECT_TRUE(fs::exists(site / "index.html"));
+}
+
+// A record (or a site) made to lead outside through links: nothing outside is written or
+// removed, whatever the record names.
+TEST_F(SiteTest, LinksInTheSiteNeverLeadARunOutsideIt) {
+    Write("0_0", 0, 0);
+    const fs::path outside = folder.path() / "outside";
+    WriteFile(outside / "victim.txt", "keep");
+    WriteFile(outside / "0" / "0_0.v1.js", "keep");
+    struct Case {
+        const char* name;
+        std::function<void(const fs::path& site)> craft;
+    };
+    const auto name = [](const fs::path& site, const std::string& listed, const std::string& path) {
+        auto record = nlohmann::json::parse(ReadText(site / ".velmora-site"));
+        if (listed == "page") {
+            record["page"][path] = 1;
+        } else if (listed == "pending") {
+            record["pending"]["files"].push_back(path);
+        } else {
+            record["retired"].push_back(path);
+        }
+        WriteFile(site / ".velmora-site", record.dump());
+    };
+    const std::vector<Case> cases = {
+        {"a retired file through a link",
+         [&](const fs::path& site) {
+             fs::create_directory_symlink(outside, site / "escape");
+             name(site, "retired", "escape/victim.txt");
+         }},
+        {"a pending file through a link",
+         [&](const fs::path& site) {
+             fs::create_directory_symlink(outside, site / "escape");
+             name(site, "pending", "escape/victim.txt");
+         }},
+        {"a page file no longer named, through a link",
+         [&](const fs::path& site) {
+             fs::create_directory_symlink(outside, site / "escape");
+             name(site, "page", "escape/victim.txt");
+         }},
+        {"the tiles' folder a link",
+         [&](const fs::path& site) {
+             fs::remove_all(site / "data" / "tiles");
+             fs::create_directory_symlink(outside, site / "data" / "tiles");
+         }},
+        {"a page file a link",
+         [&](const fs::path& site) {
+             fs::remove(site / "index.html");
+             fs::create_symlink(outside / "victim.txt", site / "index.html");
+         }},
+        {"the record a link",
+         [&](const fs::path& site) {
+             fs::rename(site / ".velmora-site", outside / "record");
+             fs::create_symlink(outside / "record", site / ".velmora-site");
+         }},
+    };
+    int run = 0;
+    for (const Case& crafted : cases) {
+        const fs::path site = folder.path() / ("site" + std::to_string(++run));
+        Site(site);
+        crafted.craft(site);
+        const auto before = Snapshot(outside);
+        Write("0_0", 0, 0, run);  // an update that writes tiles and removes the old ones
+        try {
+            Site(site);
+        } catch (const std::runtime_error& refusal) {
+            // Refusing is one right answer; following the link is not.
+        }
+        EXPECT_EQ(Snapshot(outside), before) << crafted.name;
+    }
+}
+
+// A first run stopped at any moment (SIGKILL in a child), or failing part way, leaves a folder
+// the next run takes as its site and finishes, leaving no temporary file and only files the
+// site names.
+TEST_F(SiteTest, AFirstRunStoppedAnywhereIsFinishedByTheNext) {
+    for (int a = 0; a < 6; ++a) {
+        Write(std::to_string(a) + "_0", a, 0);
+        Write(std::to_string(a) + "_5", a, 5);
+    }
+    const fs::path fresh = folder.path() / "fresh";
+    const auto timer = std::chrono::steady_clock::now();
+    Site(fresh);
+    const auto took = std::chrono::duration_cast<std::chrono::microseconds>(
+        std::chrono::steady_clock::now() - timer);
+    const auto whole = Payloads(fresh);
+    std::mt19937 random(20261209);
+    const auto check = [&](const fs::path& site, const std::string& how) {
+        EXPECT_NO_THROW(Site(site)) << how;
+        EXPECT_THAT(Temporaries(site), testing::IsEmpty()) << how;
+        const auto payloads = Payloads(site);
+        ASSERT_EQ(payloads.size(), whole.size()) << how;
+        std::set<std::string> named = {"data/world.js"};
+        for (const auto& [key, payload] : payloads) {
+            EXPECT_EQ(payload.first, whole.at(key).first) << how << ": " << key;
+            named.insert(web::DataFilePath(key, payload.second));
+        }
+        for (const auto& [path, bytes] : Snapshot(site / "data")) {
+            EXPECT_TRUE(named.contains("data/" + path)) << how << ": " << path << " left";
+        }
+    };
+    for (int attempt = 0; attempt < 12; ++attempt) {
+        const fs::path site = folder.path() / ("killed" + std::to_string(attempt));
+        const auto delay = std::chrono::microseconds(
+            std::uniform_int_distribution<long>(0, took.count() * 3 / 2)(random));
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            Site(site);
+            _exit(0);
+        }
+        std::this_thread::sleep_for(delay);
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        if (!fs::exists(site)) {
+            continue;
+        }
+        check(site, "killed after " + std::to_string(delay.count()) + " us");
+    }
+    // A run that fails at its first tile (a size limit: tiles are larger than the record).
+    const fs::path failed = folder.path() / "failed";
+    signal(SIGXFSZ, SIG_IGN);
+    try {
+        const FileSizeLimit limit(ReadText(fresh / ".velmora-site").size() + 512);
+        Site(failed);
+        ADD_FAILURE() << "the size limit did not fail the run";
+    } catch (const web::SiteWriteError& failure) {
+        EXPECT_EQ(failure.left, web::LeftSite::Unfinished);
+    }
+    check(failed, "failed part way");
+}
+
+// One writer at a time: a second is refused naming the first, and a holder that dies, however,
+// frees the site.
+TEST_F(SiteTest, OneWriterAtATime) {
+    Write("0_0", 0, 0);
+    const fs::path site = folder.path() / "site";
+    Site(site);
+    {
+        const web::SiteLock first =
+            web::SiteLock::Take(site, "velmora serve at http://127.0.0.1:8765/ (pid 123)");
+        try {
+            Site(site);
+            ADD_FAILURE() << "a second writer got in";
+        } catch (const web::SiteLocked& locked) {
+            EXPECT_EQ(locked.holder, "velmora serve at http://127.0.0.1:8765/ (pid 123)");
+        }
+        const web::SiteLock elsewhere = web::SiteLock::Take(folder.path(), "a test");
+        web::SiteOptions options;
+        EXPECT_THROW(web::WriteSite("Test", {}, site, options, elsewhere), std::logic_error);
+    }
+    EXPECT_FALSE(fs::exists(site / ".velmora-lock"));
+    EXPECT_NO_THROW(Site(site));
+
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const web::SiteLock held = web::SiteLock::Take(site, "a child\nwith a second line");
+        (void)!write(ready[1], "x", 1);
+        pause();
+        _exit(0);
+    }
+    char byte = 0;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);
+    close(ready[0]);
+    close(ready[1]);
+    EXPECT_THROW(
+        {
+            try {
+                web::SiteLock::Take(site, "a test");
+            } catch (const web::SiteLocked& locked) {
+                EXPECT_EQ(locked.holder, "a child");
+                throw;
+            }
+        },
+        web::SiteLocked);
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    // The dead holder's file is left; it is the site's own, and taken over.
+    EXPECT_TRUE(fs::exists(site / ".velmora-lock"));
+    EXPECT_NO_THROW(Site(site));
+    EXPECT_FALSE(fs::exists(site / ".velmora-lock"));
+
+    // A lock file that is a link is not followed.
+    WriteFile(folder.path() / "elsewhere", "keep");
+    fs::create_symlink(folder.path() / "elsewhere", site / ".velmora-lock");
+    EXPECT_THROW(web::SiteLock::Take(site, "a test"), std::runtime_error);
+    EXPECT_EQ(ReadText(folder.path() / "elsewhere"), "keep");
+}
+
+// The record lost, or an older one put back: the next run's files take names no earlier run
+// gave, so no name of the site's ever stands for two contents.
+TEST_F(SiteTest, VersionsNeverRepeatWhateverHappenedToTheRecord) {
+    Write("0_0", 0, 0);
+    Write("1_0", 1, 0);
+    const fs::path site = folder.path() / "site";
+    const std::string firstRecord = (Site(site), ReadText(site / ".velmora-site"));
+    std::map<std::string, std::string> seen = Snapshot(site / "data");
+    std::uint64_t highest = 1;
+    const std::vector<std::pair<const char*, std::function<void()>>> mishaps = {
+        {"an older record put back", [&] { WriteFile(site / ".velmora-site", firstRecord); }},
+        {"the record lost", [&] { fs::remove(site / ".velmora-site"); }},
+        {"nothing", [] {}},
+    };
+    int lift = 0;
+    for (int round = 0; round < 2; ++round) {
+        for (const auto& [mishap, happen] : mishaps) {
+            Write("1_0", 1, 0, lift += 20);
+            const web::SiteReport report = Site(site);
+            happen();
+            Write("0_0", 0, 0, lift += 20);
+            const web::SiteReport next = Site(site);
+            EXPECT_GT(next.version, std::max(report.version, highest)) << mishap;
+            highest = next.version;
+            for (const auto& [path, bytes] : Snapshot(site / "data")) {
+                if (path != "world.js" && seen.contains(path)) {
+                    EXPECT_EQ(bytes, seen.at(path)) << mishap << ": " << path;
+                }
+                seen[path] = bytes;
+            }
+        }
+    }
+}
+
+TEST_F(SiteTest, ARecordOfANewerFormatIsRefusedAndKept) {
+    Write("0_0", 0, 0);
+    const fs::path site = folder.path() / "site";
+    Site(site);
+    const std::string newer = R"({"velmora-site":4,"world":"Test","what":"is to come"})";
+    WriteFile(site / ".velmora-site", newer);
+    const auto before = Snapshot(site);
+    for (const bool force : {false, true}) {
+        try {
+            Site(site, force);
+            ADD_FAILURE() << "a newer site was written";
+        } catch (const web::NotASite& refusal) {
+            EXPECT_THAT(refusal.what(), testing::HasSubstr("newer"));
+        }
+        EXPECT_EQ(Snapshot(site), before);
+    }
+}
+
+// A site is published as it is: no file of it says where the world, the user's home or the
+// texture lie. A record of the format that kept paths is taken up without writing anew.
+TEST_F(SiteTest, NoPathOfTheMachineInAnyFileOfTheSite) {
+    Write("0_0", 0, 0);
+    Write("1_1", 1, 1);
+    const fs::path site = folder.path() / "site";
+    Site(site);
+    for (const auto& [path, bytes] : Snapshot(site)) {
+        for (const std::string& leak :
+             {folder.path().string(), terrain.string(), std::string("Testquarlend")}) {
+            EXPECT_EQ(bytes.find(leak), std::string::npos) << path << " holds " << leak;
+        }
+    }
+    // The same record in format 2, with the paths it kept.
+    auto record = nlohmann::json::parse(ReadText(site / ".velmora-site"));
+    record["velmora-site"] = 2;
+    record["terrain"] = terrain.string();
+    for (auto& [name, sector] : record["sectors"].items()) {
+        ASSERT_EQ(sector.size(), 4u);
+        sector[1] = sources.at(name).hostPath;
+    }
+    record.erase("pending");
+    record.erase("retired");
+    WriteFile(site / ".velmora-site", record.dump());
+    const web::SiteReport update = Site(site);
+    EXPECT_EQ(update.filesWritten, 1u);  // the index, as after any run that changed nothing
+    EXPECT_THAT(update.changedSectors, testing::IsEmpty());
+    EXPECT_EQ(ReadText(site / ".velmora-site").find(terrain.string()), std::string::npos);
+}
+
+// A sector folder without its file is a change once, when it comes; not on every run after.
+TEST_F(SiteTest, ASectorWithoutItsFileIsAChangeOnce) {
+    Write("0_0", 0, 0);
+    Write("1_0", 1, 0);
+    const fs::path site = folder.path() / "site";
+    Site(site);
+    fs::create_directories(terrain / "2_0");
+    sources["2_0"] = {"2_0", (terrain / "2_0" / "heightmap_2_0.zdt").string()};
+    EXPECT_THAT(Site(site).changedSectors, testing::Contains("2_0"));
+    for (int run = 0; run < 2; ++run) {
+        const web::SiteReport again = Site(site);
+        EXPECT_THAT(again.changedSectors, testing::IsEmpty());
+        EXPECT_EQ(again.filesWritten, 1u);
+    }
+}
+
+// Temporary files of ours a killed run left are removed; one of another name is not ours.
+TEST_F(SiteTest, TemporaryFilesOfOursAreRemovedAndNoOthers) {
+    Write("0_0", 0, 0);
+    const fs::path site = folder.path() / "site";
+    Site(site);
+    const std::vector<std::pair<std::string, bool>> files = {
+        {"data/world.js.part-a1B2c3", true}, {"data/tiles/0/0_0.v9.js.part-zzzzzz", true},
+        {".velmora-site.part-QWERTY", true}, {"index.html.part-000000", true},
+        {"notes.txt.part-a1B2c3", false},    {"data/world.js.part-toolong", false},
+        {"data/world.js.part-a1", false},
+    };
+    for (const auto& [path, ours] : files) {
+        WriteFile(site / path, "left");
+    }
+    Site(site);
+    for (const auto& [path, ours] : files) {
+        EXPECT_NE(fs::exists(site / path), ours) << path;
+    }
+}
+
 TEST(SiteFilesTest, OnlyPlainPathsInsideTheSiteAreTakenFromARecord) {
     for (const char* inside : {"index.html", "data/tiles/0/1_2.v3.js", "lib/leaflet/LICENSE"}) {
         EXPECT_TRUE(web::IsInsideSite(inside)) << inside;
@@ -269,7 +663,7 @@ TEST(SiteRecordTest, RecordsThatOnceBrokeTheReaderAreRefused) {
     web::SiteRecord record;
     record.world = "East";
     record.version = 3;
-    record.sectors["1_2"] = {web::SourceStamp{"/w/1_2/h.zdt", 32282, -5}, 2};
+    record.sectors["1_2"] = {web::SourceStamp{web::HashOf("/w/1_2/h.zdt"), 32282, -5}, 2};
     record.files["tiles/0/0_0"] = {3, 17};
     const auto back = web::ParseSiteRecord(web::SerialiseSiteRecord(record));
     ASSERT_TRUE(back.has_value());

@@ -2,6 +2,8 @@
 
 #include "web/site_files.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <optional>
 #include <system_error>
@@ -71,6 +73,10 @@ SiteSession::SiteSession(std::string command, const std::string& world, const st
         if (fs::exists(found, error)) {
             options_.groundTexture = found;
         }
+    } else if (!fs::is_regular_file(texture, error)) {
+        throw CommandFailure(
+            ExitFailure, "the texture " + PrintableName(texture) +
+                             (fs::exists(texture, error) ? " is not a file" : " does not exist"));
     } else {
         options_.groundTexture = texture;
     }
@@ -78,7 +84,26 @@ SiteSession::SiteSession(std::string command, const std::string& world, const st
     options_.force = force;
 }
 
+web::SiteLock SiteSession::Lock(const fs::path& folder, const std::string& holder) {
+    try {
+        web::CheckSiteFolder(folder, options_);
+        return web::SiteLock::Take(folder, holder);
+    } catch (const web::SiteLocked& locked) {
+        throw CommandFailure(ExitFailure, PrintableName(folder.string()) + " is being written by " +
+                                              locked.holder + "; run again once it is done");
+    } catch (const std::runtime_error& refusal) {
+        throw CommandFailure(ExitFailure, refusal.what());
+    }
+}
+
 web::SiteReport SiteSession::Write(const fs::path& folder, bool live, bool sweep) {
+    const web::SiteLock held =
+        Lock(folder, "velmora " + command_ + " (pid " + std::to_string(getpid()) + ")");
+    return Write(held, live, sweep);
+}
+
+web::SiteReport SiteSession::Write(const web::SiteLock& held, bool live, bool sweep) {
+    const fs::path& folder = held.Folder();
     web::SiteOptions options = options_;
     options.live = live;
     options.sweepOrphans = sweep;
@@ -105,13 +130,14 @@ web::SiteReport SiteSession::Write(const fs::path& folder, bool live, bool sweep
     web::SiteReport report;
     try {
         report = web::WriteSite(world_, listed_.empty() ? SourcesOf(world_) : std::move(listed_),
-                                folder, options);
+                                folder, options, held);
         listed_.clear();
-    } catch (const web::NotASite& refusal) {
-        throw CommandFailure(ExitFailure, refusal.what());
-    } catch (const web::SiteFileError& failure) {
-        throw CommandFailure(ExitFailure,
-                             std::string(failure.what()) + "; the site is left as it was");
+    } catch (const web::SiteWriteError& failure) {
+        const char* left = failure.left == web::LeftSite::AsItWas ? "the site is left as it was"
+                           : failure.left == web::LeftSite::Unfinished
+                               ? "the site is not finished: run again to finish it"
+                               : "the site is partly updated: run again to finish the update";
+        throw CommandFailure(ExitFailure, std::string(failure.what()) + "; " + left);
     } catch (const std::runtime_error& failure) {
         throw CommandFailure(ExitFailure, failure.what());
     }

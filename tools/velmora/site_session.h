@@ -17,12 +17,22 @@ public:
     SiteSession(std::string command, const std::string& world, const std::string& texture,
                 bool force);
 
-    // Writes the site into `folder` or brings it up to date, from the sectors as they are now.
-    // Throws CommandFailure with one line (exit 1) when it cannot; the site is then as it was.
-    // With `live`, the site is one a server follows (see web::SiteOptions::live); `sweep`
-    // removes the data files of ours no record names (not while a server keeps some).
+    // The lock of `folder` (made when missing) for `holder`, a line saying who holds it, once
+    // the folder is found to be one a site may be written into: nothing is written into one
+    // that is not. For a command that writes the site more than once and keeps others out
+    // meanwhile (velmora serve, for its whole life). Throws CommandFailure with one line (exit
+    // 1) when the folder is refused or another holds its lock, naming the holder.
+    web::SiteLock Lock(const std::filesystem::path& folder, const std::string& holder);
+
+    // Writes the site into `folder` or brings it up to date, from the sectors as they are now,
+    // holding the folder's lock meanwhile ("velmora COMMAND (pid N)"). Throws CommandFailure
+    // with one line (exit 1) when it cannot, saying how the site is left. With `live`, the
+    // site is one a server follows (see web::SiteOptions::live); `sweep` removes what runs
+    // before left of theirs (not while a server keeps superseded files).
     web::SiteReport Write(const std::filesystem::path& folder, bool live = false,
                           bool sweep = true);
+    // The same into the folder of `held`, a lock Lock gave.
+    web::SiteReport Write(const web::SiteLock& held, bool live = false, bool sweep = true);
 
     const std::string& World() const { return world_; }
     // The folder of the world's sector folders.

@@ -39,16 +39,20 @@ void AddWebCommand(CLI::App& velmora, ChosenCommand& chosen) {
         "index.html#sector=A_B opens the map on a sector, index.html#camera=X,Y,Z,YAW,PITCH the\n"
         "3D view from a camera. Nothing is fetched from elsewhere.\n"
         "Run again, it brings the site up to date, writing again only what changed sectors\n"
-        "touch; a page open meanwhile never reads a half-written file. A DIR that holds other\n"
-        "files is refused without --force, which writes the site into it and removes none of\n"
-        "them. The ground texture is terrain.image in the current directory, as the viewer's,\n"
-        "or --texture FILE. Unreadable sectors are left out and named on stderr.");
+        "touch; a page open meanwhile never reads a half-written file, and a run stopped\n"
+        "anywhere is finished by the next. A DIR that holds other files is refused without\n"
+        "--force, which writes the site beside them, replacing or removing none of them (a\n"
+        "file of another's where one of the site's goes is refused, before anything is\n"
+        "written). One velmora writes a DIR at a time: another one (web or serve) that holds it\n"
+        "makes this one refuse at once, naming it. The ground texture is terrain.image in the\n"
+        "current directory, as the viewer's, or --texture FILE. Unreadable sectors are left\n"
+        "out and named on stderr.");
     web->add_option("WORLD", request->world, "a world, as listed or as its folder")->required();
     web->add_option("DIR", request->folder, "the site's folder")->required();
     web->add_option("--texture", request->texture,
                     "ground texture (default: terrain.image in the current directory)")
         ->type_name("FILE");
     web->add_flag("--force", request->force,
-                  "writes into a folder that holds other files, removing none of them");
+                  "writes beside the other files of a folder, replacing or removing none");
     web->callback([&chosen, request] { chosen = {"web", [request] { return RunWeb(*request); }}; });
 }
