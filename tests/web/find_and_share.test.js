@@ -257,6 +257,17 @@ describe("find and share", () => {
             name: element.getAttribute("aria-label")}));
         assert.deepEqual([canvas.focused, canvas.role], [true, "application"]);
         assert.match(canvas.name, /^The world in 3D\./);
+        // A flight by the keys: the ground at the view's centre once they are let go.
+        await page.page.evaluate(() => {
+            document.getElementById("announce").textContent = "";
+        });
+        await page.page.keyboard.down("KeyW");
+        await new Promise((resolve) => setTimeout(resolve, 300));
+        await page.page.keyboard.up("KeyW");
+        await page.page.waitForFunction(() => document.getElementById("announce").textContent !==
+            "");
+        assert.match(await page.page.$eval("#announce", (region) => region.textContent),
+            /^At the view's centre: (sector \d+_\d+, sample \d+, height \d+\.\d|no ground)$/);
         assert.deepEqual(page.problems, []);
         await page.close();
     });

@@ -168,6 +168,17 @@ describe("the 3D camera's reach", () => {
         }
     });
 
+    test("a world without an extent to give (every sector unreadable) still keeps the camera " +
+        "in a box", () => {
+        for (const extent of [[null, null, null, null, null, null], [Infinity, Infinity, Infinity,
+            -Infinity, -Infinity, -Infinity], [5, 5, 5, 0, 0, 0], []]) {
+            const camera = v.keepInBox({x: 1e20, y: -1e20, z: 1e20, yaw: 0, pitch: 4}, extent);
+            assert.ok(Object.values(camera).every(Number.isFinite), JSON.stringify(camera));
+            assert.ok(Math.abs(camera.x) < 1e4 && Math.abs(camera.y) < 1e4, JSON.stringify(camera));
+            assert.ok(Number.isFinite(v.topSpeed(extent)) && v.topSpeed(extent) > 0);
+        }
+    });
+
     test("keys held 5 s from the overview stay in the box with the world on screen; one second " +
         "at the top crosses at most a fifth of the world", () => {
         const Keys = {

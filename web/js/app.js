@@ -296,6 +296,11 @@
         this.ground = new Velmora.Ground(world, this.tiles);
         this.map.setWorld(world);
         this.legend.show(world.range, this.shading);
+        // A sector a link named may have come (or gone) with the update.
+        var marked = this.map.marked();
+        if (marked) {
+            this.map.markSector(marked.a, marked.b, this.sectorWords(marked.a, marked.b));
+        }
         if (this.view3d) {
             this.view3d.setWorld(world);
         }
@@ -385,6 +390,8 @@
         this.modeButtons.forEach(function (button) {
             button.setAttribute("aria-pressed", String(button.dataset.mode === mode));
         });
+        // The style keeps the 3D view's overlays fewer on a small screen.
+        document.body.dataset.view = mode;
     };
 
     App.prototype.setShading = function (name) {

@@ -39,6 +39,7 @@
         this.ground = new Velmora.Ground(world, tiles);
         this.pointer = null;
         this.mark = null;
+        this.markedPlace = null;
         this.worldBounds = boxBounds(world.box);
 
         var minZoom = -(world.levels - 1);
@@ -322,6 +323,7 @@
             interactive: false});
         outline.addTo(this.map);
         this.mark = outline;
+        this.markedPlace = {a: a, b: b};
         var self = this;
         var clear = function () {
             self.clearMark();
@@ -335,7 +337,13 @@
             this.map.off("movestart zoomstart", this.markClear);
             this.map.removeLayer(this.mark);
             this.mark = null;
+            this.markedPlace = null;
         }
+    };
+
+    // The sector outlined now, {a, b}, or null.
+    MapView.prototype.marked = function () {
+        return this.markedPlace || null;
     };
 
     MapView.prototype.showWorld = function () {

@@ -20,14 +20,25 @@ Velmora.view3d = Velmora.view3d || {};
     var TurnsKept = 2;
     v.WorldFractionPerSecond = 0.15;
 
+    // The extent to plan for: the world's, or where it has none to give (every sector
+    // unreadable), one sector's square at the origin.
+    function usable(extent) {
+        var whole = extent && extent.length === 6 && extent.every(function (value) {
+            return typeof value === "number" && isFinite(value);
+        }) && extent[0] <= extent[3] && extent[1] <= extent[4] && extent[2] <= extent[5];
+        return whole ? extent : [0, 0, 0, v.SectorSideUnits, v.SectorSideUnits, 0];
+    }
+
     // The larger of the world's sides in world units, a sector's at least.
     v.worldSpan = function (extent) {
+        extent = usable(extent);
         return Math.max(extent[3] - extent[0], extent[4] - extent[1], v.SectorSideUnits);
     };
 
     // {minX, minY, minZ, maxX, maxY, maxZ} the camera stays within; minZ is the floor over the
     // world, which rises beyond it (floorAt).
     v.cameraBox = function (extent) {
+        extent = usable(extent);
         var span = v.worldSpan(extent);
         var side = SideMargin * span;
         return {minX: extent[0] - side, minY: extent[1] - side, minZ: extent[2],
@@ -37,6 +48,7 @@ Velmora.view3d = Velmora.view3d || {};
     // The lowest the camera may be at (x, y): the world's lowest ground over it, higher by half
     // the distance beyond its edges.
     v.floorAt = function (extent, x, y) {
+        extent = usable(extent);
         var outX = Math.max(extent[0] - x, 0, x - extent[3]);
         var outY = Math.max(extent[1] - y, 0, y - extent[4]);
         return extent[2] + FloorSlope * Math.hypot(outX, outY);
@@ -66,6 +78,7 @@ Velmora.view3d = Velmora.view3d || {};
     // size, taken as the geometric mean of its sides, so that a long narrow world is not left
     // behind across its narrow side in a few seconds.
     v.topSpeed = function (extent) {
+        extent = usable(extent);
         var spanX = Math.max(extent[3] - extent[0], v.SectorSideUnits);
         var spanY = Math.max(extent[4] - extent[1], v.SectorSideUnits);
         return v.WorldFractionPerSecond * Math.sqrt(spanX * spanY);
