@@ -13,7 +13,7 @@
 #include "command.h"
 #include "site_session.h"
 #include "web/serve/live_site.h"
-#include "web/serve/site_server.h"
+#include "web/serve/server_module.h"
 #include "world/summary_file.h"
 
 namespace {
@@ -73,6 +73,19 @@ void RaiseFileLimit() {
     }
 }
 
+// The site server module: beside the velmora executable (the build tree), or where it is
+// installed.
+web::serve::ServerModule SiteServerModule() {
+    std::error_code error;
+    const fs::path executable = fs::read_symlink("/proc/self/exe", error);
+    if (error) {
+        throw CommandFailure(ExitFailure, "cannot find the velmora executable's folder");
+    }
+    const fs::path folder = executable.parent_path();
+    return web::serve::ServerModule(
+        {folder / VELMORA_SITE_SERVER_NAME, folder / VELMORA_SITE_SERVER_INSTALLED});
+}
+
 int RunServe(const ServeRequest& request) {
     // Ctrl+C and SIGTERM are waited for by this thread alone; every thread started from here
     // on has them blocked.
@@ -89,9 +102,9 @@ int RunServe(const ServeRequest& request) {
     options.address = request.listen;
     options.port = static_cast<std::uint16_t>(request.port);
     options.clientLimit = static_cast<unsigned>(request.clientLimit);
-    std::unique_ptr<web::serve::SiteServer> server;
+    std::unique_ptr<web::serve::Server> server;
     try {
-        server = std::make_unique<web::serve::SiteServer>(options);
+        server = SiteServerModule().Start(options);
     } catch (const web::serve::ServerFailure& failure) {
         throw CommandFailure(ExitFailure, failure.what());
     }

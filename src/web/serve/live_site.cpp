@@ -22,7 +22,7 @@ std::string UpdateEventData(const SiteUpdate& update) {
 }
 
 LiveSite::LiveSite(std::filesystem::path terrain, std::filesystem::path site,
-                   std::function<SiteUpdate()> update, SiteServer& server)
+                   std::function<SiteUpdate()> update, Server& server)
     : terrain_(std::move(terrain)),
       site_(std::move(site)),
       update_(std::move(update)),

@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "web/serve/site_server.h"
+#include "web/serve/server.h"
 
 namespace web::serve {
 
@@ -36,7 +36,7 @@ public:
     // Watches `terrain` from now on; `update` brings the site in `site` up to date (it may
     // throw std::exception: said on stderr, tried again at the next change).
     LiveSite(std::filesystem::path terrain, std::filesystem::path site,
-             std::function<SiteUpdate()> update, SiteServer& server);
+             std::function<SiteUpdate()> update, Server& server);
     ~LiveSite();
     LiveSite(const LiveSite&) = delete;
     LiveSite& operator=(const LiveSite&) = delete;
@@ -47,7 +47,7 @@ private:
     std::filesystem::path terrain_;
     std::filesystem::path site_;
     std::function<SiteUpdate()> update_;
-    SiteServer& server_;
+    Server& server_;
     std::mutex mutex_;
     std::condition_variable_any wake_;
     std::jthread thread_;

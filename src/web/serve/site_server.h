@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "web/serve/request_deadline.h"
+#include "web/serve/server.h"
 #include "world/file_descriptor.h"
 
 struct MHD_Daemon;
@@ -38,29 +39,7 @@ namespace web::serve {
 
 struct Callbacks;
 
-struct ServerOptions {
-    std::string address = "127.0.0.1";  // IPv4 or IPv6; "::" is both
-    std::uint16_t port = 8765;          // 0: any free one
-    unsigned connectionLimit = 1000;
-    // Connections from one client address at once; behind a reverse proxy every page comes
-    // from the proxy's address (each open page holds one for its events).
-    unsigned clientLimit = 64;
-    unsigned idleSeconds = 10;  // a connection that says nothing for this long is closed
-    // A request's line and headers must be in within this long of the connection's start (or of
-    // the previous answer on it), however slowly they come.
-    std::chrono::milliseconds requestTime{10000};
-    // A comment line on every event stream this often: proxies close a stream silent too long,
-    // and a write is how a closed one is found where the socket says nothing.
-    std::chrono::milliseconds heartbeat{15000};
-    std::size_t requestMemory = 16 * 1024;  // the request line and headers, all told
-    unsigned headerLimit = 64;
-};
-
-struct ServerFailure : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
-class SiteServer {
+class SiteServer final : public Server {
 public:
     // Listens at once, answering 503 until Open is called; throws ServerFailure when the
     // address cannot be listened on.
@@ -68,22 +47,17 @@ public:
     // Listens and serves `site` at once.
     SiteServer(const std::filesystem::path& site, const ServerOptions& options);
     // Ends every stream and closes every connection.
-    ~SiteServer();
+    ~SiteServer() override;
     SiteServer(const SiteServer&) = delete;
     SiteServer& operator=(const SiteServer&) = delete;
 
-    // Serves `site` from now on; throws ServerFailure when it cannot be opened.
-    void Open(const std::filesystem::path& site);
-
-    // The port listened on (the one chosen when asked for 0).
-    std::uint16_t Port() const { return port_; }
+    void Open(const std::filesystem::path& site) override;
+    std::uint16_t Port() const override { return port_; }
 
     // The event streams held open now.
     std::size_t Streams();
 
-    // Sends one event to every page listening on /events: `event: NAME` and `data: DATA`
-    // (one line).
-    void Announce(const std::string& name, const std::string& data);
+    void Announce(const std::string& name, const std::string& data) override;
 
     struct Stream;
 
