@@ -294,34 +294,47 @@ SiteEntryKind SiteFiles::Kind(const std::string& relative) const {
 }
 
 std::optional<std::string> SiteFiles::Read(const std::string& relative) const {
-    if (!IsInsideSite(relative)) {
+    std::string bytes;
+    if (!ReadInto(relative, bytes)) {
         return std::nullopt;
+    }
+    return bytes;
+}
+
+bool SiteFiles::ReadInto(const std::string& relative, std::string& bytes) const {
+    if (!IsInsideSite(relative)) {
+        return false;
     }
     const auto [parent, leaf] = Split(relative);
     const world::FileDescriptor folder(OpenFolderBeneath(folder_.get(), parent, false));
     if (folder.get() < 0) {
-        return std::nullopt;
+        return false;
     }
     const world::FileDescriptor file(
         openat(folder.get(), leaf.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     struct stat status {};
     if (file.get() < 0 || fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
-        return std::nullopt;
+        return false;
     }
-    std::string bytes;
-    char buffer[1 << 16];
+    // Read to its end, whatever its size said: a file may grow meanwhile.
+    bytes.resize(static_cast<std::size_t>(status.st_size) + 1);
+    std::size_t filled = 0;
     for (;;) {
-        const ssize_t count = read(file.get(), buffer, sizeof buffer);
+        if (filled == bytes.size()) {
+            bytes.resize(bytes.size() * 2);
+        }
+        const ssize_t count = read(file.get(), bytes.data() + filled, bytes.size() - filled);
         if (count < 0 && errno == EINTR) {
             continue;
         }
         if (count < 0) {
-            return std::nullopt;
+            return false;
         }
         if (count == 0) {
-            return bytes;
+            bytes.resize(filled);
+            return true;
         }
-        bytes.append(buffer, static_cast<std::size_t>(count));
+        filled += static_cast<std::size_t>(count);
     }
 }
 

@@ -72,6 +72,8 @@ public:
     SiteEntryKind Kind(const std::string& relative) const;
     // The bytes of the regular file `relative`; nullopt when there is none (or a link).
     std::optional<std::string> Read(const std::string& relative) const;
+    // The same into `bytes` (its storage kept between calls); false when there is none.
+    bool ReadInto(const std::string& relative, std::string& bytes) const;
     // Every entry below the folder `under` ("" for the whole site) that is not a folder, found
     // without following links.
     std::vector<SiteEntry> Entries(const std::string& under = "") const;

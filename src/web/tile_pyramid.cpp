@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <atomic>
 #include <bitset>
-#include <fstream>
 #include <iterator>
 #include <set>
 #include <sstream>
@@ -18,8 +17,6 @@
 namespace web {
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // Tiles kept in memory (some 760 KB each): a 64 x 64 world's level 0 whole, and three rows of
 // the widest world's.
@@ -151,14 +148,11 @@ TileCore TilePyramid::LevelZeroCore(const world::WorldModel& model, const TileKe
 }
 
 bool TilePyramid::ReadGrid(const TileKey& key, std::uint64_t version, TileGridData& grid) const {
-    const fs::path path = files_.Root() / DataFilePath(TileFileKey(key), version);
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
     // Kept between the calls of a thread: a tile's text and payload are near a megabyte each.
+    // Read below the site's folder: a link in it leads nowhere.
     thread_local std::string text;
     thread_local std::vector<std::uint8_t> payload;
-    text.resize(static_cast<std::size_t>(std::max<std::streamoff>(in.tellg(), 0)));
-    in.seekg(0);
-    return in.read(text.data(), static_cast<std::streamsize>(text.size())) &&
+    return files_.ReadInto(DataFilePath(TileFileKey(key), version), text) &&
            ReadDataFile(text, TileFileKey(key), TilePayloadBytes, payload) &&
            GridFromPayload(payload, grid);
 }
