@@ -579,8 +579,14 @@ TEST_F(SiteTest, ARecordOfANewerFormatIsRefusedAndKept) {
 TEST_F(SiteTest, NoPathOfTheMachineInAnyFileOfTheSite) {
     Write("0_0", 0, 0);
     Write("1_1", 1, 1);
+    // Sectors that cannot be read are named in world.js, with why: not where they lie.
+    fs::create_directories(terrain / "2_0");
+    sources["2_0"] = {"2_0", (terrain / "2_0" / "heightmap_2_0.zdt").string()};
+    Write("0_2", 0, 2);
+    fs::resize_file(sources["0_2"].hostPath, 100);
     const fs::path site = folder.path() / "site";
     Site(site);
+    ASSERT_THAT(ReadText(site / "data" / "world.js"), testing::HasSubstr("0_2"));
     for (const auto& [path, bytes] : Snapshot(site)) {
         for (const std::string& leak :
              {folder.path().string(), terrain.string(), std::string("Testquarlend")}) {
@@ -592,8 +598,9 @@ TEST_F(SiteTest, NoPathOfTheMachineInAnyFileOfTheSite) {
     record["velmora-site"] = 2;
     record["terrain"] = terrain.string();
     for (auto& [name, sector] : record["sectors"].items()) {
-        ASSERT_EQ(sector.size(), 4u);
-        sector[1] = sources.at(name).hostPath;
+        if (sector.size() == 4) {
+            sector[1] = sources.at(name).hostPath;
+        }
     }
     record.erase("pending");
     record.erase("retired");

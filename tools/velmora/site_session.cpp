@@ -108,8 +108,12 @@ web::SiteReport SiteSession::Write(const web::SiteLock& held, bool live, bool sw
     options.live = live;
     options.sweepOrphans = sweep;
     std::size_t unreadable = 0;
-    options.unreadable = [&](const std::string&, const std::string& path,
+    options.unreadable = [&](const std::string& name, const std::string& path,
                              const std::string& reason) {
+        // Said once a session: a server writes the site again and again.
+        if (!toldUnreadable_.insert(name + '\n' + reason).second) {
+            return;
+        }
         if (++unreadable <= NamedUnreadable) {
             std::fprintf(stderr, "velmora %s: cannot read %s: %s; left out\n", command_.c_str(),
                          PrintableName(path).c_str(), reason.c_str());

@@ -4,6 +4,7 @@
 // stderr with the command's name.
 
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -45,4 +46,6 @@ private:
     web::SiteOptions options_;
     // The catalogue's sectors as the constructor found them, for the first Write.
     std::vector<world::SectorSource> listed_;
+    // The unreadable sectors said so far, with why.
+    std::set<std::string> toldUnreadable_;
 };
