@@ -40,8 +40,12 @@ describe("find and share", () => {
             (r.low + r.width / 2) * 0.25), range);
         const high = await page.page.evaluate((r) => Velmora.Ground.fixed1(
             (r.low + r.width) * 0.25), range);
+        const quarters = await page.page.evaluate((r) => [0.25, 0.75].map((f) =>
+            Velmora.Ground.fixed1((r.low + f * r.width) * 0.25)), range);
+        const ticks = [quarters[0], middle, quarters[1]];
         const legend = () => page.page.$eval("#legend", (box) => ({
-            ticks: Array.from(box.querySelectorAll(".legend-tick"), (tick) => tick.textContent),
+            ends: Array.from(box.querySelectorAll(".legend-end"), (end) => end.textContent),
+            ticks: Array.from(box.querySelectorAll(".legend-tick"), (tick) => tick.title),
             below: box.querySelector(".legend-below") ?
                 box.querySelector(".legend-below").textContent : null,
             light: box.querySelector(".legend-light") ?
@@ -49,9 +53,9 @@ describe("find and share", () => {
         }));
         const light = "\u2198light from the map's top left, 45\u00b0 up";
         for (const [shading, wanted] of [
-            ["height", {ticks: [low, middle, high], below: `below ${low}: white`, light: null}],
-            ["hillshade", {ticks: [], below: null, light}],
-            ["both", {ticks: [low, middle, high], below: `below ${low}: white`, light}],
+            ["height", {ends: [low, high], ticks, below: `below ${low}: white`, light: null}],
+            ["hillshade", {ends: [], ticks: [], below: null, light}],
+            ["both", {ends: [low, high], ticks, below: `below ${low}: white`, light}],
         ]) {
             await page.page.select("#shading", shading);
             assert.deepEqual(await legend(), wanted, shading);
