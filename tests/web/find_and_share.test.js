@@ -252,7 +252,9 @@ describe("find and share", () => {
         const rested = await page.settledStatus();
         assert.match(rested, /^sector 0_0, /);
         await new Promise((resolve) => setTimeout(resolve, 1200));
-        assert.deepEqual(await page.page.evaluate(() => window.readOuts), [rested]);
+        const place = await page.page.$eval("#place", (element) => element.textContent);
+        assert.match(place, /^x \d+\.\d, y \d+\.\d$/);
+        assert.deepEqual(await page.page.evaluate(() => window.readOuts), [`${rested}, ${place}`]);
 
         // The 3D view's canvas: named, and shown focused.
         await page.page.click('[data-mode="3d"]');

@@ -1,5 +1,6 @@
 // The status line of the map, opened from disk: for the point under the pointer it reads what
-// velmora-world's status bar reads, "sector A_B, sample S, height H", and nothing off the world.
+// velmora-world's status bar reads, "sector A_B, sample S, height H", and nothing off the world;
+// beside it, the point in world units, or why no ground is there.
 "use strict";
 
 const assert = require("node:assert/strict");
@@ -82,6 +83,29 @@ describe("the map's status line", () => {
         assert.deepEqual(await readAround(189, 189, [[0, 0], [100, -100]]), ["", ""]);
         assert.deepEqual(await readAround(0, 0, [[-Scale, 0], [0, -Scale], [-4, 100]]),
             ["", "", ""]);
+    });
+
+    test("beside the line: where the pointer is, or why there is no ground", async () => {
+        const page = await browser.open(site.page + "#map=189,189,0", site.folder);
+        await page.mapDrawn();
+        const places = [];
+        // Sample (339.5, 289.5) of 2_2, the middle of the hole 1_1, the world's box's empty
+        // place 4_3, and beyond its first column.
+        for (const [x, y] of [[CentreX + 150.5, CentreY + 100.5], [CentreX, CentreY],
+            [CentreX + 400, CentreY + 250], [CentreX - 200, CentreY]]) {
+            const ground = await page.statusAt(x, y);
+            places.push([ground, await page.page.$eval("#place", (place) => place.textContent)]);
+        }
+        assert.deepEqual(places.map((pair) => pair[1]), ["x 3395.0, y 2895.0",
+            "no sector at 1_1", "no sector at 4_3", "outside the world"]);
+        assert.match(places[0][0], /^sector 2_2, /);
+        assert.deepEqual(places.slice(1).map((pair) => pair[0]), ["", "", ""]);
+        // Off the map, nothing.
+        await page.page.mouse.move(CentreX, Height + 10);
+        await page.page.mouse.move(-10, CentreY);
+        assert.equal(await page.page.$eval("#place", (place) => place.textContent), "");
+        assert.deepEqual(page.problems, []);
+        await page.close();
     });
 
     test("zoomed out, it still reads the full-resolution samples", async () => {

@@ -218,3 +218,34 @@ describe("the 3D camera's reach", () => {
         }
     });
 });
+
+describe("the words for a place without ground", () => {
+    test("a hole, an unreadable sector, outside the box, a sector", () => {
+        const context = vm.createContext({});
+        context.window = context;
+        context.Velmora = {};
+        const file = path.join(repository, "web", "js", "ground.js");
+        vm.runInContext(fs.readFileSync(file, "utf8"), context, {filename: file});
+        const held = {name: "0_0", a: 0, b: 0, drawn: true};
+        const world = {
+            box: {firstA: 0, firstB: 0, columnsA: 3, rowsB: 2},
+            sectors: [held, {name: "1_0", a: 1, b: 0, drawn: false}],
+            unreadable: [{name: "2_1", reason: "truncated"}],
+            sectorAt: new Map([["0_0", held]]),
+        };
+        const ground = new context.Velmora.Ground(world, null);
+        for (const [x, y, words] of [
+            [630, 1259.5, "x 630.0, y 1259.5"],
+            [1900, 600, "sector 1_0 could not be read"],
+            [3000, 2000, "sector 2_1 could not be read"],
+            [2000, 2000, "no sector at 1_1"],
+            [-0.5, 600, "outside the world"],
+            [3780, 10, "outside the world"],
+            [10, 2520, "outside the world"],
+            [NaN, 0, ""],
+            [1e300, 1e300, "outside the world"],
+        ]) {
+            assert.equal(ground.place(x, y), words, `(${x}, ${y})`);
+        }
+    });
+});

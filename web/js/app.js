@@ -61,6 +61,11 @@
             onCentreGround: function (text) {
                 self.announceCentre(text);
             },
+            onPlace: function (text) {
+                if (self.mode === "map") {
+                    self.status.showPlace(text);
+                }
+            },
         });
 
         this.can3d = typeof Velmora.View3D === "function" && webgl2();
@@ -341,6 +346,7 @@
             this.map.resized();
         }
         this.status.show("");
+        this.status.showPlace("");
         this.markMode();
     };
 
@@ -350,6 +356,7 @@
         container.hidden = false;
         this.mode = "3d";
         this.status.show("");
+        this.status.showPlace("");
         this.markMode();
         if (!this.view3d) {
             var self = this;
@@ -369,6 +376,11 @@
             this.view3d.onGround = function (text) {
                 if (self.mode === "3d") {
                     self.status.show(text);
+                }
+            };
+            this.view3d.onPlace = function (text) {
+                if (self.mode === "3d") {
+                    self.status.showPlace(text);
                 }
             };
             this.view3d.onCentreGround = function (text) {

@@ -111,6 +111,31 @@
         return {text: text(x, y, nearest, height), sample: nearest, height: height};
     };
 
+    // Where world (x, y) lies, in words beside the ground's: its position on a sector ("x X, y
+    // Y"), else why there is no ground: "no sector at A_B" (a hole in the world's box),
+    // "sector A_B could not be read", or "outside the world".
+    Ground.prototype.place = function (x, y) {
+        if (!isFinite(x) || !isFinite(y)) {
+            return "";
+        }
+        if (this.sectorHolding(x / SampleSpacing, y / SampleSpacing)) {
+            return "x " + fixed1(x) + ", y " + fixed1(y);
+        }
+        var a = Math.floor(x / SectorUnits);
+        var b = Math.floor(y / SectorUnits);
+        var box = this.world.box;
+        if (a < box.firstA || b < box.firstB || a >= box.firstA + box.columnsA ||
+            b >= box.firstB + box.rowsB) {
+            return "outside the world";
+        }
+        var name = a + "_" + b;
+        var named = function (sector) { return sector.name === name; };
+        if (this.world.sectors.some(named) || (this.world.unreadable || []).some(named)) {
+            return "sector " + name + " could not be read";
+        }
+        return "no sector at " + name;
+    };
+
     Ground.fixed1 = fixed1;
     Ground.text = text;
     Velmora.Ground = Ground;

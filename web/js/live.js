@@ -75,7 +75,6 @@
                     state = "none";
                     return;
                 }
-                setTimeout(connect, RetryMilliseconds);
             }
             // What the page shows stays; the browser tries again by itself meanwhile.
             state = "lost";

@@ -22,6 +22,8 @@
         this.ground = document.createTextNode("");
         element.textContent = "";
         element.appendChild(this.ground);
+        // Where the pointer is, or why there is no ground there, beside the line.
+        this.place = document.getElementById("place");
         element.velmoraStatus = this;
     }
 
@@ -43,6 +45,14 @@
         }
     };
 
+    // Where the pointer is, or why it finds no ground ("" for nothing).
+    Status.prototype.showPlace = function (text) {
+        if (this.place && this.place.textContent !== text) {
+            this.place.textContent = text;
+            this.announceLater();
+        }
+    };
+
     // Reads the line out once it has stayed as it is for a moment.
     Status.prototype.announceLater = function () {
         if (!this.announcer) {
@@ -52,8 +62,10 @@
         var self = this;
         this.timer = setTimeout(function () {
             self.timer = null;
-            if (self.element.textContent !== "") {
-                self.announce(self.element.textContent);
+            var parts = [self.element.textContent, self.place ? self.place.textContent : ""]
+                .filter(function (part) { return part !== ""; });
+            if (parts.length > 0) {
+                self.announce(parts.join(", "));
             }
         }, Rest);
     };

@@ -152,6 +152,9 @@
         container.addEventListener("mouseleave", function () {
             self.pointer = null;
             self.options.onGround("");
+            if (self.options.onPlace) {
+                self.options.onPlace("");
+            }
         });
     }
 
@@ -196,8 +199,12 @@
             return;
         }
         var at = sampleOfLatLng(this.map.containerPointToLatLng(this.pointer));
-        var found = this.ground.lookup(at.x * Velmora.Shading.SampleSpacing,
-            at.y * Velmora.Shading.SampleSpacing);
+        var x = at.x * Velmora.Shading.SampleSpacing;
+        var y = at.y * Velmora.Shading.SampleSpacing;
+        if (this.options.onPlace) {
+            this.options.onPlace(this.ground.place(x, y));
+        }
+        var found = this.ground.lookup(x, y);
         if (found.ready) {
             this.options.onGround(null);
             var self = this;

@@ -55,6 +55,9 @@ window.Velmora = Velmora;
         this.onGround = null;
         // Called once, when the first frame with ground in it is drawn.
         this.onFirstPicture = null;
+        // Called with the pointer's position on the ground ("x X, y Y"; "" over the sky).
+        this.onPlace = null;
+        this.placeNow = "";
         // Called with the ground at the view's centre after a flight by the keys.
         this.onCentreGround = null;
         this.tellCentre = false;
@@ -482,6 +485,7 @@ window.Velmora = Velmora;
     // The ground under the pointer, told when its text changes.
     proto.updateGround = function () {
         var text = "";
+        var place = "";
         var frame = this.lastFrame;
         if (this.visible && frame && this.pointerAt) {
             var scale = frame.width / Math.max(1, this.canvas.clientWidth);
@@ -491,11 +495,18 @@ window.Velmora = Velmora;
                 var point = v.pickPoint(frame.patches, frame.depths, frame.camera, frame.width,
                     frame.height, px, py);
                 if (point) {
+                    place = "x " + v.formatFixed1(point[0]) + ", y " + v.formatFixed1(point[1]);
                     var ground = v.groundAt(frame.patches, point[0], point[1]);
                     if (ground) {
                         text = v.groundText(point[0], point[1], ground.nearest, ground.height);
                     }
                 }
+            }
+        }
+        if (place !== this.placeNow) {
+            this.placeNow = place;
+            if (this.onPlace) {
+                this.onPlace(place);
             }
         }
         if (text !== this.groundTextNow) {
