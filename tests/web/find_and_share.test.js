@@ -102,7 +102,8 @@ describe("find and share", () => {
         await page.close();
     });
 
-    test("copy link puts the view's address on the clipboard and says so, in 2D and 3D",
+    test("copy link puts the view's address on the clipboard and says so, in 2D and 3D; full " +
+        "screen",
         async () => {
             const page = await browser.open(site.page + "#map=100,120,1&shading=both",
                 site.folder);
@@ -124,6 +125,15 @@ describe("find and share", () => {
             assert.equal(copied[1], await page.page.evaluate(() => window.location.href));
             assert.equal(await page.page.$eval("#notice p", (text) => text.textContent),
                 "Link copied: " + copied[1]);
+            // Full screen, and back; the 3D view fills it.
+            const fullScreen = () => page.page.$eval("#full-screen",
+                (button) => button.getAttribute("aria-pressed"));
+            await page.page.click("#full-screen");
+            await page.page.waitForFunction(() => document.fullscreenElement !== null);
+            assert.equal(await fullScreen(), "true");
+            await page.page.click("#full-screen");
+            await page.page.waitForFunction(() => document.fullscreenElement === null);
+            assert.equal(await fullScreen(), "false");
             assert.deepEqual(page.problems, []);
             await page.close();
         });
@@ -263,6 +273,11 @@ describe("find and share", () => {
             name: element.getAttribute("aria-label")}));
         assert.deepEqual([canvas.focused, canvas.role], [true, "application"]);
         assert.match(canvas.name, /^The world in 3D\./);
+        // The pointer on the 3D view's ground: where, and how far.
+        await page.page.mouse.move(Width / 2, Height / 2);
+        await page.page.waitForFunction(() => document.getElementById("place").textContent !== "");
+        assert.match(await page.page.$eval("#place", (element) => element.textContent),
+            /^x -?\d+\.\d, y -?\d+\.\d, \d+ units away$/);
         // A flight by the keys: the ground at the view's centre once they are let go.
         await page.page.evaluate(() => {
             document.getElementById("announce").textContent = "";

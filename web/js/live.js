@@ -75,6 +75,7 @@
                     state = "none";
                     return;
                 }
+                setTimeout(connect, RetryMilliseconds);
             }
             // What the page shows stays; the browser tries again by itself meanwhile.
             state = "lost";

@@ -55,7 +55,8 @@ window.Velmora = Velmora;
         this.onGround = null;
         // Called once, when the first frame with ground in it is drawn.
         this.onFirstPicture = null;
-        // Called with the pointer's position on the ground ("x X, y Y"; "" over the sky).
+        // Called with the pointer's position on the ground and its distance ("x X, y Y, D units
+        // away"; "" over the sky).
         this.onPlace = null;
         this.placeNow = "";
         // Called with the ground at the view's centre after a flight by the keys.
@@ -495,7 +496,11 @@ window.Velmora = Velmora;
                 var point = v.pickPoint(frame.patches, frame.depths, frame.camera, frame.width,
                     frame.height, px, py);
                 if (point) {
-                    place = "x " + v.formatFixed1(point[0]) + ", y " + v.formatFixed1(point[1]);
+                    // How far the ground under the pointer is: the 3D view's scale.
+                    var away = Math.hypot(point[0] - frame.camera.x, point[1] - frame.camera.y,
+                        point[2] - frame.camera.z);
+                    place = "x " + v.formatFixed1(point[0]) + ", y " + v.formatFixed1(point[1]) +
+                        ", " + Math.round(away) + " units away";
                     var ground = v.groundAt(frame.patches, point[0], point[1]);
                     if (ground) {
                         text = v.groundText(point[0], point[1], ground.nearest, ground.height);
