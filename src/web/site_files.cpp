@@ -228,7 +228,20 @@ void SiteFiles::Write(const std::string& relative, std::string_view bytes) {
             fail(Reason(errno));
         }
     } else if (RenameNoReplace(folder.get(), temporary, leaf) != 0) {
-        fail(errno == EEXIST ? "a file that is not the site's is in its place" : Reason(errno));
+        const int code = errno;
+        bool again = false;
+        if (code == EEXIST) {
+            // A file this run wrote already is its own to write again.
+            const std::lock_guard lock(mutex_);
+            again = std::find(added_.begin(), added_.end(), relative) != added_.end();
+        }
+        if (!again) {
+            fail(code == EEXIST ? "a file that is not the site's is in its place" : Reason(code));
+        }
+        if (renameat(folder.get(), temporary.c_str(), folder.get(), leaf.c_str()) != 0) {
+            fail(Reason(errno));
+        }
+        return;
     }
     const std::lock_guard lock(mutex_);
     if (existed) {

@@ -358,8 +358,9 @@ SiteReport WriteSite(const std::string& worldName, std::vector<world::SectorSour
         marking.terrain = terrain;
     }
     marking.pendingVersions.insert(version);
+    // Every file the record does not name yet, whether or not it was taken as ours without one.
     for (const std::string& path : paths) {
-        if (path != RecordFileName && !mine.contains(path)) {
+        if (path != RecordFileName && !(record && record->pageFiles.contains(path))) {
             marking.pendingFiles.insert(path);
         }
     }

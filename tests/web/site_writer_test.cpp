@@ -242,12 +242,20 @@ TEST_F(SiteTest, AFailedUpdateLeavesThePreviousSiteWhole) {
     for (const auto& entry : fs::recursive_directory_iterator(site)) {
         files.insert(entry.path());
     }
+    const std::string record = ReadText(site / ".velmora-site");
     Write("5_5", 5, 5);
     signal(SIGXFSZ, SIG_IGN);
-    {
-        const FileSizeLimit limit(1024);
-        EXPECT_THROW(Site(site), web::SiteFileError);
+    // Room for the record, not for a tile: the update fails at its first.
+    for (const std::size_t room : {std::size_t{100}, record.size() + 512}) {
+        const FileSizeLimit limit(room);
+        try {
+            Site(site);
+            ADD_FAILURE() << "did not fail with room for " << room << " bytes";
+        } catch (const web::SiteWriteError& failure) {
+            EXPECT_EQ(failure.left, web::LeftSite::AsItWas);
+        }
     }
+    EXPECT_EQ(ReadText(site / ".velmora-site"), record);
     EXPECT_EQ(ReadText(site / "data" / "world.js"), index);
     std::set<fs::path> now;
     for (const auto& entry : fs::recursive_directory_iterator(site)) {
@@ -401,10 +409,10 @@ TEST_F(SiteTest, LinksInTheSiteNeverLeadARunOutsideIt) {
     }
 }
 
-// A first run stopped at any moment (SIGKILL in a child), or failing part way, leaves a folder
-// the next run takes as its site and finishes, leaving no temporary file and only files the
-// site names.
-TEST_F(SiteTest, AFirstRunStoppedAnywhereIsFinishedByTheNext) {
+// A run stopped at any moment (SIGKILL in a child), or failing part way, leaves a folder the
+// next run takes as its site and finishes, leaving no temporary file and only files the site
+// names: a first run and an update.
+TEST_F(SiteTest, ARunStoppedAnywhereIsFinishedByTheNext) {
     for (int a = 0; a < 6; ++a) {
         Write(std::to_string(a) + "_0", a, 0);
         Write(std::to_string(a) + "_5", a, 5);
@@ -414,9 +422,9 @@ TEST_F(SiteTest, AFirstRunStoppedAnywhereIsFinishedByTheNext) {
     Site(fresh);
     const auto took = std::chrono::duration_cast<std::chrono::microseconds>(
         std::chrono::steady_clock::now() - timer);
-    const auto whole = Payloads(fresh);
     std::mt19937 random(20261209);
-    const auto check = [&](const fs::path& site, const std::string& how) {
+    // The next run gives the site a fresh run gives, with nothing of the stopped one's left.
+    const auto check = [&](const fs::path& site, const auto& whole, const std::string& how) {
         EXPECT_NO_THROW(Site(site)) << how;
         EXPECT_THAT(Temporaries(site), testing::IsEmpty()) << how;
         const auto payloads = Payloads(site);
@@ -430,26 +438,41 @@ TEST_F(SiteTest, AFirstRunStoppedAnywhereIsFinishedByTheNext) {
             EXPECT_TRUE(named.contains("data/" + path)) << how << ": " << path << " left";
         }
     };
-    for (int attempt = 0; attempt < 12; ++attempt) {
-        const fs::path site = folder.path() / ("killed" + std::to_string(attempt));
-        const auto delay = std::chrono::microseconds(
-            std::uniform_int_distribution<long>(0, took.count() * 3 / 2)(random));
-        const pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            Site(site);
-            _exit(0);
+    const auto killed = [&](const std::string& name, const fs::path& from, const auto& whole) {
+        for (int attempt = 0; attempt < 8; ++attempt) {
+            const fs::path site = folder.path() / (name + std::to_string(attempt));
+            if (!from.empty()) {
+                fs::copy(from, site, fs::copy_options::recursive);
+            }
+            const auto delay = std::chrono::microseconds(
+                std::uniform_int_distribution<long>(0, took.count() * 3 / 2)(random));
+            const pid_t child = fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) {
+                Site(site);
+                _exit(0);
+            }
+            std::this_thread::sleep_for(delay);
+            kill(child, SIGKILL);
+            waitpid(child, nullptr, 0);
+            if (fs::exists(site)) {
+                check(site, whole, name + " killed after " + std::to_string(delay.count()) + " us");
+            }
         }
-        std::this_thread::sleep_for(delay);
-        kill(child, SIGKILL);
-        int status = 0;
-        waitpid(child, &status, 0);
-        if (!fs::exists(site)) {
-            continue;
-        }
-        check(site, "killed after " + std::to_string(delay.count()) + " us");
-    }
-    // A run that fails at its first tile (a size limit: tiles are larger than the record).
+    };
+    killed("first", {}, Payloads(fresh));
+
+    // Updates stopped: sectors rewritten, gone and come.
+    Write("0_0", 0, 0, 40);
+    Write("3_5", 3, 5, 40);
+    fs::remove_all(terrain / "5_0");
+    sources.erase("5_0");
+    Write("7_2", 7, 2);
+    const fs::path later = folder.path() / "later";
+    Site(later);
+    killed("update", fresh, Payloads(later));
+
+    // A first run that fails at its first tile (a size limit: tiles are larger than the record).
     const fs::path failed = folder.path() / "failed";
     signal(SIGXFSZ, SIG_IGN);
     try {
@@ -459,7 +482,7 @@ TEST_F(SiteTest, AFirstRunStoppedAnywhereIsFinishedByTheNext) {
     } catch (const web::SiteWriteError& failure) {
         EXPECT_EQ(failure.left, web::LeftSite::Unfinished);
     }
-    check(failed, "failed part way");
+    check(failed, Payloads(later), "failed part way");
 }
 
 // One writer at a time: a second is refused naming the first, and a holder that dies, however,
@@ -644,6 +667,74 @@ TEST_F(SiteTest, TemporaryFilesOfOursAreRemovedAndNoOthers) {
     Site(site);
     for (const auto& [path, ours] : files) {
         EXPECT_NE(fs::exists(site / path), ours) << path;
+    }
+}
+
+// The file layer on its own: what it writes over, what it removes, and where links lead it.
+TEST(SiteFilesTest, WritesOverOnlyFilesDeclaredOursAndNeverThroughALink) {
+    TemporaryDirectory temporary;
+    const fs::path site = temporary.path() / "site";
+    const fs::path outside = temporary.path() / "outside";
+    WriteFile(site / "theirs.txt", "theirs");
+    WriteFile(site / "ours.txt", "old");
+    WriteFile(outside / "victim.txt", "keep");
+    fs::create_directory_symlink(outside, site / "escape");
+    fs::create_symlink(outside / "victim.txt", site / "link.txt");
+    {
+        web::SiteFiles files(site);
+        files.MayReplace("ours.txt");
+        files.Write("new/deep/file.txt", "one");
+        files.Write("new/deep/file.txt", "two");  // its own, written again
+        EXPECT_FALSE(files.ReplacedAny());
+        EXPECT_THROW(files.Write("theirs.txt", "mine now"), web::SiteFileError);
+        for (const char* path : {"escape/victim.txt", "escape/new.txt", "link.txt"}) {
+            EXPECT_THROW(files.Write(path, "through"), web::SiteFileError) << path;
+            EXPECT_FALSE(files.Remove(path)) << path;
+        }
+        files.Write("ours.txt", "new");
+        EXPECT_TRUE(files.ReplacedAny());
+
+        const std::vector<std::pair<const char*, web::SiteEntryKind>> kinds = {
+            {"ours.txt", web::SiteEntryKind::File},
+            {"none.txt", web::SiteEntryKind::Missing},
+            {"none/none.txt", web::SiteEntryKind::Missing},
+            {"new", web::SiteEntryKind::Blocked},
+            {"link.txt", web::SiteEntryKind::Blocked},
+            {"escape/victim.txt", web::SiteEntryKind::Blocked},
+            {"theirs.txt/x", web::SiteEntryKind::Blocked},
+            {"../outside/victim.txt", web::SiteEntryKind::Blocked},
+        };
+        for (const auto& [path, kind] : kinds) {
+            EXPECT_EQ(files.Kind(path), kind) << path;
+        }
+        EXPECT_FALSE(files.Read("escape/victim.txt"));
+        EXPECT_EQ(files.Read("new/deep/file.txt"), "two");
+    }
+    // Not kept: what it added goes, what it replaced stays replaced.
+    EXPECT_FALSE(fs::exists(site / "new" / "deep" / "file.txt"));
+    EXPECT_EQ(ReadText(site / "ours.txt"), "new");
+    EXPECT_EQ(ReadText(site / "theirs.txt"), "theirs");
+    EXPECT_EQ(Snapshot(outside), (std::map<std::string, std::string>{{"victim.txt", "keep"}}));
+    EXPECT_THAT(Temporaries(site), testing::IsEmpty());
+}
+
+TEST(SiteFilesTest, TemporaryNamesAreOnlyThoseThisProgramMakes) {
+    const std::vector<std::pair<const char*, const char*>> names = {
+        {"world.js.part-a1B2c3", "world.js"},
+        {".velmora-site.part-QWERTY", ".velmora-site"},
+        {"x.part-y.part-000000", "x.part-y"},
+        {"world.js.part-a1B2c", nullptr},
+        {"world.js.part-a1B2c3d", nullptr},
+        {"world.js.part-a1B2-3", nullptr},
+        {".part-a1B2c3", nullptr},
+        {"world.js", nullptr},
+    };
+    for (const auto& [name, base] : names) {
+        std::string found;
+        EXPECT_EQ(web::IsTemporaryName(name, &found), base != nullptr) << name;
+        if (base != nullptr) {
+            EXPECT_EQ(found, base) << name;
+        }
     }
 }
 
