@@ -1,5 +1,6 @@
-// A web site's record, any bytes: refused, or a record that writes out and reads back as itself
-// (nothing half-read or invented), whose paths are only ever used once found inside the site.
+// A web site's record, any bytes: refused, or a record that writes out (in the current format,
+// whatever it was read from) and reads back as itself (nothing half-read or invented), whose
+// paths are only ever used once found inside the site.
 
 #include <cstddef>
 #include <cstdint>
@@ -17,7 +18,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::Require(again->version == record->version &&
                       again->files.size() == record->files.size() &&
                       again->sectors.size() == record->sectors.size() &&
-                      again->pageFiles.size() == record->pageFiles.size());
+                      again->pageFiles.size() == record->pageFiles.size() &&
+                      again->pendingVersions == record->pendingVersions &&
+                      again->pendingFiles == record->pendingFiles &&
+                      again->retired == record->retired && again->ground == record->ground);
     }
     return 0;
 }
