@@ -41,17 +41,25 @@ function(velmora_tests name)
     if(NOT ARG_OWN_FLAGS)
         target_precompile_headers(${name} REUSE_FROM velmora_test_headers)
     endif()
+    # A test that hangs fails by name within minutes rather than stalling the whole run.
     if(VELMORA_WHOLE_TEST_PROGRAMS)
         add_test(NAME ${name} COMMAND ${name})
-        set_tests_properties(${name} PROPERTIES LABELS ${ARG_LABEL})
+        set_tests_properties(${name} PROPERTIES LABELS ${ARG_LABEL}
+                                                TIMEOUT ${VELMORA_TEST_PROGRAM_TIMEOUT})
     else()
-        gtest_discover_tests(${name} PROPERTIES LABELS ${ARG_LABEL} DISCOVERY_TIMEOUT 60)
+        gtest_discover_tests(${name} PROPERTIES LABELS ${ARG_LABEL} TIMEOUT ${VELMORA_TEST_TIMEOUT}
+                             DISCOVERY_TIMEOUT 60)
     endif()
     if(NOT TARGET ${ARG_LABEL}_tier)
         add_custom_target(${ARG_LABEL}_tier)
     endif()
     add_dependencies(${ARG_LABEL}_tier ${name})
 endfunction()
+
+# Seconds a test may take, and a whole program when it runs as one test (under the sanitizers at
+# -O0 the slowest take tens of seconds).
+set(VELMORA_TEST_TIMEOUT 120)
+set(VELMORA_TEST_PROGRAM_TIMEOUT 300)
 
 find_package(GTest REQUIRED)
 

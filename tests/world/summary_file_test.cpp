@@ -12,6 +12,7 @@
 #include <cstring>
 #include <thread>
 
+#include "support/deadline.h"
 #include "support/temporary_prefix.h"
 #include "world/summary_file.h"
 #include "world/world_files.h"
@@ -95,6 +96,13 @@ TEST(SummaryFileTest, NothingAtThePathHangsTheOpenOrFillsMemory) {
     world::ModelOptions options;
     options.summaryFolder = cacheFolder;
 
+    ASSERT_EQ(mkfifo(cache.c_str(), 0600), 0);
+    // An open that waits for a writer would wait for good: tried first where it can be killed.
+    ASSERT_TRUE(FinishesWithin(std::chrono::seconds(10), [&] {
+        LoadSummaryFile(cache, SIZE_MAX);
+        world::WorldModel(sources, options);
+    })) << "the summary cache's open waits on a FIFO";
+    fs::remove(cache);
     ASSERT_EQ(mkfifo(cache.c_str(), 0600), 0);
     EXPECT_FALSE(LoadSummaryFile(cache, SIZE_MAX));
     EXPECT_GT(world::WorldModel(sources, options).Range().Range(), 0u);
