@@ -363,9 +363,20 @@
             try {
                 this.view3d = new Velmora.View3D(container, this.world, {tiles: this.tiles});
             } catch (error) {
+                // The map at the place the camera looks at, and why.
                 this.can3d = false;
-                showMessage("The 3D view cannot start: " + error.message);
+                this.modeButtons.forEach(function (button) {
+                    if (button.dataset.mode === "3d") {
+                        button.disabled = true;
+                        button.title = "The 3D view cannot start: " + error.message;
+                    }
+                });
                 this.showMap();
+                this.placeMapUnder(Velmora.view3d.keepInBox(Velmora.view3d.copyCamera(camera),
+                    this.world.extent));
+                this.notice.show("The 3D view cannot start (" + error.message + "): the map " +
+                    "shows the place instead.");
+                this.remember();
                 return;
             }
             this.view3d.onCameraChange = function () {
