@@ -95,26 +95,38 @@ describe("finding one's way", () => {
         }
     });
 
-    test("a camera link in a browser without WebGL 2: the map at that place, and why", async () => {
-        const page = await browser.browser.newPage();
-        await page.setViewport({width: Width, height: Height});
-        await page.evaluateOnNewDocument(() => {
-            const original = HTMLCanvasElement.prototype.getContext;
-            HTMLCanvasElement.prototype.getContext = function (kind, ...rest) {
-                return kind === "webgl2" ? null : original.call(this, kind, ...rest);
-            };
+    test("a camera link where the 3D view cannot draw: the map at that place, and why",
+        async () => {
+            // No WebGL 2 at all; WebGL 2 whose shaders do not build.
+            const breaks = [
+                [() => {
+                    const original = HTMLCanvasElement.prototype.getContext;
+                    HTMLCanvasElement.prototype.getContext = function (kind, ...rest) {
+                        return kind === "webgl2" ? null : original.call(this, kind, ...rest);
+                    };
+                }, /needs WebGL 2/],
+                [() => {
+                    WebGL2RenderingContext.prototype.getShaderParameter = () => false;
+                }, /^The 3D view cannot start \(the terrain program does not build/],
+            ];
+            for (const [broken, words] of breaks) {
+                const page = await browser.browser.newPage();
+                await page.setViewport({width: Width, height: Height});
+                await page.evaluateOnNewDocument(broken);
+                await page.goto(site.page + "#camera=3150,1890,3000,0,3.14159265",
+                    {waitUntil: "load"});
+                await page.waitForFunction(() => !document.getElementById("notice").hidden);
+                assert.match(await page.$eval("#notice p", (text) => text.textContent), words);
+                assert.equal(await page.$eval('[data-mode="3d"]', (button) => button.disabled),
+                    true);
+                assert.equal(await page.$eval("#map", (map) => map.hidden), false);
+                await page.waitForFunction(() => /^#map=/.test(window.location.hash));
+                const [x, y] = mapPlace(await page.evaluate(() => window.location.hash));
+                assert.ok(Math.abs(x - 315) < 1 && Math.abs(y - 189) < 1,
+                    `the map is at (${x}, ${y})`);
+                await page.close();
+            }
         });
-        await page.goto(site.page + "#camera=3150,1890,3000,0,3.14159265", {waitUntil: "load"});
-        await page.waitForFunction(() => !document.getElementById("notice").hidden);
-        const words = await page.$eval("#notice p", (text) => text.textContent);
-        assert.match(words, /needs WebGL 2/);
-        assert.equal(await page.$eval('[data-mode="3d"]', (button) => button.disabled), true);
-        assert.equal(await page.$eval("#map", (map) => map.hidden), false);
-        await page.waitForFunction(() => /^#map=/.test(window.location.hash));
-        const [x, y] = mapPlace(await page.evaluate(() => window.location.hash));
-        assert.ok(Math.abs(x - 315) < 1 && Math.abs(y - 189) < 1, `the map is at (${x}, ${y})`);
-        await page.close();
-    });
 
     test("keys held for 5 s in the first 3D view leave the world in reach and on screen; the " +
         "whole-world button brings back the overview", async () => {

@@ -363,22 +363,13 @@
             try {
                 this.view3d = new Velmora.View3D(container, this.world, {tiles: this.tiles});
             } catch (error) {
-                // The map at the place the camera looks at, and why.
-                this.can3d = false;
-                this.modeButtons.forEach(function (button) {
-                    if (button.dataset.mode === "3d") {
-                        button.disabled = true;
-                        button.title = "The 3D view cannot start: " + error.message;
-                    }
-                });
-                this.showMap();
-                this.placeMapUnder(Velmora.view3d.keepInBox(Velmora.view3d.copyCamera(camera),
-                    this.world.extent));
-                this.notice.show("The 3D view cannot start (" + error.message + "): the map " +
-                    "shows the place instead.");
-                this.remember();
+                this.view3d = null;
+                this.cannot3d(camera, error);
                 return;
             }
+            this.view3d.onFailure = function (error) {
+                self.cannot3d(self.view3d.camera(), error);
+            };
             this.view3d.onCameraChange = function () {
                 if (self.mode === "3d") {
                     self.remember();
@@ -406,6 +397,23 @@
         this.view3d.setShading(this.shading);
         this.view3d.setCamera(camera);
         this.view3d.show();
+    };
+
+    // The 3D view cannot draw here: the map at the place the camera looks at, and why.
+    App.prototype.cannot3d = function (camera, error) {
+        this.can3d = false;
+        this.modeButtons.forEach(function (button) {
+            if (button.dataset.mode === "3d") {
+                button.disabled = true;
+                button.title = "The 3D view cannot start: " + error.message;
+            }
+        });
+        this.showMap();
+        this.placeMapUnder(Velmora.view3d.keepInBox(Velmora.view3d.copyCamera(camera),
+            this.world.extent));
+        this.notice.show("The 3D view cannot start (" + error.message + "): the map shows the " +
+            "place instead.");
+        this.remember();
     };
 
     App.prototype.markMode = function () {

@@ -55,6 +55,8 @@ window.Velmora = Velmora;
         this.onGround = null;
         // Called once, when the first frame with ground in it is drawn.
         this.onFirstPicture = null;
+        // Called with the error when the view cannot draw at all (no renderer could be made).
+        this.onFailure = null;
         // Called with the pointer's position on the ground and its distance ("x X, y Y, D units
         // away"; "" over the sky).
         this.onPlace = null;
@@ -415,6 +417,9 @@ window.Velmora = Velmora;
             } catch (error) {
                 this.failure = error.message;
                 this.container.setAttribute("data-failure", error.message);
+                if (this.onFailure) {
+                    this.onFailure(error);
+                }
                 return;
             }
             if (this.groundImage) {
