@@ -162,7 +162,8 @@ describe("links and the address", () => {
         await page.page.click('[data-mode="map"]');
         const [x2, y2] = mapPlace(await page.addressBecomes((hash) => mapPlace(hash)));
         // Where the view meets the ground: a hill before the place may take it a little nearer.
-        assert.ok(Math.abs(x2 - 315) < 1 && Math.abs(y2 - 189) < 12, `the map is at (${x2}, ${y2})`);
+        assert.ok(Math.abs(x2 - 315) < 1 && Math.abs(y2 - 189) < 12,
+            `the map is at (${x2}, ${y2})`);
         assert.deepEqual(page.problems, []);
         await page.close();
     });

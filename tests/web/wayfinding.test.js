@@ -159,7 +159,8 @@ describe("finding one's way", () => {
                 {polling: 50, timeout: 60000});
             const held = await view();
             assert.ok(held.inside, `${keys}: ${JSON.stringify(held.camera)}`);
-            assert.ok(held.patches > 0, `${keys}: no ground on screen from ${JSON.stringify(held.camera)}`);
+            assert.ok(held.patches > 0,
+                `${keys}: no ground on screen from ${JSON.stringify(held.camera)}`);
             await page.page.click("#whole-world");
             const home = await view();
             assert.deepEqual(home.camera, home.overview);

@@ -217,7 +217,9 @@
             }
             canvas = Velmora.Picture.ofPicture(picture);
             var c = this.view3d.camera();
-            place = "camera_" + [c.x, c.y, c.z].map(function (v) { return v.toFixed(0); }).join("_");
+            place = "camera_" + [c.x, c.y, c.z].map(function (value) {
+                return value.toFixed(0);
+            }).join("_");
         } else {
             canvas = Velmora.Picture.ofMap(element("map"));
             var view = this.map.view();

@@ -1,7 +1,8 @@
 // The legend of the shading shown, in one row: for height, the grey ramp with the heights at its
-// ends and ticks at its quarters, and a white swatch for the ground below the range (drawn white, as the viewer draws
-// it, so that a river bed is told from a summit); for hillshade, where the light comes from;
-// both for both. It follows the shading and the world's range as they change.
+// ends and ticks at its quarters, and a white swatch for the ground below the range (drawn
+// white, as the viewer draws it, so that a river bed is told from a summit); for hillshade,
+// where the light comes from; both for both. It follows the shading and the world's range as
+// they change.
 "use strict";
 
 (function () {
@@ -67,7 +68,8 @@
         if (shading !== "height") {
             var light = make("span", "legend-light");
             light.appendChild(make("span", "legend-arrow", "\u2198"));
-            light.appendChild(document.createTextNode("light from the map's top left, 45\u00b0 up"));
+            light.appendChild(document.createTextNode(
+                "light from the map's top left, 45\u00b0 up"));
             element.appendChild(light);
         }
     };

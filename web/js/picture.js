@@ -18,13 +18,15 @@
         var tiles = container.querySelectorAll(".velmora-ground canvas, .velmora-grid canvas");
         tiles.forEach(function (tile) {
             var at = tile.getBoundingClientRect();
-            if (at.width === 0 || at.height === 0 || getComputedStyle(tile).visibility === "hidden") {
+            if (at.width === 0 || at.height === 0 ||
+                getComputedStyle(tile).visibility === "hidden") {
                 return;
             }
             // Zoomed in, a sample is a square, as the page shows it.
             context.imageSmoothingEnabled = at.width < tile.width;
             context.globalAlpha = Number(getComputedStyle(tile).opacity);
-            context.drawImage(tile, at.left - bounds.left, at.top - bounds.top, at.width, at.height);
+            context.drawImage(tile, at.left - bounds.left, at.top - bounds.top, at.width,
+                at.height);
         });
         context.globalAlpha = 1;
         return canvas;

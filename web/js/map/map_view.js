@@ -326,8 +326,8 @@
         var outline = L.rectangle(boundsOfSamples(Stride * a, Stride * b, SectorSamples,
             SectorSamples), {color: "#ffd23f", weight: 3, fill: false, interactive: false,
             className: "velmora-mark"});
-        outline.bindTooltip(label, {permanent: true, direction: "top", className: "velmora-mark-label",
-            interactive: false});
+        outline.bindTooltip(label, {permanent: true, direction: "top",
+            className: "velmora-mark-label", interactive: false});
         outline.addTo(this.map);
         this.mark = outline;
         this.markedPlace = {a: a, b: b};
