@@ -264,7 +264,11 @@ describe("find and share", () => {
         await new Promise((resolve) => setTimeout(resolve, 1200));
         const place = await page.page.$eval("#place", (element) => element.textContent);
         assert.match(place, /^x \d+\.\d, y \d+\.\d$/);
-        assert.deepEqual(await page.page.evaluate(() => window.readOuts), [`${rested}, ${place}`]);
+        // One read-out for the sweep's 21 moves (a busy machine may pause mid-sweep for longer
+        // than the pointer must rest: two then), the last where the pointer rests.
+        const readOuts = await page.page.evaluate(() => window.readOuts);
+        assert.ok(readOuts.length >= 1 && readOuts.length <= 2, JSON.stringify(readOuts));
+        assert.equal(readOuts[readOuts.length - 1], `${rested}, ${place}`);
 
         // The 3D view's canvas: named, and shown focused.
         await page.page.click('[data-mode="3d"]');
