@@ -115,13 +115,19 @@ int RunServe(const ServeRequest& request) {
             ? world::DefaultSummaryFolder() /
                   world::SummaryFileFor("", session.Terrain()).replace_extension(".site")
             : fs::path(request.folder);
-    session.Write(folder, true);
+    // The site is this server's for as long as it runs: no other writer comes between its
+    // updates, and one that tries is told where the site is served.
+    const std::string pid = std::to_string(getpid());
+    web::SiteLock lock = session.Lock(folder, "velmora serve (pid " + pid + ")");
+    session.Write(lock, true);
     try {
         server->Open(folder);
     } catch (const web::serve::ServerFailure& failure) {
         throw CommandFailure(ExitFailure, failure.what());
     }
-    std::printf("%s\n", OpenableUrl(request.listen, server->Port()).c_str());
+    const std::string url = OpenableUrl(request.listen, server->Port());
+    lock.Describe("velmora serve at " + url + " (pid " + pid + ")");
+    std::printf("%s\n", url.c_str());
     std::fflush(stdout);
     if (Unspecified(request.listen)) {
         std::fprintf(stderr,
@@ -137,7 +143,7 @@ int RunServe(const ServeRequest& request) {
         web::serve::LiveSite live(
             session.Terrain(), folder,
             [&] {
-                const web::SiteReport report = session.Write(folder, true, false);
+                const web::SiteReport report = session.Write(lock, true, false);
                 return web::serve::SiteUpdate{report.version, report.changedSectors,
                                               report.superseded};
             },

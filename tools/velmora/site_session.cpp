@@ -89,6 +89,12 @@ web::SiteLock SiteSession::Lock(const fs::path& folder, const std::string& holde
         web::CheckSiteFolder(folder, options_);
         return web::SiteLock::Take(folder, holder);
     } catch (const web::SiteLocked& locked) {
+        // A server holds its site for as long as it runs, and keeps it up to date itself.
+        if (locked.holder.starts_with("velmora serve")) {
+            throw CommandFailure(ExitFailure, PrintableName(folder.string()) + " is served by " +
+                                                  locked.holder +
+                                                  ", which keeps it up to date as the game writes");
+        }
         throw CommandFailure(ExitFailure, PrintableName(folder.string()) + " is being written by " +
                                               locked.holder + "; run again once it is done");
     } catch (const std::runtime_error& refusal) {
