@@ -305,7 +305,11 @@ void TilePyramid::BuildLevel(const world::WorldModel& model, int level,
             it = writeRows.erase(it);
         }
     };
-    for (const auto& [y, keys] : rows) {
+    for (const auto& row : rows) {
+        // Named rather than bound: a lambda may not capture a structured binding before C++20's
+        // P1091, which clang 14 lacks.
+        const auto y = row.first;
+        const auto& keys = row.second;
         std::vector<std::shared_ptr<const TileCore>> computed(keys.size());
         ParallelFor(keys.size(), [&](std::size_t k) {
             const TileKey& key = keys[k];
