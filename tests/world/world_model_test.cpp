@@ -7,9 +7,13 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cmath>
+#include <optional>
 #include <set>
 
 #include "world/lod_tree.h"
+#include "world/sector_place.h"
 #include "world/sector_store.h"
 #include "world/summary_file.h"
 #include "world/world_files.h"
@@ -252,6 +256,157 @@ TEST(WorldModelTest, BadFilesAreHolesOrFailuresAndFarPlacesStayCheap) {
     ASSERT_EQ(frame.patches.size(), 1u);
     EXPECT_EQ(frame.patches[0].originX, 126ll * 99999);
     EXPECT_EQ(frame.patches[0].step, 1);
+}
+
+// The height in samples of patch p's edge e (numbered 0 for i = 0, 1 for i = side - 1, 2 for
+// j = 0, 3 for j = side - 1) at world sample t along its line, straight between its points;
+// nothing beyond it or where a point is absent.
+std::optional<double> EdgeAt(const world::TerrainPatch& p, int e, std::int64_t t) {
+    const std::int64_t along = t - (e < 2 ? p.originY : p.originX);
+    if (along < 0 || along > std::int64_t{p.side - 1} * p.step) {
+        return std::nullopt;
+    }
+    const std::int64_t k = along / p.step;
+    const double f = double(along % p.step) / p.step;
+    const auto point = [&p, e](std::int64_t q) {
+        const std::int64_t i = e == 0 ? 0 : e == 1 ? p.side - 1 : q;
+        const std::int64_t j = e == 2 ? 0 : e == 3 ? p.side - 1 : q;
+        return std::size_t(i * p.side + j);
+    };
+    const std::size_t first = point(k);
+    const std::size_t second = f > 0.0 ? point(k + 1) : first;
+    if (p.present && ((*p.present)[first] == 0 || (*p.present)[second] == 0)) {
+        return std::nullopt;
+    }
+    return (*p.heights)[first] + f * ((*p.heights)[second] - (*p.heights)[first]);
+}
+
+std::int64_t LineOf(const world::TerrainPatch& p, int e) {
+    const std::int64_t span = std::int64_t{p.side - 1} * p.step;
+    return e == 0 ? p.originX : e == 1 ? p.originX + span : e == 2 ? p.originY : p.originY + span;
+}
+
+// Where two patches of different levels meet, the higher edge's skirt must reach the lower one:
+// the first place it does not (empty: none), counting the samples where edges part.
+std::string FirstCrack(const std::vector<world::TerrainPatch>& patches, std::size_t& parted) {
+    constexpr int Opposite[] = {1, 0, 3, 2};
+    for (const world::TerrainPatch& p : patches) {
+        for (int e = 0; e < 4; ++e) {
+            for (const world::TerrainPatch& q : patches) {
+                const int o = Opposite[e];
+                if (&p == &q || p.step == q.step || LineOf(p, e) != LineOf(q, o)) {
+                    continue;
+                }
+                const std::int64_t from = e < 2 ? p.originY : p.originX;
+                for (std::int64_t t = from; t <= from + std::int64_t{p.side - 1} * p.step; ++t) {
+                    const std::optional<double> mine = EdgeAt(p, e, t);
+                    const std::optional<double> theirs = EdgeAt(q, o, t);
+                    if (!mine || !theirs || *mine <= *theirs) {
+                        continue;
+                    }
+                    ++parted;
+                    const double gap = (*mine - *theirs) * world::SampleHeight;
+                    if (gap > p.skirtDepth) {
+                        return "a gap of " + std::to_string(gap) + " under a skirt of " +
+                               std::to_string(p.skirtDepth) + " at sample " + std::to_string(t) +
+                               " of line " + std::to_string(LineOf(p, e)) + ", steps " +
+                               std::to_string(p.step) + " and " + std::to_string(q.step);
+                    }
+                }
+            }
+        }
+    }
+    return "";
+}
+
+// Skirts hang from every edge deep enough for any neighbour, however the ground lies: on rough
+// ground seen from near to far, before and after full detail arrives, and where two sectors'
+// files disagree on their shared edge (one bumps up where the other dips) beside a finer level.
+TEST(WorldModelTest, EverySkirtReachesTheNeighbouringEdge) {
+    TemporaryDirectory folder;
+    std::vector<SectorSource> rough;
+    for (int a = 0; a < 8; ++a) {
+        for (int b = 0; b < 8; ++b) {
+            rough.push_back(WriteSector(
+                folder.path() / "rough", std::to_string(a) + "_" + std::to_string(b),
+                [a, b](int r, int c) -> std::uint16_t {
+                    // Ridges on every scale (value noise at spans 64 to 2, halving in height),
+                    // each sector's its own: shared edges disagree, as the game's files may.
+                    const int x = 126 * a + r;
+                    const int y = 126 * b + c;
+                    const auto lattice = [a, b](int i, int j) {
+                        std::uint32_t h = static_cast<std::uint32_t>(i) * 73856093u ^
+                                          static_cast<std::uint32_t>(j) * 19349663u ^
+                                          static_cast<std::uint32_t>(a * 8 + b) * 83492791u;
+                        h = (h ^ (h >> 13)) * 0x5bd1e995u;
+                        return double((h ^ (h >> 15)) % 1000) / 1000.0;
+                    };
+                    double height = 3000.0;
+                    for (int span = 64, amplitude = 16000; span >= 2; span /= 2, amplitude /= 2) {
+                        const double fx = double(x % span) / span;
+                        const double fy = double(y % span) / span;
+                        const int i = x / span;
+                        const int j = y / span;
+                        height += amplitude * ((1 - fx) * (1 - fy) * lattice(i, j) +
+                                               fx * (1 - fy) * lattice(i + 1, j) +
+                                               (1 - fx) * fy * lattice(i, j + 1) +
+                                               fx * fy * lattice(i + 1, j + 1));
+                    }
+                    return static_cast<std::uint16_t>(height);
+                }));
+        }
+    }
+    // 0_0 bumps up where 1_0 dips on their shared edge, each bump a tent of 9 samples that 0_0's
+    // level of step 9 draws exactly; a spike inside 1_0 that only its full detail holds draws it
+    // at step 1 beside 0_0's step 9. The edges part by twice the bump, which is the world's error.
+    const auto tent = [](int r, int c, int atR) {
+        const double u = (r - atR) / 9.0;
+        const double v = (c - 9) / 9.0;
+        return std::max(0.0, 1.0 - std::max({std::abs(u), std::abs(v), std::abs(u - v)}));
+    };
+    const std::vector<SectorSource> disagreeing = {
+        WriteSector(folder.path() / "disagreeing", "0_0",
+                    [&tent](int r, int c) {
+                        return static_cast<std::uint16_t>(
+                            std::lround(5000 + 1800 * tent(r, c, 126)));
+                    }),
+        WriteSector(folder.path() / "disagreeing", "1_0", [&tent](int r, int c) {
+            const double spike = r == 60 && c == 61 ? 900 : 0;
+            return static_cast<std::uint16_t>(std::lround(5000 - 1800 * tent(r, c, 0) + spike));
+        })};
+
+    struct View {
+        const std::vector<SectorSource>* world;
+        double height;
+        double maxErrorPixels;
+    };
+    const View views[] = {{&rough, 12000.0, 2.0},
+                          {&rough, 30000.0, 2.0},
+                          {&rough, 80000.0, 2.0},
+                          {&rough, 200000.0, 2.0},
+                          {&disagreeing, 3000.0, 0.5}};
+    // One model a world, its sectors loaded by the views before: near and far ones mix.
+    WorldModel roughModel(rough, {});
+    WorldModel disagreeingModel(disagreeing, {});
+    std::size_t roughParted = 0;
+    std::size_t disagreeingParted = 0;
+    for (const View& view : views) {
+        const bool isRough = view.world == &rough;
+        WorldModel& model = isRough ? roughModel : disagreeingModel;
+        const Camera camera = Above(isRough ? 8 : 1, view.height);
+        for (const bool loaded : {false, true}) {
+            if (loaded) {
+                model.WaitForRequests();
+            }
+            const std::string crack =
+                FirstCrack(model.Select(camera, 1280, 720, view.maxErrorPixels).patches,
+                           isRough ? roughParted : disagreeingParted);
+            EXPECT_EQ(crack, "") << view.height << " above, " << (loaded ? "loaded" : "coarse");
+        }
+    }
+    // Else the views above never put two levels side by side.
+    EXPECT_GT(roughParted, 1000u);
+    EXPECT_GT(disagreeingParted, 0u);
 }
 
 }  // namespace
