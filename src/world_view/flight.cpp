@@ -39,9 +39,12 @@ Heading HeadingOf(const world::Camera& camera) {
     return {sign * std::sin(camera.yaw), sign * std::cos(camera.yaw)};
 }
 
-void Fly(world::Camera& camera, const Thrust& thrust, double seconds, double heightAboveGround) {
-    const double speed = std::max(LeastSpeed, SpeedPerHeight * std::max(heightAboveGround, 0.0)) *
-                         (thrust.fast ? FastFactor : 1.0);
+void Fly(world::Camera& camera, const Thrust& thrust, double seconds, double heightAboveGround,
+         double topSpeed) {
+    const double speed =
+        std::min(std::max(LeastSpeed, SpeedPerHeight * std::max(heightAboveGround, 0.0)) *
+                     (thrust.fast ? FastFactor : 1.0),
+                 topSpeed);
     const Heading ahead = HeadingOf(camera);
     // The picture's right, in the ground plane.
     const double rightX = std::cos(camera.yaw);

@@ -2,8 +2,10 @@
 // How input moves the camera. The mouse works as in the viewer (left drag turns, right drag
 // slides, the wheel lowers and raises, in the viewer's directions), but sliding and the wheel go
 // faster the higher the camera is above the ground, so one gesture means as much on screen
-// over a whole world as over a sector. Keys fly at a speed proportional to that height.
+// over a whole world as over a sector. Keys fly at a speed proportional to that height, up to
+// a top speed the world's size sets (camera_box.h).
 
+#include <limits>
 #include <optional>
 
 #include "world/world_camera.h"
@@ -51,8 +53,10 @@ struct Heading {
 };
 Heading HeadingOf(const world::Camera& camera);
 
-// Moves the camera for `seconds` of thrust.
-void Fly(world::Camera& camera, const Thrust& thrust, double seconds, double heightAboveGround);
+// Moves the camera for `seconds` of thrust, at most `topSpeed` world units a second whatever
+// the height and Shift.
+void Fly(world::Camera& camera, const Thrust& thrust, double seconds, double heightAboveGround,
+         double topSpeed = std::numeric_limits<double>::infinity());
 
 // Lifts the camera to the clearance above `ground` when it is lower; no ground: unchanged.
 void KeepAboveGround(world::Camera& camera, std::optional<double> ground);

@@ -48,8 +48,20 @@ std::string CameraArgument(const world::Camera& camera) {
 }
 
 std::string GroundText(double x, double y, std::uint16_t sample, double height) {
-    return Formatted("sector %lld_%lld, sample %u, height %.1f", SectorOf(x), SectorOf(y),
-                     static_cast<unsigned>(sample), height);
+    return Formatted("sector %lld_%lld, sample %u, height %.1f, x %.1f, y %.1f", SectorOf(x),
+                     SectorOf(y), static_cast<unsigned>(sample), height, x, y);
+}
+
+std::string HoleText(double x, double y) {
+    return Formatted("no sector at %lld_%lld", SectorOf(x), SectorOf(y));
+}
+
+std::string UnreadableText(double x, double y) {
+    return Formatted("sector %lld_%lld could not be read", SectorOf(x), SectorOf(y));
+}
+
+std::string OutsideText() {
+    return "outside the world";
 }
 
 std::string LoadingText(std::size_t done, std::size_t total) {

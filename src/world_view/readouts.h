@@ -18,9 +18,15 @@ std::string PositionText(const world::Camera& camera);
 // "X,Y,Z,YAW,PITCH", angles in radians.
 std::string CameraArgument(const world::Camera& camera);
 
-// "sector 1_2, sample 812, height 203.0": the sector under the world point (x, y), the drawn
-// sample nearest to it and the ground's height there in world units.
+// "sector 1_2, sample 812, height 203.0, x 1265.0, y 2570.4": the sector under the world point
+// (x, y), the drawn sample nearest to it, the ground's height there and the point, in world
+// units.
 std::string GroundText(double x, double y, std::uint16_t sample, double height);
+// Where no ground is drawn at (x, y): "no sector at 1_2" inside the world, "sector 1_2 could
+// not be read" where a sector's file is unreadable, and beyond the world "outside the world".
+std::string HoleText(double x, double y);
+std::string UnreadableText(double x, double y);
+std::string OutsideText();
 
 // "loading 812 of 4,096 sectors".
 std::string LoadingText(std::size_t done, std::size_t total);

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "world/render/ground_image.h"
+#include "world_view/camera_box.h"
 #include "world_view/ground_height.h"
 #include "world_view/ground_pick.h"
 #include "world_view/ground_probe.h"
@@ -92,6 +93,8 @@ void WorldCanvas::ReleaseDrawing() {
 void WorldCanvas::ShowWorld(world::WorldModel* model, const world::Camera& camera) {
     model_ = model;
     camera_ = camera;
+    unreadable_.clear();
+    places_ = model != nullptr ? WorldPlaces::Of(*model, unreadable_) : WorldPlaces();
     rampBound_ = model != nullptr ? FirstFrameErrorPixels : 0.0;
     glide_.reset();
     lastPatches_.clear();
@@ -103,7 +106,23 @@ void WorldCanvas::ShowWorld(world::WorldModel* model, const world::Camera& camer
 }
 
 void WorldCanvas::WorldChanged() {
+    if (model_ != nullptr) {
+        places_ = WorldPlaces::Of(*model_, unreadable_);
+        // A world grown or shrunk keeps the camera within its reach.
+        Moved();
+    }
     Refresh(false);
+}
+
+void WorldCanvas::SetUnreadable(const std::vector<std::string>& names) {
+    if (names == unreadable_) {
+        return;
+    }
+    unreadable_ = names;
+    if (model_ != nullptr) {
+        places_ = WorldPlaces::Of(*model_, unreadable_);
+    }
+    UpdateGround();
 }
 
 void WorldCanvas::GoHome() {
@@ -138,6 +157,7 @@ double WorldCanvas::HeightAboveGround() const {
 
 void WorldCanvas::Moved() {
     if (model_ != nullptr) {
+        KeepInBox(camera_, model_->Extent());
         KeepAboveGround(camera_, GroundBelow(*model_, camera_.x, camera_.y));
     }
     Refresh(false);
@@ -195,7 +215,7 @@ void WorldCanvas::OnPaint(wxPaintEvent&) {
         std::optional<world::Camera> ahead;
         if (thrust.Any()) {
             ahead = camera_;
-            Fly(*ahead, thrust, 1.0, HeightAboveGround());
+            Fly(*ahead, thrust, 1.0, HeightAboveGround(), TopSpeed(model_->Extent()));
         }
         wholeDue_ = rampBound_ > MaxErrorPixels;
         world::FrameSelection frame =
@@ -226,16 +246,8 @@ void WorldCanvas::UpdateGround() {
         SetCurrent(*context_)) {
         const wxPoint at = PixelPoint(*pointer_);
         const wxSize size = PixelSize();
-        const std::optional<float> depth = target_->DepthAt(at.x, at.y);
-        if (depth) {
-            const auto point = PickedPoint(lastDrawn_, size.x, size.y, at.x, at.y, *depth);
-            if (point) {
-                const std::optional<GroundPoint> ground =
-                    GroundAt(lastPatches_, (*point)[0], (*point)[1]);
-                if (ground) {
-                    text = GroundText((*point)[0], (*point)[1], ground->nearest, ground->height);
-                }
-            }
+        if (at.x >= 0 && at.y >= 0 && at.x < size.x && at.y < size.y) {
+            text = WordsAt(at);
         }
     }
     if (text != groundText_) {
@@ -244,6 +256,28 @@ void WorldCanvas::UpdateGround() {
             groundChanged(text);
         }
     }
+}
+
+std::string WorldCanvas::WordsAt(const wxPoint& pixel) {
+    const wxSize size = PixelSize();
+    const std::optional<float> depth = target_->DepthAt(pixel.x, pixel.y);
+    const auto point =
+        depth ? PickedPoint(lastDrawn_, size.x, size.y, pixel.x, pixel.y, *depth) : std::nullopt;
+    if (point) {
+        const std::optional<GroundPoint> ground = GroundAt(lastPatches_, (*point)[0], (*point)[1]);
+        if (ground) {
+            return GroundText((*point)[0], (*point)[1], ground->nearest, ground->height);
+        }
+        // A hole's skirt, hung from its neighbours' edges.
+        return places_.WordsAt((*point)[0], (*point)[1]);
+    }
+    // Nothing drawn there: the ray through the pixel, one unit of view depth along.
+    const auto along = PickedPoint(lastDrawn_, size.x, size.y, pixel.x, pixel.y, 1.0f);
+    if (!along) {
+        return {};
+    }
+    return places_.WordsAlong(lastDrawn_, {(*along)[0] - lastDrawn_.x, (*along)[1] - lastDrawn_.y,
+                                           (*along)[2] - lastDrawn_.z});
 }
 
 void WorldCanvas::OnSize(wxSizeEvent& event) {
@@ -384,7 +418,7 @@ void WorldCanvas::OnTimer(wxTimerEvent&) {
     lastTick_ = now;
     const Thrust thrust = HeldThrust();
     if (model_ != nullptr && thrust.Any()) {
-        Fly(camera_, thrust, seconds, HeightAboveGround());
+        Fly(camera_, thrust, seconds, HeightAboveGround(), TopSpeed(model_->Extent()));
         Moved();
     } else if (glide_) {
         const double elapsed = std::chrono::duration<double>(now - glideStart_).count();

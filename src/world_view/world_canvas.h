@@ -19,6 +19,7 @@
 #include "world_view/flight.h"
 #include "world_view/frame_target.h"
 #include "world_view/glide.h"
+#include "world_view/world_places.h"
 
 // wx after epoxy: its GL headers must come second.
 #include <wx/glcanvas.h>
@@ -46,6 +47,8 @@ public:
     void ShowWorld(world::WorldModel* model, const world::Camera& camera);
     // The model's data changed (a sector was written or removed).
     void WorldChanged();
+    // The sectors found unreadable so far, which the status bar names where they would be.
+    void SetUnreadable(const std::vector<std::string>& names);
 
     // Lets go of the GL objects, to be made again by the next frame: before the canvas hides.
     void ReleaseDrawing();
@@ -58,8 +61,8 @@ public:
     // Back to the overview of the whole world.
     void GoHome();
 
-    // Told of every change of the camera, and of the ground under the pointer (empty over the
-    // sky or outside the view).
+    // Told of every change of the camera, and of what lies under the pointer (the ground, a
+    // hole, an unreadable sector or nothing of the world; empty outside the view).
     std::function<void()> cameraMoved;
     std::function<void(const std::string&)> groundChanged;
     // Told once when the frame target cannot be made (the driver lacks what the renderer needs).
@@ -86,6 +89,8 @@ private:
     void Moved();
     Thrust HeldThrust() const;
     void UpdateGround();
+    // What lies at a pixel of the last frame, in the status bar's words.
+    std::string WordsAt(const wxPoint& pixel);
     // Starts, slows or stops the timer for what is going on.
     void Schedule();
     void LoadGroundTexture();
@@ -96,6 +101,8 @@ private:
     world::WorldModel* model_ = nullptr;
     world::Shading shading_ = world::Shading::Height;
     world::Camera camera_;
+    WorldPlaces places_;
+    std::vector<std::string> unreadable_;
     std::vector<world::TerrainPatch> lastPatches_;
     world::Camera lastDrawn_;
     std::size_t missing_ = 0;

@@ -11,6 +11,7 @@
 #include "world_view/status_fields.h"
 #include "world_view/view_cameras.h"
 
+#include <wx/button.h>
 #include <wx/clipbrd.h>
 #include <wx/config.h>
 #include <wx/panel.h>
@@ -26,6 +27,7 @@ constexpr std::size_t CacheBytes = std::size_t{512} << 20;
 constexpr int PollInterval = 100;  // ms: the terrain folder and the loading world
 constexpr const char* LastWorldKey = "/World/Last";
 constexpr const char* ShadingKey = "/World/Shading";
+constexpr const char* HintClosedKey = "/World/HintClosed";
 constexpr std::array Shadings = {world::Shading::Height, world::Shading::Hillshade,
                                  world::Shading::Both};
 // Unreadable sectors named one a line on stderr; all of them are in the state field's tooltip,
@@ -63,7 +65,7 @@ WorldFrame::WorldFrame(const wxGLAttributes& attributes, std::optional<world::Ca
                        wxALIGN_CENTRE_VERTICAL | wxLEFT | wxRIGHT, 6);
         toolSizer->Add(control, 0, wxALIGN_CENTRE_VERTICAL | wxTOP | wxBOTTOM | wxRIGHT, 3);
     };
-    chooser_ = new wxChoice(tools, wxID_ANY, wxDefaultPosition, wxSize(220, -1));
+    chooser_ = new wxChoice(tools, wxID_ANY, wxDefaultPosition, wxSize(150, -1));
     chooser_->SetName("World");
     addLabelled("World", chooser_);
     shading_ = new wxChoice(tools, wxID_ANY);
@@ -74,9 +76,45 @@ WorldFrame::WorldFrame(const wxGLAttributes& attributes, std::optional<world::Ca
     shading_->SetToolTip(
         "How the ground is shaded: by height, by light on its slopes, or both (L)");
     addLabelled("Shading", shading_);
+    // Home's button: the way back from anywhere, there to be seen.
+    wholeWorld_ = new wxButton(tools, wxID_ANY, "Whole world");
+    wholeWorld_->SetToolTip("Back to the whole world (Home)");
+    toolSizer->Add(wholeWorld_, 0, wxALIGN_CENTRE_VERTICAL | wxALL, 3);
+    wholeWorld_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
+        canvas_->GoHome();
+        canvas_->SetFocus();
+    });
+
+    // The controls in a line on the row's free end, so that it takes nothing of the view; the
+    // rest of them in its tooltip. Shown until closed, where the row has room for it.
+    hintClosed_ = wxConfigBase::Get()->ReadBool(HintClosedKey, false);
+    hint_ = new wxPanel(tools);
+    hint_->SetName("How to fly");
+    auto* hintSizer = new wxBoxSizer(wxHORIZONTAL);
+    auto* hintText = new wxStaticText(
+        hint_, wxID_ANY, "W A S D or arrows fly, E Q up and down, drag turns; Home: whole world");
+    hintText->SetToolTip(
+        "W A S D or the arrows fly, E and Q (Page Up, Page Down) rise and sink, Shift goes "
+        "faster; a left drag turns, a right drag slides, the wheel lowers and raises; a double "
+        "click glides to a place; Home or Whole world shows the whole world");
+    hintSizer->Add(hintText, 0, wxALIGN_CENTRE_VERTICAL | wxLEFT | wxRIGHT, 6);
+    // Words rather than a cross: GTK gives a button its label as the name a screen reader says.
+    auto* closeHint =
+        new wxButton(hint_, wxID_ANY, "Close", wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);
+    closeHint->SetToolTip("Close the hint");
+    closeHint->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { CloseHint(); });
+    hintSizer->Add(closeHint, 0, wxALIGN_CENTRE_VERTICAL | wxTOP | wxBOTTOM | wxRIGHT, 3);
+    hint_->SetSizer(hintSizer);
+    toolSizer->AddStretchSpacer();
+    toolSizer->Add(hint_, 0, wxALIGN_CENTRE_VERTICAL);
+    hint_->Hide();
+    tools->Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+        FitHint();
+        event.Skip();
+    });
     tools->SetSizer(toolSizer);
 
-    status_ = new StatusFields(this, {-3, 130, 250, -4});
+    status_ = new StatusFields(this, {-2, 130, 220, -3});
     SetStatusBar(status_);
 
     canvas_ = new WorldCanvas(this, attributes);
@@ -358,6 +396,11 @@ wxString WorldFrame::LeftOutTip() const {
 
 void WorldFrame::UpdateState() {
     TakeReports();
+    std::vector<std::string> unreadable;
+    for (const SectorReport& report : unreadable_) {
+        unreadable.push_back(report.name);
+    }
+    canvas_->SetUnreadable(unreadable);
     wxString state;
     if (loader_) {
         state = LoadingText(loader_->Done(), loader_->Total());
@@ -407,6 +450,24 @@ void WorldFrame::ToggleFullScreen() {
     tools_->Show(!full);
     ShowFullScreen(full, wxFULLSCREEN_ALL & ~wxFULLSCREEN_NOSTATUSBAR);
     Layout();
+}
+
+void WorldFrame::CloseHint() {
+    hintClosed_ = true;
+    // Kept at once: closed once is closed for good, however the program ends.
+    wxConfigBase::Get()->Write(HintClosedKey, true);
+    wxConfigBase::Get()->Flush();
+    FitHint();
+    canvas_->SetFocus();
+}
+
+void WorldFrame::FitHint() {
+    const int free = tools_->GetClientSize().x - wholeWorld_->GetRect().GetRight() - 6;
+    const bool shown = !hintClosed_ && hint_->GetBestSize().x <= free;
+    if (shown != hint_->IsShown()) {
+        hint_->Show(shown);
+        tools_->Layout();
+    }
 }
 
 void WorldFrame::OnCharHook(wxKeyEvent& event) {

@@ -17,6 +17,7 @@
 #include "world_view/world_canvas.h"
 #include "world_view/world_loader.h"
 
+#include <wx/button.h>
 #include <wx/choice.h>
 #include <wx/frame.h>
 #include <wx/panel.h>
@@ -63,6 +64,10 @@ private:
     // Shades the view so, shows it in the chooser and keeps it for the next run.
     void SetShading(world::Shading shading);
     void ToggleFullScreen();
+    // Hides the hint of the controls, for good.
+    void CloseHint();
+    // Shows the hint where the row of controls has room for it beside them, until it is closed.
+    void FitHint();
 
     std::filesystem::path TerrainOf(const std::string& name) const;
 
@@ -87,9 +92,12 @@ private:
     // Loaders of worlds chosen away from before they finished; dropped once they have.
     std::vector<std::unique_ptr<WorldLoader>> abandoned_;
 
-    wxPanel* tools_ = nullptr;         // the row of controls, owned by the frame
-    wxChoice* chooser_ = nullptr;      // owned by the row of controls
-    wxChoice* shading_ = nullptr;      // owned by the row of controls
+    wxPanel* tools_ = nullptr;        // the row of controls, owned by the frame
+    wxChoice* chooser_ = nullptr;     // owned by the row of controls
+    wxChoice* shading_ = nullptr;     // owned by the row of controls
+    wxButton* wholeWorld_ = nullptr;  // owned by the row of controls
+    wxPanel* hint_ = nullptr;         // owned by the row of controls
+    bool hintClosed_ = false;
     WorldCanvas* canvas_ = nullptr;    // owned by the frame
     wxPanel* messagePanel_ = nullptr;  // owned by the frame
     wxStaticText* message_ = nullptr;  // owned by the panel

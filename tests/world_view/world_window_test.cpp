@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <fstream>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -29,6 +30,11 @@ using ui_test::WaitUntil;
 namespace fs = std::filesystem;
 
 constexpr std::uint32_t ClearBlue = 0x0000FF;
+// The ground under the pointer in the fixture's world of sectors 0 and 1 each way.
+const std::regex GroundWords(
+    "sector [01]_[01], sample \\d+, height \\d+\\.\\d, x \\d+\\.\\d, y \\d+\\.\\d");
+const std::string Hint =
+    "label: W A S D or arrows fly, E Q up and down, drag turns; Home: whole world";
 
 // A session bus of the test's own, where the window's accessibility bridge meets the reader.
 class SessionBus {
@@ -167,6 +173,20 @@ protected:
         return fields;
     }
 
+    // The buttons and labels on screen, "role: name" each, as a screen reader finds them.
+    std::vector<std::string> Controls() const {
+        std::vector<std::string> controls;
+        std::istringstream lines(Shell("timeout 20 /usr/bin/python3 " WINDOW_CONTROLS_SCRIPT));
+        for (std::string line; std::getline(lines, line);) {
+            controls.push_back(line);
+        }
+        return controls;
+    }
+
+    void Press(const std::string& button) const {
+        Shell("timeout 20 /usr/bin/python3 " WINDOW_CONTROLS_SCRIPT " press '" + button + "'");
+    }
+
     // The window's middle, where the view is: pixels that are not the clear blue.
     std::vector<bool> Ground() const {
         const Screenshot shot = Screenshot::Take(home.path() / "shot.png");
@@ -223,9 +243,7 @@ TEST_F(WorldWindowTest, ShowsTheFirstWorldWithItsCameraReadoutsCopiesTheCameraAn
         std::to_string(client.y + client.height * 2 / 3));
     std::vector<std::string> pointed;
     EXPECT_TRUE(WaitUntil([&] { return !(pointed = Fields())[3].empty(); }, 5.0));
-    EXPECT_TRUE(std::regex_match(pointed[3],
-                                 std::regex("sector [01]_[01], sample \\d+, height \\d+\\.\\d")))
-        << pointed[3];
+    EXPECT_TRUE(std::regex_match(pointed[3], GroundWords)) << pointed[3];
 
     // Ctrl+C: the camera, as velmora render --camera takes it, where the readout says it is.
     Xdo("key ctrl+c");
@@ -243,6 +261,77 @@ TEST_F(WorldWindowTest, ShowsTheFirstWorldWithItsCameraReadoutsCopiesTheCameraAn
         EXPECT_NEAR(camera[k], readout[k], 0.05) << copied << " against " << fields[2];
     }
 
+    Xdo("key ctrl+q");
+    ExpectExitStatusZero();
+}
+
+// The way back from anywhere is on screen: the whole-world button brings the overview back
+// after a flight; the hint of the controls beside it, once closed, stays closed next time.
+TEST_F(WorldWindowTest, TheWholeWorldButtonBringsTheOverviewBackAndAClosedHintStaysClosed) {
+    Start();
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_THAT(Controls(), testing::IsSupersetOf(std::vector<std::string>{
+                                "push button: Whole world", Hint, "push button: Close"}));
+    const std::string overview = Fields()[2];
+    PointAtMiddle();
+    Xdo("keydown w");
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    Xdo("keyup w");
+    ASSERT_TRUE(WaitUntil([&] { return Fields()[2] != overview; }, 5.0));
+    Press("Whole world");
+    EXPECT_TRUE(WaitUntil([&] { return Fields()[2] == overview; }, 5.0)) << Fields()[2];
+
+    Press("Close");
+    EXPECT_TRUE(
+        WaitUntil([&] { return !testing::Value(Controls(), testing::Contains(Hint)); }, 5.0));
+    Xdo("key ctrl+q");
+    ExpectExitStatusZero();
+
+    Start();
+    ASSERT_FALSE(HasFatalFailure());
+    const std::vector<std::string> again = Controls();
+    EXPECT_THAT(again, testing::Contains("push button: Whole world"));
+    EXPECT_THAT(again, testing::Not(testing::Contains(Hint)));
+    Xdo("key ctrl+q");
+    ExpectExitStatusZero();
+}
+
+// Swept across the view, the pointer finds the ground, the hole where 1_1 would be, the
+// unreadable 2_0 beyond the world's edge and the sky, each said in its words.
+TEST_F(WorldWindowTest, ThePointerSaysTheGroundAHoleAnUnreadableSectorAndOutsideTheWorld) {
+    WriteFile(terrain / "2_0" / "heightmap_2_0.zdt", std::string(HeightmapHeaderSize, '\0'));
+    Start();
+    ASSERT_FALSE(HasFatalFailure());
+    const std::vector<std::string> wanted = {"no sector at 1_1", "sector 2_0 could not be read",
+                                             "outside the world"};
+    std::set<std::string> said;
+    bool ground = false;
+    const auto allSaid = [&] {
+        return ground && std::all_of(wanted.begin(), wanted.end(),
+                                     [&](const std::string& words) { return said.count(words); });
+    };
+    constexpr int Columns = 16;
+    constexpr int Rows = 10;
+    for (int row = 0; row < Rows && !allSaid(); ++row) {
+        for (int column = 0; column < Columns && !allSaid(); ++column) {
+            Xdo("mousemove " +
+                std::to_string(client.x + client.width * (2 * column + 1) / (2 * Columns)) + " " +
+                std::to_string(client.y + client.height * (2 * row + 1) / (2 * Rows)));
+            std::this_thread::sleep_for(std::chrono::milliseconds(60));
+            const std::string words = Fields()[3];
+            if (std::regex_match(words, GroundWords)) {
+                ground = true;
+            } else if (!words.empty()) {
+                said.insert(words);
+            }
+        }
+    }
+    EXPECT_TRUE(ground);
+    EXPECT_THAT(said, testing::IsSupersetOf(wanted));
+    // Nothing else is said anywhere in the view (the tool row and the status bar say nothing).
+    for (const std::string& words : said) {
+        EXPECT_THAT(wanted, testing::Contains(words));
+    }
     Xdo("key ctrl+q");
     ExpectExitStatusZero();
 }
