@@ -2,12 +2,14 @@
 // sectors the game writes without a reload, in the map and in the 3D view, whether the game
 // writes a file whole or in two goes; a page that loses the server keeps its picture, says so,
 // and catches up once the server is back; the server answers hostile requests with nothing from
-// outside its site and stays up; SIGTERM ends it cleanly. Each sector's way to the screen is
-// timed and printed (not asserted: the machine is shared).
+// outside its site and stays up; SIGTERM ends it cleanly, and a page its stopping refused asks
+// again until it is back. Each sector's way to the screen is timed and printed (not asserted: the
+// machine is shared).
 "use strict";
 
 const assert = require("node:assert/strict");
 const fs = require("node:fs");
+const http = require("node:http");
 const os = require("node:os");
 const path = require("node:path");
 const {after, before, describe, test} = require("node:test");
@@ -369,6 +371,54 @@ describe("velmora serve and a page left open", () => {
         await page.page.waitForFunction((lost) =>
             document.querySelector("[role=status]").textContent.startsWith(lost),
         {timeout: Patience}, Lost);
-        await within(page.close(), "closed page");
     });
+
+    test("a page refused while the server stops keeps asking, and catches up once it is back",
+        async (t) => {
+            // While it stops, velmora serve answers the stream 503, and a browser refused so
+            // gives up on it for good; the page must ask again itself. The real window is too
+            // short to meet on purpose: a stand-in on the port answers as it does.
+            let refused = 0;
+            const standIn = http.createServer((request, response) => {
+                refused += request.url.startsWith("/events") ? 1 : 0;
+                response.writeHead(503, {"Content-Type": "text/plain; charset=utf-8"});
+                response.end("stopping\n");
+            });
+            await new Promise((resolve, reject) => {
+                standIn.once("error", reject);
+                standIn.listen(port, "127.0.0.1", resolve);
+            });
+            let look;
+            try {
+                // A refusal, then the page's own try two seconds later, refused again.
+                await within(new Promise((resolve) => {
+                    look = setInterval(() => refused >= 2 && resolve(), 50);
+                }), "second request for events after a 503");
+            } finally {
+                clearInterval(look);
+                standIn.closeAllConnections();
+                await new Promise((resolve) => standIn.close(resolve));
+            }
+            assert.equal(await page.page.evaluate(() => Velmora.liveState()), "lost");
+            assert.ok((await status()).startsWith(Lost));
+
+            // 4_1 lies in a hole of the box, below 4_0 in the 3D view.
+            const place = [CentreX + 2 * (537 - 320), CentreY + 2 * (200 - 150)];
+            await page.page.mouse.move(...place);
+            await writeSector("4_1", 1200);
+            const restarted = Date.now();
+            server = await within(startServe(prefix, "Test", folder, port), "address");
+            assert.equal(server.port, port);
+            const shown = await page.page.waitForFunction((text) =>
+                Velmora.liveState() === "open" &&
+                document.querySelector("[role=status]").textContent === text && Date.now(),
+            {polling: "raf", timeout: Patience}, statusOf("4_1", 1200))
+                .then((handle) => handle.jsonValue());
+            note(t, "4_1 written after a 503, in the 3D view after the restart",
+                shown - restarted);
+            assert.equal(await page.page.evaluate(() => window.velmoraSamePage), true);
+            // The browser says of each refused stream that it failed to load; nothing else.
+            assert.deepEqual(problems().filter((line) => !/status of 503\b/.test(line)), []);
+            await within(page.close(), "closed page");
+        });
 });
