@@ -16,9 +16,13 @@
     // The server asks for this much between tries ("retry: 2000"); the same after the browser
     // gives up on its own (a refusal rather than a lost connection).
     var RetryMilliseconds = 2000;
+    // A stream refused before it ever opened (a server at its limit of connections for the
+    // proxy's address, a proxy whose server is not up yet) is asked again less and less often.
+    var LongestRetryMilliseconds = 60000;
     var Lost = "Server lost; reconnecting. ";
     var opened = false;
     var lost = false;
+    var refusals = 0;
 
     function notice(text) {
         var element = document.getElementById("status");
@@ -71,8 +75,12 @@
             if (source.readyState === EventSource.CLOSED) {
                 source.close();
                 if (!opened) {
-                    // Never answered: a host without events, not a server that went away.
-                    state = "none";
+                    // Never answered, though world.js says a server follows the site: asked
+                    // again later, without a word, since nothing the page showed was lost.
+                    refusals += 1;
+                    state = "connecting";
+                    setTimeout(connect, Math.min(LongestRetryMilliseconds,
+                        RetryMilliseconds * Math.pow(2, refusals - 1)));
                     return;
                 }
                 setTimeout(connect, RetryMilliseconds);
