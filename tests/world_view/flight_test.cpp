@@ -123,8 +123,15 @@ TEST(FlightTest, KeysHeldFiveSecondsFromTheOverviewStayInTheBoxWithTheWorldInVie
     };
     for (const Bounds& extent : Extents) {
         const double span = world_view::WorldSpan(extent);
+        // The overview is in the box as it is, and sees the world.
+        const world::Camera overview = world::OverviewCamera(extent);
+        world::Camera kept = overview;
+        world_view::KeepInBox(kept, extent);
+        EXPECT_TRUE(kept.x == overview.x && kept.y == overview.y && kept.z == overview.z &&
+                    kept.yaw == overview.yaw && kept.pitch == overview.pitch);
+        EXPECT_TRUE(WorldInView(overview, extent));
         for (const auto& [name, thrust] : keys) {
-            world::Camera camera = world::OverviewCamera(extent);
+            world::Camera camera = overview;
             world::Camera secondAgo = camera;
             for (int frame = 1; frame <= 300; ++frame) {
                 const world::Camera before = camera;
@@ -152,19 +159,9 @@ TEST(FlightTest, KeysHeldFiveSecondsFromTheOverviewStayInTheBoxWithTheWorldInVie
     }
 }
 
-TEST(FlightTest, TheOverviewIsInTheBoxAndAnyCameraIsBroughtIntoIt) {
+TEST(FlightTest, AnyCameraIsBroughtIntoTheBoxWhateverTheWorld) {
     constexpr double Nan = std::numeric_limits<double>::quiet_NaN();
     constexpr double Huge = std::numeric_limits<double>::infinity();
-    for (const Bounds& extent : Extents) {
-        const world::Camera overview = world::OverviewCamera(extent);
-        world::Camera kept = overview;
-        world_view::KeepInBox(kept, extent);
-        EXPECT_EQ(kept.x, overview.x);
-        EXPECT_EQ(kept.y, overview.y);
-        EXPECT_EQ(kept.z, overview.z);
-        EXPECT_EQ(kept.pitch, overview.pitch);
-        EXPECT_TRUE(WorldInView(overview, extent));
-    }
     std::mt19937 random(29);
     std::uniform_real_distribution<double> mantissa(-1.0, 1.0);
     std::uniform_int_distribution<int> exponent(0, 300);
