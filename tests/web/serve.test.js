@@ -12,11 +12,12 @@ const fs = require("node:fs");
 const http = require("node:http");
 const os = require("node:os");
 const path = require("node:path");
+const {spawnSync} = require("node:child_process");
 const {after, before, describe, test} = require("node:test");
 
 const {Browser, Width, Height} = require("./support/browser");
 const {readPng} = require("./support/png");
-const {raw, startServe} = require("./support/serve");
+const {raw, startServe, velmoraExecutable} = require("./support/serve");
 const {heightmap, writePrefix} = require("./support/world_prefix");
 
 const CentreX = Width / 2;
@@ -269,6 +270,17 @@ describe("velmora serve and a page left open", () => {
             // (about: it is a perspective).
             await page.page.evaluate(() => { window.location.hash = "#map=320,150,1"; });
             await page.page.click('[data-mode="3d"]');
+            // Straight down over the map's centre, showing what the map showed.
+            await page.page.evaluate(() => {
+                const view = Velmora.app.map.view();
+                const x = view.x * 10;
+                const y = view.y * 10;
+                const found = Velmora.app.ground.lookup(x, y);
+                const ground = found.height !== undefined ? found.height :
+                    (Velmora.app.world.extent[2] + Velmora.app.world.extent[5]) / 2;
+                Velmora.app.view3d.setCamera({x, y, z: ground + view.height * 5 /
+                    Math.tan(Math.PI / 8), yaw: 0, pitch: Math.PI});
+            });
             // Every sector at every sample, each drawn from its tile.
             await page.page.evaluate(() => Velmora.app.view3d.setMaxError(0));
             await page.page.waitForFunction(() => Velmora.app.view3d &&
@@ -361,6 +373,19 @@ describe("velmora serve and a page left open", () => {
             assert.match(fine.body, /<html/);
             assert.equal(await page.page.evaluate(() => Velmora.liveState()), "open");
         });
+
+    test("velmora web into the served folder is refused, naming where it is served", () => {
+        const recordBefore = fs.readFileSync(path.join(folder, ".velmora-site"));
+        for (const extra of [[], ["--force"]]) {
+            const run = spawnSync(velmoraExecutable, ["web", "Test", folder, ...extra],
+                {env: {...process.env, WINEPREFIX: prefix}, encoding: "utf8", timeout: Patience});
+            assert.equal(run.status, 1, run.stderr);
+            assert.match(run.stderr,
+                new RegExp(`is served by velmora serve at http://127\\.0\\.0\\.1:${port}/`));
+            assert.equal(run.stderr.trim().split("\n").length, 1, run.stderr);
+        }
+        assert.deepEqual(fs.readFileSync(path.join(folder, ".velmora-site")), recordBefore);
+    });
 
     test("SIGTERM ends the server with status 0, the page's stream with it", async (t) => {
         const sent = Date.now();

@@ -85,4 +85,4 @@ function raw(port, text, wait = 3000) {
     });
 }
 
-module.exports = {startServe, raw};
+module.exports = {startServe, raw, velmoraExecutable: Velmora};
