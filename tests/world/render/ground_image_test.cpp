@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "image/image_test_files.h"
+#include "support/deadline.h"
 #include "support/temporary_prefix.h"
 
 namespace {
@@ -65,6 +67,12 @@ TEST(GroundImageTest, WhatTheViewerCannotReadIsRefusedWithAReason) {
     fs::create_directory(folder.path() / "folder");
     EXPECT_THROW(ReadGroundImage(folder.path() / "folder"), std::runtime_error);
     ASSERT_EQ(mkfifo((folder.path() / "fifo").c_str(), 0600), 0);  // must not block
+    ASSERT_TRUE(FinishesWithin(std::chrono::seconds(10), [&folder] {
+        try {
+            ReadGroundImage(folder.path() / "fifo");
+        } catch (const std::runtime_error&) {
+        }
+    })) << "the read waits on a FIFO";
     EXPECT_THROW(ReadGroundImage(folder.path() / "fifo"), std::runtime_error);
     EXPECT_THROW(ReadGroundImage(folder.path() / "missing"), std::runtime_error);
 }

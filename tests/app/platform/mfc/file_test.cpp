@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/platform/mfc/file.h"
+#include "support/deadline.h"
 #include "support/temporary_prefix.h"
 
 namespace fs = std::filesystem;
@@ -47,7 +48,12 @@ TEST(FileTest, RefusesMissingDirectoriesFifosAndWriting) {
     EXPECT_FALSE(file.Open("C:\\dir", CFile::modeRead, &error));
     EXPECT_EQ(error.m_cause, CFileException::accessDenied);
 
-    // A FIFO with no writer would block a plain open; it must be refused at once.
+    // A FIFO with no writer would block a plain open; it must be refused at once (tried first
+    // where a wait can be killed).
+    ASSERT_TRUE(FinishesWithin(std::chrono::seconds(10), [] {
+        CFile fifo;
+        fifo.Open("C:\\fifo.zdt", CFile::modeRead | CFile::typeBinary);
+    })) << "the open waits on a FIFO";
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(file.Open("C:\\fifo.zdt", CFile::modeRead | CFile::typeBinary, &error));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));

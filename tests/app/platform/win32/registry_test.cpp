@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cstring>
 #include <map>
 #include <string>
@@ -11,6 +12,7 @@
 
 #include "app/platform/win32/registry.h"
 #include "app/platform/wine/registry_hive_file.h"
+#include "support/deadline.h"
 #include "support/temporary_prefix.h"
 
 namespace {
@@ -348,6 +350,10 @@ TEST(RegistryTest, BadLinesAreSkippedAndBadFilesAreMissingKeys) {
     std::filesystem::remove(prefix.path() / "system.reg");
     // A FIFO without a writer must neither block nor count as a hive.
     ASSERT_EQ(mkfifo((prefix.path() / "system.reg").c_str(), 0600), 0);
+    ASSERT_TRUE(FinishesWithin(std::chrono::seconds(10), [] {
+        std::string value;
+        ReadValue("Software\\V", "", value);
+    })) << "the registry's read waits on a FIFO";
     EXPECT_FALSE(ReadValue("Software\\V", "", out));
 }
 
