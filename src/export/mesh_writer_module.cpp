@@ -1,28 +1,19 @@
 #include "export/mesh_writer_module.h"
 
-#include <dlfcn.h>
-
 #include <string>
 
 #include "export/export_error.h"
+#include "modules/module_entry.h"
 
 namespace mesh_export {
 
 MeshWriterModule::MeshWriterModule(const std::vector<std::filesystem::path>& candidates) {
     std::string problems;
-    for (const std::filesystem::path& candidate : candidates) {
-        void* module = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (module == nullptr) {
-            problems += std::string("; ") + dlerror();
-            continue;
-        }
-        if (void* symbol = dlsym(module, "VelmoraMakeMeshFileWriter")) {
-            entry_ = reinterpret_cast<Entry>(symbol);
-            return;
-        }
-        problems += "; " + candidate.string() + " has no mesh writers";
+    entry_ = reinterpret_cast<Entry>(modules::FindModuleEntry(
+        candidates, "VelmoraMakeMeshFileWriter", "mesh writers", problems));
+    if (entry_ == nullptr) {
+        throw ExportError("cannot load the mesh writers" + problems);
     }
-    throw ExportError("cannot load the mesh writers" + problems);
 }
 
 std::unique_ptr<MeshFileWriter> MeshWriterModule::MakeWriter(MeshFormat format, UpAxis up,

@@ -1,26 +1,18 @@
 #include "web/serve/server_module.h"
 
-#include <dlfcn.h>
-
 #include <string>
+
+#include "modules/module_entry.h"
 
 namespace web::serve {
 
 ServerModule::ServerModule(const std::vector<std::filesystem::path>& candidates) {
     std::string problems;
-    for (const std::filesystem::path& candidate : candidates) {
-        void* module = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (module == nullptr) {
-            problems += std::string("; ") + dlerror();
-            continue;
-        }
-        if (void* symbol = dlsym(module, "VelmoraStartSiteServer")) {
-            entry_ = reinterpret_cast<Entry>(symbol);
-            return;
-        }
-        problems += "; " + candidate.string() + " has no site server";
+    entry_ = reinterpret_cast<Entry>(
+        modules::FindModuleEntry(candidates, "VelmoraStartSiteServer", "site server", problems));
+    if (entry_ == nullptr) {
+        throw ServerFailure("cannot load the site server" + problems);
     }
-    throw ServerFailure("cannot load the site server" + problems);
 }
 
 std::unique_ptr<Server> ServerModule::Start(const ServerOptions& options) const {
