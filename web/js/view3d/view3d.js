@@ -458,6 +458,11 @@ window.Velmora = Velmora;
         this.dirty = false;
         this.lastFrame = {patches: frame.patches, depths: depths, camera: camera, width: width,
             height: height};
+        if (ramping) {
+            // Drawn at a coarser bound than the view's, though the ramp may end with it: the
+            // picture is not the whole one until a frame at the view's own bound follows.
+            this.requestDraw();
+        }
         this.data.request(wanted);
         this.frameMilliseconds = performance.now() - started;
         if (this.firstPictureAt === null && frame.patches.length > 0) {
