@@ -1,4 +1,6 @@
-// Debian's Chromium, headless, driven by puppeteer-core (installed by scripts/setup below
+// The browser the web tests drive, by VELMORA_BROWSER: Debian's Chromium (the default),
+// headless, or Debian's firefox-esr over WebDriver BiDi, headless or, with a display (Xvfb),
+// in a window, where it has WebGL. Driven by puppeteer-core (installed by scripts/setup below
 // .cache/web-test; it never downloads a browser). One browser per test file, a fresh profile
 // each time, and every page watched for what a user would notice going wrong.
 "use strict";
@@ -8,37 +10,101 @@ const os = require("node:os");
 const path = require("node:path");
 const {pathToFileURL} = require("node:url");
 
+const {watchFileLoads} = require("./file_loads");
+const {firefoxPreferences} = require("./firefox_preferences");
+
 const repository = path.resolve(__dirname, "..", "..", "..");
 const puppeteer = require(path.join(repository, ".cache", "web-test", "node_modules",
     "puppeteer-core"));
 
+const Kind = process.env.VELMORA_BROWSER || "chromium";
+if (Kind !== "chromium" && Kind !== "firefox") {
+    throw new Error(`VELMORA_BROWSER is "${Kind}": chromium or firefox`);
+}
 const Chromium = process.env.VELMORA_CHROMIUM || "/usr/bin/chromium";
+const Firefox = process.env.VELMORA_FIREFOX || "/usr/bin/firefox-esr";
+// Headless Firefox has no WebGL at all; in a window on a display it draws with Mesa.
+const FirefoxHeadless = !process.env.DISPLAY;
 
 // The window tests look through, in CSS pixels (even sides: the view's centre is a whole pixel).
 const Width = 1000;
 const Height = 700;
 
+// Why a test cannot run in this browser, by what it needs; undefined where it can, so that
+// `test(name, {skip: Unsupported.webgl2}, ...)` runs it or says why not.
+const Unsupported = {
+    // The 3D view.
+    webgl2: Kind === "firefox" && FirefoxHeadless ?
+        "headless Firefox has no WebGL: run it on a display (xvfb-run)" : undefined,
+    // Chromium's own protocol: touch events with several fingers moving at once, say.
+    devtoolsProtocol: Kind === "firefox" ?
+        "Firefox is driven over WebDriver BiDi, which has no Chrome DevTools Protocol" : undefined,
+    // The pointer moved out of the page, over the window's edge.
+    pointerOutsidePage: Kind === "firefox" ?
+        "WebDriver moves the pointer within the page alone" : undefined,
+    // The accessibility tree as the browser gives it to screen readers.
+    accessibilityTree: Kind === "firefox" ?
+        "puppeteer reads no accessibility tree over WebDriver BiDi" : undefined,
+};
+
+async function launchChromium(profile) {
+    return puppeteer.launch({
+        executablePath: Chromium,
+        // Exactly these flags, none of puppeteer's own.
+        ignoreDefaultArgs: true,
+        pipe: true,
+        args: [
+            "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+            "--disable-background-networking", "--disable-component-update", "--disable-sync",
+            // WebGL 2 for the 3D view on SwiftShader. With --disable-gpu, Chromium 150 and
+            // later still fall back to SwiftShader by themselves but warn on the console that
+            // the fallback is deprecated, --use-angle=swiftshader included; this flag opts in
+            // without the warning (and keeps working once the fallback is gone).
+            "--enable-unsafe-swiftshader",
+            "--user-data-dir=" + profile,
+            "about:blank",
+        ],
+    });
+}
+
+async function launchFirefox(profile) {
+    const args = ["--no-remote", "--profile", profile];
+    if (FirefoxHeadless) {
+        args.push("--headless");
+    } else {
+        // Room for the page's Width x Height besides the window's own bars.
+        args.push("--width", String(Width + 200), "--height", String(Height + 200));
+    }
+    args.push("about:blank");
+    return puppeteer.launch({
+        browser: "firefox",
+        executablePath: Firefox,
+        // Exactly these arguments; puppeteer still writes its preferences into the profile,
+        // and ours over them.
+        ignoreDefaultArgs: true,
+        args,
+        extraPrefsFirefox: firefoxPreferences,
+        env: Object.assign({}, process.env, {
+            // No crash reporter dialog, no restart after a crash: a crash fails the test.
+            MOZ_CRASHREPORTER_DISABLE: "1",
+            MOZ_CRASHREPORTER_NO_REPORT: "1",
+            // A release build takes the remote settings' server from the preferences only
+            // with this set; else it asks Mozilla's for its lists, name lookup first.
+            MOZ_REMOTE_SETTINGS_DEVTOOLS: "1",
+        }),
+    });
+}
+
 class Browser {
     static async launch() {
-        const profile = fs.mkdtempSync(path.join(os.tmpdir(), "velmora-chromium-"));
-        const browser = await puppeteer.launch({
-            executablePath: Chromium,
-            // Exactly these flags, none of puppeteer's own.
-            ignoreDefaultArgs: true,
-            pipe: true,
-            args: [
-                "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-                "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                // WebGL 2 for the 3D view on SwiftShader. With --disable-gpu, Chromium 150 and
-                // later still fall back to SwiftShader by themselves but warn on the console that
-                // the fallback is deprecated, --use-angle=swiftshader included; this flag opts in
-                // without the warning (and keeps working once the fallback is gone).
-                "--enable-unsafe-swiftshader",
-                "--user-data-dir=" + profile,
-                "about:blank",
-            ],
-        });
-        return new Browser(browser, profile);
+        const profile = fs.mkdtempSync(path.join(os.tmpdir(), `velmora-${Kind}-`));
+        try {
+            const browser = await (Kind === "firefox" ? launchFirefox : launchChromium)(profile);
+            return new Browser(browser, profile);
+        } catch (error) {
+            fs.rmSync(profile, {recursive: true, force: true});
+            throw error;
+        }
     }
 
     constructor(browser, profile) {
@@ -52,13 +118,20 @@ class Browser {
         const page = await this.browser.newPage();
         await page.setViewport({width: Width, height: Height});
         const watched = new Page(page, site);
+        if (Kind === "firefox" && !site.startsWith("http")) {
+            await watchFileLoads(page, watched.noteRequest,
+                (failed) => watched.problems.push("failed: " + failed));
+        }
         await page.goto(url, {waitUntil: "load"});
         return watched;
     }
 
     async close() {
-        await this.browser.close();
-        fs.rmSync(this.profile, {recursive: true, force: true});
+        try {
+            await this.browser.close();
+        } finally {
+            fs.rmSync(this.profile, {recursive: true, force: true});
+        }
     }
 }
 
@@ -77,13 +150,13 @@ class Page {
             }
         });
         page.on("pageerror", (error) => this.problems.push("exception: " + error.message));
-        page.on("request", (request) => {
-            const url = request.url();
+        this.noteRequest = (url) => {
             this.requests.push(url);
             if (!url.startsWith(within + "/") && !/^(data|blob|about):/.test(url)) {
                 this.problems.push("request outside the site: " + url);
             }
-        });
+        };
+        page.on("request", (request) => this.noteRequest(request.url()));
         page.on("requestfailed", (request) => {
             this.problems.push("failed: " + request.url() + " " + request.failure().errorText);
         });
@@ -146,4 +219,4 @@ class Page {
     }
 }
 
-module.exports = {Browser, Width, Height};
+module.exports = {Browser, Kind, Unsupported, Width, Height};
