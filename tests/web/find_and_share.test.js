@@ -9,7 +9,7 @@
 const assert = require("node:assert/strict");
 const {after, before, describe, test} = require("node:test");
 
-const {Browser, Width, Height} = require("./support/browser");
+const {Browser, Unsupported, Width, Height} = require("./support/browser");
 const {makeSite} = require("./support/site");
 const {Rolling} = require("./support/worlds");
 const {decodePng, difference} = require("./support/view3d_pictures");
@@ -188,6 +188,24 @@ describe("find and share", () => {
             await page.close();
         });
 
+    test("the accessibility tree: the map as a named application, the status line",
+        {skip: Unsupported.accessibilityTree}, async () => {
+            const page = await browser.open(site.page + "#map=189,63,0", site.folder);
+            await page.mapDrawn();
+            const tree = await page.page.accessibility.snapshot({interestingOnly: false});
+            const all = [];
+            const walk = (node) => {
+                all.push(node);
+                (node.children || []).forEach(walk);
+            };
+            walk(tree);
+            assert.ok(all.some((node) => node.role === "application" && node.name ===
+                "Map of Test. The arrow keys pan, plus and minus zoom."));
+            assert.ok(all.some((node) => node.role === "status"));
+            assert.deepEqual(page.problems, []);
+            await page.close();
+        });
+
     test("by the keys alone: every control by Tab, focus shown, names and roles, the view's " +
         "centre read out", async () => {
         const page = await browser.open(site.page + "#map=189,63,0", site.folder);
@@ -223,23 +241,17 @@ describe("find and share", () => {
             assert.ok(focused.shown, `no focus shown on ${focused.name}`);
         }
 
-        // The tree: the map as a named application, the status line and the read-out region.
-        const tree = await page.page.accessibility.snapshot({interestingOnly: false});
-        const all = [];
-        const walk = (node) => {
-            all.push(node);
-            (node.children || []).forEach(walk);
-        };
-        walk(tree);
-        assert.ok(all.some((node) => node.role === "application" && node.name ===
-            "Map of Test. The arrow keys pan, plus and minus zoom."));
-        assert.ok(all.some((node) => node.role === "status"));
         assert.equal(await page.page.$eval("#status", (status) => status.getAttribute("aria-live")),
             "off");
         assert.equal(await page.page.$eval("#announce", (region) =>
             region.getAttribute("aria-live")), "polite");
 
-        // A pan by the keys: the ground at the view's centre is read out.
+        // A pan by the keys: the ground at the view's centre is read out. (Past the last control
+        // Firefox's Tab goes on to its own toolbar, and the page no longer has the keys: tabbed
+        // on through it, back into the page, as a user would.)
+        for (let k = 0; k < 20 && !await page.page.evaluate(() => document.hasFocus()); k += 1) {
+            await page.page.keyboard.press("Tab");
+        }
         await page.page.focus("#map");
         await page.page.keyboard.press("ArrowRight");
         await page.page.waitForFunction(() => document.getElementById("announce").textContent !==

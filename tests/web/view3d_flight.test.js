@@ -8,7 +8,7 @@ const fs = require("node:fs");
 const path = require("node:path");
 const {after, before, describe, test} = require("node:test");
 
-const {Browser, Width, Height} = require("./support/browser");
+const {Browser, Unsupported, Width, Height} = require("./support/browser");
 const {makeSite} = require("./support/site");
 const {Rolling} = require("./support/worlds");
 const {readPng, viewPicture, difference} = require("./support/view3d_pictures");
@@ -175,7 +175,9 @@ describe("flying the 3D view", () => {
         assert.deepEqual(page.problems, []);
     });
 
-    test("one finger turns, two slide, and spreading them lowers", async () => {
+    // Two fingers that move in one touch event: Chromium's protocol alone can send them.
+    test("one finger turns, two slide, and spreading them lowers",
+        {skip: Unsupported.devtoolsProtocol}, async () => {
         await open(Above);
         const session = await page.page.createCDPSession();
         const touch = (type, points) => session.send("Input.dispatchTouchEvent", {type,
