@@ -24,6 +24,8 @@
 #include <utility>
 #include <vector>
 
+#include "support/wait_until.h"
+
 namespace ui_test {
 
 // Runs a shell command and returns what it wrote to stdout.
@@ -39,20 +41,6 @@ inline std::string Shell(const std::string& command) {
         output.append(buffer, read);
     }
     return output;
-}
-
-// Calls `done` until it is true or `seconds` have passed; returns its last answer.
-inline bool WaitUntil(const std::function<bool()>& done, double seconds = 10.0) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (true) {
-        if (done()) {
-            return true;
-        }
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
 }
 
 // A child process with its own environment changes, current directory and output file; killed

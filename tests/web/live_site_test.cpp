@@ -1,18 +1,17 @@
-// The served site's update event: one line of JSON with the site's version and the sectors that
-// changed, which pages parse; sent to listeners after each batch of the game's writes that
-// changed sectors, and not for a batch that changed none or whose update failed.
+// The served site as it follows the game, seen from the server's side. The update event is one
+// line of JSON with the site's version and the sectors that changed, which pages parse. A burst
+// of the game's writes is one update, made once the folder is quiet, and told only when it
+// changed sectors (not for one that changed none or failed); files an update superseded stay for
+// the pages that still read the old index; and the terrain folder is followed again after the
+// game removed it and wrote it anew.
 
 #include "web/serve/live_site.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 
-#include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <chrono>
+#include <mutex>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
 #include <string>
@@ -20,30 +19,25 @@
 #include <vector>
 
 #include "support/temporary_prefix.h"
-#include "web/serve/site_server.h"
-#include "world/file_descriptor.h"
+#include "support/wait_until.h"
 #include "world/world_files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
 using web::serve::SiteUpdate;
 using web::serve::UpdateEventData;
 
 TEST(LiveSiteTest, AnUpdateEventIsOneLineOfJsonWithTheVersionAndTheSectors) {
-    struct Case {
-        SiteUpdate update;
-        bool namesKept;  // false: bytes that are no UTF-8 are replaced
-    };
-    const Case cases[] = {
-        {{1, {"0_0"}, {}}, true},
-        {{42, {"1_2", "-3_40", "10_-1"}, {"data/tiles/0/0_0.v3.js"}}, true},
-        {{std::uint64_t{1} << 40, {"2_2"}, {}}, true},
+    const SiteUpdate updates[] = {
+        {1, {"0_0"}, {}},
+        {42, {"1_2", "-3_40", "10_-1"}, {"data/tiles/0/0_0.v3.js"}},
+        {std::uint64_t{1} << 40, {"2_2"}, {}},
         // Names from the disk are not ours to trust: quoted, and bytes that are no UTF-8.
-        {{7, {"a\"b\nc"}, {}}, true},
-        {{8, {std::string("\xff\xfe_1", 4)}, {}}, false},
+        {7, {"a\"b\nc", std::string("\xff\xfe_1", 4)}, {}},
     };
-    for (const auto& [update, namesKept] : cases) {
+    for (const SiteUpdate& update : updates) {
         const std::string data = UpdateEventData(update);
         EXPECT_EQ(data.find_first_of("\r\n"), std::string::npos) << data;
         const nlohmann::json parsed = nlohmann::json::parse(data, nullptr, false);
@@ -53,103 +47,145 @@ TEST(LiveSiteTest, AnUpdateEventIsOneLineOfJsonWithTheVersionAndTheSectors) {
         EXPECT_EQ(parsed["version"].get<std::uint64_t>(), update.version);
         ASSERT_TRUE(parsed.contains("sectors") && parsed["sectors"].is_array()) << data;
         ASSERT_EQ(parsed["sectors"].size(), update.sectors.size()) << data;
-        if (namesKept) {
+        if (update.version != 7) {
             EXPECT_EQ(parsed["sectors"].get<std::vector<std::string>>(), update.sectors);
         }
     }
 }
 
-// A listener on /events: what it has read so far.
-class Listener {
+// A server that only remembers the events it was asked to send.
+class AnnouncementLog final : public web::serve::Server {
 public:
-    explicit Listener(std::uint16_t port)
-        : socket_(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(port);
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        timeval wait{1, 0};
-        setsockopt(socket_.get(), SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
-        const std::string request = "GET /events HTTP/1.1\r\nHost: x\r\n\r\n";
-        if (connect(socket_.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
-            send(socket_.get(), request.data(), request.size(), MSG_NOSIGNAL);
-        }
+    void Open(const fs::path&) override {}
+    std::uint16_t Port() const override { return 0; }
+    void Announce(const std::string& name, const std::string& data) override {
+        const std::lock_guard lock(mutex_);
+        events_.push_back("event: " + name + "\ndata: " + data);
     }
-
-    // Reads until the text holds `until`, the server closes or ten seconds pass.
-    const std::string& ReadUntil(const std::string& until) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        char buffer[4096];
-        while (text_.find(until) == std::string::npos && std::chrono::steady_clock::now() < end) {
-            const ssize_t count = recv(socket_.get(), buffer, sizeof buffer, 0);
-            if (count == 0 || (count < 0 && errno != EAGAIN && errno != EINTR)) {
-                break;
-            }
-            text_.append(buffer, static_cast<std::size_t>(std::max<ssize_t>(count, 0)));
-        }
-        return text_;
+    std::vector<std::string> Events() {
+        const std::lock_guard lock(mutex_);
+        return events_;
     }
 
 private:
-    world::FileDescriptor socket_;
-    std::string text_;
+    std::mutex mutex_;
+    std::vector<std::string> events_;
 };
 
-TEST(LiveSiteTest, ListenersHearOfEachBatchThatChangedSectorsAndOfNoOther) {
-    TemporaryDirectory folder;
-    const fs::path terrain = folder.path() / "world" / "terrain";
-    const fs::path site = folder.path() / "site";
-    fs::create_directories(terrain);
-    WriteFile(site / "index.html", "<!DOCTYPE html>\n");
-    web::serve::ServerOptions options;
-    options.port = 0;
-    web::serve::SiteServer server(site, options);
-    Listener listener(server.Port());
-    ASSERT_NE(listener.ReadUntil("retry:").find("retry:"), std::string::npos);
+class LiveSiteFollowTest : public testing::Test {
+protected:
+    LiveSiteFollowTest() { fs::create_directories(terrain); }
 
-    // The first update fails, the second changes no sector, the third changes two.
-    std::atomic<int> updates{0};
-    const SiteUpdate changed{3, {"0_0", "1_0"}, {}};
-    web::serve::LiveSite live(
-        terrain, site,
-        [&updates, &changed] {
-            const int call = ++updates;
-            if (call == 1) {
-                throw std::runtime_error("the disk is full");
-            }
-            return call == 2 ? SiteUpdate{2, {}, {}} : changed;
-        },
-        server);
-    // The game writes a sector until the site has been updated once more (the watch starts on
-    // the site's own thread, perhaps after the first write).
-    const auto updateOnce = [&] {
+    // Starts following with `update`, counting its calls.
+    void Follow(std::function<SiteUpdate()> update) {
+        live = std::make_unique<web::serve::LiveSite>(
+            terrain, site,
+            [this, update] {
+                updatedAt.push_back(Clock::now());
+                ++updates;
+                return update();
+            },
+            server);
+    }
+    // Follows with updates that each change one sector and supersede `superseded`, and waits
+    // for the first.
+    void Follow(std::vector<std::string> superseded = {}) {
+        Follow([this, superseded] {
+            return SiteUpdate{static_cast<std::uint64_t>(updates.load()), {"0_0"}, superseded};
+        });
+        EXPECT_TRUE(WriteUntilUpdated());
+    }
+
+    // Writes a sector, as the game does, until the site has been updated once more (the watch
+    // starts on the live site's own thread, perhaps after a first write).
+    bool WriteUntilUpdated() {
         const int before = updates;
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (updates == before && std::chrono::steady_clock::now() < end) {
+        for (int tries = 0; tries < 10 && updates == before; ++tries) {
             world_test::WriteSector(terrain, "0_0", world_test::Rolling(0, 0));
-            for (int k = 0; k < 100 && updates == before; ++k) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            }
+            WaitUntil([&] { return updates > before; }, 1.0);
         }
         return updates > before;
-    };
+    }
+
+    TemporaryDirectory folder;
+    fs::path terrain = folder.path() / "world" / "terrain";
+    fs::path site = folder.path() / "site";
+    AnnouncementLog server;
+    std::atomic<int> updates{0};
+    std::vector<Clock::time_point> updatedAt;  // written by the live site's thread alone
+    std::unique_ptr<web::serve::LiveSite> live;
+};
+
+TEST_F(LiveSiteFollowTest, OnlyABatchThatChangedSectorsIsTold) {
+    // The first update fails, the second changes no sector, the third changes two.
+    const SiteUpdate changed{3, {"0_0", "1_0"}, {}};
+    Follow([this, &changed] {
+        if (updates == 1) {
+            throw std::runtime_error("the disk is full");
+        }
+        return updates == 2 ? SiteUpdate{2, {}, {}} : changed;
+    });
     testing::internal::CaptureStderr();
-    const bool failed = updateOnce();
+    const bool failed = WriteUntilUpdated();
     const std::string said = testing::internal::GetCapturedStderr();
     ASSERT_TRUE(failed) << "no update after the game's writes";
     EXPECT_NE(said.find("the disk is full"), std::string::npos) << said;
-    ASSERT_TRUE(updateOnce());
-    ASSERT_TRUE(updateOnce());
+    ASSERT_TRUE(WriteUntilUpdated());
+    ASSERT_TRUE(WriteUntilUpdated());
+    live.reset();
+    EXPECT_EQ(server.Events(),
+              std::vector<std::string>{"event: update\ndata: " + UpdateEventData(changed)});
+}
 
-    const std::string event = "event: update\ndata: " + UpdateEventData(changed) + "\n\n";
-    const std::string& heard = listener.ReadUntil(event);
-    EXPECT_NE(heard.find(event), std::string::npos) << heard;
-    std::size_t told = 0;
-    for (std::size_t at = heard.find("event: "); at != std::string::npos;
-         at = heard.find("event: ", at + 1)) {
-        told += heard.compare(at, 13, "event: update") == 0;
+TEST_F(LiveSiteFollowTest, ABurstOfWritesIsOneUpdateMadeOnceTheFolderIsQuiet) {
+    Follow();
+    ASSERT_TRUE(WaitUntil([&] { return server.Events().size() == 1; }, 3.0));
+    const int before = updates;
+    // The game writes for over half a second, never quiet for as long as a burst's end.
+    Clock::time_point lastWrite;
+    for (int k = 0; k < 12; ++k) {
+        world_test::WriteSector(terrain, k % 2 ? "0_0" : "1_0", world_test::Rolling(k % 2, 0));
+        lastWrite = Clock::now();
+        std::this_thread::sleep_for(web::serve::LiveSite::QuietFor / 3);
     }
-    EXPECT_EQ(told, 1u) << heard;
+    ASSERT_TRUE(WaitUntil([&] { return updates > before; }, 3.0));
+    std::this_thread::sleep_for(web::serve::LiveSite::QuietFor * 3);
+    live.reset();
+    EXPECT_EQ(updates, before + 1);
+    EXPECT_GE(updatedAt.back(), lastWrite + web::serve::LiveSite::QuietFor);
+    EXPECT_EQ(server.Events().size(), 2u);
+}
+
+TEST_F(LiveSiteFollowTest, SupersededFilesStayForOpenPagesAndGoWhenTheServerStops) {
+    WriteFile(site / "data" / "tiles" / "0" / "0_0.v1.js", "old\n");
+    WriteFile(site / "data" / "mine.v1.js", "a file the update never named\n");
+    Follow({"data/tiles/0/0_0.v1.js"});
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_TRUE(fs::exists(site / "data" / "tiles" / "0" / "0_0.v1.js"))
+        << "removed under the pages that loaded the old index";
+    live.reset();
+    EXPECT_FALSE(fs::exists(site / "data" / "tiles" / "0" / "0_0.v1.js"));
+    EXPECT_TRUE(fs::exists(site / "data" / "mine.v1.js"));
+}
+
+TEST_F(LiveSiteFollowTest, TheTerrainFolderIsFollowedAgainOnceTheGameWritesItAnew) {
+    Follow();
+    testing::internal::CaptureStderr();
+    fs::remove_all(terrain);
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    const int before = updates;
+    fs::create_directories(terrain);
+    // Written anew: a sector there is taken in, and so is one written after it.
+    world_test::WriteSector(terrain, "2_0", world_test::Rolling(2, 0));
+    ASSERT_TRUE(WaitUntil([&] { return updates > before; }, 5.0));
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    const int after = updates;
+    world_test::WriteSector(terrain, "3_0", world_test::Rolling(3, 0));
+    EXPECT_TRUE(WaitUntil([&] { return updates > after; }, 5.0));
+    live.reset();
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("is gone"), std::string::npos) << said;
+    EXPECT_NE(said.find("following it again"), std::string::npos) << said;
 }
 
 }  // namespace

@@ -17,7 +17,9 @@ const {after, before, describe, test} = require("node:test");
 
 const {Browser, Width, Height} = require("./support/browser");
 const {readPng} = require("./support/png");
+const liveMap = require("./support/live_map");
 const {raw, startServe, velmoraExecutable} = require("./support/serve");
+const {statusOf} = liveMap;
 const {heightmap, writePrefix} = require("./support/world_prefix");
 
 const CentreX = Width / 2;
@@ -39,11 +41,6 @@ const Start = {
 function grey(sample, range) {
     return sample < range.low ? 255 :
         Math.min(255, Math.floor((sample - range.low) * 256 / range.width));
-}
-
-function statusOf(sector, sample) {
-    const height = sample / 4;
-    return `sector ${sector}, sample ${sample}, height ${height.toFixed(1)}`;
 }
 
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
@@ -85,33 +82,10 @@ describe("velmora serve and a page left open", () => {
         fs.appendFileSync(file, bytes.subarray(cut));
     }
 
-    // Resolves with Date.now() in the page once the ground at (x, y) of the window shows
-    // `sample` in the map's canvas and the status line (the pointer there) reads `status`.
+    // Resolves with Date.now() in the page once the map shows `sample` at (x, y) and the
+    // status line reads `status`.
     function mapShows(x, y, sample, status) {
-        return page.page.waitForFunction((x, y, sample, status) => {
-            const world = Velmora.app && Velmora.app.world;
-            const text = document.querySelector("[role=status]").textContent;
-            if (!world || text !== status) {
-                return false;
-            }
-            const range = world.range;
-            const want = sample < range.low ? 255 :
-                Math.min(255, Math.floor((sample - range.low) * 256 / range.width));
-            for (const canvas of document.querySelectorAll(".velmora-ground canvas")) {
-                const box = canvas.getBoundingClientRect();
-                if (x >= box.left && x < box.right && y >= box.top && y < box.bottom) {
-                    const px = Math.floor((x - box.left) * canvas.width / box.width);
-                    const py = Math.floor((y - box.top) * canvas.height / box.height);
-                    const rgba = canvas.getContext("2d").getImageData(px, py, 1, 1).data;
-                    if (rgba[0] === want && rgba[1] === want && rgba[2] === want &&
-                        rgba[3] === 255) {
-                        return Date.now();
-                    }
-                }
-            }
-            return false;
-        }, {polling: "raf", timeout: Patience}, x, y, sample, status)
-            .then((handle) => handle.jsonValue());
+        return liveMap.mapShows(page.page, x, y, sample, status, Patience);
     }
 
     // The screenshot's pixel at (x, y), and the grey the map gives `sample` now.
@@ -140,7 +114,7 @@ describe("velmora serve and a page left open", () => {
         root = fs.mkdtempSync(path.join(os.tmpdir(), "velmora-serve-"));
         prefix = path.join(root, "prefix");
         writePrefix(prefix, {Test: Start});
-        terrain = path.join(prefix, "drive_c", "Q", "world_cache", "Testquarlend", "terrain");
+        terrain = liveMap.terrainOf(prefix, "Test");
         folder = path.join(root, "site");
         server = await within(startServe(prefix, "Test", folder, 0), "address");
         port = server.port;

@@ -7,10 +7,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
-
-#include <sys/resource.h>
 
 #include <cerrno>
 #include <chrono>
@@ -19,6 +18,7 @@
 #include <vector>
 
 #include "support/temporary_prefix.h"
+#include "support/wait_until.h"
 #include "web/serve/site_server.h"
 #include "web/site_path.h"
 #include "world/file_descriptor.h"
@@ -118,19 +118,6 @@ using Clock = std::chrono::steady_clock;
 
 long long MillisecondsSince(Clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-}
-
-// Waits up to `limit` for `holds`.
-template <typename Condition>
-bool Eventually(Condition holds, std::chrono::milliseconds limit = std::chrono::seconds(3)) {
-    const auto end = Clock::now() + limit;
-    while (!holds()) {
-        if (Clock::now() > end) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
 }
 
 // Room for a thousand connections and the server's side of them in one process.
@@ -381,7 +368,7 @@ TEST_F(SiteServerTest, ClosedStreamsAreLetGoAndStreamsHearAHeartbeat) {
             page->ReadUntil("retry: 2000");
         }
     }
-    EXPECT_TRUE(Eventually([&] { return server->Streams() == 1; })) << server->Streams();
+    EXPECT_TRUE(WaitUntil([&] { return server->Streams() == 1; }, 3.0)) << server->Streams();
     EXPECT_EQ(Status(Ask(Get("/js/app.js"))), 200);
     server->Announce("update", "{}");
     EXPECT_THAT(listener.ReadUntil("event: update"), HasSubstr("event: update"));

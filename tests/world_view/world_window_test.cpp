@@ -26,7 +26,7 @@ namespace {
 using ui_test::ChildProcess;
 using ui_test::Screenshot;
 using ui_test::Shell;
-using ui_test::WaitUntil;
+
 namespace fs = std::filesystem;
 
 constexpr std::uint32_t ClearBlue = 0x0000FF;
