@@ -1,12 +1,14 @@
-// The page's address after "#": which view, where, and how it is shaded, so that a reload or a
-// shared link returns to the same view.
+// The page's address after "#": which world, which view, where, and how it is shaded, so that a
+// reload or a shared link returns to the same view.
 //
+//   #world=NAME                   world NAME (encoded as a URL's query encodes it), whole
 //   #sector=A_B                   the map centred on sector A_B, which fills most of the view
 //   #map=X,Y,ZOOM                 the map centred on world sample (X, Y) at ZOOM (0: a pixel a
 //                                 sample, -Z: pyramid level Z)
 //   #camera=X,Y,Z,YAW,PITCH       the 3D view from that camera (velmora's camera string)
 //
-// each optionally followed by &shading=height|hillshade|both and &grid=1 (the sector grid).
+// the last three optionally after world=NAME& (without it: the site's first world), each
+// optionally followed by &shading=height|hillshade|both and &grid=1 (the sector grid).
 "use strict";
 
 (function () {
@@ -45,7 +47,8 @@
     }
 
     // What an address asks for: {sector: {a, b}} or {map: {x, y, zoom}} or {camera: {...}}, or
-    // none of them; with shading and grid when it names them. A place that does not parse is
+    // none of them; with world (the name exactly as the address spells it, decoded), shading
+    // and grid when it names them. A place that does not parse is
     // left out and named in `unreadable` (as the address spelled it), so that the page can say
     // so. Numbers are only finite here: whether the world can hold them is the page's to judge.
     function parse(hash) {
@@ -64,7 +67,11 @@
         }
         params.forEach(function (value, key) {
             var parsed;
-            if (key === "sector") {
+            if (key === "world") {
+                if (wanted.world === undefined) {
+                    wanted.world = value;
+                }
+            } else if (key === "sector") {
                 var match = SectorName.exec(value.trim());
                 if (match) {
                     wanted.sector = {a: Number(match[1]), b: Number(match[2])};
@@ -102,10 +109,16 @@
         return text === "-0" ? "0" : text;
     }
 
-    // The address of a state: {map: {x, y, zoom}} or {camera}, with shading and grid.
+    // The address of a state: {map: {x, y, zoom}}, {camera} or {sector: {a, b}}, after world
+    // (a name, when the site holds several) and with shading and grid.
     function format(state) {
         var parts = [];
-        if (state.camera) {
+        if (state.world !== undefined && state.world !== null) {
+            parts.push(new URLSearchParams([["world", state.world]]).toString());
+        }
+        if (state.sector) {
+            parts.push("sector=" + state.sector.a + "_" + state.sector.b);
+        } else if (state.camera) {
             var c = state.camera;
             // As velmora-world copies a camera: "%.3f,%.3f,%.3f,%.6f,%.6f".
             parts.push("camera=" + [c.x.toFixed(3), c.y.toFixed(3), c.z.toFixed(3),

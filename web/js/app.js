@@ -1,5 +1,6 @@
-// The page: loads the world, opens the view its address asks for, and switches between the map
-// and the 3D view, keeping the place, the shading and the address in step.
+// The page of one world at a time: opens the view its address asks for, and switches between the
+// map and the 3D view, keeping the place, the shading and the address in step. Which world it
+// shows is js/choice.js's to say.
 "use strict";
 
 (function () {
@@ -7,12 +8,6 @@
 
     function element(id) {
         return document.getElementById(id);
-    }
-
-    function showMessage(text) {
-        var message = element("message");
-        message.textContent = text;
-        message.hidden = false;
     }
 
     // Whether this browser can draw the 3D view at all.
@@ -118,16 +113,12 @@
                 self.notice.hide();
             }
         });
-        window.addEventListener("hashchange", function () {
-            self.apply(self.address.read(), false);
-        });
         window.addEventListener("resize", function () {
             if (self.mode === "map") {
                 self.map.resized();
             }
         });
-        document.title = world.world + " - Velmora";
-        element("world-name").textContent = world.world;
+        this.named();
 
         this.started = false;
         Velmora.Loading.done("world");
@@ -187,7 +178,7 @@
                 "type its name as A_B, for example 3_7.");
             return;
         }
-        var hash = "#sector=" + wanted.sector.a + "_" + wanted.sector.b;
+        var hash = Velmora.Address.format({world: this.linkedWorld(), sector: wanted.sector});
         if (window.location.hash === hash) {
             this.apply(wanted, false);
         } else {
@@ -295,7 +286,35 @@
         this.remember();
     };
 
-    // A later world of the same site (a page served live): both views keep their place and
+    // The page named after the world shown.
+    App.prototype.named = function () {
+        document.title = this.world.world + " - Velmora";
+        element("world-name").textContent = this.world.world;
+    };
+
+    // Another world of the site, in the view shown now (the map or the 3D view), whole.
+    App.prototype.changeWorld = function (world) {
+        this.notice.hide();
+        this.map.clearMark();
+        // The 3D view lets go of what it waited for before the shared tiles follow.
+        if (this.view3d) {
+            this.view3d.replaceWorld(world);
+        }
+        this.world = world;
+        this.tiles.setWorld(world);
+        this.ground = new Velmora.Ground(world, this.tiles);
+        this.map.replaceWorld(world);
+        this.legend.show(world.range, this.shading);
+        this.named();
+        if (this.mode === "3d" && this.view3d) {
+            Velmora.Loading.start("3d");
+        } else {
+            this.map.showWorld();
+        }
+        this.remember();
+    };
+
+    // A later version of the world shown (a page served live): both views keep their place and
     // show what changed.
     App.prototype.setWorld = function (world) {
         this.world = world;
@@ -311,7 +330,7 @@
         if (this.view3d) {
             this.view3d.setWorld(world);
         }
-        document.title = world.world + " - Velmora";
+        this.named();
     };
 
     App.prototype.switchTo = function (mode) {
@@ -444,12 +463,17 @@
         }
     };
 
+    // The world as the page's links name it: in a site of one, not at all.
+    App.prototype.linkedWorld = function () {
+        return Velmora.Site.several() ? this.world.world : undefined;
+    };
+
     // Puts the view shown now into the address.
     App.prototype.remember = function () {
         if (!this.started) {
             return;
         }
-        var state = {shading: this.shading, grid: this.map.gridShown()};
+        var state = {world: this.linkedWorld(), shading: this.shading, grid: this.map.gridShown()};
         if (this.mode === "3d" && this.view3d) {
             state.camera = this.view3d.camera();
         } else {
@@ -459,26 +483,5 @@
         this.address.write(state);
     };
 
-    // data/world.js is written last and replaced on every update: it is asked for afresh on
-    // every load so that no cache serves an old one.
-    function loadWorld() {
-        var script = document.createElement("script");
-        script.src = "data/world.js?t=" + Date.now();
-        script.onerror = function () {
-            showMessage("This folder holds no world: data/world.js cannot be loaded.");
-        };
-        document.head.appendChild(script);
-    }
-
-    Velmora.onWorld(function (world) {
-        if (Velmora.app) {
-            Velmora.app.setWorld(world);
-        }
-    });
-    Velmora.whenWorld().then(function (world) {
-        Velmora.app = new App(world);
-    }, function (error) {
-        showMessage("The world cannot be read: " + error.message);
-    });
-    loadWorld();
+    Velmora.App = App;
 })();

@@ -112,6 +112,23 @@ window.Velmora = Velmora;
         });
     };
 
+    // Velmora.load and Velmora.dropWaiting for the files of one world, named by their keys below
+    // its folder (data/W/): "tiles/0/1_2" is data/W/tiles/0/1_2.vN.js. What another world
+    // waits for is none of theirs to drop.
+    Velmora.worldData = function (folder) {
+        var prefix = folder + "/";
+        return {
+            load: function (key, version, priority) {
+                return Velmora.load(prefix + key, version, priority);
+            },
+            dropWaiting: function (keep) {
+                Velmora.dropWaiting(function (key) {
+                    return key.indexOf(prefix) !== 0 || keep(key.slice(prefix.length));
+                });
+            },
+        };
+    };
+
     // Base64 of raw deflate to the inflated bytes.
     Velmora.inflate = function (base64) {
         var bytes;

@@ -1,7 +1,8 @@
 // A page served by `velmora serve` follows the game: the server tells of each batch of the
-// game's writes on `events` (server-sent events), and the page loads the new data/world.js,
-// whose decoding replaces the world and has the views show what changed. A page from disk has
-// no server, and a site on a plain static host was written by `velmora web`: neither listens.
+// game's writes on `events` (server-sent events), and the page loads the new data/worlds.js:
+// the lists of worlds follow it, and the world shown its new version (js/choice.js). A page
+// from disk has no server, and a site on a plain static host was written by `velmora web`:
+// neither listens.
 "use strict";
 
 (function () {
@@ -31,16 +32,13 @@
         }
     }
 
-    // data/world.js with a query of its own, so that no cache answers with an older one.
-    function loadWorld(tag) {
-        var script = document.createElement("script");
-        script.src = "data/world.js?v=" + encodeURIComponent(tag);
-        Velmora.Loading.start("update");
-        script.onload = script.onerror = function () {
-            script.remove();
-            Velmora.Loading.done("update");
+    // data/worlds.js with a query of its own, so that no cache answers with an older one.
+    function loadIndex(tag) {
+        Velmora.Loading.start("index");
+        var done = function () {
+            Velmora.Loading.done("index");
         };
-        document.head.appendChild(script);
+        Velmora.Site.load("v=" + encodeURIComponent(tag)).then(done, done);
     }
 
     function connect() {
@@ -56,8 +54,8 @@
                 notice("");
             }
             // What changed while nobody listened (before the first answer, or while the server
-            // was away): world.js tells, and one that is not newer is not decoded again.
-            loadWorld("t" + Date.now());
+            // was away): worlds.js tells, and one that is not newer changes nothing.
+            loadIndex("t" + Date.now());
         });
         source.addEventListener("update", function (event) {
             var update;
@@ -66,16 +64,16 @@
             } catch (error) {
                 return;
             }
-            var known = Velmora.worldVersion();
+            var known = Velmora.Site.version();
             if (typeof update.version === "number" && (known === null || update.version > known)) {
-                loadWorld(update.version);
+                loadIndex(update.version);
             }
         });
         source.addEventListener("error", function () {
             if (source.readyState === EventSource.CLOSED) {
                 source.close();
                 if (!opened) {
-                    // Never answered, though world.js says a server follows the site: asked
+                    // Never answered, though worlds.js says a server follows the site: asked
                     // again later, without a word, since nothing the page showed was lost.
                     refusals += 1;
                     state = "connecting";
@@ -94,10 +92,10 @@
         });
     }
 
-    // Only a site that velmora serve wrote has events to listen to (world.js says so): a site
+    // Only a site that velmora serve wrote has events to listen to (worlds.js says so): a site
     // copied to a plain host asks for none.
-    Velmora.whenWorld().then(function (world) {
-        if (world.live) {
+    Velmora.Site.whenIndex().then(function (index) {
+        if (index.live) {
             connect();
         }
     });

@@ -1,32 +1,15 @@
-// What the world is (data/world.js): its sectors, shading range, tiles and level tree, decoded
-// into plain arrays once. data/world.js calls Velmora.world(meta) as it runs; a page served live
-// loads it again after each update, and a later version replaces the world the page has.
+// What a world is (data/W/world.vN.js): its sectors, shading range, tiles and level tree,
+// decoded into plain arrays once. The page asks for a world by its entry in the site's index
+// (Velmora.openWorld); its world.vN.js calls Velmora.world(meta) as it runs, and the world the
+// page asked for last is the one decoded and handed over. A page served live asks again for
+// the world it shows when its version grows.
 "use strict";
 
 (function () {
-    var ready = [];
+    // The one world asked for and not handed over yet: {folder, version, resolve, reject}.
+    var pending = null;
+    // The world handed over last.
     var loaded = null;
-    // The version of the latest world.js run, decoded or still decoding: an older one that
-    // finishes decoding after it is dropped.
-    var newest = null;
-    var listeners = [];
-
-    // The world, once decoded: resolves with it (at once when it is there already).
-    Velmora.whenWorld = function () {
-        return loaded ? Promise.resolve(loaded) : new Promise(function (resolve, reject) {
-            ready.push({resolve: resolve, reject: reject});
-        });
-    };
-
-    // Calls listener(world, previous) each time a later world replaces the one there.
-    Velmora.onWorld = function (listener) {
-        listeners.push(listener);
-    };
-
-    // The version of the latest world.js run, null before the first.
-    Velmora.worldVersion = function () {
-        return newest;
-    };
 
     function littleEndian(buffer) {
         return new DataView(buffer);
@@ -93,12 +76,60 @@
         return nodes;
     }
 
+    // A world's file name below data/: W/world.vN.js.
+    function fileOf(folder, version) {
+        return folder + "/world.v" + version + ".js";
+    }
+
+    // The world of `folder` at `version` (or later), once its world.vN.js has run and been
+    // decoded: resolves with it, or with null when the page asked for another one meanwhile.
+    Velmora.expectWorld = function (folder, version) {
+        if (pending) {
+            pending.resolve(null);
+        }
+        if (loaded && loaded.folder === folder && loaded.version >= version) {
+            pending = null;
+            return Promise.resolve(loaded);
+        }
+        return new Promise(function (resolve, reject) {
+            pending = {folder: folder, version: version, resolve: resolve, reject: reject};
+        });
+    };
+
+    // Loads the world an entry of the site's index names (Velmora.Site): as expectWorld.
+    Velmora.openWorld = function (entry) {
+        var promise = Velmora.expectWorld(entry.folder, entry.version);
+        var asked = pending;
+        if (asked) {
+            var script = document.createElement("script");
+            script.src = "data/" + fileOf(entry.folder, entry.version);
+            script.onload = function () {
+                script.remove();
+            };
+            script.onerror = function () {
+                script.remove();
+                if (pending === asked) {
+                    pending = null;
+                    asked.reject(new Error("data/" + fileOf(entry.folder, entry.version) +
+                        " cannot be loaded"));
+                }
+            };
+            document.head.appendChild(script);
+        }
+        return promise;
+    };
+
+    // The world handed over last, null before the first.
+    Velmora.shownWorld = function () {
+        return loaded;
+    };
+
     Velmora.world = function (meta) {
-        // The same or an older version (a catch-up that found nothing new, a late answer).
-        if (newest !== null && !(meta.version > newest)) {
+        var asked = pending;
+        // Another world than the one asked for, or an older version (a late answer).
+        if (!asked || meta.folder !== asked.folder || !(meta.version >= asked.version)) {
             return;
         }
-        newest = meta.version;
         var tiles = Promise.all(meta.tiles.map(Velmora.inflate)).then(function (levels) {
             return levels.map(decodeTiles);
         });
@@ -107,7 +138,15 @@
         });
         var nodes = Velmora.inflate(meta.nodes.table).then(decodeNodes);
         Promise.all([tiles, sectors, nodes]).then(function (parts) {
+            if (pending !== asked) {
+                return;
+            }
+            pending = null;
             var world = Object.assign({}, meta);
+            // What every world of the site shares comes from the site's index.
+            var site = Velmora.Site ? Velmora.Site.index() : null;
+            world.ground = site ? site.ground : (meta.ground === undefined ? null : meta.ground);
+            world.live = site ? site.live : meta.live === true;
             world.tiles = parts[0];
             world.sectors = parts[1];
             world.nodes = parts[2];
@@ -118,27 +157,14 @@
                     world.sectorAt.set(sector.a + "_" + sector.b, sector);
                 }
             });
-            if (meta.version !== newest) {
-                return;
-            }
-            var previous = loaded;
             loaded = world;
-            ready.splice(0).forEach(function (waiter) { waiter.resolve(world); });
-            if (previous) {
-                listeners.forEach(function (listener) { listener(world, previous); });
-            }
+            asked.resolve(world);
         }, function (error) {
-            if (meta.version === newest) {
-                // Read again when asked again.
-                newest = loaded ? loaded.version : null;
+            if (pending === asked) {
+                pending = null;
+                asked.reject(new Error("data/" + fileOf(meta.folder, meta.version) +
+                    " cannot be read: " + error.message));
             }
-            if (loaded) {
-                // The page keeps the world it has; the next update brings a whole one.
-                console.warn("data/world.js version " + meta.version + " cannot be read: " +
-                    error.message);
-                return;
-            }
-            ready.splice(0).forEach(function (waiter) { waiter.reject(error); });
         });
     };
 })();

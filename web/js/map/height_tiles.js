@@ -1,6 +1,6 @@
-// The height tiles (data/tiles/Z/X_Y.js), loaded on request and kept decoded in a small cache
-// of the tiles used last, apart from any view: the map's layers, its status line and the 3D
-// view ask the same cache, and a tile decoded for one serves the others.
+// The height tiles of the world shown (data/W/tiles/Z/X_Y.vN.js), loaded on request and kept
+// decoded in a small cache of the tiles used last, apart from any view: the map's layers, its
+// status line and the 3D view ask the same cache, and a tile decoded for one serves the others.
 "use strict";
 
 (function () {
@@ -12,6 +12,7 @@
 
     function HeightTiles(world) {
         this.world = world;
+        this.data = Velmora.worldData(world.folder);
         // key -> {promise, tile}, most recently used last.
         this.entries = new Map();
     }
@@ -35,9 +36,20 @@
         return listed === undefined ? undefined : listed.get(x + "_" + y);
     };
 
-    // A later world of the same site: the tiles it lists at another version, or no longer, are
-    // forgotten (those still loading too: their askers get the old one, then ask again).
+    // A later version of the world (a page served live): the tiles it lists at another version,
+    // or no longer, are forgotten (those still loading too: their askers get the old one, then
+    // ask again). Another world's tiles are all forgotten.
     HeightTiles.prototype.setWorld = function (world) {
+        if (world.folder !== this.world.folder) {
+            this.entries.forEach(function (entry) {
+                entry.askers = 0;
+            });
+            this.entries.clear();
+            this.data.dropWaiting(function () {
+                return false;
+            });
+            this.data = Velmora.worldData(world.folder);
+        }
         this.world = world;
         var self = this;
         this.entries.forEach(function (entry, key) {
@@ -69,16 +81,17 @@
                 entry.askers += 1;
                 // Raises the waiting request's priority (its outcome comes through
                 // entry.promise).
-                Velmora.load(key, entry.version, priority)
+                this.data.load(key, entry.version, priority)
                     .catch(function () {});
             }
             return entry.promise;
         }
         var self = this;
+        var data = this.data;
         var version = this.world.tiles[level].get(x + "_" + y);
         entry = {tile: null, askers: 1, level: level, x: x, y: y, version: version};
         var request = function () {
-            return Velmora.load(key, version, priority).catch(function (error) {
+            return data.load(key, version, priority).catch(function (error) {
                 // Another view dropped the request the two shared: ask again while wanted.
                 if (error.message === "no longer wanted" && entry.askers > 0) {
                     return request();
@@ -91,7 +104,8 @@
                 var bytes = new Uint8Array(buffer);
                 var count = Side * Side;
                 if (bytes.length !== 3 * count) {
-                    throw new Error("data/" + key + ".js holds " + bytes.length + " bytes");
+                    throw new Error("data/" + self.world.folder + "/" + key + ".js holds " +
+                        bytes.length + " bytes");
                 }
                 entry.tile = {
                     level: level,
@@ -138,7 +152,7 @@
         }
         entry.askers -= 1;
         if (entry.askers <= 0) {
-            Velmora.dropWaiting(function (waiting) {
+            this.data.dropWaiting(function (waiting) {
                 return waiting !== key;
             });
         }

@@ -32,6 +32,11 @@
             Stride * box.columnsA + 1, Stride * box.rowsB + 1);
     }
 
+    // The map's name for assistive technology: the world's, and the keys.
+    function mapLabel(world) {
+        return "Map of " + world.world + ". The arrow keys pan, plus and minus zoom.";
+    }
+
     function MapView(container, world, tiles, options) {
         this.world = world;
         this.tiles = tiles;
@@ -125,8 +130,7 @@
         // The container is what Leaflet's keys act on: a named, focusable application.
         container.setAttribute("role", "application");
         container.setAttribute("aria-roledescription", "map");
-        container.setAttribute("aria-label", "Map of " + world.world + ". The arrow keys pan, " +
-            "plus and minus zoom.");
+        container.setAttribute("aria-label", mapLabel(world));
         // A move by the keys has the ground at the view's centre told.
         var keyMove = false;
         container.addEventListener("keydown", function (event) {
@@ -190,6 +194,33 @@
         if (this.gridShown()) {
             this.grid.redraw();
         }
+        this.readGround();
+    };
+
+    // Another world of the site (the page's height tiles already hold it): every tile drawn
+    // anew, no old one kept meanwhile, the zooms the new world's; where the map looks is the
+    // page's to say.
+    MapView.prototype.replaceWorld = function (world) {
+        this.clearMark();
+        this.world = world;
+        this.ground = new Velmora.Ground(world, this.tiles);
+        this.worldBounds = boxBounds(world.box);
+        var minZoom = -(world.levels - 1);
+        this.map.setMinZoom(minZoom);
+        for (var name in this.layers) {
+            var layer = this.layers[name];
+            layer.options.bounds = this.worldBounds;
+            layer.options.levels = world.levels;
+            layer.options.range = world.range;
+            layer.options.minNativeZoom = minZoom;
+            layer.options.minZoom = minZoom;
+            layer.redraw();
+        }
+        this.grid.options.world = world;
+        this.grid.options.bounds = this.worldBounds;
+        this.grid.options.minZoom = minZoom;
+        this.grid.redraw();
+        this.map.getContainer().setAttribute("aria-label", mapLabel(world));
         this.readGround();
     };
 

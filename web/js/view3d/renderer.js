@@ -187,6 +187,16 @@ Velmora.view3d = Velmora.view3d || {};
         }
     };
 
+    // Drops every patch kept (another world's are drawn next).
+    proto.forgetPatches = function () {
+        var self = this;
+        this.patches.forEach(function (made) {
+            self.release(made);
+        });
+        this.patches.clear();
+        this.patchBytes = 0;
+    };
+
     // Drops the least recently drawn patches over the budget, never what this frame drew.
     proto.trim = function () {
         if (this.patchBytes <= v.PatchBudget) {

@@ -17,7 +17,7 @@ Velmora.view3d = Velmora.view3d || {};
     // Decoded tiles kept, in bytes (a tile's heights are half a megabyte).
     v.TileBudget = 192 << 20;
 
-    // `world` as Velmora.whenWorld gives it; `loader`: Velmora.load-like (key, version,
+    // `world` as Velmora.openWorld gives it; `loader`: Velmora.load-like (key, version,
     // priority) -> Promise of an ArrayBuffer; `dropWaiting`: Velmora.dropWaiting-like;
     // `tileSource`, when the page shares its decoded height tiles between views: get(level, x,
     // y, priority) -> Promise of {heights}, release(level, x, y).

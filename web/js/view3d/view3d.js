@@ -4,7 +4,7 @@
 //
 //   var view = new Velmora.View3D(container, world, {tiles: heightTiles});
 //
-// world: as Velmora.whenWorld gives it; options.tiles (optional): the page's shared cache of
+// world: as Velmora.openWorld gives it; options.tiles (optional): the page's shared cache of
 // decoded height tiles (get, release), so that the map and this view decode a tile once.
 //   view.show(); view.setCamera({x, y, z, yaw, pitch}); view.onGround = function (text) {...};
 "use strict";
@@ -32,7 +32,8 @@ window.Velmora = Velmora;
         this.container = container;
         this.world = world;
         this.extent = world.extent;
-        this.data = new v.TerrainData(world, Velmora.load, Velmora.dropWaiting,
+        var files = Velmora.worldData(world.folder);
+        this.data = new v.TerrainData(world, files.load, files.dropWaiting,
             options && options.tiles ? options.tiles : null);
         this.data.changed = function () { self.requestDraw(); };
         this.cameraNow = v.overviewCamera(world.extent);
@@ -237,7 +238,8 @@ window.Velmora = Velmora;
     // one's tree can be walked.
     proto.setWorld = function (world) {
         var self = this;
-        var next = new v.TerrainData(world, Velmora.load, Velmora.dropWaiting, this.data.tileSource);
+        var files = Velmora.worldData(world.folder);
+        var next = new v.TerrainData(world, files.load, files.dropWaiting, this.data.tileSource);
         next.adopt(this.data);
         this.nextData = next;
         var swap = function () {
@@ -263,6 +265,29 @@ window.Velmora = Velmora;
             }
         };
         next.request(new Map([[root, {version: world.chunks[root], priority: -1}]]));
+    };
+
+    // Another world of the site: nothing of the last one's is kept (its patches' keys are
+    // indices that mean other places here), and the camera shows the whole new one. Called
+    // before the page's shared height tiles follow the new world, so that what the last one
+    // waited for is let go of there.
+    proto.replaceWorld = function (world) {
+        this.nextData = null;
+        this.data.changed = null;
+        this.data.request(new Map());
+        var files = Velmora.worldData(world.folder);
+        this.data = new v.TerrainData(world, files.load, files.dropWaiting, this.data.tileSource);
+        var self = this;
+        this.data.changed = function () { self.requestDraw(); };
+        this.world = world;
+        this.extent = world.extent;
+        if (this.renderer) {
+            this.renderer.forgetPatches();
+        }
+        this.lastFrame = null;
+        this.rampBound = FirstFrameErrorPixels;
+        this.pictureTold = false;
+        this.goHome();
     };
 
     // The error on screen allowed for far ground, in pixels (0: every sample everywhere).
