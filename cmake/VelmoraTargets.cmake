@@ -83,3 +83,19 @@ function(velmora_embed_files output header function)
         COMMENT "Embedding ${function}"
         VERBATIM)
 endfunction()
+
+# velmora_shader_text(OUTPUT HEADER SOURCE [SCRIPT_KEY key]): generates OUTPUT at build time, a
+# shader stage's SOURCE behind one side's HEADER; with SCRIPT_KEY, as the page's classic script.
+# The shaders are written once, in src/world/render/shaders, for the desktop and the page alike.
+function(velmora_shader_text output header source)
+    cmake_parse_arguments(ARG "" "SCRIPT_KEY" "" ${ARGN})
+    set(key "")
+    if(ARG_SCRIPT_KEY)
+        set(key -DSCRIPT_KEY=${ARG_SCRIPT_KEY})
+    endif()
+    add_custom_command(OUTPUT ${output}
+        COMMAND ${CMAKE_COMMAND} -DOUTPUT=${output} -DHEADER=${header} -DSOURCE=${source} ${key}
+                -P ${PROJECT_SOURCE_DIR}/cmake/ShaderText.cmake
+        DEPENDS ${header} ${source} ${PROJECT_SOURCE_DIR}/cmake/ShaderText.cmake
+        VERBATIM)
+endfunction()

@@ -4,7 +4,8 @@
 // patch_indices.h numbers them) and its height from the patch's samples in a storage buffer.
 // Each point's grey is the viewer's shade of its sample, worked out in integers as the viewer
 // does, lit by its slopes in the drawn grid when asked, and Gouraud-interpolated; the ground
-// texture, when there is one, is modulated by it.
+// texture, when there is one, is modulated by it. Its stages' sources, shaders/terrain.vert
+// and .frag, are the page's 3D view's too.
 
 #include "gl/object.h"
 

@@ -1,0 +1,1 @@
+#version 450 core

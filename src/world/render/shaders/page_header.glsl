@@ -1,0 +1,4 @@
+#version 300 es
+precision highp float;
+precision highp int;
+precision highp usampler2D;
