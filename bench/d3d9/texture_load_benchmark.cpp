@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "demo_world.h"
+#include "demo/demo_world.h"
 #include "image/image_file.h"
 #include "image/image_test_files.h"
 
@@ -61,7 +61,7 @@ void Decode(benchmark::State& state, const Bytes& file) {
 }
 
 void BM_DecodeDemoGroundTexture(benchmark::State& state) {
-    Decode(state, DemoGroundTexturePng());
+    Decode(state, demo::DemoGroundTexturePng());
 }
 BENCHMARK(BM_DecodeDemoGroundTexture)->Unit(benchmark::kMillisecond);
 

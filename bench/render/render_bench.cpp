@@ -15,7 +15,7 @@
 
 #include "app/platform/mfc/cstring.h"
 #include "app/platform/wine/wine_prefix.h"
-#include "demo_world.h"
+#include "demo/demo_world.h"
 #include "render/d3d9/direct3d_backend.h"
 #include "render/d3d9/gl/gl_backend.h"
 #include "render/d3d9/gl/offscreen_target.h"
@@ -33,7 +33,7 @@ public:
     Scene() {
         std::string pattern = (fs::temp_directory_path() / "velmora-render-bench-XXXXXX").string();
         root_ = mkdtemp(pattern.data());
-        WriteDemoPrefix(root_);
+        demo::WriteDemoPrefix(root_);
         setenv("WINEPREFIX", root_.c_str(), 1);
         wine::ResetPrefixSelection();
         fs::current_path(root_);  // terrain.image, as the viewer finds it

@@ -21,7 +21,7 @@
 #include <thread>
 #include <vector>
 
-#include "demo_world.h"
+#include "demo/demo_world.h"
 #include "x_screen.h"
 
 namespace {
@@ -38,7 +38,7 @@ const fs::path& DemoPrefix() {
     static const fs::path prefix = [] {
         std::string pattern = (fs::temp_directory_path() / "velmora-window-bench-XXXXXX").string();
         const fs::path root = mkdtemp(pattern.data());
-        WriteDemoPrefix(root / "demo");
+        demo::WriteDemoPrefix(root / "demo");
         return root / "demo";
     }();
     return prefix;

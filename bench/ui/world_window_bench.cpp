@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "demo_world.h"
+#include "demo/demo_world.h"
 #include "x_screen.h"
 
 namespace {
@@ -39,8 +39,8 @@ public:
     BenchFolder() {
         std::string pattern = (fs::temp_directory_path() / "velmora-world-bench-XXXXXX").string();
         root_ = mkdtemp(pattern.data());
-        const DemoWorld world{"Benchquarlend", Side, Side, 0xBE7C4u};
-        WriteWorldPrefix(root_ / "prefix", {&world, 1});
+        const demo::DemoWorld world{"Benchquarlend", Side, Side, 0xBE7C4u};
+        demo::WriteWorldPrefix(root_ / "prefix", {&world, 1});
     }
     ~BenchFolder() {
         std::error_code ignored;

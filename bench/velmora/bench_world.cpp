@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "demo_world.h"
+#include "demo/demo_world.h"
 
 namespace fs = std::filesystem;
 
@@ -21,8 +21,8 @@ int main(int argc, char** argv) {
         return 64;
     }
     const fs::path prefix = argv[1];
-    const DemoWorld world{"Benchquarlend", side, side, 0xBE7C4u};
-    WriteWorldPrefix(prefix, {&world, 1});
+    const demo::DemoWorld world{"Benchquarlend", side, side, 0xBE7C4u};
+    demo::WriteWorldPrefix(prefix, {&world, 1});
     std::printf("wrote %d x %d sectors to %s\n", side, side, prefix.c_str());
     return 0;
 }

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "demo_world.h"
+#include "demo/demo_world.h"
 #include "gl/headless_context.h"
 #include "gl/offscreen_framebuffer.h"
 #include "world/render/world_renderer.h"
@@ -37,13 +37,13 @@ public:
     explicit BenchWorld(int side) : side_(side) {
         std::string pattern = (fs::temp_directory_path() / "velmora-world-bench-XXXXXX").string();
         root_ = mkdtemp(pattern.data());
-        const DemoWorld world{"Benchquarlend", side, side, 0xBE7C4u};
+        const demo::DemoWorld world{"Benchquarlend", side, side, 0xBE7C4u};
         for (int a = 0; a < side; ++a) {
             for (int b = 0; b < side; ++b) {
                 const std::string name = std::to_string(a) + "_" + std::to_string(b);
                 const fs::path path = root_ / "terrain" / name / ("heightmap_" + name + ".zdt");
                 fs::create_directories(path.parent_path());
-                const std::vector<std::uint8_t> bytes = DemoHeightmapFile(world, a, b);
+                const std::vector<std::uint8_t> bytes = demo::DemoHeightmapFile(world, a, b);
                 std::ofstream(path, std::ios::binary)
                     .write(reinterpret_cast<const char*>(bytes.data()),
                            static_cast<std::streamsize>(bytes.size()));

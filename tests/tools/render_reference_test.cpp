@@ -152,7 +152,7 @@ TEST(VelmoraMapOrientationTest, MapLaysASectorOutAsRenderShowsItAtTheStartCamera
     TemporaryDirectory directory;
     const fs::path prefix = directory.path() / "prefix";
     BuildPrefix(prefix);
-    WriteFile(prefix / "system.reg", DemoSystemReg());
+    WriteFile(prefix / "system.reg", demo::DemoSystemReg());
     std::string file(24, '\0');
     for (int r = 0; r < 127; ++r) {
         for (int c = 0; c < 127; ++c) {

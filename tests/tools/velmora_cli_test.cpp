@@ -137,7 +137,7 @@ TEST_F(DemoPrefixTest, HelpAndMisuse) {
 TEST_F(DemoPrefixTest, WorldCacheWithHostileEntriesListsTheRealOnes) {
     TemporaryDirectory copy;
     const fs::path prefix = copy.path() / "demo";
-    WriteDemoPrefix(prefix);
+    demo::WriteDemoPrefix(prefix);
     const fs::path cache = prefix / "drive_c" / "Games" / "Quarlend" / "world_cache";
     const fs::path terrain = cache / "Eastquarlend" / "terrain";
     ASSERT_EQ(mkfifo((cache / "Fifoquarlend").c_str(), 0600), 0);

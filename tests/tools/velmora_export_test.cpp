@@ -38,8 +38,8 @@ constexpr int Side = 127;
 constexpr int Stride = 126;
 
 // The first demo world: its name as listed, its folder and its size in sectors.
-const DemoWorld& World() {
-    return DemoWorlds[0];
+const demo::DemoWorld& World() {
+    return demo::DemoWorlds[0];
 }
 std::string ShownName() {
     const std::string folder(World().name);
@@ -340,7 +340,7 @@ TEST_F(DemoWorldOutputTest, MapShadesEverySectorInPlaceWithTheWorldsOneRange) {
 TEST_F(DemoWorldOutputTest, MapLeavesMissingAndUnreadablePlacesEmptyAndListsUnplacedNames) {
     TemporaryDirectory copy;
     const fs::path prefix = copy.path() / "demo";
-    WriteDemoPrefix(prefix);
+    demo::WriteDemoPrefix(prefix);
     const fs::path terrain = prefix / "drive_c" / "Games" / "Quarlend" / "world_cache" /
                              std::string(World().name) / "terrain";
     fs::remove_all(terrain / "1_1");

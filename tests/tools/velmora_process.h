@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "demo_world.h"
+#include "demo/demo_world.h"
 #include "support/temporary_prefix.h"
 
 namespace velmora_process {
@@ -69,7 +69,7 @@ class DemoPrefixSuite : public testing::Test {
 protected:
     static void SetUpTestSuite() {
         directory_ = std::make_unique<TemporaryDirectory>();
-        WriteDemoPrefix(Prefix());
+        demo::WriteDemoPrefix(Prefix());
     }
     static void TearDownTestSuite() { directory_.reset(); }
     static fs::path Scratch() { return directory_->path(); }

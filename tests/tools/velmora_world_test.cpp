@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "demo_world.h"
+#include "demo/demo_world.h"
 #include "support/file_size_limit.h"
 #include "support/temporary_prefix.h"
 #include "tools/png_picture.h"
@@ -54,7 +54,7 @@ public:
             }
         }
         fs::create_directories(Plain());
-        const std::vector<std::uint8_t> texture = DemoGroundTexturePng();
+        const std::vector<std::uint8_t> texture = demo::DemoGroundTexturePng();
         WriteFile(Textured() / "terrain.image",
                   std::string_view(reinterpret_cast<const char*>(texture.data()), texture.size()));
     }

@@ -10,7 +10,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "demo_world.h"
+#include "demo/demo_world.h"
 #include "private_x_server.h"
 #include "support/temporary_prefix.h"
 #include "x_session.h"
@@ -72,7 +72,7 @@ struct Extent {
 
 class ViewerWindowTest : public testing::Test {
 protected:
-    ViewerWindowTest() { WriteDemoPrefix(demo.path()); }
+    ViewerWindowTest() { demo::WriteDemoPrefix(demo.path()); }
 
     ~ViewerWindowTest() override {
         if (HasFailure()) {

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <vector>
 
-#include "demo_world.h"
+#include "demo/demo_world.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        const std::vector<std::uint8_t> png = DemoGroundTexturePng();
+        const std::vector<std::uint8_t> png = demo::DemoGroundTexturePng();
         std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(png.data()),
                   static_cast<std::streamsize>(png.size()));

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "command.h"
-#include "demo_world.h"
+#include "demo/demo_world.h"
 
 void AddDemoCommand(CLI::App& velmora, ChosenCommand& chosen) {
     auto directory = std::make_shared<std::string>();
@@ -21,7 +21,7 @@ void AddDemoCommand(CLI::App& velmora, ChosenCommand& chosen) {
     demo->callback([&chosen, directory] {
         chosen = {"demo", [directory] {
                       const std::filesystem::path path{*directory};
-                      WriteDemoPrefix(path);
+                      demo::WriteDemoPrefix(path);
                       std::printf("wrote the demo prefix to %s\n", path.c_str());
                       return ExitSuccess;
                   }};

@@ -1,4 +1,4 @@
-#include "demo_world.h"
+#include "demo/demo_world.h"
 
 #include <algorithm>
 #include <array>
@@ -11,6 +11,8 @@
 #include <spng.h>
 
 #include <memory>
+
+namespace demo {
 
 namespace {
 
@@ -349,3 +351,5 @@ void WriteDemoPrefix(const fs::path& directory) {
     WriteWorldPrefix(directory, DemoWorlds);
     WriteBytes(directory / "terrain.image", DemoGroundTexturePng());
 }
+
+}  // namespace demo

@@ -1,4 +1,4 @@
-#include "demo_world.h"
+#include "demo/demo_world.h"
 
 #include <gtest/gtest.h>
 
@@ -43,11 +43,11 @@ protected:
                              ("velmora-demo-" + std::to_string(::getpid())));
         fs::remove_all(*root_);
         const auto start = std::chrono::steady_clock::now();
-        WriteDemoPrefix(*root_ / "first");
+        demo::WriteDemoPrefix(*root_ / "first");
         firstSeconds_ =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        WriteDemoPrefix(*root_ / "second");
-        WriteDemoPrefix(*root_ / "second");  // writing over an existing prefix works too
+        demo::WriteDemoPrefix(*root_ / "second");
+        demo::WriteDemoPrefix(*root_ / "second");  // writing over an existing prefix works too
     }
 
     static void TearDownTestSuite() {
@@ -70,7 +70,7 @@ TEST_F(DemoWorldTest, WritesEveryFileWithTheSameBytesOnEveryRun) {
     const fs::path first = *root_ / "first";
     const fs::path second = *root_ / "second";
     std::vector<fs::path> files = {"system.reg", "terrain.image"};
-    for (const DemoWorld& world : DemoWorlds) {
+    for (const demo::DemoWorld& world : demo::DemoWorlds) {
         for (int x = 0; x < world.sectorsX; ++x) {
             for (int y = 0; y < world.sectorsY; ++y) {
                 files.push_back(fs::relative(Sector(first, world.name, x, y), first));
@@ -95,11 +95,11 @@ TEST_F(DemoWorldTest, WritesEveryFileWithTheSameBytesOnEveryRun) {
 }
 
 TEST_F(DemoWorldTest, HeightmapsHaveTheFileLayoutAndTheirSectorsSamples) {
-    for (const DemoWorld& world : DemoWorlds) {
+    for (const demo::DemoWorld& world : demo::DemoWorlds) {
         const std::vector<std::uint8_t> file = ReadAll(Sector(*root_ / "first", world.name, 1, 2));
         ASSERT_EQ(file.size(), 24u + 2u * Side * Side);
-        EXPECT_EQ(file, DemoHeightmapFile(world, 1, 2));
-        const std::vector<std::uint16_t> samples = DemoSectorSamples(world, 1, 2);
+        EXPECT_EQ(file, demo::DemoHeightmapFile(world, 1, 2));
+        const std::vector<std::uint16_t> samples = demo::DemoSectorSamples(world, 1, 2);
         for (std::size_t i = 0; i < samples.size(); ++i) {
             ASSERT_EQ(samples[i], file[24 + 2 * i] | (file[25 + 2 * i] << 8)) << i;
         }
@@ -107,10 +107,10 @@ TEST_F(DemoWorldTest, HeightmapsHaveTheFileLayoutAndTheirSectorsSamples) {
 }
 
 TEST_F(DemoWorldTest, NeighbouringSectorsShareTheirEdges) {
-    const DemoWorld& east = DemoWorlds[0];
-    const std::vector<std::uint16_t> here = DemoSectorSamples(east, 1, 1);
-    const std::vector<std::uint16_t> nextX = DemoSectorSamples(east, 2, 1);
-    const std::vector<std::uint16_t> nextY = DemoSectorSamples(east, 1, 2);
+    const demo::DemoWorld& east = demo::DemoWorlds[0];
+    const std::vector<std::uint16_t> here = demo::DemoSectorSamples(east, 1, 1);
+    const std::vector<std::uint16_t> nextX = demo::DemoSectorSamples(east, 2, 1);
+    const std::vector<std::uint16_t> nextY = demo::DemoSectorSamples(east, 1, 2);
     for (int i = 0; i < Side; ++i) {
         // Last row of x_y is the first row of (x+1)_y; last column the first column of x_(y+1).
         ASSERT_EQ(At(here, 126, i), At(nextX, 0, i)) << i;
@@ -128,7 +128,7 @@ TEST_F(DemoWorldTest, NeighbouringSectorsShareTheirEdges) {
 }
 
 TEST_F(DemoWorldTest, HeightsAreRollingHillsAroundWater) {
-    for (const DemoWorld& world : DemoWorlds) {
+    for (const demo::DemoWorld& world : demo::DemoWorlds) {
         int highest = 0;
         int water = 0;
         int total = 0;
@@ -152,7 +152,8 @@ TEST_F(DemoWorldTest, HeightsAreRollingHillsAroundWater) {
         EXPECT_LT(water, total / 5) << world.name;
     }
     // The two worlds are different terrain.
-    EXPECT_NE(DemoSectorSamples(DemoWorlds[0], 0, 0), DemoSectorSamples(DemoWorlds[1], 0, 0));
+    EXPECT_NE(demo::DemoSectorSamples(demo::DemoWorlds[0], 0, 0),
+              demo::DemoSectorSamples(demo::DemoWorlds[1], 0, 0));
 }
 
 TEST_F(DemoWorldTest, ThePrefixServesTheInstallRootTheHeightmapsAndTheTexture) {
@@ -181,9 +182,9 @@ TEST_F(DemoWorldTest, ThePrefixServesTheInstallRootTheHeightmapsAndTheTexture) {
     ASSERT_TRUE(ReadHeightmap(
         "C:\\Games\\Quarlend\\world_cache\\Westquarlend\\terrain\\2_1\\heightmap_2_1.zdt",
         samples));
-    const DemoWorld& west = DemoWorlds[2];
+    const demo::DemoWorld& west = demo::DemoWorlds[2];
     ASSERT_EQ(west.name, "Westquarlend");
-    const std::vector<std::uint16_t> expected = DemoSectorSamples(west, 2, 1);
+    const std::vector<std::uint16_t> expected = demo::DemoSectorSamples(west, 2, 1);
     EXPECT_TRUE(std::equal(samples.begin(), samples.end(), expected.begin()));
 
     TextureImage texture;
@@ -205,7 +206,7 @@ TEST_F(DemoWorldTest, ThePrefixServesTheInstallRootTheHeightmapsAndTheTexture) {
 
 TEST_F(DemoWorldTest, TheGroundTextureTiles) {
     TextureImage texture;
-    ASSERT_EQ(DecodeTextureImage(DemoGroundTexturePng(), texture), ImageStatus::Ok);
+    ASSERT_EQ(DecodeTextureImage(demo::DemoGroundTexturePng(), texture), ImageStatus::Ok);
     const std::vector<std::uint32_t>& texels = texture.levels[0].texels;
     const auto channelStep = [](std::uint32_t a, std::uint32_t b) {
         int largest = 0;

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+namespace demo {
+
 // Writes into `directory` (created when missing; existing demo files are replaced):
 //   system.reg     the install-root key Software\Wow6432Node\MolvaneStudios\Quarlend with
 //                  default value C:\Games\Quarlend, in a win64 prefix;
@@ -48,3 +50,5 @@ std::vector<std::uint8_t> DemoGroundTexturePng();
 
 // The registry file's text.
 std::string DemoSystemReg();
+
+}  // namespace demo
