@@ -19,10 +19,10 @@
 #include "demo/demo_world.h"
 #include "gl/headless_context.h"
 #include "gl/offscreen_framebuffer.h"
+#include "world/loop_camera.h"
 #include "world/render/world_renderer.h"
 #include "world/summary_file.h"
 #include "world/world_model.h"
-#include "world_cameras.h"
 
 namespace {
 
@@ -100,7 +100,7 @@ void BM_FirstPassWarm(benchmark::State& state) {
 std::vector<world::Camera> FlyoverCameras(const world::WorldModel& model, int /*side*/) {
     std::vector<world::Camera> cameras;
     for (int k = 0; k < 8; ++k) {
-        cameras.push_back(LoopCamera(model.Extent(), 15 * k, 120));
+        cameras.push_back(world::LoopCamera(model.Extent(), 15 * k, 120));
     }
     return cameras;
 }

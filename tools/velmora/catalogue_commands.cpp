@@ -8,10 +8,12 @@
 
 #include <windows.h>
 #include "app/platform/wine/windows_path.h"
-#include "catalogue_session.h"
-#include "command.h"
+#include "command_list.h"
+#include "headless_catalogue/catalogue_session.h"
 
 namespace {
+
+using headless_catalogue::CatalogueSession;
 
 void PrintLines(const std::vector<std::string>& lines) {
     for (const std::string& line : lines) {

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "command.h"
+#include "command_list.h"
 #include "demo/demo_world.h"
 
 void AddDemoCommand(CLI::App& velmora, ChosenCommand& chosen) {

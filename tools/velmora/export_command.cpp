@@ -8,18 +8,22 @@
 #include <string>
 #include <vector>
 
-#include "catalogue_session.h"
-#include "command.h"
+#include "command_list.h"
 #include "export/export_error.h"
 #include "export/export_mesh.h"
 #include "export/mesh_writer_module.h"
+#include "files/output_error.h"
+#include "files/output_file.h"
+#include "headless_catalogue/catalogue_session.h"
+#include "headless_catalogue/sector_sources.h"
 #include "map/height_png.h"
 #include "map/map_error.h"
 #include "map/map_layout.h"
 #include "map/world_rows.h"
-#include "output_file.h"
+#include "output_failure.h"
 #include "progress_line.h"
 #include "terrain/terrain_mesh.h"
+#include "text/printable_name.h"
 #include "world/sector_file.h"
 #include "world/sector_place.h"
 #include "world_layout.h"
@@ -27,6 +31,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using files::OutputFile;
 using mesh_export::EmbeddedTexture;
 using mesh_export::MeshFileWriter;
 using mesh_export::MeshFormat;
@@ -183,7 +188,7 @@ int Export(const ExportRequest& request) {
         throw CommandFailure(ExitUsage, "give either SECTOR or --all; see --help");
     }
     const UpAxis up = ChooseUpAxis(request);
-    CatalogueSession session;
+    headless_catalogue::CatalogueSession session;
     const std::string world = session.ResolveWorld(request.world);
 
     // The sectors to take out: one, at the origin, or every placed one at its place.
@@ -192,7 +197,9 @@ int Export(const ExportRequest& request) {
         layout = LayOutWorld(session.SectorFiles(world), "export");
     } else {
         layout.sectors.push_back(
-            {{request.sector, HostPathOf(session.HeightmapPath(world, request.sector))}, {}});
+            {{request.sector,
+              headless_catalogue::HostPathOf(session.HeightmapPath(world, request.sector))},
+             {}});
         layout.unreadable.assign(1, 0);
     }
     const std::unique_ptr<MeshFileWriter> writer =
@@ -223,7 +230,8 @@ int Export(const ExportRequest& request) {
             BuildTerrainMesh(samples, vertices.data());
             const float offsetX = request.all ? sector.place.a * SectorOffset : 0.0f;
             const float offsetY = request.all ? sector.place.b * SectorOffset : 0.0f;
-            writer->AddSector(PrintableName(sector.source.name), vertices.data(), offsetX, offsetY);
+            writer->AddSector(text::PrintableName(sector.source.name), vertices.data(), offsetX,
+                              offsetY);
             ++added;
         }
         progress.Update(++done);
@@ -243,6 +251,8 @@ int RunExport(const ExportRequest& request) {
         throw CommandFailure(ExitFailure, failure.what());
     } catch (const mesh_export::ExportError& failure) {
         throw CommandFailure(ExitFailure, failure.what());
+    } catch (const files::OutputError& failure) {
+        throw OutputFailure(failure);
     }
 }
 

@@ -13,20 +13,27 @@
 #include <system_error>
 #include <vector>
 
-#include "camera_path.h"
-#include "catalogue_world.h"
-#include "command.h"
-#include "output_file.h"
+#include "command_list.h"
+#include "files/output_error.h"
+#include "files/output_file.h"
+#include "headless_catalogue/catalogue_world.h"
+#include "map/map_error.h"
+#include "map/rgba_png.h"
+#include "output_failure.h"
 #include "picture_size.h"
 #include "progress_line.h"
 #include "shading_option.h"
-#include "world_cameras.h"
-#include "world_canvas.h"
-#include "world_layout.h"
+#include "text/printable_name.h"
+#include "texture_option.h"
+#include "world/camera_path.h"
+#include "world/loop_camera.h"
+#include "world/render/headless_canvas.h"
+#include "world_messages.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using text::PrintableName;
 using Clock = std::chrono::steady_clock;
 
 struct FlyoverRequest {
@@ -114,22 +121,24 @@ int RunFlyover(const FlyoverRequest& request) {
     const int height = static_cast<int>(request.height);
     std::vector<world::Camera> path;
     if (!request.path.empty()) {
-        path = ReadCameraPath(request.path);
+        path = world::ReadCameraPath(request.path);
     }
     const std::size_t cacheBytes = request.cacheMegabytes << 20;
     CheckFolder(request.output, request.force);
-    const CanvasWarmUp warmUp;
-    CatalogueWorld world(request.world, cacheBytes, request.skipUnreadable, "flyover");
+    const world::render::CanvasWarmUp warmUp;
+    WorldMessages messages("flyover", request.skipUnreadable);
+    headless_catalogue::CatalogueWorld world(request.world, cacheBytes, messages.Reports());
+    messages.SayFirstPass(world);
     PrepareFolder(request.output, request.frames);
     const world::WorldModel::Bounds extent = world.Model().Extent();
     const auto cameraOf = [&](int frame) {
-        return path.empty() ? LoopCamera(extent, frame, request.frames)
-                            : PathCamera(path, frame, request.frames);
+        return path.empty() ? world::LoopCamera(extent, frame, request.frames)
+                            : world::PathCamera(path, frame, request.frames);
     };
 
-    WorldCanvas canvas(width, height, cacheBytes);
-    canvas.UseTexture(request.texture, "flyover");
-    canvas.UseShading(request.shading);
+    world::render::HeadlessCanvas canvas(width, height, cacheBytes);
+    UseTextureOption(canvas, request.texture, "flyover");
+    canvas.SetShading(request.shading);
     ProgressLine progress("flyover:", static_cast<std::size_t>(request.frames), "frames");
     std::vector<double> drawSeconds;
     double waited = 0.0;
@@ -145,12 +154,15 @@ int RunFlyover(const FlyoverRequest& request) {
         canvas.Draw(selection, camera, world.Model().Range());
         const std::vector<std::uint8_t> pixels = canvas.Pixels();
         drawSeconds.push_back(std::chrono::duration<double>(Clock::now() - start).count());
-        OutputFile file(fs::path(request.output) / FrameName(frame + 1), true);
-        canvas.WritePng(pixels, file);
+        files::OutputFile file(fs::path(request.output) / FrameName(frame + 1), true);
+        map::WriteRgbaPng(
+            pixels.data(), request.width, request.height,
+            [&file](const void* bytes, std::size_t size) { file.Write(bytes, size); });
+        file.Commit();
         progress.Update(static_cast<std::size_t>(frame + 1));
     }
 
-    world.ReportRemaining();
+    messages.SayRemaining(world);
     std::sort(drawSeconds.begin(), drawSeconds.end());
     std::printf(
         "flyover: %d frames of %dx%d in %s; drawing and reading back a frame %.1f ms median, "
@@ -220,6 +232,14 @@ void AddFlyoverCommand(CLI::App& velmora, ChosenCommand& chosen) {
     flyover->add_flag("--skip-unreadable", request->skipUnreadable,
                       "draws an unreadable heightmap as a hole instead of failing");
     flyover->callback([&chosen, request] {
-        chosen = {"flyover", [request] { return RunFlyover(*request); }};
+        chosen = {"flyover", [request] {
+                      try {
+                          return RunFlyover(*request);
+                      } catch (const map::MapError& failure) {
+                          throw CommandFailure(ExitFailure, failure.what());
+                      } catch (const files::OutputError& failure) {
+                          throw OutputFailure(failure);
+                      }
+                  }};
     });
 }

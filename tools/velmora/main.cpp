@@ -10,7 +10,8 @@
 #include <memory>
 #include <string>
 
-#include "command.h"
+#include "command_list.h"
+#include "headless_catalogue/catalogue_error.h"
 
 namespace {
 
@@ -34,13 +35,6 @@ bool IsKnownCommand(const CLI::App& velmora, const std::string& word) {
 }
 
 }  // namespace
-
-CLI::App* AddSubcommand(CLI::App& velmora, const std::string& name, const std::string& summary,
-                        const std::string& help) {
-    CLI::App* sub = velmora.add_subcommand(name, summary);
-    sub->footer(help);
-    return sub;
-}
 
 int main(int argc, char** argv) {
     // Reading a big world makes and frees tens of megabytes at a time. Fresh pages cost a fault
@@ -109,6 +103,12 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "velmora %s: %s\n", chosen.name.c_str(), failure.what());
         }
         return failure.exitCode;
+    } catch (const headless_catalogue::CatalogueError& failure) {
+        // Every command that names a world or sector says an unknown one alike.
+        std::fprintf(stderr, "velmora %s: %s\n", chosen.name.c_str(), failure.what());
+        return failure.reason == headless_catalogue::CatalogueError::Reason::UnknownName
+                   ? ExitUnknownName
+                   : ExitFailure;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "velmora %s: %s\n", chosen.name.c_str(), error.what());
         return ExitFailure;

@@ -5,15 +5,17 @@
 #include <optional>
 #include <string>
 
-#include "catalogue_session.h"
-#include "command.h"
+#include "command_list.h"
+#include "files/output_error.h"
+#include "files/output_file.h"
+#include "headless_catalogue/catalogue_session.h"
 #include "map/map_error.h"
 #include "map/map_layout.h"
 #include "map/png_stream.h"
 #include "map/world_map.h"
 #include "map/world_range.h"
 #include "map/world_rows.h"
-#include "output_file.h"
+#include "output_failure.h"
 #include "progress_line.h"
 #include "shading_option.h"
 #include "world_layout.h"
@@ -29,7 +31,7 @@ struct MapRequest {
 };
 
 int DrawMap(const MapRequest& request) {
-    CatalogueSession session;
+    headless_catalogue::CatalogueSession session;
     const std::string world = session.ResolveWorld(request.world);
     map::MapLayout layout = LayOutWorld(session.SectorFiles(world), "map");
     const map::UnreadableSector unreadable = [&layout, &request](std::size_t s,
@@ -38,7 +40,7 @@ int DrawMap(const MapRequest& request) {
     };
 
     // The output is claimed before the long work, so that a refusal comes at once.
-    OutputFile file(request.output, request.force);
+    files::OutputFile file(request.output, request.force);
     std::optional<ShadingRange> range;
     if (request.style.shading != world::Shading::Hillshade) {
         ProgressLine progress("map: world range,", layout.sectors.size());
@@ -66,6 +68,8 @@ int RunMap(const MapRequest& request) {
         return DrawMap(request);
     } catch (const map::MapError& failure) {
         throw CommandFailure(ExitFailure, failure.what());
+    } catch (const files::OutputError& failure) {
+        throw OutputFailure(failure);
     }
 }
 

@@ -11,24 +11,29 @@
 
 #include <afx.h>
 #include "camera/camera_state.h"
-#include "catalogue_session.h"
-#include "catalogue_world.h"
-#include "command.h"
+#include "command_list.h"
+#include "files/output_error.h"
+#include "files/output_file.h"
+#include "headless_catalogue/catalogue_session.h"
+#include "headless_catalogue/catalogue_world.h"
 #include "map/map_error.h"
-#include "map/png_stream.h"
-#include "output_file.h"
+#include "map/rgba_png.h"
+#include "output_failure.h"
 #include "picture_size.h"
 #include "render/d3d9/direct3d_backend.h"
 #include "render/d3d9/gl/gl_backend.h"
 #include "render/d3d9/gl/offscreen_target.h"
 #include "render/renderer.h"
 #include "shading_option.h"
-#include "world_cameras.h"
-#include "world_canvas.h"
+#include "texture_option.h"
+#include "world/overview_camera.h"
+#include "world/render/headless_canvas.h"
+#include "world_messages.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using files::OutputFile;
 using velmora::d3d9::gl::BackBufferPixels;
 using velmora::d3d9::gl::OffscreenTarget;
 
@@ -50,13 +55,23 @@ struct RenderRequest {
     world::Shading shading = world::Shading::Height;
 };
 
+// Writes an RGBA picture, top row first, into `file` and commits it.
+void WritePng(const std::vector<std::uint8_t>& rgba, std::uint32_t width, std::uint32_t height,
+              OutputFile& file) {
+    map::WriteRgbaPng(rgba.data(), width, height,
+                      [&file](const void* bytes, std::size_t size) { file.Write(bytes, size); });
+    file.Commit();
+}
+
 // The whole world's frame, once every sector it wants is loaded.
 int RunRenderAll(const RenderRequest& request) {
     const int width = request.sized ? static_cast<int>(request.width) : 1280;
     const int height = request.sized ? static_cast<int>(request.height) : 720;
     const std::size_t cacheBytes = request.cacheMegabytes << 20;
-    const CanvasWarmUp warmUp;
-    CatalogueWorld world(request.world, cacheBytes, request.skipUnreadable, "render");
+    const world::render::CanvasWarmUp warmUp;
+    WorldMessages messages("render", request.skipUnreadable);
+    headless_catalogue::CatalogueWorld world(request.world, cacheBytes, messages.Reports());
+    messages.SayFirstPass(world);
     // The output is claimed before the drawing, so that a missing folder is said at once.
     OutputFile file(request.output, true);
     world::Camera camera = world::OverviewCamera(world.Model().Extent());
@@ -65,14 +80,15 @@ int RunRenderAll(const RenderRequest& request) {
                   static_cast<double>(request.camera[2]), static_cast<double>(request.camera[3]),
                   static_cast<double>(request.camera[4])};
     }
-    WorldCanvas canvas(width, height, cacheBytes);
-    canvas.UseTexture(request.texture, "render");
-    canvas.UseShading(request.shading);
+    world::render::HeadlessCanvas canvas(width, height, cacheBytes);
+    UseTextureOption(canvas, request.texture, "render");
+    canvas.SetShading(request.shading);
     const world::FrameSelection frame =
         world.SelectSettled(camera, width, height, request.maxError);
     canvas.Draw(frame, camera, world.Model().Range());
-    canvas.WritePng(canvas.Pixels(), file);
-    world.ReportRemaining();
+    WritePng(canvas.Pixels(), static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height),
+             file);
+    messages.SayRemaining(world);
     return ExitSuccess;
 }
 
@@ -118,22 +134,6 @@ public:
     RendererScope& operator=(const RendererScope&) = delete;
 };
 
-void WritePng(const std::string& output, const BackBufferPixels& pixels) {
-    // Replaces an existing file, as this command always has, but never leaves a partial one.
-    OutputFile file(output, true);
-    try {
-        map::PngStream png(
-            [&file](const void* bytes, std::size_t size) { file.Write(bytes, size); }, pixels.width,
-            pixels.height, map::PngPixels::Rgba8);
-        for (UINT row = 0; row < pixels.height; ++row) {
-            png.WriteRow(pixels.rgba.data() + std::size_t{row} * png.RowBytes());
-        }
-    } catch (const map::MapError& failure) {
-        throw CommandFailure(ExitFailure, failure.what());
-    }
-    file.Commit();
-}
-
 int RunRender(const RenderRequest& request) {
     if (request.camera.size() == 5) {
         CameraX = static_cast<float>(request.camera[0]);
@@ -142,7 +142,7 @@ int RunRender(const RenderRequest& request) {
         CameraYaw = static_cast<float>(request.camera[3]);
         CameraPitch = static_cast<float>(request.camera[4]);
     }
-    CatalogueSession session;
+    headless_catalogue::CatalogueSession session;
     const std::string heightmap = session.HeightmapPath(request.world, request.sector);
 
     ScopedDirect3DBackend backend(velmora::d3d9::gl::GlBackend());
@@ -180,8 +180,20 @@ int RunRender(const RenderRequest& request) {
     if (!pixels) {
         throw CommandFailure(ExitFailure, "cannot read the rendered frame back");
     }
-    WritePng(request.output, *pixels);
+    // Replaces an existing file, as this command always has, but never leaves a partial one.
+    OutputFile file(request.output, true);
+    WritePng(pixels->rgba, pixels->width, pixels->height, file);
     return ExitSuccess;
+}
+
+int RunRenderCommand(const RenderRequest& request) {
+    try {
+        return request.all ? RunRenderAll(request) : RunRender(request);
+    } catch (const map::MapError& failure) {
+        throw CommandFailure(ExitFailure, failure.what());
+    } catch (const files::OutputError& failure) {
+        throw OutputFailure(failure);
+    }
 }
 
 }  // namespace
@@ -258,8 +270,6 @@ void AddRenderCommand(CLI::App& velmora, ChosenCommand& chosen) {
         if (!request->all && request->sector.empty()) {
             throw CLI::ValidationError("SECTOR", "a SECTOR is required (or --all)");
         }
-        chosen = {"render", [request] {
-                      return request->all ? RunRenderAll(*request) : RunRender(*request);
-                  }};
+        chosen = {"render", [request] { return RunRenderCommand(*request); }};
     });
 }
