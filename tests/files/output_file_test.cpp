@@ -1,7 +1,7 @@
 #include "files/output_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+#include <stdlib.h>
 
 #include <csignal>
 #include <filesystem>
@@ -155,15 +155,6 @@ TEST_F(OutputFileTest, AFailedWriteThrowsAndLeavesNoFile) {
     }
     std::signal(SIGXFSZ, previous);
     EXPECT_TRUE(Entries().empty());
-}
-
-TEST_F(OutputFileTest, TheFileTakesTheUmasksPermissions) {
-    const mode_t before = umask(027);
-    OutputFile file(folder_ / "out", false);
-    file.Commit();
-    umask(before);
-    EXPECT_EQ(fs::status(folder_ / "out").permissions(),
-              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
 }  // namespace

@@ -84,20 +84,6 @@ TEST_F(CatalogueSessionTest, ResolvesAWorldByItsNameOrFolderInAnyCase) {
     }
 }
 
-TEST_F(CatalogueSessionTest, AWorldOrSectorNotListedIsAnUnknownName) {
-    CatalogueSession session;
-    for (const auto& call : std::vector<std::function<void()>>{
-             [&] { session.Sectors("North"); },
-             [&] { session.SectorFiles("Eastquarlend"); },  // listed names only: no folders
-             [&] { session.TerrainPath("North"); },
-             [&] { session.HeightmapPath("East", "2_0"); },
-         }) {
-        EXPECT_EQ(ErrorOf(call).reason, CatalogueError::Reason::UnknownName);
-    }
-    EXPECT_EQ(std::string(ErrorOf([&] { session.HeightmapPath("East", "2_0"); }).what()),
-              "world \"East\" has no sector named \"2_0\"");
-}
-
 TEST_F(CatalogueSessionTest, APrefixWithoutTheGameSaysWhereItLooked) {
     fs::remove(prefix_ / "system.reg");
     const CatalogueError error = ErrorOf([] { CatalogueSession session; });

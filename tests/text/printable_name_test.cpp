@@ -14,12 +14,8 @@ TEST(PrintableNameTest, KeepsPrintableAsciiAndReplacesEveryOtherByteOneForOne) {
         std::string printable;
     };
     const Case cases[] = {
-        {"12_7", "12_7"},
-        {" ~!", " ~!"},
         {"", ""},
-        {"a\nb\tc", "a_b_c"},
         {"\x1b[31mred", "_[31mred"},
-        {"\x7f", "_"},
         {"Gr\xc3\xbcn", "Gr__n"},  // each byte of a UTF-8 sequence
         {std::string("a\0b", 3), "a_b"},
     };

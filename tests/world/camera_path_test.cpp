@@ -112,15 +112,6 @@ TEST(PathCameraTest, StartsAndEndsAtTheEndsAndPassesThroughEveryCamera) {
     EXPECT_LT(between.x, 100.0);
 }
 
-TEST(PathCameraTest, OneCameraOrOneFrameStaysAtTheFirstCamera) {
-    const std::vector<Camera> one = {{1, 2, 3, 4, 5}};
-    for (int frame = 0; frame < 5; ++frame) {
-        ExpectCamera(world::PathCamera(one, frame, 5), one[0], "frame " + std::to_string(frame));
-    }
-    const std::vector<Camera> two = {{1, 2, 3, 0, 3}, {9, 9, 9, 1, 3}};
-    ExpectCamera(world::PathCamera(two, 0, 1), two[0], "a single frame");
-}
-
 TEST(PathCameraTest, AnglesTurnTheShortWayRound) {
     // From just below pi to just above -pi is a small turn through pi, not a turn through zero.
     const double pi = std::numbers::pi;
