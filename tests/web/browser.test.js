@@ -80,7 +80,7 @@ describe("the browser the web tests drive", () => {
             await page.mapDrawn();
             await page.close();
             const paths = page.requests.map((seen) => new URL(seen).pathname);
-            for (const file of ["lib/leaflet/leaflet.js", "js/app.js", "data/world.js"]) {
+            for (const file of ["lib/leaflet/leaflet.js", "js/app.js", "data/worlds.js"]) {
                 assert.ok(paths.some((seen) => seen.endsWith("/" + file)),
                     `${url}: ${file} not among ${paths.join(" ")}`);
             }

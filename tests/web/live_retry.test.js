@@ -50,8 +50,11 @@ function servedPage() {
     context.window.location = {protocol: "http:"};
     context.Velmora = {
         Loading: {start() {}, done() {}},
-        worldVersion: () => 1,
-        whenWorld: () => ({then: (use) => use({live: true})}),
+        Site: {
+            version: () => 1,
+            whenIndex: () => ({then: (use) => use({live: true})}),
+            load: () => Promise.resolve(),
+        },
     };
     vm.runInContext(fs.readFileSync(Live, "utf8"), context, {filename: Live});
     return {Velmora: context.Velmora, sources, waits};

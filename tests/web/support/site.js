@@ -42,15 +42,16 @@ function velmora(prefix, args) {
     }
 }
 
-// Writes the worlds ({NAME: {sectors, sample}}) into a prefix and a site of world `name`:
-// {prefix, folder, page (the index.html address), velmora(args)}.
-function makeSite(worlds, name) {
+// Writes the worlds ({NAME: {sectors, sample}}) into a prefix and a site of world `names` (a
+// name, or several in the site's order): {prefix, folder, page (the index.html address),
+// velmora(args)}.
+function makeSite(worlds, names) {
     const root = fs.mkdtempSync(path.join(os.tmpdir(), "velmora-web-"));
     folders.push(root);
     const prefix = path.join(root, "prefix");
     writePrefix(prefix, worlds);
     const folder = path.join(root, "site");
-    velmora(prefix, ["web", name, folder]);
+    velmora(prefix, ["web", ...[].concat(names), folder]);
     return {
         prefix,
         folder,
@@ -59,4 +60,24 @@ function makeSite(worlds, name) {
     };
 }
 
-module.exports = {makeSite};
+// The site's index (data/worlds.js) as the page reads it.
+function siteIndex(folder) {
+    const text = fs.readFileSync(path.join(folder, "data", "worlds.js"), "utf8");
+    const match = /^Velmora\.worlds\(([\s\S]*)\);\s*$/.exec(text);
+    if (!match) {
+        throw new Error(`${folder}/data/worlds.js is not a site's index`);
+    }
+    return JSON.parse(match[1]);
+}
+
+// The folder below data/ of world `name` (the site's first without a name).
+function worldFolder(folder, name) {
+    const worlds = siteIndex(folder).worlds;
+    const entry = name === undefined ? worlds[0] : worlds.find((world) => world.name === name);
+    if (!entry) {
+        throw new Error(`the site in ${folder} holds no world ${name}`);
+    }
+    return path.join(folder, "data", entry.folder);
+}
+
+module.exports = {makeSite, siteIndex, worldFolder};

@@ -8,6 +8,8 @@ const path = require("node:path");
 const vm = require("node:vm");
 const zlib = require("node:zlib");
 
+const {siteIndex, worldFolder} = require("./site");
+
 const repository = path.resolve(__dirname, "..", "..", "..");
 const Scripts = [
     "js/data.js", "js/view3d/camera.js", "js/view3d/flight.js", "js/view3d/terrain_data.js",
@@ -39,7 +41,7 @@ function payloadOf(file) {
     return bytes.buffer.slice(bytes.byteOffset, bytes.byteOffset + bytes.byteLength);
 }
 
-// A site's world as Velmora.whenWorld gives it, decoded by the page's own world.js.
+// A site's first world as Velmora.openWorld gives it, decoded by the page's own world.js.
 async function readWorld(Velmora, folder) {
     const context = vm.createContext({});
     context.window = context;
@@ -48,19 +50,23 @@ async function readWorld(Velmora, folder) {
         const bytes = zlib.inflateRawSync(Buffer.from(base64, "base64"));
         return bytes.buffer.slice(bytes.byteOffset, bytes.byteOffset + bytes.byteLength);
     };
-    for (const script of ["js/world.js", "data/world.js"]) {
-        const file = path.join(folder, script);
-        vm.runInContext(fs.readFileSync(file, "utf8"), context, {filename: file});
-    }
-    return Velmora.whenWorld();
+    const script = path.join(folder, "js", "world.js");
+    vm.runInContext(fs.readFileSync(script, "utf8"), context, {filename: script});
+    const entry = siteIndex(folder).worlds[0];
+    const world = Velmora.expectWorld(entry.folder, entry.version);
+    const file = path.join(folder, "data", entry.folder, `world.v${entry.version}.js`);
+    vm.runInContext(fs.readFileSync(file, "utf8"), context, {filename: file});
+    return world;
 }
 
-// A loader as Velmora.load, reading the site's files; it records what was asked, in order.
+// A loader as Velmora.load, reading the files of the site's first world by their keys below
+// its folder; it records what was asked, in order.
 function siteLoader(folder) {
     const asked = [];
+    const files = worldFolder(folder);
     const loader = (key, version, priority) => {
         asked.push({key, version, priority});
-        return Promise.resolve(payloadOf(path.join(folder, "data", `${key}.v${version}.js`)));
+        return Promise.resolve(payloadOf(path.join(files, `${key}.v${version}.js`)));
     };
     loader.asked = asked;
     return loader;
