@@ -1,10 +1,11 @@
 #pragma once
-// Where things lie in a site (docs/WEB.md): the height tiles of the map's pyramid, anchored at
-// world sample 0, and the names of the data files that hold them.
+// Where things lie in a site (docs/WEB.md): each world's folder below data/, the height tiles of
+// the map's pyramid, anchored at world sample 0, and the names of the data files that hold them.
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace web {
 
@@ -13,8 +14,23 @@ inline constexpr int TileSide = 504;
 // The grid a tile stores: its own part and a ring of one pixel around it.
 inline constexpr int TileGrid = TileSide + 2;
 inline constexpr int SectorsPerTile = 4;
-// The format of the site's data, as world.js tells the page.
-inline constexpr int SiteFormat = 1;
+// The format of the site's data, as its indexes tell the page.
+inline constexpr int SiteFormat = 2;
+
+// The site's index (written last) and a world's index's key below its folder.
+inline constexpr std::string_view SiteIndexPath = "data/worlds.js";
+inline constexpr std::string_view WorldIndexKey = "world";
+inline constexpr std::string_view PictureKey = "picture";
+inline constexpr std::string_view GroundKey = "ground";
+
+// The folder below data/ of the world named `name`: safe in a URL and on any file system, and
+// its own for every exact name (a hash of it ends the folder's name), though two names differ
+// only in case.
+std::string WorldFolderOf(std::string_view name);
+// Whether `text` is a folder WorldFolderOf can give.
+bool IsWorldFolder(std::string_view text);
+// "W/KEY": the key of a world's data file.
+std::string WorldFileKey(std::string_view folder, std::string_view key);
 
 struct TileKey {
     int level = 0;

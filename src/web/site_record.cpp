@@ -12,8 +12,10 @@ namespace {
 
 using nlohmann::json;
 
-// Format 2 kept the sectors' and the ground's paths, and the terrain folder's, as they were.
+// Format 2 kept the sectors' and the ground's paths, and the terrain folder's, as they were;
+// formats 2 and 3 held one world, without folders.
 constexpr int PathFormat = 2;
+constexpr int SingleWorldFormat = 3;
 
 // A whole number of type T, or a type_error: nlohmann converts a float silently (and beyond
 // the type's range, undefined).
@@ -59,17 +61,27 @@ std::optional<SourceStamp> GroundOf(const json& value, int format) {
 }  // namespace
 
 std::string SerialiseSiteRecord(const SiteRecord& record) {
-    // A sector as [version, where, size, modified], or [version] without a stamp: a big world
-    // has tens of thousands, and arrays read and write several times faster than objects.
-    json sectors = json::object();
-    for (const auto& [name, sector] : record.sectors) {
-        json entry = json::array({sector.version});
-        if (sector.stamp) {
-            entry.push_back(sector.stamp->where);
-            entry.push_back(sector.stamp->size);
-            entry.push_back(sector.stamp->modifiedNanoseconds);
+    json worlds = json::object();
+    for (const auto& [folder, world] : record.worlds) {
+        // A sector as [version, where, size, modified], or [version] without a stamp: a big
+        // world has tens of thousands, and arrays read and write several times faster than
+        // objects.
+        json sectors = json::object();
+        for (const auto& [name, sector] : world.sectors) {
+            json entry = json::array({sector.version});
+            if (sector.stamp) {
+                entry.push_back(sector.stamp->where);
+                entry.push_back(sector.stamp->size);
+                entry.push_back(sector.stamp->modifiedNanoseconds);
+            }
+            sectors[name] = std::move(entry);
         }
-        sectors[name] = std::move(entry);
+        json entry = json::parse(world.entry, nullptr, false);
+        worlds[folder] = {{"world", world.name},
+                          {"terrain", world.terrain},
+                          {"version", world.version},
+                          {"sectors", std::move(sectors)},
+                          {"entry", entry.is_object() ? std::move(entry) : json::object()}};
     }
     json files = json::object();
     for (const auto& [key, file] : record.files) {
@@ -81,10 +93,8 @@ std::string SerialiseSiteRecord(const SiteRecord& record) {
     }
     const json pending = {{"versions", record.pendingVersions}, {"files", record.pendingFiles}};
     const json whole = {{"velmora-site", SiteRecordFormat},
-                        {"world", record.world},
-                        {"terrain", record.terrain},
                         {"version", record.version},
-                        {"sectors", std::move(sectors)},
+                        {"worlds", std::move(worlds)},
                         {"files", std::move(files)},
                         {"ground", record.ground ? StampJson(*record.ground) : json(nullptr)},
                         {"page", std::move(page)},
@@ -102,25 +112,38 @@ std::optional<SiteRecord> ParseSiteRecord(std::string_view text) {
     }
     try {
         const std::int64_t format = Whole<std::int64_t>(whole.at("velmora-site"));
-        if (format != SiteRecordFormat && format != PathFormat) {
+        if (format < PathFormat || format > SiteRecordFormat) {
             return std::nullopt;
         }
         const int read = static_cast<int>(format);
         SiteRecord record;
-        record.world = whole.at("world").get<std::string>();
-        record.terrain = whole.at("terrain").get<std::string>();
-        if (read == PathFormat) {
-            record.terrain = PathHash(record.terrain);
-        }
         record.version = Whole<std::uint64_t>(whole.at("version"));
-        for (const auto& [name, sector] : whole.at("sectors").items()) {
-            if (!sector.is_array() || (sector.size() != 1 && sector.size() != 4)) {
-                return std::nullopt;
-            }
-            RecordedSector& recorded = record.sectors[name];
-            recorded.version = Whole<std::uint64_t>(sector[0]);
-            if (sector.size() == 4) {
-                recorded.stamp = StampOf(sector[1], sector[2], sector[3], read);
+        record.singleWorldLayout = read <= SingleWorldFormat;
+        if (record.singleWorldLayout) {
+            // Only checked: its world is written anew.
+            whole.at("world").get<std::string>();
+            whole.at("terrain").get<std::string>();
+        } else {
+            for (const auto& [folder, world] : whole.at("worlds").items()) {
+                RecordedWorld& recorded = record.worlds[folder];
+                recorded.name = world.at("world").get<std::string>();
+                recorded.terrain = world.at("terrain").get<std::string>();
+                recorded.version = Whole<std::uint64_t>(world.at("version"));
+                for (const auto& [name, sector] : world.at("sectors").items()) {
+                    if (!sector.is_array() || (sector.size() != 1 && sector.size() != 4)) {
+                        return std::nullopt;
+                    }
+                    RecordedSector& sectorRecord = recorded.sectors[name];
+                    sectorRecord.version = Whole<std::uint64_t>(sector[0]);
+                    if (sector.size() == 4) {
+                        sectorRecord.stamp = StampOf(sector[1], sector[2], sector[3], read);
+                    }
+                }
+                const json& entry = world.at("entry");
+                if (!entry.is_object()) {
+                    return std::nullopt;
+                }
+                recorded.entry = entry.dump(-1, ' ', false, json::error_handler_t::replace);
             }
         }
         for (const auto& [key, file] : whole.at("files").items()) {
@@ -133,7 +156,7 @@ std::optional<SiteRecord> ParseSiteRecord(std::string_view text) {
         for (const auto& [path, hash] : whole.at("page").items()) {
             record.pageFiles[path] = Whole<std::uint64_t>(hash);
         }
-        if (read == SiteRecordFormat) {
+        if (read != PathFormat) {
             const json& pending = whole.at("pending");
             for (const json& version : pending.at("versions")) {
                 record.pendingVersions.insert(Whole<std::uint64_t>(version));

@@ -1,6 +1,6 @@
 #pragma once
 // What a site's generator wrote, kept in the site as .velmora-site (never read by the page nor
-// served): the world it shows, each sector's file as it was read (so that an update reads again
+// served): the worlds it shows, each sector's file as it was read (so that an update reads again
 // only what changed), every file of the site's with the version it was written at, what a run
 // was about to write (so that a run stopped part way is finished by the next) and the files
 // left for a server to remove. It tells a site of ours from any other folder, and which files
@@ -18,7 +18,7 @@ namespace web {
 
 inline constexpr std::string_view RecordFileName = ".velmora-site";
 // The format this program writes; it reads this one and the one before.
-inline constexpr int SiteRecordFormat = 3;
+inline constexpr int SiteRecordFormat = 4;
 
 struct SourceStamp {
     std::uint64_t where = 0;  // HashOf the file's path
@@ -38,12 +38,19 @@ struct RecordedFile {
     std::uint64_t hash = 0;     // of its payload
 };
 
+struct RecordedWorld {
+    std::string name;
+    std::string terrain;                            // HashOf the terrain folder's path, in hex
+    std::uint64_t version = 0;                      // the site's version when it last changed
+    std::map<std::string, RecordedSector> sectors;  // by name
+    // Its entry in the site's index (JSON), kept for the runs that find it as it was.
+    std::string entry;
+};
+
 struct SiteRecord {
-    std::string world;
-    std::string terrain;                             // HashOf the terrain folder's path, in hex
-    std::uint64_t version = 0;                       // 0: a site whose first run has not finished
-    std::map<std::string, RecordedSector> sectors;   // by name
-    std::map<std::string, RecordedFile> files;       // data files by key
+    std::uint64_t version = 0;                     // 0: a site whose first run has not finished
+    std::map<std::string, RecordedWorld> worlds;   // by folder
+    std::map<std::string, RecordedFile> files;     // data files by key
     std::optional<SourceStamp> ground;               // the ground texture's source
     std::map<std::string, std::uint64_t> pageFiles;  // the page's own files by path, their hash
     // What runs that did not finish were writing: their versions' data files and these page
@@ -52,6 +59,10 @@ struct SiteRecord {
     std::set<std::string> pendingFiles;
     // Files no longer named, left for a server's open pages; ours to remove.
     std::set<std::string> retired;
+    // Read from a record of the layout before folders a world (format 3 and older): one world,
+    // its index at data/world.js and its files' keys without a folder. Its worlds are not kept:
+    // the next run writes them anew and removes its files.
+    bool singleWorldLayout = false;
 };
 
 std::string SerialiseSiteRecord(const SiteRecord& record);

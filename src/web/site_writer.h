@@ -1,7 +1,7 @@
 #pragma once
-// Writes a world as a static site (docs/WEB.md), or brings one up to date: only what changed
+// Writes worlds as a static site (docs/WEB.md), or brings one up to date: only what changed
 // sectors touch is written again (the sectors' stamps, kept in the site's record, tell which),
-// each file aside and renamed, the world's index last, and files no longer wanted removed after
+// each file aside and renamed, the site's index last, and files no longer wanted removed after
 // it. A folder that holds anything but a site of ours is refused unless forced; forced, the
 // site is written beside what the folder holds, never over it. The record says which files are
 // ours, and what a run is about to write is recorded before it is written, so only files a run
@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -17,7 +18,7 @@
 
 #include "web/site_files.h"
 #include "web/site_lock.h"
-#include "world/sector_source.h"
+#include "web/world_data.h"
 
 namespace web {
 
@@ -74,8 +75,10 @@ struct SiteReport {
     std::size_t tiles = 0;  // height tiles in the site
     std::vector<std::string> unplaced;
     std::uint64_t version = 0;
-    // The sectors that changed, came or went since the site was written.
-    std::vector<std::string> changedSectors;
+    std::size_t worlds = 0;
+    // By world, the sectors that changed, came or went since the site was written; a world
+    // that came or went is named, with the sectors it brought.
+    std::map<std::string, std::vector<std::string>> changes;
     // For a live site: the files no longer named, relative to the site.
     std::vector<std::string> superseded;
 };
@@ -88,11 +91,11 @@ void RemoveSuperseded(const std::filesystem::path& folder, const std::vector<std
 // site's lock, which makes a file in the folder.
 void CheckSiteFolder(const std::filesystem::path& folder, const SiteOptions& options);
 
-// Writes the site into `folder`, whose lock `held` is. Throws NotASite (before anything is
-// written), SiteWriteError (a file that cannot be written; says how the site is left) or
-// std::runtime_error (a world without a sector to place).
-SiteReport WriteSite(const std::string& world, std::vector<world::SectorSource> sources,
-                     const std::filesystem::path& folder, const SiteOptions& options,
-                     const SiteLock& held);
+// Writes the site of `worlds` (in the order the page lists them; a name given twice is taken
+// once) into `folder`, whose lock `held` is: worlds the site held and `worlds` does not name
+// leave it. Throws NotASite (before anything is written) or SiteWriteError (a file that cannot
+// be written; says how the site is left).
+SiteReport WriteSite(std::vector<SiteWorld> worlds, const std::filesystem::path& folder,
+                     const SiteOptions& options, const SiteLock& held);
 
 }  // namespace web

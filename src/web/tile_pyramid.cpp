@@ -66,9 +66,14 @@ TileKey Parent(const TileKey& key) {
 
 }  // namespace
 
-TilePyramid::TilePyramid(SiteFiles& files, std::vector<std::map<TileKey, std::uint64_t>> existing,
+std::string TilePyramid::FileKey(const TileKey& key) const {
+    return WorldFileKey(folder_, TileFileKey(key));
+}
+
+TilePyramid::TilePyramid(SiteFiles& files, std::string folder,
+                         std::vector<std::map<TileKey, std::uint64_t>> existing,
                          std::uint64_t version)
-    : files_(files), old_(std::move(existing)), version_(version) {}
+    : files_(files), folder_(std::move(folder)), old_(std::move(existing)), version_(version) {}
 
 void TilePyramid::TouchPlace(int a, int b) {
     // A sector's samples end on its neighbours' first ones, and tiles on multiples of 126 too:
@@ -152,8 +157,8 @@ bool TilePyramid::ReadGrid(const TileKey& key, std::uint64_t version, TileGridDa
     // Read below the site's folder: a link in it leads nowhere.
     thread_local std::string text;
     thread_local std::vector<std::uint8_t> payload;
-    return files_.ReadInto(DataFilePath(TileFileKey(key), version), text) &&
-           ReadDataFile(text, TileFileKey(key), TilePayloadBytes, payload) &&
+    return files_.ReadInto(DataFilePath(FileKey(key), version), text) &&
+           ReadDataFile(text, FileKey(key), TilePayloadBytes, payload) &&
            GridFromPayload(payload, grid);
 }
 
@@ -267,8 +272,8 @@ void TilePyramid::WriteTile(const TileKey& key, const std::set<TileKey>& dirty) 
         keep.reset();
     }
     PlaceInGrid(neighbours, keep, grid);
-    files_.Write(DataFilePath(TileFileKey(key), version_),
-                 DataFileText(TileFileKey(key), GridPayload(grid)));
+    files_.Write(DataFilePath(FileKey(key), version_),
+                 DataFileText(FileKey(key), GridPayload(grid)));
 }
 
 void TilePyramid::BuildLevel(const world::WorldModel& model, int level,
@@ -295,7 +300,7 @@ void TilePyramid::BuildLevel(const world::WorldModel& model, int level,
             for (const TileKey& key : keys) {
                 const auto old = now.find(key);
                 if (old != now.end() && old->second != version_) {
-                    superseded_.push_back(DataFilePath(TileFileKey(key), old->second));
+                    superseded_.push_back(DataFilePath(FileKey(key), old->second));
                 }
                 now[key] = version_;
                 // Written: from now on it can be read back from its file.
@@ -337,7 +342,7 @@ void TilePyramid::BuildLevel(const world::WorldModel& model, int level,
             if (!computed[k]) {
                 // No ground here any more: its file goes.
                 if (const auto old = now.find(key); old != now.end()) {
-                    superseded_.push_back(DataFilePath(TileFileKey(key), old->second));
+                    superseded_.push_back(DataFilePath(FileKey(key), old->second));
                     now.erase(old);
                 }
             }
@@ -387,7 +392,7 @@ void TilePyramid::Build(const world::WorldModel& model,
     // Levels above the top the world needs now (it shrank) go.
     for (std::size_t level = tiles_.size(); level < old_.size(); ++level) {
         for (const auto& [key, version] : old_[level]) {
-            superseded_.push_back(DataFilePath(TileFileKey(key), version));
+            superseded_.push_back(DataFilePath(FileKey(key), version));
         }
     }
     // Tiles of kept levels that were neither kept nor written are gone already; the cache is

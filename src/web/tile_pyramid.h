@@ -25,9 +25,10 @@ namespace web {
 
 class TilePyramid {
 public:
-    // Tiles of the site as it is, by level, with their versions; `version` is this run's.
-    TilePyramid(SiteFiles& files, std::vector<std::map<TileKey, std::uint64_t>> existing,
-                std::uint64_t version);
+    // The tiles of the world in `folder` below data/, by level, with their versions as the site
+    // has them; `version` is this run's.
+    TilePyramid(SiteFiles& files, std::string folder,
+                std::vector<std::map<TileKey, std::uint64_t>> existing, std::uint64_t version);
 
     // Level 0's tiles where these sectors' samples lie (their samples changed, they came or
     // went): computed again. With `all`, every tile of every readable sector.
@@ -44,6 +45,8 @@ public:
     const std::vector<std::map<TileKey, std::uint64_t>>& Tiles() const { return tiles_; }
     const std::vector<std::string>& Superseded() const { return superseded_; }
     std::size_t Written() const { return written_; }
+    // A tile's pixels as the pyramid has them now (null: no tile there), after Build.
+    std::shared_ptr<const TileCore> CoreOf(const TileKey& key) { return Core(key); }
 
 private:
     struct Cached {
@@ -51,6 +54,8 @@ private:
         bool inFile = false;  // can be read back from its file when dropped
     };
 
+    // The key of a tile's data file.
+    std::string FileKey(const TileKey& key) const;
     std::shared_ptr<const TileCore> Core(const TileKey& key);
     void Keep(const TileKey& key, std::shared_ptr<const TileCore> core, bool inFile);
     bool ReadGrid(const TileKey& key, std::uint64_t version, TileGridData& grid) const;
@@ -67,6 +72,7 @@ private:
                     const std::function<void(std::size_t)>& progress);
 
     SiteFiles& files_;
+    std::string folder_;
     std::vector<std::map<TileKey, std::uint64_t>> old_;
     std::vector<std::map<TileKey, std::uint64_t>> tiles_;
     std::uint64_t version_;

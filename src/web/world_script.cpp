@@ -154,6 +154,7 @@ std::string WorldScript(const world::WorldModel& model, const WorldScriptInput& 
     const json whole = {
         {"format", SiteFormat},
         {"world", input.world},
+        {"folder", input.folder},
         {"version", input.version},
         {"box",
          {{"firstA", layout.firstA},
@@ -170,12 +171,55 @@ std::string WorldScript(const world::WorldModel& model, const WorldScriptInput& 
         {"nodes", {{"root", tree.Root()}, {"table", Packed(nodes)}}},
         {"chunkLevel", ChunkLevelOf(tree)},
         {"chunks", input.chunks},
-        {"ground", input.ground ? json(*input.ground) : json(nullptr)},
         {"unplaced", layout.unplaced},
         {"unreadable", std::move(unreadable)},
-        {"shared", std::move(shared)},
-        {"live", input.live}};
+        {"shared", std::move(shared)}};
     return "Velmora.world(" + whole.dump(-1, ' ', false, json::error_handler_t::replace) + ");\n";
+}
+
+std::string WorldEntry(const world::WorldModel& model, const WorldScriptInput& input,
+                       std::optional<std::uint64_t> picture) {
+    const world::WorldLayout& layout = model.Layout();
+    const std::vector<bool> drawn = DrawnSectors(model);
+    const ShadingRange range = model.Range();
+    const json entry = {
+        {"name", input.world},
+        {"folder", input.folder},
+        {"version", input.version},
+        {"sectors", std::count(drawn.begin(), drawn.end(), true)},
+        {"box",
+         {{"firstA", layout.firstA},
+          {"firstB", layout.firstB},
+          {"columnsA", layout.columnsA},
+          {"rowsB", layout.rowsB}}},
+        {"range", {{"low", range.Low()}, {"width", range.Range()}}},
+        {"picture", picture ? json(*picture) : json(nullptr)}};
+    return entry.dump(-1, ' ', false, json::error_handler_t::replace);
+}
+
+std::string EmptyWorldEntry(const std::string& name, const std::string& folder) {
+    const json entry = {{"name", name},
+                        {"folder", folder},
+                        {"version", nullptr},
+                        {"sectors", 0},
+                        {"box", {{"firstA", 0}, {"firstB", 0}, {"columnsA", 0}, {"rowsB", 0}}},
+                        {"range", nullptr},
+                        {"picture", nullptr}};
+    return entry.dump(-1, ' ', false, json::error_handler_t::replace);
+}
+
+std::string SiteIndexScript(const SiteIndexInput& input) {
+    json worlds = json::array();
+    for (const std::string& entry : input.worlds) {
+        worlds.push_back(json::parse(entry));
+    }
+    const json whole = {{"format", SiteFormat},
+                        {"version", input.version},
+                        {"live", input.live},
+                        {"ground", input.ground ? json(*input.ground) : json(nullptr)},
+                        {"worlds", std::move(worlds)}};
+    return "Velmora.worlds(" + whole.dump(-1, ' ', false, json::error_handler_t::replace) +
+           ");\n";
 }
 
 }  // namespace web

@@ -1,9 +1,9 @@
 // The served site as it follows the game, seen from the server's side. The update event is one
-// line of JSON with the site's version and the sectors that changed, which pages parse. A burst
-// of the game's writes is one update, made once the folder is quiet, and told only when it
-// changed sectors (not for one that changed none or failed); files an update superseded stay for
-// the pages that still read the old index; and the terrain folder is followed again after the
-// game removed it and wrote it anew.
+// line of JSON with the site's version and, by world, the sectors that changed, which pages
+// parse. A burst of the game's writes is one update, made once the folder is quiet, and told
+// only when it changed something (not for one that changed nothing or failed); files an update
+// superseded stay for the pages that still read the old index; a terrain folder is followed
+// again after the game removed it and wrote it anew; and a world that comes is followed too.
 
 #include "web/serve/live_site.h"
 
@@ -31,11 +31,11 @@ using web::serve::UpdateEventData;
 
 TEST(LiveSiteTest, AnUpdateEventIsOneLineOfJsonWithTheVersionAndTheSectors) {
     const SiteUpdate updates[] = {
-        {1, {"0_0"}, {}},
-        {42, {"1_2", "-3_40", "10_-1"}, {"data/tiles/0/0_0.v3.js"}},
-        {std::uint64_t{1} << 40, {"2_2"}, {}},
+        {1, {{"East", {"0_0"}}}, {}, {}},
+        {42, {{"East", {"1_2", "-3_40", "10_-1"}}, {"gone", {}}}, {"data/tiles/0/0_0.v3.js"}, {}},
+        {std::uint64_t{1} << 40, {{"a b", {"2_2"}}}, {}, {}},
         // Names from the disk are not ours to trust: quoted, and bytes that are no UTF-8.
-        {7, {"a\"b\nc", std::string("\xff\xfe_1", 4)}, {}},
+        {7, {{"w\n", {"a\"b\nc", std::string("\xff\xfe_1", 4)}}}, {}, {}},
     };
     for (const SiteUpdate& update : updates) {
         const std::string data = UpdateEventData(update);
@@ -45,10 +45,11 @@ TEST(LiveSiteTest, AnUpdateEventIsOneLineOfJsonWithTheVersionAndTheSectors) {
         EXPECT_EQ(parsed.size(), 2u) << data << ": the files to remove are the server's own";
         ASSERT_TRUE(parsed.contains("version") && parsed["version"].is_number_unsigned()) << data;
         EXPECT_EQ(parsed["version"].get<std::uint64_t>(), update.version);
-        ASSERT_TRUE(parsed.contains("sectors") && parsed["sectors"].is_array()) << data;
-        ASSERT_EQ(parsed["sectors"].size(), update.sectors.size()) << data;
+        ASSERT_TRUE(parsed.contains("worlds") && parsed["worlds"].is_object()) << data;
+        ASSERT_EQ(parsed["worlds"].size(), update.changes.size()) << data;
         if (update.version != 7) {
-            EXPECT_EQ(parsed["sectors"].get<std::vector<std::string>>(), update.sectors);
+            EXPECT_EQ((parsed["worlds"].get<std::map<std::string, std::vector<std::string>>>()),
+                      update.changes);
         }
     }
 }
@@ -77,21 +78,22 @@ protected:
     LiveSiteFollowTest() { fs::create_directories(terrain); }
 
     // Starts following with `update`, counting its calls.
-    void Follow(std::function<SiteUpdate()> update) {
+    void Follow(std::function<SiteUpdate()> update, std::function<bool()> worldsMoved = {}) {
         live = std::make_unique<web::serve::LiveSite>(
-            terrain, site,
+            std::vector<fs::path>{terrain}, site,
             [this, update] {
                 updatedAt.push_back(Clock::now());
                 ++updates;
                 return update();
             },
-            server);
+            std::move(worldsMoved), server);
     }
     // Follows with updates that each change one sector and supersede `superseded`, and waits
     // for the first.
     void Follow(std::vector<std::string> superseded = {}) {
         Follow([this, superseded] {
-            return SiteUpdate{static_cast<std::uint64_t>(updates.load()), {"0_0"}, superseded};
+            return SiteUpdate{static_cast<std::uint64_t>(updates.load()), {{"East", {"0_0"}}},
+                              superseded, {}};
         });
         EXPECT_TRUE(WriteUntilUpdated());
     }
@@ -118,12 +120,12 @@ protected:
 
 TEST_F(LiveSiteFollowTest, OnlyABatchThatChangedSectorsIsTold) {
     // The first update fails, the second changes no sector, the third changes two.
-    const SiteUpdate changed{3, {"0_0", "1_0"}, {}};
+    const SiteUpdate changed{3, {{"East", {"0_0", "1_0"}}}, {}, {}};
     Follow([this, &changed] {
         if (updates == 1) {
             throw std::runtime_error("the disk is full");
         }
-        return updates == 2 ? SiteUpdate{2, {}, {}} : changed;
+        return updates == 2 ? SiteUpdate{2, {}, {}, {}} : changed;
     });
     testing::internal::CaptureStderr();
     const bool failed = WriteUntilUpdated();
@@ -186,6 +188,28 @@ TEST_F(LiveSiteFollowTest, TheTerrainFolderIsFollowedAgainOnceTheGameWritesItAne
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_NE(said.find("is gone"), std::string::npos) << said;
     EXPECT_NE(said.find("following it again"), std::string::npos) << said;
+}
+
+// A world the game makes is found by looking at the list of worlds: the site is updated for it,
+// and its terrain folder, which the update names, is followed from then on.
+TEST_F(LiveSiteFollowTest, AWorldThatComesIsUpdatedForAndFollowed) {
+    const fs::path north = folder.path() / "north" / "terrain";
+    std::atomic<bool> moved{false};
+    Follow(
+        [&] {
+            return SiteUpdate{static_cast<std::uint64_t>(updates.load()), {{"North", {}}}, {},
+                              {terrain, north}};
+        },
+        [&] { return moved.exchange(false); });
+    fs::create_directories(north);
+    moved = true;
+    ASSERT_TRUE(WaitUntil([&] { return updates == 1; },
+                          std::chrono::duration<double>(web::serve::LiveSite::WorldsEvery).count() +
+                              2.0));
+    world_test::WriteSector(north, "0_0", world_test::Rolling(0, 0));
+    EXPECT_TRUE(WaitUntil([&] { return updates == 2; }, 5.0));
+    live.reset();
+    EXPECT_EQ(server.Events().size(), 2u);
 }
 
 }  // namespace

@@ -64,41 +64,60 @@ protected:
         });
     }
 
-    web::SiteReport Site(const fs::path& site, bool force = false) {
+    web::SiteOptions Options(bool force = false) const {
         web::SiteOptions options;
         options.pageFiles = page;
         options.leaflet = leaflet;
         options.leafletLicence = folder.path() / "copyright";
         options.force = force;
+        return options;
+    }
+
+    std::vector<world::SectorSource> Sources() const {
         std::vector<world::SectorSource> list;
         for (const auto& [name, source] : sources) {
             list.push_back(source);
         }
-        web::CheckSiteFolder(site, options);
-        const web::SiteLock lock = web::SiteLock::Take(site, "a test");
-        return web::WriteSite("Test", std::move(list), site, options, lock);
+        return list;
     }
 
-    // Every data file's payload by key, as its site's record names it, with the file's
-    // version.
-    static std::map<std::string, std::pair<std::vector<std::uint8_t>, std::uint64_t>> Payloads(
-        const fs::path& site) {
+    static web::SiteReport SiteOf(const fs::path& site, std::vector<web::SiteWorld> worlds,
+                                  const web::SiteOptions& options) {
+        web::CheckSiteFolder(site, options);
+        const web::SiteLock lock = web::SiteLock::Take(site, "a test");
+        return web::WriteSite(std::move(worlds), site, options, lock);
+    }
+
+    // The site of the one world "Test".
+    web::SiteReport Site(const fs::path& site, bool force = false) const {
+        return SiteOf(site, {{"Test", Sources()}}, Options(force));
+    }
+
+    // A key of the world's data as the site names it.
+    std::string Full(const std::string& key) const {
+        return key == web::GroundKey ? key : web::WorldFileKey(world, key);
+    }
+
+    // Every data file's payload by key (the world's own below its folder), as its site's record
+    // names it, with the file's version.
+    std::map<std::string, std::pair<std::vector<std::uint8_t>, std::uint64_t>> Payloads(
+        const fs::path& site) const {
         const auto record = web::ParseSiteRecord(ReadText(site / ".velmora-site"));
         EXPECT_TRUE(record.has_value());
         std::map<std::string, std::pair<std::vector<std::uint8_t>, std::uint64_t>> payloads;
         for (const auto& [key, file] :
              record ? record->files : std::map<std::string, web::RecordedFile>{}) {
-            const std::string text =
-                ReadText(site / ("data/" + key + ".v" + std::to_string(file.version) + ".js"));
+            const std::string text = ReadText(site / web::DataFilePath(key, file.version));
+            const std::string own = key.starts_with(world + "/") ? key.substr(world.size() + 1) : key;
             std::vector<std::uint8_t> payload;
             // Sizes differ by kind; inflating to the whole stream's size needs it known, so a
             // tile's is taken and any other is compared as text.
-            if (key.starts_with("tiles/")) {
+            if (own.starts_with("tiles/")) {
                 EXPECT_TRUE(web::ReadDataFile(text, key, web::TilePayloadBytes, payload)) << key;
             } else {
                 payload.assign(text.begin(), text.end());
             }
-            payloads[key] = {std::move(payload), file.version};
+            payloads[own] = {std::move(payload), file.version};
         }
         return payloads;
     }
@@ -108,6 +127,7 @@ protected:
     fs::path page = folder.path() / "page";
     fs::path leaflet = folder.path() / "leaflet";
     std::map<std::string, world::SectorSource> sources;
+    const std::string world = web::WorldFolderOf("Test");
 };
 
 TEST_F(SiteTest, LevelZeroTilesHoldTheWorldsSamplesAndTheLaterSectorGivesSharedOnes) {
@@ -176,20 +196,21 @@ TEST_F(SiteTest, AnUpdateGivesTheFreshSiteAndTouchesOnlyWhatChanged) {
         rewritten += after.at(key).second == 2 ? 1 : 0;
     }
     // The changes touch three tiles of level 0 (1_1, 6_6 and 11_2 each lie in one), the new
-    // column of tiles it starts, and one tile a level above, besides the level tree's chunks.
-    EXPECT_LE(rewritten, 16u);
+    // column of tiles it starts, and one tile a level above, besides the level tree's chunks,
+    // the picture and the world's index.
+    EXPECT_LE(rewritten, 18u);
     EXPECT_GE(rewritten, 5u);
     for (const auto& [key, payload] : before) {
         if (after.contains(key) && after.at(key).second == 1) {
             EXPECT_EQ(payload.first, after.at(key).first) << key << " kept";
         }
     }
-    // Nothing below data/ but the files world.js names, and world.js itself.
+    // Nothing below data/ but the files the indexes name, and the site's index itself.
     std::set<std::string> named;
     for (const auto& [key, payload] : after) {
-        named.insert("data/" + key + ".v" + std::to_string(payload.second) + ".js");
+        named.insert(web::DataFilePath(Full(key), payload.second));
     }
-    named.insert("data/world.js");
+    named.insert("data/worlds.js");
     for (const auto& entry : fs::recursive_directory_iterator(site / "data")) {
         if (entry.is_regular_file()) {
             EXPECT_TRUE(named.contains(fs::relative(entry.path(), site).string())) << entry.path();
@@ -237,7 +258,7 @@ TEST_F(SiteTest, AFailedUpdateLeavesThePreviousSiteWhole) {
     }
     const fs::path site = folder.path() / "site";
     Site(site);
-    const std::string index = ReadText(site / "data" / "world.js");
+    const std::string index = ReadText(site / "data" / "worlds.js");
     std::set<fs::path> files;
     for (const auto& entry : fs::recursive_directory_iterator(site)) {
         files.insert(entry.path());
@@ -256,7 +277,7 @@ TEST_F(SiteTest, AFailedUpdateLeavesThePreviousSiteWhole) {
         }
     }
     EXPECT_EQ(ReadText(site / ".velmora-site"), record);
-    EXPECT_EQ(ReadText(site / "data" / "world.js"), index);
+    EXPECT_EQ(ReadText(site / "data" / "worlds.js"), index);
     std::set<fs::path> now;
     for (const auto& entry : fs::recursive_directory_iterator(site)) {
         now.insert(entry.path());
@@ -298,9 +319,10 @@ TEST_F(SiteTest, ForcedIntoAUsersFolderNothingOfTheUsersIsReplacedOrRemoved) {
     Write("1_0", 1, 0);
     const fs::path site = folder.path() / "mine";
     const std::map<std::string, std::string> taking = {
-        {"index.html", "my page"}, {"js/app.js", "my script"}, {"data/world.js", "my world"}};
+        {"index.html", "my page"}, {"js/app.js", "my script"}, {"data/worlds.js", "my worlds"}};
     const std::map<std::string, std::string> beside = {
         {"notes.txt", "notes"},
+        {"data/world.js", "my world, named as the index of a site of the layout before"},
         {"data/notes.v1.js", "my notes"},
         {"data/photos/trip.v2.js", "my trip"},
         {"data/tiles/0/9_9.v1.js", "my tile"},
@@ -379,8 +401,9 @@ TEST_F(SiteTest, LinksInTheSiteNeverLeadARunOutsideIt) {
          }},
         {"the tiles' folder a link",
          [&](const fs::path& site) {
-             fs::remove_all(site / "data" / "tiles");
-             fs::create_directory_symlink(outside, site / "data" / "tiles");
+             fs::remove_all(site / "data" / web::WorldFolderOf("Test") / "tiles");
+             fs::create_directory_symlink(outside,
+                                          site / "data" / web::WorldFolderOf("Test") / "tiles");
          }},
         {"a page file a link",
          [&](const fs::path& site) {
@@ -429,10 +452,13 @@ TEST_F(SiteTest, ARunStoppedAnywhereIsFinishedByTheNext) {
         EXPECT_THAT(Temporaries(site), testing::IsEmpty()) << how;
         const auto payloads = Payloads(site);
         ASSERT_EQ(payloads.size(), whole.size()) << how;
-        std::set<std::string> named = {"data/world.js"};
+        std::set<std::string> named = {"data/worlds.js"};
         for (const auto& [key, payload] : payloads) {
-            EXPECT_EQ(payload.first, whole.at(key).first) << how << ": " << key;
-            named.insert(web::DataFilePath(key, payload.second));
+            // The world's index names versions, which differ run to run.
+            if (key != web::WorldIndexKey) {
+                EXPECT_EQ(payload.first, whole.at(key).first) << how << ": " << key;
+            }
+            named.insert(web::DataFilePath(Full(key), payload.second));
         }
         for (const auto& [path, bytes] : Snapshot(site / "data")) {
             EXPECT_TRUE(named.contains("data/" + path)) << how << ": " << path << " left";
@@ -502,7 +528,7 @@ TEST_F(SiteTest, OneWriterAtATime) {
         }
         const web::SiteLock elsewhere = web::SiteLock::Take(folder.path(), "a test");
         web::SiteOptions options;
-        EXPECT_THROW(web::WriteSite("Test", {}, site, options, elsewhere), std::logic_error);
+        EXPECT_THROW(web::WriteSite({}, site, options, elsewhere), std::logic_error);
     }
     EXPECT_FALSE(fs::exists(site / ".velmora-lock"));
     EXPECT_NO_THROW(Site(site));
@@ -570,7 +596,7 @@ TEST_F(SiteTest, VersionsNeverRepeatWhateverHappenedToTheRecord) {
             EXPECT_GT(next.version, std::max(report.version, highest)) << mishap;
             highest = next.version;
             for (const auto& [path, bytes] : Snapshot(site / "data")) {
-                if (path != "world.js" && seen.contains(path)) {
+                if (path != "worlds.js" && seen.contains(path)) {
                     EXPECT_EQ(bytes, seen.at(path)) << mishap << ": " << path;
                 }
                 seen[path] = bytes;
@@ -583,7 +609,7 @@ TEST_F(SiteTest, ARecordOfANewerFormatIsRefusedAndKept) {
     Write("0_0", 0, 0);
     const fs::path site = folder.path() / "site";
     Site(site);
-    const std::string newer = R"({"velmora-site":4,"world":"Test","what":"is to come"})";
+    const std::string newer = R"({"velmora-site":5,"worlds":{},"what":"is to come"})";
     WriteFile(site / ".velmora-site", newer);
     const auto before = Snapshot(site);
     for (const bool force : {false, true}) {
@@ -598,40 +624,207 @@ TEST_F(SiteTest, ARecordOfANewerFormatIsRefusedAndKept) {
 }
 
 // A site is published as it is: no file of it says where the world, the user's home or the
-// texture lie. A record of the format that kept paths is taken up without writing anew.
+// texture lie.
 TEST_F(SiteTest, NoPathOfTheMachineInAnyFileOfTheSite) {
     Write("0_0", 0, 0);
     Write("1_1", 1, 1);
-    // Sectors that cannot be read are named in world.js, with why: not where they lie.
+    // Sectors that cannot be read are named in the world's index, with why: not where they lie.
     fs::create_directories(terrain / "2_0");
     sources["2_0"] = {"2_0", (terrain / "2_0" / "heightmap_2_0.zdt").string()};
     Write("0_2", 0, 2);
     fs::resize_file(sources["0_2"].hostPath, 100);
     const fs::path site = folder.path() / "site";
     Site(site);
-    ASSERT_THAT(ReadText(site / "data" / "world.js"), testing::HasSubstr("0_2"));
+    ASSERT_THAT(ReadText(site / "data" / world / "world.v1.js"), testing::HasSubstr("0_2"));
     for (const auto& [path, bytes] : Snapshot(site)) {
         for (const std::string& leak :
              {folder.path().string(), terrain.string(), std::string("Testquarlend")}) {
             EXPECT_EQ(bytes.find(leak), std::string::npos) << path << " holds " << leak;
         }
     }
-    // The same record in format 2, with the paths it kept.
-    auto record = nlohmann::json::parse(ReadText(site / ".velmora-site"));
-    record["velmora-site"] = 2;
-    record["terrain"] = terrain.string();
-    for (auto& [name, sector] : record["sectors"].items()) {
-        if (sector.size() == 4) {
-            sector[1] = sources.at(name).hostPath;
+}
+
+// A site of one world as the layout before folders a world had it (its record of format 2,
+// which kept paths, or 3): the next run writes the new layout and removes the old files, and
+// only those.
+TEST_F(SiteTest, ASiteOfTheLayoutBeforeIsBroughtToTheNew) {
+    Write("0_0", 0, 0);
+    for (const int format : {2, 3}) {
+        const fs::path site = folder.path() / ("old" + std::to_string(format));
+        const std::map<std::string, std::string> old = {
+            {"index.html", "an old page"}, {"data/world.js", "Velmora.world({});"},
+            {"data/tiles/0/0_0.v1.js", "a tile"}, {"data/lod/top.v1.js", "a chunk"}};
+        for (const auto& [path, bytes] : old) {
+            WriteFile(site / path, bytes);
+        }
+        WriteFile(site / "data" / "notes.txt", "mine");
+        const std::string where = format == 2 ? nlohmann::json(sources.at("0_0").hostPath).dump()
+                                              : std::string("17");
+        const std::string terrainField =
+            format == 2 ? nlohmann::json(terrain.string()).dump() : "\"00000000000000aa\"";
+        std::string record = R"({"velmora-site":)" + std::to_string(format) +
+                             R"(,"world":"Test","terrain":)" + terrainField +
+                             R"(,"version":1,"sectors":{"0_0":[1,)" + where +
+                             R"(,32258,5]},"files":{"tiles/0/0_0":[1,0],"lod/top":[1,9]},)"
+                             R"("ground":null,"page":{"index.html":5})";
+        record += format == 2 ? "}" : R"(,"pending":{"versions":[],"files":[]},"retired":[]})";
+        WriteFile(site / ".velmora-site", record);
+        const web::SiteReport report = Site(site);
+        EXPECT_FALSE(report.created) << format;
+        for (const auto& [path, bytes] : old) {
+            if (path != "index.html") {
+                EXPECT_FALSE(fs::exists(site / path)) << format << ": " << path;
+            }
+        }
+        EXPECT_NE(ReadText(site / "index.html"), "an old page");
+        EXPECT_EQ(ReadText(site / "data" / "notes.txt"), "mine");
+        EXPECT_TRUE(fs::exists(site / "data" / "worlds.js"));
+        EXPECT_TRUE(Payloads(site).contains("tiles/0/0_0")) << format;
+        EXPECT_EQ(ReadText(site / ".velmora-site").find(terrain.string()), std::string::npos);
+        // Brought over, it is a site like any other: a run that changed nothing writes the
+        // index alone.
+        EXPECT_EQ(Site(site).filesWritten, 1u);
+    }
+}
+
+// Several worlds in one site, with names a URL or a file system would trip on: each world's
+// files in a folder of its own, an update of one rewriting nothing of another's, and a world
+// no longer listed leaving with its files alone.
+TEST_F(SiteTest, EachWorldKeepsToItsFolderAndAnUpdateOfOneLeavesTheOthers) {
+    const std::vector<std::string> names = {"Test", "test", "a b#c&d%e", "\xc3\xa9t\xc3\xa9",
+                                            "..", "empty"};
+    // Each world's terrain folder of its own, two sectors in it ("empty": none).
+    std::map<std::string, std::vector<world::SectorSource>> sectors;
+    const auto write = [&](const std::string& name, int a, int lift) {
+        const fs::path own = folder.path() / "worlds" / web::WorldFolderOf(name) / "terrain";
+        const world::SectorSource source =
+            WriteSector(own, std::to_string(a) + "_0", [&](int r, int c) {
+                return static_cast<std::uint16_t>(1000 + lift + r + c);
+            });
+        auto& list = sectors[name];
+        std::erase_if(list, [&](const auto& had) { return had.name == source.name; });
+        list.push_back(source);
+    };
+    for (const std::string& name : names) {
+        for (int a = 0; name != "empty" && a < 2; ++a) {
+            write(name, a, 0);
         }
     }
-    record.erase("pending");
-    record.erase("retired");
-    WriteFile(site / ".velmora-site", record.dump());
-    const web::SiteReport update = Site(site);
-    EXPECT_EQ(update.filesWritten, 1u);  // the index, as after any run that changed nothing
-    EXPECT_THAT(update.changedSectors, testing::IsEmpty());
-    EXPECT_EQ(ReadText(site / ".velmora-site").find(terrain.string()), std::string::npos);
+    const auto worlds = [&](const std::vector<std::string>& listed) {
+        std::vector<web::SiteWorld> list;
+        for (const std::string& name : listed) {
+            list.push_back({name, sectors[name]});
+        }
+        return list;
+    };
+    const fs::path site = folder.path() / "site";
+    EXPECT_EQ(SiteOf(site, worlds(names), Options()).worlds, names.size());
+    const std::string script = ReadText(site / "data" / "worlds.js");
+    const auto index = nlohmann::json::parse(
+        script.substr(15, script.size() - 15 - 3), nullptr, false);  // Velmora.worlds(...);
+    ASSERT_FALSE(index.is_discarded()) << script;
+    ASSERT_EQ(index["worlds"].size(), names.size());
+    std::set<std::string> folders;
+    for (std::size_t w = 0; w < names.size(); ++w) {
+        const auto& entry = index["worlds"][w];
+        EXPECT_EQ(entry["name"], names[w]);
+        EXPECT_EQ(entry["folder"], web::WorldFolderOf(names[w]));
+        EXPECT_TRUE(folders.insert(entry["folder"]).second) << names[w];
+        EXPECT_EQ(fs::is_directory(site / "data" / web::WorldFolderOf(names[w])),
+                  names[w] != "empty")
+            << names[w];
+        EXPECT_EQ(entry["sectors"], names[w] == "empty" ? 0 : 2) << names[w];
+        EXPECT_EQ(entry["picture"].is_null(), names[w] == "empty") << names[w];
+    }
+
+    // One sector of "Test" changes, and it is written alone: "test" is another world.
+    const auto before = Snapshot(site / "data");
+    write("Test", 0, 25);
+    const web::SiteReport changed = SiteOf(site, worlds(names), Options());
+    EXPECT_THAT(changed.changes, testing::ElementsAre(testing::Key("Test")));
+    EXPECT_LE(changed.filesWritten, 64u);
+    const std::string test = web::WorldFolderOf("Test") + "/";
+    for (const auto& [path, bytes] : Snapshot(site / "data")) {
+        if (!path.starts_with(test) && path != "worlds.js") {
+            EXPECT_EQ(bytes, before.count(path) ? before.at(path) : "new") << path;
+        }
+    }
+
+    // Worlds no longer listed leave, their folders emptied; the others stay as they were.
+    const auto stay = Snapshot(site / "data" / web::WorldFolderOf("test"));
+    const web::SiteReport left = SiteOf(site, worlds({"test", "empty"}), Options());
+    EXPECT_TRUE(left.changes.contains(".."));
+    EXPECT_EQ(Snapshot(site / "data" / web::WorldFolderOf("test")), stay);
+    for (const std::string gone : {"Test", "a b#c&d%e", ".."}) {
+        for (const auto& [path, bytes] : Snapshot(site / "data" / web::WorldFolderOf(gone))) {
+            ADD_FAILURE() << gone << ": " << path << " left";
+        }
+    }
+}
+
+// What a run writes over: a page file a user removed comes back; the site's index is the last
+// file a run writes; a failure after new files were written takes them away again.
+TEST_F(SiteTest, ThePageComesBackTheIndexComesLastAndAFailureTakesItsFilesAway) {
+    Write("0_0", 0, 0);
+    const fs::path site = folder.path() / "site";
+    Site(site);
+    fs::remove(site / "index.html");
+    fs::remove(site / "js" / "app.js");
+    Site(site);
+    EXPECT_EQ(ReadText(site / "index.html"), ReadText(page / "index.html"));
+    EXPECT_EQ(ReadText(site / "js" / "app.js"), ReadText(page / "js" / "app.js"));
+
+    // A new page and a changed sector: every file the run writes is older than the index.
+    WriteFile(page / "index.html", "<!DOCTYPE html><title>a new page</title>\n");
+    Write("0_0", 0, 0, 30);
+    const web::SiteReport report = Site(site);
+    const auto indexWritten = fs::last_write_time(site / "data" / "worlds.js");
+    for (const auto& entry : fs::recursive_directory_iterator(site)) {
+        if (entry.is_regular_file() && entry.path().filename() != ".velmora-site") {
+            EXPECT_LE(fs::last_write_time(entry.path()), indexWritten) << entry.path();
+        }
+    }
+    EXPECT_GE(report.filesWritten, 3u);
+
+    // The page grows beyond what the disk takes, after the sector's tiles were written.
+    const auto whole = Snapshot(site);
+    Write("0_0", 0, 0, 60);
+    WriteFile(page / "js" / "app.js", std::string(256 * 1024, ' '));
+    signal(SIGXFSZ, SIG_IGN);
+    try {
+        const FileSizeLimit limit(128 * 1024);
+        Site(site);
+        ADD_FAILURE() << "the size limit did not fail the run";
+    } catch (const web::SiteWriteError& failure) {
+        EXPECT_EQ(failure.left, web::LeftSite::AsItWas);
+    }
+    EXPECT_EQ(Snapshot(site), whole);
+}
+
+TEST(WorldFolderTest, FoldersAreSafeAndTheirOwnForEveryName) {
+    const std::vector<std::pair<std::string, std::string>> names = {
+        {"Alpha World", "alpha-world-"},
+        {"alpha world", "alpha-world-"},
+        {"a b#c&d%e", "a-b-c-d-e-"},
+        {"\xc3\xa9t\xc3\xa9", "t-"},
+        {"..", "world-"},
+        {"", "world-"},
+        {"/-x-/", "x-"},
+        {std::string(100, 'Q'), std::string(32, 'q') + "-"},
+        {"\xff\xfe", "world-"},
+    };
+    std::set<std::string> folders;
+    for (const auto& [name, start] : names) {
+        const std::string folder = web::WorldFolderOf(name);
+        EXPECT_TRUE(folder.starts_with(start)) << name << ": " << folder;
+        EXPECT_TRUE(web::IsWorldFolder(folder)) << folder;
+        EXPECT_TRUE(folders.insert(folder).second) << name;
+        EXPECT_EQ(folder, web::WorldFolderOf(name));
+    }
+    for (const char* other : {"", "x", "tiles", "-abcdef12", "a--b-abcdef12", "a-ABCDEF12",
+                              "a/b-abcdef12", "a-abcdef1"}) {
+        EXPECT_FALSE(web::IsWorldFolder(other)) << other;
+    }
 }
 
 // A sector folder without its file is a change once, when it comes; not on every run after.
@@ -642,10 +835,10 @@ TEST_F(SiteTest, ASectorWithoutItsFileIsAChangeOnce) {
     Site(site);
     fs::create_directories(terrain / "2_0");
     sources["2_0"] = {"2_0", (terrain / "2_0" / "heightmap_2_0.zdt").string()};
-    EXPECT_THAT(Site(site).changedSectors, testing::Contains("2_0"));
+    EXPECT_THAT(Site(site).changes["Test"], testing::Contains("2_0"));
     for (int run = 0; run < 2; ++run) {
         const web::SiteReport again = Site(site);
-        EXPECT_THAT(again.changedSectors, testing::IsEmpty());
+        EXPECT_THAT(again.changes, testing::IsEmpty());
         EXPECT_EQ(again.filesWritten, 1u);
     }
 }
@@ -759,14 +952,18 @@ TEST(SiteRecordTest, RecordsThatOnceBrokeTheReaderAreRefused) {
     }
     EXPECT_GT(read, 0u);
     web::SiteRecord record;
-    record.world = "East";
     record.version = 3;
-    record.sectors["1_2"] = {web::SourceStamp{web::HashOf("/w/1_2/h.zdt"), 32282, -5}, 2};
-    record.files["tiles/0/0_0"] = {3, 17};
+    web::RecordedWorld& east = record.worlds[web::WorldFolderOf("East")];
+    east.name = "East";
+    east.sectors["1_2"] = {web::SourceStamp{web::HashOf("/w/1_2/h.zdt"), 32282, -5}, 2};
+    east.entry = R"({"name":"East"})";
+    record.files["east/tiles/0/0_0"] = {3, 17};
     const auto back = web::ParseSiteRecord(web::SerialiseSiteRecord(record));
     ASSERT_TRUE(back.has_value());
-    EXPECT_EQ(back->sectors.at("1_2").stamp, record.sectors.at("1_2").stamp);
-    EXPECT_EQ(back->files.at("tiles/0/0_0").hash, 17u);
+    const web::RecordedWorld& readWorld = back->worlds.at(web::WorldFolderOf("East"));
+    EXPECT_EQ(readWorld.sectors.at("1_2").stamp, east.sectors.at("1_2").stamp);
+    EXPECT_EQ(readWorld.entry, east.entry);
+    EXPECT_EQ(back->files.at("east/tiles/0/0_0").hash, 17u);
 }
 
 TEST(DataFileTest, PayloadsComeBackWholeAndAnythingElseIsRefused) {

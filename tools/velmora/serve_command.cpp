@@ -1,4 +1,5 @@
-// velmora serve WORLD [DIR]: the world's site served over HTTP, live as the game writes it.
+// velmora serve [WORLD [DIR]], velmora serve --all [DIR]: the site of a world, or of every world
+// of the install, served over HTTP, live as the game writes it.
 
 #include <arpa/inet.h>
 #include <signal.h>
@@ -9,20 +10,21 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "command.h"
 #include "site_session.h"
 #include "web/serve/live_site.h"
 #include "web/serve/server_module.h"
-#include "world/summary_file.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 struct ServeRequest {
-    std::string world;
-    std::string folder;
+    // [WORLD [DIR]], or with --all [DIR].
+    std::vector<std::string> operands;
+    bool all = false;
     std::string texture;
     std::string listen = "127.0.0.1";
     int port = 8765;
@@ -109,12 +111,22 @@ int RunServe(const ServeRequest& request) {
         throw CommandFailure(ExitFailure, failure.what());
     }
 
-    SiteSession session("serve", request.world, request.texture, request.force);
-    const fs::path folder =
-        request.folder.empty()
-            ? world::DefaultSummaryFolder() /
-                  world::SummaryFileFor("", session.Terrain()).replace_extension(".site")
-            : fs::path(request.folder);
+    // No world named: every one, as worlds come and go.
+    const bool all = request.all || request.operands.empty();
+    if (request.operands.size() > (all ? 1u : 2u)) {
+        throw CommandFailure(ExitUsage, all ? "--all takes no WORLD, only the site's DIR"
+                                            : "name one WORLD and the DIR, or --all [DIR]");
+    }
+    std::vector<std::string> worlds;
+    std::string named;
+    if (!request.operands.empty()) {
+        (all ? named : worlds.emplace_back()) = request.operands.front();
+        if (!all && request.operands.size() == 2) {
+            named = request.operands.back();
+        }
+    }
+    SiteSession session("serve", worlds, all, request.texture, request.force);
+    const fs::path folder = named.empty() ? session.DefaultFolder() : fs::path(named);
     // The site is this server's for as long as it runs: no other writer comes between its
     // updates, and one that tries is told where the site is served.
     const std::string pid = std::to_string(getpid());
@@ -141,13 +153,13 @@ int RunServe(const ServeRequest& request) {
     }
     {
         web::serve::LiveSite live(
-            session.Terrain(), folder,
+            session.Terrains(), folder,
             [&] {
                 const web::SiteReport report = session.Write(lock, true, false);
-                return web::serve::SiteUpdate{report.version, report.changedSectors,
-                                              report.superseded};
+                return web::serve::SiteUpdate{report.version, report.changes, report.superseded,
+                                              session.Terrains()};
             },
-            *server);
+            [&] { return session.WorldsMoved(); }, *server);
         int signal = 0;
         sigwait(&ending, &signal);
     }
@@ -160,15 +172,20 @@ int RunServe(const ServeRequest& request) {
 void AddServeCommand(CLI::App& velmora, ChosenCommand& chosen) {
     auto request = std::make_shared<ServeRequest>();
     CLI::App* serve = AddSubcommand(
-        velmora, "serve", "the world's web site, served live",
+        velmora, "serve", "the worlds' web site, served live",
         "Makes or updates the site of `velmora web` in DIR (default: a folder of its own below\n"
         "$XDG_CACHE_HOME/velmora) and serves exactly that site over HTTP, on 127.0.0.1 unless\n"
         "--listen says otherwise (0.0.0.0 or :: for every address). Its address is the first\n"
-        "line on stdout. The world's terrain folder is watched: as the game writes, rewrites or\n"
-        "removes sectors, the site follows and open pages show the change without a reload.\n"
+        "line on stdout. WORLD alone is served, or without one (or with --all) every world of the\n"
+        "install. The worlds' terrain folders are watched: as the game writes, rewrites or\n"
+        "removes sectors, the site follows and open pages show the change without a reload; a\n"
+        "world the game makes or removes comes into or leaves the site's list of worlds.\n"
         "Ctrl+C or SIGTERM end it.");
-    serve->add_option("WORLD", request->world, "a world, as listed or as its folder")->required();
-    serve->add_option("DIR", request->folder, "the site's folder");
+    serve->add_option("WORLD", request->operands,
+                      "a world, as listed or as its folder (none: every world), then the site's "
+                      "folder")
+        ->expected(0, 2);
+    serve->add_flag("--all", request->all, "every world of the install (then DIR alone may follow)");
     serve->add_option("--port", request->port, "the port (default 8765; 0: any free one)")
         ->check(CLI::Range(0, 65535))
         ->type_name("N");

@@ -1,9 +1,8 @@
 #include "site_session.h"
 
-#include "web/site_files.h"
-
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <system_error>
@@ -11,9 +10,10 @@
 #include <vector>
 
 #include "app/platform/wine/windows_path.h"
-#include "catalogue_session.h"
-#include "command.h"
+#include "command_failure.h"
+#include "headless_catalogue/catalogue_error.h"
 #include "progress_line.h"
+#include "web/site_files.h"
 #include "world/summary_file.h"
 #include "world_layout.h"
 
@@ -38,27 +38,84 @@ fs::path PageFiles() {
     throw CommandFailure(ExitFailure, "the web page's files are not installed beside velmora");
 }
 
-std::vector<world::SectorSource> SourcesOf(const std::string& world) {
-    CatalogueSession session;
-    return SectorSourcesOf(session.SectorFiles(world));
-}
-
 }  // namespace
 
-SiteSession::SiteSession(std::string command, const std::string& world, const std::string& texture,
-                         bool force)
-    : command_(std::move(command)) {
+std::vector<web::SiteWorld> SiteSession::ReadWorlds() {
+    CatalogueSession session;
+    if (all_) {
+        worlds_ = session.Worlds();
+    }
+    std::vector<web::SiteWorld> worlds;
+    terrains_.clear();
+    for (const std::string& name : worlds_) {
+        std::vector<CatalogueSession::SectorFile> files;
+        try {
+            files = session.SectorFiles(name);
+            // Where the catalogue's sector folders lie, or, for a world with none yet, where it
+            // would look for one.
+            terrains_[name] =
+                files.empty() ? HostPathOf(session.TerrainPath(name))
+                              : HostPathOf(files.front().heightmapPath).parent_path().parent_path();
+        } catch (const headless_catalogue::CatalogueError& gone) {
+            // Removed since it was listed: it leaves a site of every world; a world named
+            // stays, without sectors, until it is back.
+            if (all_ || gone.reason != headless_catalogue::CatalogueError::Reason::UnknownName) {
+                continue;
+            }
+        }
+        worlds.push_back({name, SectorSourcesOf(files)});
+    }
+    if (all_) {
+        std::erase_if(worlds_, [&](const std::string& name) { return !terrains_.contains(name); });
+    }
+    return worlds;
+}
+
+std::vector<fs::path> SiteSession::Terrains() const {
+    std::vector<fs::path> terrains;
+    for (const auto& [name, terrain] : terrains_) {
+        terrains.push_back(terrain);
+    }
+    return terrains;
+}
+
+bool SiteSession::WorldsMoved() const {
+    if (!all_) {
+        return false;
+    }
+    try {
+        return CatalogueSession().Worlds() != worlds_;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+fs::path SiteSession::DefaultFolder() const {
+    // The world's own for one world, as before there were several; the world cache's for
+    // several.
+    if (terrains_.empty()) {
+        return world::DefaultSummaryFolder() / "worlds.site";
+    }
+    const fs::path terrain = terrains_.begin()->second;
+    const fs::path key = all_ || worlds_.size() > 1 ? terrain.parent_path().parent_path() : terrain;
+    return world::DefaultSummaryFolder() /
+           world::SummaryFileFor("", key).replace_extension(all_ || worlds_.size() > 1 ? ".sites"
+                                                                                      : ".site");
+}
+
+SiteSession::SiteSession(std::string command, const std::vector<std::string>& worlds, bool all,
+                         const std::string& texture, bool force)
+    : command_(std::move(command)), all_(all) {
     {
         CatalogueSession session;
-        world_ = session.ResolveWorld(world);
-        const std::vector<CatalogueSession::SectorFile> files = session.SectorFiles(world_);
-        listed_ = SectorSourcesOf(files);
-        // The terrain folder: where the catalogue's sector folders lie, or, for a world with
-        // none yet, where it would look for one.
-        terrain_ = files.empty()
-                       ? HostPathOf(session.TerrainPath(world_))
-                       : HostPathOf(files.front().heightmapPath).parent_path().parent_path();
+        for (const std::string& world : worlds) {
+            const std::string name = session.ResolveWorld(world);
+            if (std::find(worlds_.begin(), worlds_.end(), name) == worlds_.end()) {
+                worlds_.push_back(name);
+            }
+        }
     }
+    listed_ = ReadWorlds();
     options_.pageFiles = PageFiles();
     options_.leaflet = VELMORA_LEAFLET;
     options_.leafletLicence = VELMORA_LEAFLET_LICENCE;
@@ -131,17 +188,21 @@ web::SiteReport SiteSession::Write(const web::SiteLock& held, bool live, bool sw
                      reason.c_str());
     };
     std::optional<ProgressLine> progress;
+    std::size_t progressTotal = 0;
     options.progress = [&](std::size_t done, std::size_t total) {
-        if (!progress) {
+        // A line a world.
+        if (!progress || total != progressTotal) {
+            progress.reset();
             progress.emplace(command_ + ": tiles,", total, "tiles");
+            progressTotal = total;
         }
         progress->Update(done);
     };
     web::SiteReport report;
     try {
-        report = web::WriteSite(world_, listed_.empty() ? SourcesOf(world_) : std::move(listed_),
-                                folder, options, held);
+        std::vector<web::SiteWorld> worlds = listed_.empty() ? ReadWorlds() : std::move(listed_);
         listed_.clear();
+        report = web::WriteSite(std::move(worlds), folder, options, held);
     } catch (const web::SiteWriteError& failure) {
         const char* left = failure.left == web::LeftSite::AsItWas ? "the site is left as it was"
                            : failure.left == web::LeftSite::Unfinished

@@ -1,9 +1,10 @@
 #pragma once
-// A world's web site as `velmora web` and `velmora serve` write it: the catalogue's world and
-// sectors, the page's files, Leaflet and the ground texture found, and what goes wrong said on
-// stderr with the command's name.
+// The web site of one world or several as `velmora web` and `velmora serve` write it: the
+// catalogue's worlds and sectors, the page's files, Leaflet and the ground texture found, and
+// what goes wrong said on stderr with the command's name.
 
 #include <filesystem>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -12,11 +13,12 @@
 
 class SiteSession {
 public:
-    // Finds the world (exit 2 when unknown), the page's files and Leaflet (exit 1 when missing)
-    // and the texture: `texture`, else terrain.image of the current directory as the viewer
-    // finds it.
-    SiteSession(std::string command, const std::string& world, const std::string& texture,
-                bool force);
+    // Finds the worlds (exit 2 for one unknown; with `all`, every world of the install, looked
+    // for again at each write, as worlds come and go), the page's files and Leaflet (exit 1
+    // when missing) and the texture: `texture`, else terrain.image of the current directory as
+    // the viewer finds it.
+    SiteSession(std::string command, const std::vector<std::string>& worlds, bool all,
+                const std::string& texture, bool force);
 
     // The lock of `folder` (made when missing) for `holder`, a line saying who holds it, once
     // the folder is found to be one a site may be written into: nothing is written into one
@@ -35,17 +37,28 @@ public:
     // The same into the folder of `held`, a lock Lock gave.
     web::SiteReport Write(const web::SiteLock& held, bool live = false, bool sweep = true);
 
-    const std::string& World() const { return world_; }
-    // The folder of the world's sector folders.
-    const std::filesystem::path& Terrain() const { return terrain_; }
+    // The worlds as the last write found them, in the catalogue's order.
+    const std::vector<std::string>& Worlds() const { return worlds_; }
+    // Each world's folder of sector folders.
+    std::vector<std::filesystem::path> Terrains() const;
+    // Whether the install's worlds are no longer those of the last write (never for worlds
+    // named).
+    bool WorldsMoved() const;
+    // A folder of the site's own below the cache, for this install's worlds.
+    std::filesystem::path DefaultFolder() const;
 
 private:
+    // The worlds' sectors as the catalogue has them now; worlds gone are left out (with
+    // `all`) or have none.
+    std::vector<web::SiteWorld> ReadWorlds();
+
     std::string command_;
-    std::string world_;
-    std::filesystem::path terrain_;
+    bool all_ = false;
+    std::vector<std::string> worlds_;
+    std::map<std::string, std::filesystem::path> terrains_;
     web::SiteOptions options_;
-    // The catalogue's sectors as the constructor found them, for the first Write.
-    std::vector<world::SectorSource> listed_;
+    // The catalogue's worlds as the constructor found them, for the first Write.
+    std::vector<web::SiteWorld> listed_;
     // The unreadable sectors said so far, with why.
     std::set<std::string> toldUnreadable_;
 };

@@ -1,8 +1,10 @@
-// velmora web WORLD DIR: the world as a static site, or the site brought up to date.
+// velmora web WORLD... DIR, velmora web --all DIR: worlds as a static site, or the site brought
+// up to date.
 
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "command.h"
 #include "site_session.h"
@@ -11,19 +13,28 @@
 namespace {
 
 struct WebRequest {
-    std::string world;
-    std::string folder;
+    // The worlds, then the folder.
+    std::vector<std::string> operands;
+    bool all = false;
     std::string texture;
     bool force = false;
 };
 
 int RunWeb(const WebRequest& request) {
-    SiteSession session("web", request.world, request.texture, request.force);
-    const web::SiteReport report = session.Write(request.folder);
-    std::printf("%s: %s, %zu height tiles; %zu files written, %zu removed\n",
-                PrintableName(request.folder).c_str(),
-                report.created ? "a new site" : "brought up to date", report.tiles,
-                report.filesWritten, report.filesRemoved);
+    std::vector<std::string> worlds = request.operands;
+    const std::string folder = worlds.back();
+    worlds.pop_back();
+    if (worlds.empty() != request.all) {
+        throw CommandFailure(ExitUsage, request.all ? "--all takes no WORLD: it writes every world"
+                                                    : "name a WORLD and the DIR, or --all DIR");
+    }
+    SiteSession session("web", worlds, request.all, request.texture, request.force);
+    const web::SiteReport report = session.Write(folder);
+    const std::string count = report.worlds == 1 ? std::string("one world")
+                                                  : std::to_string(report.worlds) + " worlds";
+    std::printf("%s: %s, %s, %zu height tiles; %zu files written, %zu removed\n",
+                PrintableName(folder).c_str(), report.created ? "a new site" : "brought up to date",
+                count.c_str(), report.tiles, report.filesWritten, report.filesRemoved);
     return ExitSuccess;
 }
 
@@ -32,12 +43,14 @@ int RunWeb(const WebRequest& request) {
 void AddWebCommand(CLI::App& velmora, ChosenCommand& chosen) {
     auto request = std::make_shared<WebRequest>();
     CLI::App* web = AddSubcommand(
-        velmora, "web", "the whole world as a web site, 2D and 3D",
-        "Writes WORLD into DIR as a static web site: DIR/index.html opens in a browser from disk\n"
-        "or from any static host, with a map to pan and zoom (height, hillshade or both, the\n"
-        "sector grid) and the world in 3D to fly over, as velmora-world shows it. Links:\n"
-        "index.html#sector=A_B opens the map on a sector, index.html#camera=X,Y,Z,YAW,PITCH the\n"
-        "3D view from a camera. Nothing is fetched from elsewhere.\n"
+        velmora, "web", "whole worlds as a web site, 2D and 3D",
+        "Writes WORLD (or several, or with --all every world of the install) into DIR as a\n"
+        "static web site: DIR/index.html opens in a browser from disk or from any static host,\n"
+        "with a map to pan and zoom (height, hillshade or both, the sector grid) and the world in\n"
+        "3D to fly over, as velmora-world shows it. A site of several worlds opens on a list of\n"
+        "them and switches between them in place. Links: index.html#sector=A_B opens the map on\n"
+        "a sector, index.html#camera=X,Y,Z,YAW,PITCH the 3D view from a camera, each after\n"
+        "#world=NAME& in a site of several worlds. Nothing is fetched from elsewhere.\n"
         "Run again, it brings the site up to date, writing again only what changed sectors\n"
         "touch; a page open meanwhile never reads a half-written file, and a run stopped\n"
         "anywhere is finished by the next. A DIR that holds other files is refused without\n"
@@ -47,8 +60,11 @@ void AddWebCommand(CLI::App& velmora, ChosenCommand& chosen) {
         "makes this one refuse at once, naming it. The ground texture is terrain.image in the\n"
         "current directory, as the viewer's, or --texture FILE. Unreadable sectors are left\n"
         "out and named on stderr.");
-    web->add_option("WORLD", request->world, "a world, as listed or as its folder")->required();
-    web->add_option("DIR", request->folder, "the site's folder")->required();
+    // One list, the folder last: CLI11 gives a list before a positional every word.
+    web->add_option("WORLD... DIR", request->operands,
+                    "the worlds, as listed or as their folders, then the site's folder")
+        ->required();
+    web->add_flag("--all", request->all, "every world of the install, none named");
     web->add_option("--texture", request->texture,
                     "ground texture (default: terrain.image in the current directory)")
         ->type_name("FILE");
