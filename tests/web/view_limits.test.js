@@ -43,6 +43,22 @@ const Pieces = ["#", "&", "=", ",", "_", "map", "camera", "sector", "shading=bot
     "%E2%82%AC", "\u2603", "\ud83d\ude00", "\u0000", "?", "+", "banana", "30_30"];
 
 describe("the address parser", () => {
+    test("gives back world names exactly as a link written for them spells them", () => {
+        const names = ["Alpha World", "alpha world", "..", "../..", "a/../b", "#1", "a&sector=1_1",
+            "50%", "%41", "a+b", " lead and trail ", "\u00e9t\u00e9", "\u2603\ud83d\ude00", "world=x",
+            "=", ""];
+        for (const name of names) {
+            const hash = Velmora.Address.format({world: name, map: {x: 1, y: 2, zoom: -1}});
+            // What the page writes stays within the characters an address keeps as they are.
+            assert.match(hash, /^#world=[A-Za-z0-9*._%+-]*&map=1,2,-1$/, name);
+            assert.deepEqual(parse(hash), {world: name, map: {x: 1, y: 2, zoom: -1}}, name);
+        }
+        // The first world named counts; a space may be spelled either way.
+        assert.deepEqual(parse("#world=a%20b&world=c"), {world: "a b"});
+        assert.deepEqual(parse("#world=a+b&sector=1_2"), {world: "a b", sector: {a: 1, b: 2}});
+        assert.deepEqual(parse("#sector=1_2&world=%C3%A9"), {world: "\u00e9", sector: {a: 1, b: 2}});
+    });
+
     test("reads what it can and names what it cannot", () => {
         const cases = [
             ["", {}],

@@ -163,6 +163,8 @@
         }
         var folder = app.world.folder;
         this.switcher.render(index, folder, app.world.world);
+        // A site that came to hold several worlds names the one shown in its links from now on.
+        app.remember();
         if (this.wantedFolder !== folder) {
             return;
         }
