@@ -15,9 +15,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (record) {
         const auto again = web::ParseSiteRecord(web::SerialiseSiteRecord(*record));
         fuzz::Require(again.has_value());
+        for (const auto& [folder, world] : record->worlds) {
+            const auto found = again->worlds.find(folder);
+            fuzz::Require(found != again->worlds.end() &&
+                          found->second.sectors.size() == world.sectors.size() &&
+                          found->second.version == world.version);
+        }
         fuzz::Require(again->version == record->version &&
                       again->files.size() == record->files.size() &&
-                      again->sectors.size() == record->sectors.size() &&
+                      again->worlds.size() == record->worlds.size() &&
                       again->pageFiles.size() == record->pageFiles.size() &&
                       again->pendingVersions == record->pendingVersions &&
                       again->pendingFiles == record->pendingFiles &&
