@@ -91,6 +91,21 @@ TEST_F(DemoPrefixTest, WebAndServeRefuseWhatTheyCannotUseInOneLine) {
     const Outcome unknown = RunVelmora(Prefix(), {"web", "Nowhere", (Scratch() / "x").string()});
     EXPECT_EQ(unknown.exitCode, 2);
 
+    // Worlds named or --all, not both nor neither; an unknown world among several is named.
+    // Nothing is written for any of them.
+    const std::string unmade = (Scratch() / "unmade").string();
+    const std::vector<std::pair<std::vector<std::string>, int>> worlds = {
+        {{"web", "--all", "West", unmade}, 64}, {{"web", unmade}, 64},
+        {{"web", "West", "Nowhere", unmade}, 2}, {{"serve", "--all", "West", unmade}, 64},
+        {{"serve", "West", "East", unmade}, 64},
+    };
+    for (const auto& [arguments, exitCode] : worlds) {
+        const Outcome refused = RunVelmora(Prefix(), arguments);
+        EXPECT_EQ(refused.exitCode, exitCode) << testing::PrintToString(arguments);
+        EXPECT_TRUE(oneLine(refused)) << refused.err;
+    }
+    EXPECT_FALSE(fs::exists(unmade));
+
     // In plain words, before anything is written.
     fs::create_directory_symlink(Scratch() / "nowhere", Scratch() / "dangling");
     const std::vector<std::pair<std::vector<std::string>, std::string>> plain = {

@@ -98,20 +98,8 @@ int RunServe(const ServeRequest& request) {
     pthread_sigmask(SIG_BLOCK, &ending, nullptr);
     RaiseFileLimit();
 
-    // The address is taken first: a port in use or an address that is none is said at once,
-    // not after the whole site is written. Until then pages are asked to come back.
-    web::serve::ServerOptions options;
-    options.address = request.listen;
-    options.port = static_cast<std::uint16_t>(request.port);
-    options.clientLimit = static_cast<unsigned>(request.clientLimit);
-    std::unique_ptr<web::serve::Server> server;
-    try {
-        server = SiteServerModule().Start(options);
-    } catch (const web::serve::ServerFailure& failure) {
-        throw CommandFailure(ExitFailure, failure.what());
-    }
-
-    // No world named: every one, as worlds come and go.
+    // No world named: every one, as worlds come and go. A misuse is said before the address is
+    // taken.
     const bool all = request.all || request.operands.empty();
     if (request.operands.size() > (all ? 1u : 2u)) {
         throw CommandFailure(ExitUsage, all ? "--all takes no WORLD, only the site's DIR"
@@ -125,6 +113,19 @@ int RunServe(const ServeRequest& request) {
             named = request.operands.back();
         }
     }
+    // The address is taken first: a port in use or an address that is none is said at once,
+    // not after the whole site is written. Until then pages are asked to come back.
+    web::serve::ServerOptions options;
+    options.address = request.listen;
+    options.port = static_cast<std::uint16_t>(request.port);
+    options.clientLimit = static_cast<unsigned>(request.clientLimit);
+    std::unique_ptr<web::serve::Server> server;
+    try {
+        server = SiteServerModule().Start(options);
+    } catch (const web::serve::ServerFailure& failure) {
+        throw CommandFailure(ExitFailure, failure.what());
+    }
+
     SiteSession session("serve", worlds, all, request.texture, request.force);
     const fs::path folder = named.empty() ? session.DefaultFolder() : fs::path(named);
     // The site is this server's for as long as it runs: no other writer comes between its
