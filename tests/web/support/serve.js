@@ -12,13 +12,15 @@ const repository = path.resolve(__dirname, "..", "..", "..");
 const Velmora = process.env.VELMORA_EXECUTABLE ||
     path.join(repository, "build", "tools", "velmora", "velmora");
 
-// Starts `velmora serve WORLD FOLDER --port PORT` with WINEPREFIX at `prefix` and resolves once
-// it printed its address: {process, address (no trailing slash), port, stderr(), exited}, where
-// `exited` resolves with {code, signal}.
+// Starts `velmora serve WORLD FOLDER --port PORT` (`--all` for every world of the install when
+// `world` is null) with WINEPREFIX at `prefix` and resolves once it printed its address:
+// {process, address (no trailing slash), port, stderr(), exited}, where `exited` resolves with
+// {code, signal}.
 function startServe(prefix, world, folder, port) {
     const home = path.join(prefix, "home");
     fs.mkdirSync(home, {recursive: true});
-    const child = spawn(Velmora, ["serve", world, folder, "--port", String(port)], {
+    const child = spawn(Velmora, ["serve", world === null ? "--all" : world, folder, "--port",
+        String(port)], {
         cwd: home,
         env: Object.assign({}, process.env, {
             WINEPREFIX: prefix,
