@@ -65,8 +65,6 @@
         });
     }
 
-    Choice.quoted = quoted;
-
     // Opens what an address asks for.
     Choice.prototype.follow = function (wanted) {
         var index = Velmora.Site.index();

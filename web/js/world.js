@@ -119,11 +119,6 @@
         return promise;
     };
 
-    // The world handed over last, null before the first.
-    Velmora.shownWorld = function () {
-        return loaded;
-    };
-
     Velmora.world = function (meta) {
         var asked = pending;
         // Another world than the one asked for, or an older version (a late answer).
