@@ -2,7 +2,8 @@
 // named, sized and pictured as the map shades it), links with and without a world, names that
 // differ only in case or hold characters an address encodes, a world the site does not hold
 // named in words, the toolbar's list changing world in place in the map and in the 3D view, and
-// a site of one world that shows and writes no world at all.
+// a site of one world that shows and writes no world at all; a world of no sector yet listed but
+// not opened.
 "use strict";
 
 const assert = require("node:assert/strict");
@@ -31,6 +32,7 @@ const Worlds = {
     "alpha world": {sectors: ["3_7"], sample: ramp},
     [Odd]: {sectors: ["0_0", "1_1", "2_2"], sample: hills},
     Rolling,
+    Empty: {sectors: [], sample: hills},
 };
 
 // The map's grey for a sample (docs/WEB.md).
@@ -92,11 +94,12 @@ describe("a site of several worlds", () => {
         assert.deepEqual(items, index.worlds.map((world) => ({
             name: world.name,
             size: world.sectors === 1 ? "1 sector" : world.sectors + " sectors",
-            href: worldHash(world.name),
-            drawn: "true",
+            // A world of no sector has no picture and nothing to open.
+            href: world.picture === null ? null : worldHash(world.name),
+            drawn: world.picture === null ? "none" : "true",
         })));
         assert.deepEqual(items.map((item) => item.size).sort(),
-            ["1 sector", "3 sectors", "3 sectors", "9 sectors"]);
+            ["0 sectors", "1 sector", "3 sectors", "3 sectors", "9 sectors"]);
         // Nothing chosen yet: no world in the address, the page's controls out of the way, the
         // list's heading read first.
         assert.equal(await page.hash(), "");
@@ -147,7 +150,7 @@ describe("a site of several worlds", () => {
     });
 
     test("a link opens the world it names, exactly; one without a world the first", async () => {
-        const first = index.worlds[0].name;
+        const first = index.worlds.find((world) => world.sectors > 0).name;
         const cases = [
             [worldHash("alpha world", "&sector=3_7"), "alpha world", /^sector 3_7, /],
             ["#world=Alpha+World&sector=0_1", "Alpha World", /^sector 0_1, /],
@@ -167,19 +170,23 @@ describe("a site of several worlds", () => {
         }
     });
 
-    test("a world the site does not hold is named in words over the list", async () => {
+    test("worlds the site lacks, or without sectors, are named in words", async () => {
+        const lacking = (named) => `This site holds no world named ${named}: choose one of ` +
+            "its worlds.";
         const cases = [
-            ["#world=ALPHA+WORLD", "\u201cALPHA WORLD\u201d"],
-            ["#world=Nowhere%20%C3%A9%20..%2F..&sector=0_0", "\u201cNowhere \u00e9 ../..\u201d"],
-            ["#world=", "\u201c\u201d"],
+            ["#world=ALPHA+WORLD", lacking("\u201cALPHA WORLD\u201d")],
+            ["#world=Nowhere%20%C3%A9%20..%2F..&sector=0_0",
+                lacking("\u201cNowhere \u00e9 ../..\u201d")],
+            ["#world=", lacking("\u201c\u201d")],
+            ["#world=Empty&sector=0_0", "The world \u201cEmpty\u201d holds no sector yet: " +
+                "there is nothing of it to show."],
         ];
-        for (const [hash, named] of cases) {
+        for (const [hash, words] of cases) {
             const page = await browser.open(site.page + hash, site.folder);
             assert.equal((await listed(page)).length, index.worlds.length, hash);
             const message = await page.page.$eval(".chooser-message", (element) =>
                 element.hidden ? "" : element.textContent);
-            assert.equal(message, `This site holds no world named ${named}: choose one of ` +
-                "its worlds.", hash);
+            assert.equal(message, words, hash);
             await page.page.click(`.chooser-world[href="${worldHash("alpha world")}"]`);
             assert.equal((await shown(page)).world, "alpha world", hash);
             assert.deepEqual(page.problems, [], hash);
@@ -225,10 +232,11 @@ describe("a site of several worlds", () => {
                 Velmora.app.world.world === world && Velmora.app.view3d.settled(),
             {polling: 100, timeout: 60000}, name);
             await settled("Rolling");
-            const names = index.worlds.map((world) => world.name);
+            const drawn = index.worlds.filter((world) => world.sectors > 0);
+            const names = drawn.map((world) => world.name);
             for (let k = 0; k < 20; k += 1) {
                 const name = names[k % names.length];
-                const folder = index.worlds[k % names.length].folder;
+                const folder = drawn[k % names.length].folder;
                 if (name === "Rolling" && k === 0) {
                     continue;
                 }

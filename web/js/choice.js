@@ -30,6 +30,11 @@
         return !!(wanted.sector || wanted.map || wanted.camera) || wanted.unreadable !== undefined;
     }
 
+    // Whether a world of the index has ground to show: one without a sector has no world.js.
+    function drawable(entry) {
+        return entry.version !== null && entry.version !== undefined;
+    }
+
     function Choice() {
         var self = this;
         this.chooser = new Velmora.Chooser(element("chooser"));
@@ -79,7 +84,9 @@
         } else if (index.worlds.length === 0) {
             this.showChooser("");
         } else if (index.worlds.length === 1 || asksForPlace(wanted)) {
-            this.open(index.worlds[0], wanted);
+            // The first that has ground to show.
+            var first = index.worlds.filter(drawable)[0] || index.worlds[0];
+            this.open(first, wanted);
         } else {
             this.showChooser("");
         }
@@ -95,6 +102,11 @@
     // Shows world `entry` (of the site's index), then what `wanted` (an address read) asks for
     // there; null: the whole world, in the view shown.
     Choice.prototype.open = function (entry, wanted) {
+        if (!drawable(entry)) {
+            this.showChooser("The world " + quoted(entry.name) + " holds no sector yet: there " +
+                "is nothing of it to show.");
+            return;
+        }
         this.chooser.hide();
         var app = Velmora.app;
         if (app && app.world.folder === entry.folder && this.wantedFolder === entry.folder) {
@@ -122,7 +134,10 @@
             if (!app) {
                 Velmora.app = new Velmora.App(world);
             } else if (app.world === world) {
-                // Asked again for the one shown (the list closed on it).
+                // Back to the one shown before another one came.
+                if (wanted) {
+                    app.apply(wanted, false);
+                }
             } else if (app.world.folder === world.folder) {
                 app.setWorld(world);
             } else {

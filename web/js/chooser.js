@@ -81,8 +81,12 @@
         this.list.textContent = "";
         index.worlds.forEach(function (entry) {
             var item = make("li", "chooser-item");
-            var link = make("a", "chooser-world");
-            link.href = Velmora.Address.format({world: entry.name});
+            // A world without a sector has nothing to open: listed, but no link.
+            var empty = entry.version === null || entry.version === undefined;
+            var link = make(empty ? "span" : "a", "chooser-world");
+            if (!empty) {
+                link.href = Velmora.Address.format({world: entry.name});
+            }
             if (entry.folder === self.shownFolder) {
                 link.setAttribute("aria-current", "page");
             }

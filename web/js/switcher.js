@@ -46,7 +46,10 @@
         var self = this;
         index.worlds.forEach(function (entry) {
             self.entries.set(entry.folder, entry);
-            select.appendChild(option(entry.folder, entry.name));
+            var choice = option(entry.folder, entry.name);
+            // A world without a sector has nothing to show yet.
+            choice.disabled = entry.version === null || entry.version === undefined;
+            select.appendChild(choice);
             held = held || entry.folder === folder;
         });
         if (!held && folder !== null) {

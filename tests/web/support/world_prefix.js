@@ -33,6 +33,9 @@ function writePrefix(root, worlds) {
     fs.symlinkSync("../drive_c", path.join(root, "dosdevices", "c:"));
     fs.writeFileSync(path.join(root, "system.reg"), SystemReg);
     for (const [name, world] of Object.entries(worlds)) {
+        // A world of no sector yet is its terrain folder alone.
+        fs.mkdirSync(path.join(root, "drive_c", "Q", "world_cache", name + "quarlend", "terrain"),
+            {recursive: true});
         for (const sector of world.sectors) {
             const [a, b] = sector.split("_").map(Number);
             const folder = path.join(root, "drive_c", "Q", "world_cache", name + "quarlend",
