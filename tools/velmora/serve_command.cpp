@@ -13,9 +13,13 @@
 #include <vector>
 
 #include "command.h"
-#include "site_session.h"
+#include "headless_catalogue/site_worlds.h"
+#include "site_messages.h"
+#include "site_options.h"
 #include "web/serve/live_site.h"
 #include "web/serve/server_module.h"
+#include "web/site_session.h"
+#include "world_layout.h"
 
 namespace {
 
@@ -126,13 +130,17 @@ int RunServe(const ServeRequest& request) {
         throw CommandFailure(ExitFailure, failure.what());
     }
 
-    SiteSession session("serve", worlds, all, request.texture, request.force);
+    SiteMessages messages("serve");
+    headless_catalogue::SiteWorlds catalogue;
+    web::SiteSession session(
+        catalogue, worlds, all, [&] { return SiteOptionsFor(request.texture, request.force); },
+        messages.Reports());
     const fs::path folder = named.empty() ? session.DefaultFolder() : fs::path(named);
     // The site is this server's for as long as it runs: no other writer comes between its
     // updates, and one that tries is told where the site is served.
     const std::string pid = std::to_string(getpid());
     web::SiteLock lock = session.Lock(folder, "velmora serve (pid " + pid + ")");
-    session.Write(lock, true);
+    SayUnplaced("serve", session.Write(lock, true).unplaced);
     try {
         server->Open(folder);
     } catch (const web::serve::ServerFailure& failure) {
@@ -157,6 +165,7 @@ int RunServe(const ServeRequest& request) {
             session.Terrains(), folder,
             [&] {
                 const web::SiteReport report = session.Write(lock, true, false);
+                SayUnplaced("serve", report.unplaced);
                 return web::serve::SiteUpdate{report.version, report.changes, report.superseded,
                                               session.Terrains()};
             },
@@ -208,6 +217,7 @@ void AddServeCommand(CLI::App& velmora, ChosenCommand& chosen) {
     serve->add_flag("--force", request->force,
                     "writes into a folder that holds other files, removing none of them");
     serve->callback([&chosen, request] {
-        chosen = {"serve", [request] { return RunServe(*request); }};
+        chosen = {"serve",
+                  [request] { return WithSiteFailures([&] { return RunServe(*request); }); }};
     });
 }

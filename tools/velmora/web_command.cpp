@@ -1,13 +1,19 @@
 // velmora web WORLD... DIR, velmora web --all DIR: worlds as a static site, or the site brought
 // up to date.
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "command.h"
-#include "site_session.h"
+#include "headless_catalogue/site_worlds.h"
+#include "site_messages.h"
+#include "site_options.h"
+#include "text/printable_name.h"
+#include "web/site_session.h"
 #include "world_layout.h"
 
 namespace {
@@ -28,13 +34,24 @@ int RunWeb(const WebRequest& request) {
         throw CommandFailure(ExitUsage, request.all ? "--all takes no WORLD: it writes every world"
                                                     : "name a WORLD and the DIR, or --all DIR");
     }
-    SiteSession session("web", worlds, request.all, request.texture, request.force);
-    const web::SiteReport report = session.Write(folder);
+    SiteMessages messages("web");
+    headless_catalogue::SiteWorlds catalogue;
+    web::SiteSession session(
+        catalogue, worlds, request.all,
+        [&] { return SiteOptionsFor(request.texture, request.force); }, messages.Reports());
+    web::SiteReport report;
+    {
+        const web::SiteLock held =
+            session.Lock(folder, "velmora web (pid " + std::to_string(getpid()) + ")");
+        report = session.Write(held);
+    }
+    SayUnplaced("web", report.unplaced);
     const std::string count = report.worlds == 1 ? std::string("one world")
                                                   : std::to_string(report.worlds) + " worlds";
     std::printf("%s: %s, %s, %zu height tiles; %zu files written, %zu removed\n",
-                PrintableName(folder).c_str(), report.created ? "a new site" : "brought up to date",
-                count.c_str(), report.tiles, report.filesWritten, report.filesRemoved);
+                text::PrintableName(folder).c_str(),
+                report.created ? "a new site" : "brought up to date", count.c_str(), report.tiles,
+                report.filesWritten, report.filesRemoved);
     return ExitSuccess;
 }
 
@@ -70,5 +87,7 @@ void AddWebCommand(CLI::App& velmora, ChosenCommand& chosen) {
         ->type_name("FILE");
     web->add_flag("--force", request->force,
                   "writes beside the other files of a folder, replacing or removing none");
-    web->callback([&chosen, request] { chosen = {"web", [request] { return RunWeb(*request); }}; });
+    web->callback([&chosen, request] {
+        chosen = {"web", [request] { return WithSiteFailures([&] { return RunWeb(*request); }); }};
+    });
 }

@@ -3,6 +3,8 @@
 #include <cstdio>
 
 #include "command_failure.h"
+#include "headless_catalogue/sector_sources.h"
+#include "text/printable_name.h"
 
 void SayUnplaced(const std::string& command, const std::vector<std::string>& unplaced) {
     if (unplaced.empty()) {

@@ -7,15 +7,7 @@
 #include <vector>
 
 #include "headless_catalogue/catalogue_session.h"
-#include "headless_catalogue/sector_sources.h"
 #include "map/map_layout.h"
-#include "text/printable_name.h"
-
-// Spelt unqualified by the web commands' site session.
-using headless_catalogue::CatalogueSession;
-using headless_catalogue::HostPathOf;
-using headless_catalogue::SectorSourcesOf;
-using text::PrintableName;
 
 // Says on stderr, once, which sectors have no place on the grid and are left out.
 void SayUnplaced(const std::string& command, const std::vector<std::string>& unplaced);
