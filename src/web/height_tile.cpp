@@ -29,21 +29,22 @@ bool TileCore::Empty() const {
     return std::all_of(coverage.begin(), coverage.end(), [](std::uint8_t c) { return c == 0; });
 }
 
-void PaintSector(const TileKey& tile, const PaintedSector& sector, TileCore& core) {
-    const std::int64_t firstX = tile.x * TileSide;
-    const std::int64_t firstY = tile.y * TileSide;
+void PaintSector(const TileKey& tile, const PaintedSector& sector, TileGridData& grid) {
+    // Grid pixel (i, j) is world sample (X 504 - 1 + i, Y 504 - 1 + j).
+    const std::int64_t firstX = tile.x * TileSide - 1;
+    const std::int64_t firstY = tile.y * TileSide - 1;
     const std::int64_t sectorX = std::int64_t{sector.a} * world::SectorStride;
     const std::int64_t sectorY = std::int64_t{sector.b} * world::SectorStride;
     const std::int64_t r0 = std::max<std::int64_t>(0, firstX - sectorX);
-    const std::int64_t r1 = std::min<std::int64_t>(GridSide, firstX + TileSide - sectorX);
+    const std::int64_t r1 = std::min<std::int64_t>(GridSide, firstX + TileGrid - sectorX);
     const std::int64_t c0 = std::max<std::int64_t>(0, firstY - sectorY);
-    const std::int64_t c1 = std::min<std::int64_t>(GridSide, firstY + TileSide - sectorY);
+    const std::int64_t c1 = std::min<std::int64_t>(GridSide, firstY + TileGrid - sectorY);
     for (std::int64_t c = c0; c < c1; ++c) {
-        const int v = static_cast<int>(sectorY + c - firstY);
+        const auto j = static_cast<std::size_t>(sectorY + c - firstY);
         for (std::int64_t r = r0; r < r1; ++r) {
-            const int u = static_cast<int>(sectorX + r - firstX);
-            core.height[At(u, v)] = sector.samples[std::size_t(r) * GridSide + std::size_t(c)];
-            core.coverage[At(u, v)] = 255;
+            const std::size_t at = j * TileGrid + static_cast<std::size_t>(sectorX + r - firstX);
+            grid.height[at] = sector.samples[std::size_t(r) * GridSide + std::size_t(c)];
+            grid.coverage[at] = 255;
         }
     }
 }

@@ -27,17 +27,13 @@ struct TileCore {
     explicit TileCore(Unfilled);
 };
 
-// A sector's samples to paint into level-0 cores: its place and its 127 x 127 samples (row r,
+// A sector's samples to paint into level-0 grids: its place and its 127 x 127 samples (row r,
 // column c at r * 127 + c; r along x).
 struct PaintedSector {
     int a = 0;
     int b = 0;
     std::span<const std::uint16_t> samples;
 };
-
-// Paints a sector's samples over level-0 tile `tile`'s core where they fall in it. Sectors
-// painted later win shared samples, so they go in (B, A) order.
-void PaintSector(const TileKey& tile, const PaintedSector& sector, TileCore& core);
 
 // The core of a tile of level Z + 1 from its four children at level Z (null: none there):
 // children[0] at (2x, 2y), [1] at (2x + 1, 2y), [2] at (2x, 2y + 1), [3] at (2x + 1, 2y + 1).
@@ -55,6 +51,11 @@ struct TileGridData {
     // Empty, for GridFromPayload to fill; Clear() makes it a grid of no ground.
     void Clear();
 };
+
+// Paints a sector's samples over level-0 tile `tile`'s grid, its ring included, where they fall
+// in it: a level-0 tile's file needs the sectors that reach into it, never a neighbour's core.
+// Sectors painted later win shared samples, so they go in (B, A) order.
+void PaintSector(const TileKey& tile, const PaintedSector& sector, TileGridData& grid);
 
 // Places the tile's core and its neighbours' pixels in its grid: neighbours[k] for (dx, dy) =
 // ((k % 3) - 1, (k / 3) - 1), k = 4 being the tile itself; nullptr for none there (an empty

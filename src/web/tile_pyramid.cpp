@@ -18,12 +18,7 @@ namespace web {
 
 namespace {
 
-// Tiles kept in memory (some 760 KB each): a 64 x 64 world's level 0 whole, and three rows of
-// the widest world's.
-constexpr std::size_t CacheBudget = std::size_t{256} << 20;
 constexpr std::size_t CoreBytes = std::size_t{TileSide} * TileSide * 3;
-// Sectors' samples kept while level 0 is painted.
-constexpr std::size_t SampleBudget = 2048;
 
 // Runs work(k) for k in [0, count) on the machine's cores; rethrows the first failure.
 template <typename Work>
@@ -72,8 +67,12 @@ std::string TilePyramid::FileKey(const TileKey& key) const {
 
 TilePyramid::TilePyramid(SiteFiles& files, std::string folder,
                          std::vector<std::map<TileKey, std::uint64_t>> existing,
-                         std::uint64_t version)
-    : files_(files), folder_(std::move(folder)), old_(std::move(existing)), version_(version) {}
+                         std::uint64_t version, std::size_t cacheBytes)
+    : files_(files),
+      folder_(std::move(folder)),
+      old_(std::move(existing)),
+      version_(version),
+      cacheBytes_(cacheBytes) {}
 
 void TilePyramid::TouchPlace(int a, int b) {
     // A sector's samples end on its neighbours' first ones, and tiles on multiples of 126 too:
@@ -125,31 +124,36 @@ std::shared_ptr<const HeightmapSamples> TilePyramid::Samples(const world::WorldM
         samples.reset();
     }
     const std::lock_guard lock(mutex_);
-    if (samples_.size() >= SampleBudget) {
-        samples_.erase(samples_.begin());  // the lowest index: earliest in (B, A) order
-    }
     samples_[sector] = samples;
     return samples;
 }
 
-TileCore TilePyramid::LevelZeroCore(const world::WorldModel& model, const TileKey& key) {
-    TileCore core;
-    // Sectors 4X - 1 to 4X + 3 reach into tile X (the first by its last column), in (B, A) order
-    // so that later ones win shared samples.
-    for (std::int64_t b = key.y * SectorsPerTile - 1; b < (key.y + 1) * SectorsPerTile; ++b) {
-        for (std::int64_t a = key.x * SectorsPerTile - 1; a < (key.x + 1) * SectorsPerTile; ++a) {
+template <typename Visit>
+void TilePyramid::ForEachSectorOf(const TileKey& key, const Visit& visit) const {
+    // Sectors 4X - 1 to 4X + 4 reach into tile X's grid (the first by its last column, the last
+    // by its first, in the ring), in (B, A) order so that later ones win shared samples.
+    for (std::int64_t b = key.y * SectorsPerTile - 1; b <= (key.y + 1) * SectorsPerTile; ++b) {
+        for (std::int64_t a = key.x * SectorsPerTile - 1; a <= (key.x + 1) * SectorsPerTile; ++a) {
             const auto found = sectorsAt_.find({int(a), int(b)});
-            if (found == sectorsAt_.end()) {
-                continue;
-            }
-            for (const std::size_t s : found->second) {
-                if (const auto samples = Samples(model, s)) {
-                    PaintSector(key, {int(a), int(b), {samples->data(), samples->size()}}, core);
+            if (found != sectorsAt_.end()) {
+                for (const std::size_t s : found->second) {
+                    visit(int(a), int(b), s);
                 }
             }
         }
     }
-    return core;
+}
+
+TileGridData TilePyramid::LevelZeroGrid(const world::WorldModel& model, const TileKey& key) {
+    TileGridData grid;
+    grid.Clear();
+    ForEachSectorOf(key, [&](int a, int b, std::size_t sector) {
+        if (const auto samples = Samples(model, sector)) {
+            PaintSector(key, {a, b, {samples->data(), samples->size()}}, grid);
+        }
+    });
+    Painted(key);
+    return grid;
 }
 
 bool TilePyramid::ReadGrid(const TileKey& key, std::uint64_t version, TileGridData& grid) const {
@@ -192,7 +196,7 @@ std::shared_ptr<const TileGridData> TilePyramid::OldGrid(const TileKey& key) {
     return grid;
 }
 
-std::shared_ptr<const TileCore> TilePyramid::Core(const TileKey& key) {
+std::shared_ptr<const TileCore> TilePyramid::Core(const TileKey& key, bool keep) {
     {
         const std::lock_guard lock(mutex_);
         if (const auto found = cache_.find(key); found != cache_.end()) {
@@ -211,28 +215,35 @@ std::shared_ptr<const TileCore> TilePyramid::Core(const TileKey& key) {
         return nullptr;
     }
     std::shared_ptr<const TileCore> core = ReadFile(key, found->second);
-    Keep(key, core, true);
+    if (keep) {
+        Keep(key, core, true);
+    }
     return core;
 }
 
 void TilePyramid::Keep(const TileKey& key, std::shared_ptr<const TileCore> core, bool inFile) {
+    const auto droppable = [](const Cached& entry) {
+        return entry.inFile && entry.core ? CoreBytes : 0;
+    };
     const std::lock_guard lock(mutex_);
     Cached& entry = cache_[key];
-    cachedBytes_ += (core ? CoreBytes : 0) - (entry.core ? CoreBytes : 0);
+    droppableBytes_ -= droppable(entry);
     entry = {std::move(core), inFile};
-    if (inFile) {
-        dropOrder_.push_back(key);
-    }
-    // Beyond the budget, tiles that can be read back go, oldest first.
+    droppableBytes_ += droppable(entry);
+    // Beyond the budget, tiles that can be read back go, oldest first, this one last of all.
+    // Beside them are the tiles computed and not yet written: two rows of a level at most.
     std::size_t dropped = 0;
-    while (cachedBytes_ > CacheBudget && dropped < dropOrder_.size()) {
+    while (droppableBytes_ > cacheBytes_ && dropped < dropOrder_.size()) {
         const auto old = cache_.find(dropOrder_[dropped++]);
         if (old != cache_.end() && old->second.inFile && old->first != key) {
-            cachedBytes_ -= old->second.core ? CoreBytes : 0;
+            droppableBytes_ -= droppable(old->second);
             cache_.erase(old);
         }
     }
     dropOrder_.erase(dropOrder_.begin(), dropOrder_.begin() + static_cast<std::ptrdiff_t>(dropped));
+    if (inFile) {
+        dropOrder_.push_back(key);
+    }
 }
 
 void TilePyramid::WriteTile(const TileKey& key, const std::set<TileKey>& dirty) {
@@ -287,7 +298,20 @@ void TilePyramid::BuildLevel(const world::WorldModel& model, int level,
     if (old_.size() > index) {
         now = old_[index];
     }
-    // By rows: a row's tiles are written once the rows beside it are computed.
+    // Written: from now on it can be read back from its file.
+    const auto written = [&](const TileKey& key, std::shared_ptr<const TileCore> core) {
+        const auto old = now.find(key);
+        if (old != now.end() && old->second != version_) {
+            superseded_.push_back(DataFilePath(FileKey(key), old->second));
+        }
+        now[key] = version_;
+        Keep(key, std::move(core), true);
+        const std::lock_guard lock(mutex_);
+        oldGrids_.erase(key);
+        ++written_;
+    };
+    // By rows: above level 0, a row's tiles are written once the rows beside it are computed
+    // (a level-0 tile's ring comes from the sectors, so it is written at once).
     std::map<std::int64_t, std::vector<TileKey>> rows;
     for (const TileKey& key : dirty) {
         rows[key.y].push_back(key);
@@ -298,15 +322,8 @@ void TilePyramid::BuildLevel(const world::WorldModel& model, int level,
             std::vector<TileKey>& keys = it->second;
             ParallelFor(keys.size(), [&](std::size_t k) { WriteTile(keys[k], dirty); });
             for (const TileKey& key : keys) {
-                const auto old = now.find(key);
-                if (old != now.end() && old->second != version_) {
-                    superseded_.push_back(DataFilePath(FileKey(key), old->second));
-                }
-                now[key] = version_;
-                // Written: from now on it can be read back from its file.
-                Keep(key, Core(key), true);
+                written(key, Core(key));
             }
-            written_ += keys.size();
             it = writeRows.erase(it);
         }
     };
@@ -315,22 +332,36 @@ void TilePyramid::BuildLevel(const world::WorldModel& model, int level,
         // P1091, which clang 14 lacks.
         const auto y = row.first;
         const auto& keys = row.second;
+        if (level == 0) {
+            PlanSamples(model, keys);
+        }
         std::vector<std::shared_ptr<const TileCore>> computed(keys.size());
         ParallelFor(keys.size(), [&](std::size_t k) {
             const TileKey& key = keys[k];
-            TileCore core;
             if (level == 0) {
-                core = LevelZeroCore(model, key);
-            } else {
-                // The quarters whose child changed, over the tile as its file had it (the rest is
-                // as it was): one file read rather than the clean children's.
-                const std::shared_ptr<const TileGridData> old = OldGrid(key);
-                core = old ? CoreOfGrid(*old) : TileCore();
-                for (int c = 0; c < 4; ++c) {
-                    const TileKey child{level - 1, key.x * 2 + c % 2, key.y * 2 + c / 2};
-                    if (!old || below.contains(child)) {
-                        PlaceChild(Core(child).get(), c, core);
-                    }
+                const TileGridData grid = LevelZeroGrid(model, key);
+                TileCore core = CoreOfGrid(grid);
+                if (!core.Empty()) {
+                    files_.Write(DataFilePath(FileKey(key), version_),
+                                 DataFileText(FileKey(key), GridPayload(grid)));
+                    computed[k] = std::make_shared<const TileCore>(std::move(core));
+                }
+                return;
+            }
+            // The quarters whose child changed, over the tile as its file had it (the rest is as
+            // it was): one file read rather than the clean children's, none when all changed.
+            // Children are read and not kept: each is read once, by its parent.
+            std::array<TileKey, 4> children;
+            bool allChanged = true;
+            for (int c = 0; c < 4; ++c) {
+                children[std::size_t(c)] = {level - 1, key.x * 2 + c % 2, key.y * 2 + c / 2};
+                allChanged = allChanged && below.contains(children[std::size_t(c)]);
+            }
+            const std::shared_ptr<const TileGridData> old = allChanged ? nullptr : OldGrid(key);
+            TileCore core = old ? CoreOfGrid(*old) : TileCore();
+            for (int c = 0; c < 4; ++c) {
+                if (!old || below.contains(children[std::size_t(c)])) {
+                    PlaceChild(Core(children[std::size_t(c)], false).get(), c, core);
                 }
             }
             if (!core.Empty()) {
@@ -345,9 +376,11 @@ void TilePyramid::BuildLevel(const world::WorldModel& model, int level,
                     superseded_.push_back(DataFilePath(FileKey(key), old->second));
                     now.erase(old);
                 }
-            }
-            Keep(key, computed[k], false);
-            if (computed[k]) {
+                Keep(key, nullptr, false);
+            } else if (level == 0) {
+                written(key, computed[k]);
+            } else {
+                Keep(key, computed[k], false);
                 writeRows[key.y].push_back(key);
             }
         }
@@ -355,6 +388,35 @@ void TilePyramid::BuildLevel(const world::WorldModel& model, int level,
         writeRowsBefore(y);
     }
     writeRowsBefore(std::nullopt);
+}
+
+void TilePyramid::PlanSamples(const world::WorldModel& model, const std::vector<TileKey>& row) {
+    // Sectors of the rows beside this one's last two, which it shares with the next, are of no
+    // more use; of the rest, each is dropped once the last tile of this row that paints it has.
+    const std::int64_t shared = (row.front().y + 1) * SectorsPerTile - 1;
+    const std::lock_guard lock(mutex_);
+    std::erase_if(samples_, [&](const auto& entry) {
+        return model.Layout().sectors[entry.first].place.b < shared - SectorsPerTile;
+    });
+    painters_.clear();
+    for (const TileKey& key : row) {
+        ForEachSectorOf(key, [&](int, int b, std::size_t sector) {
+            if (b < shared) {
+                ++painters_[sector];
+            }
+        });
+    }
+}
+
+void TilePyramid::Painted(const TileKey& key) {
+    const std::lock_guard lock(mutex_);
+    ForEachSectorOf(key, [&](int, int, std::size_t sector) {
+        const auto left = painters_.find(sector);
+        if (left != painters_.end() && --left->second == 0) {
+            samples_.erase(sector);
+            painters_.erase(left);
+        }
+    });
 }
 
 void TilePyramid::Build(const world::WorldModel& model,
@@ -372,6 +434,7 @@ void TilePyramid::Build(const world::WorldModel& model,
         const std::map<TileKey, std::uint64_t>& now = tiles_[static_cast<std::size_t>(level)];
         if (level == 0) {
             samples_.clear();
+            painters_.clear();
         }
         if (now.size() <= 1) {
             break;
@@ -398,8 +461,9 @@ void TilePyramid::Build(const world::WorldModel& model,
     // Tiles of kept levels that were neither kept nor written are gone already; the cache is
     // not needed any more.
     cache_.clear();
+    dropOrder_.clear();
     oldGrids_.clear();
-    cachedBytes_ = 0;
+    droppableBytes_ = 0;
 }
 
 }  // namespace web
