@@ -1,9 +1,7 @@
-// A site of several worlds as a friend opening a shared link meets it: the list of worlds (each
-// named, sized and pictured as the map shades it), links with and without a world, names that
-// differ only in case or hold characters an address encodes, a world the site does not hold
-// named in words, the toolbar's list changing world in place in the map and in the 3D view, and
-// a site of one world that shows and writes no world at all; a world of no sector yet listed but
-// not opened.
+// A site of several worlds as a friend opening a shared link meets it: the list of worlds, links
+// with and without a world (names differing in case, or holding what an address encodes), worlds
+// it lacks named in words, the toolbar's list in the map and the 3D view; and a site of one world
+// that shows and writes no world.
 "use strict";
 
 const assert = require("node:assert/strict");
@@ -17,15 +15,9 @@ const CentreX = Width / 2;
 const CentreY = Height / 2;
 const Odd = "Odd \u00e9 #1 & 50% + x";
 
-function hills(x, y) {
-    return Math.round(1200 + 300 * Math.sin(x / 7) * Math.cos(y / 5));
-}
-
-// One sector, 3_7, whose samples climb along both axes: its picture is its samples (127 of
-// them a side fit the picture's 128), each pixel telling.
-function ramp(x, y) {
-    return 1000 + 4 * ((x + 2 * y) % 256);
-}
+const hills = (x, y) => Math.round(1200 + 300 * Math.sin(x / 7) * Math.cos(y / 5));
+// "alpha world"'s one sector, 3_7: its picture is its samples (127 a side fit in 128).
+const ramp = (x, y) => 1000 + 4 * ((x + 2 * y) % 256);
 
 const Worlds = {
     "Alpha World": {sectors: ["0_0", "1_0", "0_1"], sample: hills},
@@ -36,17 +28,12 @@ const Worlds = {
 };
 
 // The map's grey for a sample (docs/WEB.md).
-function grey(sample, range) {
-    return sample < range.low ? 255 :
-        Math.min(255, Math.floor((sample - range.low) * 256 / range.width));
-}
-
+const grey = (sample, range) => (sample < range.low ? 255 :
+    Math.min(255, Math.floor((sample - range.low) * 256 / range.width)));
 // A link's hash to world `name`, as a URL's query encodes it.
-function worldHash(name, rest = "") {
-    return "#" + new URLSearchParams([["world", name]]).toString() + rest;
-}
+const worldHash = (name, rest = "") => "#" + new URLSearchParams([["world", name]]) + rest;
 
-describe("a site of several worlds", () => {
+describe("sites of several worlds, and of one", () => {
     let site;
     let index;
     let browser;
@@ -64,42 +51,31 @@ describe("a site of several worlds", () => {
         await page.page.waitForFunction(() => !document.getElementById("chooser").hidden &&
             Array.from(document.querySelectorAll(".chooser-canvas")).every((canvas) =>
                 canvas.dataset.drawn !== undefined));
-        return page.page.$$eval(".chooser-world", (links) => links.map((link) => ({
-            name: link.querySelector(".chooser-name").textContent,
-            size: link.querySelector(".chooser-size").textContent,
-            href: link.getAttribute("href"),
-            drawn: link.querySelector("canvas") ? link.querySelector("canvas").dataset.drawn :
-                "none",
-        })));
+        return page.page.$$eval(".chooser-world", (links) => links.map((link) => [
+            link.querySelector(".chooser-name").textContent,
+            link.querySelector(".chooser-size").textContent, link.getAttribute("href"),
+            link.querySelector("canvas")?.dataset.drawn ?? "none"]));
     }
 
-    // The world shown once its map is drawn: its name, the toolbar list's choice, the hash.
+    // The world shown once its map is drawn: its name, the title, the toolbar list's choice.
     async function shown(page) {
         await page.page.waitForFunction(() => Velmora.app &&
             document.getElementById("chooser").hidden && Velmora.Loading.pending().length === 0);
         await page.mapDrawn();
-        return page.page.evaluate(() => ({
-            world: Velmora.app.world.world,
-            title: document.title,
-            choice: document.getElementById("world-choice").selectedOptions[0].textContent,
-            listHidden: document.getElementById("world-choice").hidden,
-        }));
+        return page.page.evaluate(() => [Velmora.app.world.world, document.title,
+            document.querySelector("#world-choice:not([hidden]) option:checked")?.textContent]);
     }
 
-    test("opens on the list of its worlds: each named, sized and pictured", async () => {
+    test("opens on its list of worlds, each named, sized and pictured", async () => {
         assert.deepEqual(index.worlds.map((world) => world.name).sort(),
             Object.keys(Worlds).sort());
         const page = await browser.open(site.page, site.folder);
         const items = await listed(page);
-        assert.deepEqual(items, index.worlds.map((world) => ({
-            name: world.name,
-            size: world.sectors === 1 ? "1 sector" : world.sectors + " sectors",
-            // A world of no sector has no picture and nothing to open.
-            href: world.picture === null ? null : worldHash(world.name),
-            drawn: world.picture === null ? "none" : "true",
-        })));
-        assert.deepEqual(items.map((item) => item.size).sort(),
-            ["0 sectors", "1 sector", "3 sectors", "3 sectors", "9 sectors"]);
+        // A world of no sector has no picture and nothing to open.
+        assert.deepEqual(items, index.worlds.map((world) => [world.name,
+            world.sectors === 1 ? "1 sector" : world.sectors + " sectors",
+            world.picture === null ? null : worldHash(world.name),
+            world.picture === null ? "none" : "true"]));
         // Nothing chosen yet: no world in the address, the page's controls out of the way, the
         // list's heading read first.
         assert.equal(await page.hash(), "");
@@ -107,44 +83,45 @@ describe("a site of several worlds", () => {
             "hidden");
         assert.equal(await page.page.evaluate(() => document.activeElement.id), "chooser-title");
 
-        // "alpha world"'s picture is its one sector's samples, shaded by height with its range.
-        const entry = index.worlds.find((world) => world.name === "alpha world");
-        const picture = await page.page.evaluate((name) => {
-            const link = Array.from(document.querySelectorAll(".chooser-world"))
-                .find((candidate) => candidate.textContent.startsWith(name));
-            const canvas = link.querySelector("canvas");
-            const data = canvas.getContext("2d").getImageData(0, 0, canvas.width, canvas.height);
-            return {width: canvas.width, height: canvas.height, rgba: Array.from(data.data)};
-        }, "alpha world");
-        assert.deepEqual([picture.width, picture.height], [127, 127]);
-        let wrong = 0;
-        for (let j = 0; j < 127; j += 1) {
-            for (let i = 0; i < 127; i += 1) {
-                const want = grey(ramp(126 * 3 + i, 126 * 7 + j), entry.range);
-                const at = 4 * (j * 127 + i);
-                wrong += picture.rgba.slice(at, at + 4).join() === [want, want, want, 255].join() ?
-                    0 : 1;
-            }
+        // "alpha world"'s picture is its one sector's samples, shaded by height with its range;
+        // Rolling's hole at 1_1 (pixel 23 of its level-3 picture) is clear, ground opaque.
+        const pictures = await page.page.$$eval(".chooser-canvas", (canvases) =>
+            canvases.map((canvas) => ({width: canvas.width, rgba: Array.from(canvas.getContext("2d")
+                .getImageData(0, 0, canvas.width, canvas.height).data)})));
+        const pictureOf = (name) => pictures[index.worlds.filter((world) => world.picture !== null)
+            .findIndex((world) => world.name === name)];
+        const range = index.worlds.find((world) => world.name === "alpha world").range;
+        const wanted = [];
+        for (let at = 0; at < 127 * 127; at += 1) {
+            const value = grey(ramp(126 * 3 + at % 127, 126 * 7 + Math.floor(at / 127)), range);
+            wanted.push(value, value, value, 255);
         }
-        assert.equal(wrong, 0);
-        // Rolling's hole at 1_1 is clear in its picture, its ground around it opaque.
-        const alphas = await page.page.evaluate(() => {
-            const link = Array.from(document.querySelectorAll(".chooser-world"))
-                .find((candidate) => candidate.textContent.startsWith("Rolling"));
-            const canvas = link.querySelector("canvas");
-            const scale = Math.pow(2, Math.ceil(Math.log2(757 / 128)));
-            const at = (sample) => canvas.getContext("2d")
-                .getImageData(Math.floor(sample / scale), Math.floor(sample / scale), 1, 1).data[3];
-            return [at(189), at(63), at(315)];
-        });
-        assert.deepEqual(alphas, [0, 255, 255]);
+        assert.deepEqual(pictureOf("alpha world"), {width: 127, rgba: wanted});
+        const rolling = pictureOf("Rolling");
+        const alpha = (x, y) => rolling.rgba[4 * (y * rolling.width + x) + 3];
+        assert.deepEqual([alpha(23, 23), alpha(7, 7), alpha(39, 39)], [0, 255, 255]);
 
         // A world chosen opens whole, the address naming it first.
         await page.page.click(`.chooser-world[href="${worldHash("Rolling")}"]`);
-        assert.deepEqual(await shown(page), {world: "Rolling", title: "Rolling - Velmora",
-            choice: "Rolling", listHidden: false});
+        assert.deepEqual(await shown(page), ["Rolling", "Rolling - Velmora", "Rolling"]);
         assert.match(await page.addressBecomes((hash) => /&map=/.test(hash)),
             /^#world=Rolling&map=[-\d.]+,[-\d.]+,[-\d.]+&shading=height$/);
+
+        // The toolbar's list, by the keys, changes world in place: the new one whole.
+        await page.page.focus("#world-choice");
+        await page.page.select("#world-choice",
+            index.worlds.find((world) => world.name === "alpha world").folder);
+        assert.equal((await shown(page))[0], "alpha world");
+        assert.match(await page.statusAt(CentreX, CentreY), /^sector 3_7, /);
+        await page.addressBecomes((hash) => hash.startsWith("#world=alpha+world&map="));
+        // "All worlds…" brings the list back over the world; Escape returns to it.
+        await page.page.select("#world-choice", "");
+        assert.equal((await listed(page)).length, index.worlds.length);
+        assert.equal(await page.page.$eval(".chooser-world[aria-current=page] .chooser-name",
+            (name) => name.textContent), "alpha world");
+        await page.page.keyboard.press("Escape");
+        assert.equal(await page.page.$eval("#chooser", (chooser) => chooser.hidden), true);
+        assert.equal(await page.page.evaluate(() => document.activeElement.id), "world-choice");
         assert.deepEqual(page.problems, []);
         await page.close();
     });
@@ -160,7 +137,7 @@ describe("a site of several worlds", () => {
         ];
         for (const [hash, world, status] of cases) {
             const page = await browser.open(site.page + hash, site.folder);
-            assert.equal((await shown(page)).world, world, hash);
+            assert.equal((await shown(page))[0], world, hash);
             assert.match(await page.statusAt(CentreX, CentreY), status, hash);
             // The address names the world first, as a link to it spells it.
             const written = await page.addressBecomes((now) => /&map=/.test(now));
@@ -188,39 +165,10 @@ describe("a site of several worlds", () => {
                 element.hidden ? "" : element.textContent);
             assert.equal(message, words, hash);
             await page.page.click(`.chooser-world[href="${worldHash("alpha world")}"]`);
-            assert.equal((await shown(page)).world, "alpha world", hash);
+            assert.equal((await shown(page))[0], "alpha world", hash);
             assert.deepEqual(page.problems, [], hash);
             await page.close();
         }
-    });
-
-    test("the toolbar's list changes world in place and brings back the list", async () => {
-        const page = await browser.open(site.page + worldHash("Rolling"), site.folder);
-        await shown(page);
-        await page.page.evaluate(() => { window.velmoraSamePage = true; });
-        const folderOf = (name) => index.worlds.find((world) => world.name === name).folder;
-        // By the keys: the list takes focus and a world is chosen from it.
-        await page.page.focus("#world-choice");
-        await page.page.select("#world-choice", folderOf("alpha world"));
-        assert.equal((await shown(page)).world, "alpha world");
-        // The new world whole: its one sector in the middle of the view.
-        assert.match(await page.statusAt(CentreX, CentreY), /^sector 3_7, /);
-        // Written within a moment, the new world's name first.
-        await page.addressBecomes((hash) => hash.startsWith("#world=alpha+world&map="));
-        // "All worlds…" brings the list back over the world; Escape returns to it.
-        await page.page.select("#world-choice", "");
-        const items = await listed(page);
-        assert.equal(items.length, index.worlds.length);
-        assert.equal(await page.page.$eval(".chooser-world[aria-current=page] .chooser-name",
-            (name) => name.textContent), "alpha world");
-        await page.page.keyboard.press("Escape");
-        assert.equal(await page.page.$eval("#chooser", (chooser) => chooser.hidden), true);
-        assert.equal(await page.page.evaluate(() => document.activeElement.id), "world-choice");
-        assert.equal(await page.page.evaluate(() => [window.velmoraSamePage,
-            document.querySelectorAll(".leaflet-container").length]).then(JSON.stringify),
-        "[true,1]");
-        assert.deepEqual(page.problems, []);
-        await page.close();
     });
 
     test("the toolbar's list keeps the 3D view, twenty times over", {skip: Unsupported.webgl2},
@@ -233,37 +181,23 @@ describe("a site of several worlds", () => {
             {polling: 100, timeout: 60000}, name);
             await settled("Rolling");
             const drawn = index.worlds.filter((world) => world.sectors > 0);
-            const names = drawn.map((world) => world.name);
-            for (let k = 0; k < 20; k += 1) {
-                const name = names[k % names.length];
-                const folder = drawn[k % names.length].folder;
-                if (name === "Rolling" && k === 0) {
-                    continue;
-                }
-                await page.page.select("#world-choice", folder);
-                await settled(name);
+            for (let k = 1; k <= 20; k += 1) {
+                await page.page.select("#world-choice", drawn[k % drawn.length].folder);
+                await settled(drawn[k % drawn.length].name);
             }
-            const last = names[19 % names.length];
+            const last = drawn[20 % drawn.length].name;
+            // The last world whole, from its overview, drawn (ground: anything but the sky's
+            // blue) by the one view and its one context there is.
             const state = await page.page.evaluate(() => {
                 const view = Velmora.app.view3d;
-                const camera = view.camera();
                 const home = Velmora.view3d.overviewCamera(Velmora.app.world.extent);
-                const picture = view.picture();
-                let ground = 0;
-                for (let at = 0; at < picture.rgba.length; at += 4) {
-                    // Anything but the sky's blue.
-                    ground += picture.rgba[at] !== 0 || picture.rgba[at + 1] !== 0 ? 1 : 0;
-                }
-                return {
-                    mode: Velmora.app.mode,
-                    home: ["x", "y", "z", "yaw", "pitch"].every((key) =>
-                        Math.abs(camera[key] - home[key]) < 1e-3),
-                    ground: ground > picture.width * picture.height / 50,
-                    views: document.querySelectorAll("canvas.velmora-view3d").length,
-                    maps: document.querySelectorAll(".leaflet-container").length,
-                };
+                const {rgba} = view.picture();
+                const ground = rgba.filter((value, at) => at % 4 < 2 && value !== 0).length;
+                return [Velmora.app.mode, ["x", "y", "z", "yaw", "pitch"].every((key) =>
+                    Math.abs(view.camera()[key] - home[key]) < 1e-3), ground > rgba.length / 200,
+                document.querySelectorAll("canvas.velmora-view3d, .leaflet-container").length];
             });
-            assert.deepEqual(state, {mode: "3d", home: true, ground: true, views: 1, maps: 1});
+            assert.deepEqual(state, ["3d", true, true, 2]);
             await page.addressBecomes((hash) => hash.startsWith(worldHash(last, "&camera=")));
             // Back to the map: the last world's, under the camera.
             await page.page.click("[data-mode='map']");
@@ -272,29 +206,20 @@ describe("a site of several worlds", () => {
             assert.deepEqual(page.problems, []);
             await page.close();
         });
-});
 
-describe("a site of one world", () => {
-    test("shows no list of worlds and writes no world, though a link may name it", async () => {
-        const site = makeSite({Rolling}, "Rolling");
-        const browser = await Browser.launch();
-        try {
+    test("a site of one world shows no list and writes no world, though a link may name it",
+        async () => {
+            const one = makeSite({Rolling}, "Rolling");
             for (const hash of ["", "#world=Rolling&sector=1_0", "#sector=1_0"]) {
-                const page = await browser.open(site.page + hash, site.folder);
+                const page = await browser.open(one.page + hash, one.folder);
                 await page.mapDrawn();
-                const state = await page.page.evaluate(() => ({
-                    chooser: document.getElementById("chooser").hidden,
-                    list: document.getElementById("world-choice").hidden,
-                    world: Velmora.app.world.world,
-                }));
-                assert.deepEqual(state, {chooser: true, list: true, world: "Rolling"}, hash);
+                assert.deepEqual(await page.page.evaluate(() => [Velmora.app.world.world,
+                    document.querySelectorAll("#chooser:not([hidden]), #world-choice:not([hidden])")
+                        .length]), ["Rolling", 0], hash);
                 assert.match(await page.addressBecomes((now) => now !== "" && now !== hash),
                     /^#map=[-\d.]+,[-\d.]+,[-\d.]+&shading=height$/, hash);
                 assert.deepEqual(page.problems, [], hash);
                 await page.close();
             }
-        } finally {
-            await browser.close();
-        }
-    });
+        });
 });
