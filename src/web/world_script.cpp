@@ -45,6 +45,18 @@ std::vector<bool> DrawnSectors(const world::WorldModel& model) {
     return drawn;
 }
 
+json BoxOf(const world::WorldLayout& layout) {
+    return {{"firstA", layout.firstA},
+            {"firstB", layout.firstB},
+            {"columnsA", layout.columnsA},
+            {"rowsB", layout.rowsB}};
+}
+
+json RangeOf(const world::WorldModel& model) {
+    const ShadingRange range = model.Range();
+    return {{"low", range.Low()}, {"width", range.Range()}};
+}
+
 }  // namespace
 
 std::string ChunkKeyOf(const world::LodTree& tree, int node) {
@@ -149,19 +161,14 @@ std::string WorldScript(const world::WorldModel& model, const WorldScriptInput& 
     for (const world::SharedPlace& place : model.SharedPlaces()) {
         shared.push_back({{"name", place.name}, {"drawn", place.drawn}});
     }
-    const ShadingRange range = model.Range();
     const world::WorldModel::Bounds extent = model.Extent();
     const json whole = {
         {"format", SiteFormat},
         {"world", input.world},
         {"folder", input.folder},
         {"version", input.version},
-        {"box",
-         {{"firstA", layout.firstA},
-          {"firstB", layout.firstB},
-          {"columnsA", layout.columnsA},
-          {"rowsB", layout.rowsB}}},
-        {"range", {{"low", range.Low()}, {"width", range.Range()}}},
+        {"box", BoxOf(model.Layout())},
+        {"range", RangeOf(model)},
         {"extent", {extent.minX, extent.minY, extent.minZ, extent.maxX, extent.maxY, extent.maxZ}},
         {"skirtDepth", model.SkirtDepth()},
         {"tileSide", TileSide},
@@ -179,20 +186,14 @@ std::string WorldScript(const world::WorldModel& model, const WorldScriptInput& 
 
 std::string WorldEntry(const world::WorldModel& model, const WorldScriptInput& input,
                        std::optional<std::uint64_t> picture) {
-    const world::WorldLayout& layout = model.Layout();
     const std::vector<bool> drawn = DrawnSectors(model);
-    const ShadingRange range = model.Range();
     const json entry = {
         {"name", input.world},
         {"folder", input.folder},
         {"version", input.version},
         {"sectors", std::count(drawn.begin(), drawn.end(), true)},
-        {"box",
-         {{"firstA", layout.firstA},
-          {"firstB", layout.firstB},
-          {"columnsA", layout.columnsA},
-          {"rowsB", layout.rowsB}}},
-        {"range", {{"low", range.Low()}, {"width", range.Range()}}},
+        {"box", BoxOf(model.Layout())},
+        {"range", RangeOf(model)},
         {"picture", picture ? json(*picture) : json(nullptr)}};
     return entry.dump(-1, ' ', false, json::error_handler_t::replace);
 }
