@@ -53,6 +53,8 @@
         this.wantedFolder = null;
         // The shown world's folder when the site no longer holds it (said once).
         this.goneFolder = null;
+        // World loads on their way, by the loading indicator's name for them.
+        this.loads = {};
         window.addEventListener("hashchange", function () {
             if (Velmora.Site.index()) {
                 self.follow(new Velmora.Address().read());
@@ -124,9 +126,17 @@
     // another in place of the one shown, or a later version of the one shown.
     Choice.prototype.load = function (entry, wanted, loading) {
         var self = this;
+        // Loads under one name overlap when the user chooses again before the last one came.
+        this.loads[loading] = (this.loads[loading] || 0) + 1;
         Velmora.Loading.start(loading);
+        var settled = function () {
+            self.loads[loading] -= 1;
+            if (self.loads[loading] === 0) {
+                Velmora.Loading.done(loading);
+            }
+        };
         Velmora.openWorld(entry).then(function (world) {
-            Velmora.Loading.done(loading);
+            settled();
             if (!world || world.folder !== self.wantedFolder) {
                 return;
             }
@@ -148,7 +158,7 @@
             }
             self.switcher.render(Velmora.Site.index(), world.folder, world.world);
         }, function (error) {
-            Velmora.Loading.done(loading);
+            settled();
             if (entry.folder !== self.wantedFolder) {
                 return;
             }

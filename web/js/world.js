@@ -103,16 +103,19 @@
         if (asked) {
             var script = document.createElement("script");
             script.src = "data/" + fileOf(entry.folder, entry.version);
-            script.onload = function () {
+            var fail = function (words) {
                 script.remove();
+                if (pending === asked && !asked.ran) {
+                    pending = null;
+                    asked.reject(new Error("data/" + fileOf(entry.folder, entry.version) + words));
+                }
+            };
+            script.onload = function () {
+                // Velmora.world ran before onload, unless the file holds no such world.
+                fail(" holds no world " + entry.folder);
             };
             script.onerror = function () {
-                script.remove();
-                if (pending === asked) {
-                    pending = null;
-                    asked.reject(new Error("data/" + fileOf(entry.folder, entry.version) +
-                        " cannot be loaded"));
-                }
+                fail(" cannot be loaded");
             };
             document.head.appendChild(script);
         }
@@ -125,6 +128,7 @@
         if (!asked || meta.folder !== asked.folder || !(meta.version >= asked.version)) {
             return;
         }
+        asked.ran = true;
         var tiles = Promise.all(meta.tiles.map(Velmora.inflate)).then(function (levels) {
             return levels.map(decodeTiles);
         });
