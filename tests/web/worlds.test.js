@@ -104,6 +104,7 @@ describe("sites of several worlds, and of one", () => {
         // A world chosen opens whole, the address naming it first.
         await page.page.click(`.chooser-world[href="${worldHash("Rolling")}"]`);
         assert.deepEqual(await shown(page), ["Rolling", "Rolling - Velmora", "Rolling"]);
+        assert.equal(await page.page.evaluate(() => document.activeElement.id), "map");
         assert.match(await page.addressBecomes((hash) => /&map=/.test(hash)),
             /^#world=Rolling&map=[-\d.]+,[-\d.]+,[-\d.]+&shading=height$/);
 

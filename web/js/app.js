@@ -286,6 +286,12 @@
         this.remember();
     };
 
+    // Keys to the view shown (after the list of worlds closed on it).
+    App.prototype.focusView = function () {
+        var view = this.mode === "3d" && this.view3d ? this.view3d.canvas : element("map");
+        view.focus({preventScroll: true});
+    };
+
     // The page named after the world shown.
     App.prototype.named = function () {
         document.title = this.world.world + " - Velmora";

@@ -55,6 +55,8 @@
         this.goneFolder = null;
         // World loads on their way, by the loading indicator's name for them.
         this.loads = {};
+        // Whether the world asked for was chosen from the list of worlds.
+        this.focusNext = false;
         window.addEventListener("hashchange", function () {
             if (Velmora.Site.index()) {
                 self.follow(new Velmora.Address().read());
@@ -109,17 +111,28 @@
                 "is nothing of it to show.");
             return;
         }
+        // Chosen from the list of worlds: the keys go on to the world's view.
+        this.focusNext = this.chooser.shown();
         this.chooser.hide();
         var app = Velmora.app;
         if (app && app.world.folder === entry.folder && this.wantedFolder === entry.folder) {
             if (wanted) {
                 app.apply(wanted, false);
             }
+            this.focusView();
             return;
         }
         this.wantedFolder = entry.folder;
         this.goneFolder = null;
         this.load(entry, wanted, "world");
+    };
+
+    // The view takes the keys once a world chosen from the list of worlds shows.
+    Choice.prototype.focusView = function () {
+        if (this.focusNext && Velmora.app && !this.chooser.shown()) {
+            Velmora.app.focusView();
+        }
+        this.focusNext = false;
     };
 
     // Loads world `entry` (waiting under `loading`'s name) and hands it to the page: its first,
@@ -157,6 +170,7 @@
                 }
             }
             self.switcher.render(Velmora.Site.index(), world.folder, world.world);
+            self.focusView();
         }, function (error) {
             settled();
             if (entry.folder !== self.wantedFolder) {
