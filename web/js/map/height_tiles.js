@@ -88,6 +88,7 @@
         }
         var self = this;
         var data = this.data;
+        var file = "data/" + this.world.folder + "/" + key + ".v";
         var version = this.world.tiles[level].get(x + "_" + y);
         entry = {tile: null, askers: 1, level: level, x: x, y: y, version: version};
         var request = function () {
@@ -104,8 +105,7 @@
                 var bytes = new Uint8Array(buffer);
                 var count = Side * Side;
                 if (bytes.length !== 3 * count) {
-                    throw new Error("data/" + self.world.folder + "/" + key + ".js holds " +
-                        bytes.length + " bytes");
+                    throw new Error(file + version + ".js holds " + bytes.length + " bytes");
                 }
                 entry.tile = {
                     level: level,
