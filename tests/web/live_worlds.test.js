@@ -79,11 +79,16 @@ describe("velmora serve --all as worlds come and go", () => {
         await page.page.mouse.move(Width / 2, Height / 2);
         await liveMap.mapShows(page.page, Width / 2, Height / 2, 2600, status, Patience);
 
+        // Its one sector removed, then the world itself.
+        const notice = () => page.page.$eval("#notice-text", (text) => text.textContent);
+        const kept = (words) => `The world \u201cSecond\u201d ${words}: the page keeps what ` +
+            "it showed.";
+        fs.rmSync(path.join(liveMap.terrainOf(prefix, "Second"), "2_3"), {recursive: true});
+        await toolbarHolds(false, ["First", "Second (disabled)"]);
+        assert.equal(await notice(), kept("holds no sector any more"));
         fs.rmSync(path.dirname(liveMap.terrainOf(prefix, "Second")), {recursive: true});
         await toolbarHolds(false, ["Second (removed) (disabled)", "First"]);
-        assert.equal(await page.page.$eval("#notice-text", (text) => text.textContent),
-            "The world \u201cSecond\u201d is no longer on this site: the page keeps what it " +
-            "showed.");
+        assert.equal(await notice(), kept("is no longer on this site"));
         await liveMap.mapShows(page.page, Width / 2, Height / 2, 2600, status, Patience);
 
         // Another world chosen, the one gone leaves the list, which hides again.

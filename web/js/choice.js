@@ -51,8 +51,8 @@
         });
         // The folder of the world asked for last (shown, or on its way).
         this.wantedFolder = null;
-        // The shown world's folder when the site no longer holds it (said once).
-        this.goneFolder = null;
+        // How the world shown went, when the site no longer holds it or its ground (said once).
+        this.gone = "";
         // World loads on their way, by the loading indicator's name for them.
         this.loads = {};
         // Whether the world asked for was chosen from the list of worlds.
@@ -123,7 +123,7 @@
             return;
         }
         this.wantedFolder = entry.folder;
-        this.goneFolder = null;
+        this.gone = "";
         this.load(entry, wanted, "world");
     };
 
@@ -189,7 +189,7 @@
     };
 
     // A later index (a page served live): both lists follow it; the world shown follows its
-    // version, or, gone from the site, stays as it was, saying so.
+    // version, or, gone from the site or left without a sector, stays as it was, saying so.
     Choice.prototype.indexChanged = function (index) {
         var app = Velmora.app;
         if (this.chooser.shown()) {
@@ -211,15 +211,16 @@
                 entry = candidate;
             }
         });
-        if (!entry) {
-            if (this.goneFolder !== folder) {
-                this.goneFolder = folder;
-                app.notice.show("The world " + quoted(app.world.world) + " is no longer on " +
-                    "this site: the page keeps what it showed.");
+        var gone = !entry ? "is no longer on this site" :
+            !drawable(entry) ? "holds no sector any more" : "";
+        if (gone !== this.gone) {
+            this.gone = gone;
+            if (gone) {
+                app.notice.show("The world " + quoted(app.world.world) + " " + gone + ": the " +
+                    "page keeps what it showed.");
             }
-            return;
         }
-        if (entry.version > app.world.version) {
+        if (!gone && entry.version > app.world.version) {
             this.load(entry, null, "update");
         }
     };
