@@ -48,9 +48,9 @@ struct RecordedWorld {
 };
 
 struct SiteRecord {
-    std::uint64_t version = 0;                     // 0: a site whose first run has not finished
-    std::map<std::string, RecordedWorld> worlds;   // by folder
-    std::map<std::string, RecordedFile> files;     // data files by key
+    std::uint64_t version = 0;                       // 0: a site whose first run has not finished
+    std::map<std::string, RecordedWorld> worlds;     // by folder
+    std::map<std::string, RecordedFile> files;       // data files by key
     std::optional<SourceStamp> ground;               // the ground texture's source
     std::map<std::string, std::uint64_t> pageFiles;  // the page's own files by path, their hash
     // What runs that did not finish were writing: their versions' data files and these page

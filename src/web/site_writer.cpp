@@ -209,8 +209,7 @@ void SiteRun::WriteWorlds(std::vector<SiteWorld> worlds) {
         report.filesWritten += written.filesWritten;
         report.unplaced.insert(report.unplaced.end(), written.unplaced.begin(),
                                written.unplaced.end());
-        superseded_.insert(superseded_.end(), written.superseded.begin(),
-                           written.superseded.end());
+        superseded_.insert(superseded_.end(), written.superseded.begin(), written.superseded.end());
         next_.files.merge(written.files);
         entries_.push_back(written.record.entry);
         next_.worlds[folder] = std::move(written.record);
@@ -232,10 +231,11 @@ void SiteRun::WriteGround() {
     const std::string key(GroundKey);
     const auto file = world::KeyOfFile(options_.groundTexture.string());
     const std::optional<SourceStamp> stamp =
-        file ? std::optional<SourceStamp>({HashOf(file->path), file->size,
-                                           file->modifiedNanoseconds})
+        file ? std::optional<SourceStamp>(
+                   {HashOf(file->path), file->size, file->modifiedNanoseconds})
              : std::nullopt;
-    const auto was = record_ ? record_->files.find(key) : std::map<std::string, RecordedFile>::const_iterator{};
+    const auto was =
+        record_ ? record_->files.find(key) : std::map<std::string, RecordedFile>::const_iterator{};
     if (stamp && record_ && was != record_->files.end() && record_->ground == stamp) {
         next_.files[key] = was->second;
         next_.ground = stamp;

@@ -90,8 +90,7 @@ std::vector<std::map<TileKey, std::uint64_t>> RecordedTiles(
 // Writes the payload under `key` unless the record has the same bytes there: the file it names.
 RecordedFile WriteUnlessSame(SiteFiles& files, const std::string& key,
                              const std::vector<std::uint8_t>& payload, std::uint64_t version,
-                             const std::map<std::string, RecordedFile>& own,
-                             std::size_t& written) {
+                             const std::map<std::string, RecordedFile>& own, std::size_t& written) {
     const std::uint64_t hash =
         HashOf({reinterpret_cast<const char*>(payload.data()), payload.size()});
     if (const auto was = own.find(key); was != own.end() && was->second.hash == hash) {
@@ -112,8 +111,9 @@ WrittenWorld WriteWorldData(SiteFiles& files, SiteWorld world, const RecordedWor
     const std::string& folder = written.folder;
     const std::string terrain = PathHash(TerrainOf(world.sources));
     const bool sameWorld = recorded != nullptr && recorded->terrain == terrain;
-    std::map<std::string, RecordedFile> own =
-        recorded != nullptr ? FilesOf(folder, recordedFiles) : std::map<std::string, RecordedFile>{};
+    std::map<std::string, RecordedFile> own = recorded != nullptr
+                                                  ? FilesOf(folder, recordedFiles)
+                                                  : std::map<std::string, RecordedFile>{};
     const std::string indexKey = WorldFileKey(folder, WorldIndexKey);
 
     // Nothing changed: nothing is read.
@@ -183,10 +183,10 @@ WrittenWorld WriteWorldData(SiteFiles& files, SiteWorld world, const RecordedWor
     }
 
     // The height tiles.
-    TilePyramid pyramid(files, folder,
-                        sameWorld ? RecordedTiles(folder, own)
-                                  : std::vector<std::map<TileKey, std::uint64_t>>{},
-                        version);
+    TilePyramid pyramid(
+        files, folder,
+        sameWorld ? RecordedTiles(folder, own) : std::vector<std::map<TileKey, std::uint64_t>>{},
+        version);
     if (sameWorld) {
         pyramid.Touch(model, changed);
         for (const auto& [name, sector] : recorded->sectors) {

@@ -187,14 +187,13 @@ std::string WorldScript(const world::WorldModel& model, const WorldScriptInput& 
 std::string WorldEntry(const world::WorldModel& model, const WorldScriptInput& input,
                        std::optional<std::uint64_t> picture) {
     const std::vector<bool> drawn = DrawnSectors(model);
-    const json entry = {
-        {"name", input.world},
-        {"folder", input.folder},
-        {"version", input.version},
-        {"sectors", std::count(drawn.begin(), drawn.end(), true)},
-        {"box", BoxOf(model.Layout())},
-        {"range", RangeOf(model)},
-        {"picture", picture ? json(*picture) : json(nullptr)}};
+    const json entry = {{"name", input.world},
+                        {"folder", input.folder},
+                        {"version", input.version},
+                        {"sectors", std::count(drawn.begin(), drawn.end(), true)},
+                        {"box", BoxOf(model.Layout())},
+                        {"range", RangeOf(model)},
+                        {"picture", picture ? json(*picture) : json(nullptr)}};
     return entry.dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
@@ -219,8 +218,7 @@ std::string SiteIndexScript(const SiteIndexInput& input) {
                         {"live", input.live},
                         {"ground", input.ground ? json(*input.ground) : json(nullptr)},
                         {"worlds", std::move(worlds)}};
-    return "Velmora.worlds(" + whole.dump(-1, ' ', false, json::error_handler_t::replace) +
-           ");\n";
+    return "Velmora.worlds(" + whole.dump(-1, ' ', false, json::error_handler_t::replace) + ");\n";
 }
 
 }  // namespace web

@@ -95,7 +95,7 @@ TEST_F(DemoPrefixTest, WebAndServeRefuseWhatTheyCannotUseInOneLine) {
     // Nothing is written for any of them.
     const std::string unmade = (Scratch() / "unmade").string();
     const std::vector<std::pair<std::vector<std::string>, int>> worlds = {
-        {{"web", "--all", "West", unmade}, 64}, {{"web", unmade}, 64},
+        {{"web", "--all", "West", unmade}, 64},  {{"web", unmade}, 64},
         {{"web", "West", "Nowhere", unmade}, 2}, {{"serve", "--all", "West", unmade}, 64},
         {{"serve", "West", "East", unmade}, 64},
     };

@@ -92,8 +92,8 @@ protected:
     // for the first.
     void Follow(std::vector<std::string> superseded = {}) {
         Follow([this, superseded] {
-            return SiteUpdate{static_cast<std::uint64_t>(updates.load()), {{"East", {"0_0"}}},
-                              superseded, {}};
+            return SiteUpdate{
+                static_cast<std::uint64_t>(updates.load()), {{"East", {"0_0"}}}, superseded, {}};
         });
         EXPECT_TRUE(WriteUntilUpdated());
     }
@@ -198,15 +198,15 @@ TEST_F(LiveSiteFollowTest, AWorldThatComesIsUpdatedForAndFollowed) {
     std::atomic<bool> moved{false};
     Follow(
         [&] {
-            return SiteUpdate{static_cast<std::uint64_t>(updates.load()), {{"North", {}}}, {},
-                              {terrain, north}};
+            return SiteUpdate{
+                static_cast<std::uint64_t>(updates.load()), {{"North", {}}}, {}, {terrain, north}};
         },
         [&] { return moved.exchange(false); });
     fs::create_directories(north);
     moved = true;
-    ASSERT_TRUE(WaitUntil([&] { return updates == 1; },
-                          std::chrono::duration<double>(web::serve::LiveSite::WorldsEvery).count() +
-                              2.0));
+    ASSERT_TRUE(
+        WaitUntil([&] { return updates == 1; },
+                  std::chrono::duration<double>(web::serve::LiveSite::WorldsEvery).count() + 2.0));
     world_test::WriteSector(north, "0_0", world_test::Rolling(0, 0));
     EXPECT_TRUE(WaitUntil([&] { return updates == 2; }, 5.0));
     live.reset();

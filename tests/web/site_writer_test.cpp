@@ -108,7 +108,8 @@ protected:
         for (const auto& [key, file] :
              record ? record->files : std::map<std::string, web::RecordedFile>{}) {
             const std::string text = ReadText(site / web::DataFilePath(key, file.version));
-            const std::string own = key.starts_with(world + "/") ? key.substr(world.size() + 1) : key;
+            const std::string own =
+                key.starts_with(world + "/") ? key.substr(world.size() + 1) : key;
             std::vector<std::uint8_t> payload;
             // Sizes differ by kind; inflating to the whole stream's size needs it known, so a
             // tile's is taken and any other is compared as text.
@@ -651,15 +652,16 @@ TEST_F(SiteTest, ASiteOfTheLayoutBeforeIsBroughtToTheNew) {
     Write("0_0", 0, 0);
     for (const int format : {2, 3}) {
         const fs::path site = folder.path() / ("old" + std::to_string(format));
-        const std::map<std::string, std::string> old = {
-            {"index.html", "an old page"}, {"data/world.js", "Velmora.world({});"},
-            {"data/tiles/0/0_0.v1.js", "a tile"}, {"data/lod/top.v1.js", "a chunk"}};
+        const std::map<std::string, std::string> old = {{"index.html", "an old page"},
+                                                        {"data/world.js", "Velmora.world({});"},
+                                                        {"data/tiles/0/0_0.v1.js", "a tile"},
+                                                        {"data/lod/top.v1.js", "a chunk"}};
         for (const auto& [path, bytes] : old) {
             WriteFile(site / path, bytes);
         }
         WriteFile(site / "data" / "notes.txt", "mine");
-        const std::string where = format == 2 ? nlohmann::json(sources.at("0_0").hostPath).dump()
-                                              : std::string("17");
+        const std::string where =
+            format == 2 ? nlohmann::json(sources.at("0_0").hostPath).dump() : std::string("17");
         const std::string terrainField =
             format == 2 ? nlohmann::json(terrain.string()).dump() : "\"00000000000000aa\"";
         std::string record = R"({"velmora-site":)" + std::to_string(format) +
@@ -692,15 +694,14 @@ TEST_F(SiteTest, ASiteOfTheLayoutBeforeIsBroughtToTheNew) {
 // no longer listed leaving with its files alone.
 TEST_F(SiteTest, EachWorldKeepsToItsFolderAndAnUpdateOfOneLeavesTheOthers) {
     const std::vector<std::string> names = {"Test", "test", "a b#c&d%e", "\xc3\xa9t\xc3\xa9",
-                                            "..", "empty"};
+                                            "..",   "empty"};
     // Each world's terrain folder of its own, two sectors in it ("empty": none).
     std::map<std::string, std::vector<world::SectorSource>> sectors;
     const auto write = [&](const std::string& name, int a, int lift) {
         const fs::path own = folder.path() / "worlds" / web::WorldFolderOf(name) / "terrain";
-        const world::SectorSource source =
-            WriteSector(own, std::to_string(a) + "_0", [&](int r, int c) {
-                return static_cast<std::uint16_t>(1000 + lift + r + c);
-            });
+        const world::SectorSource source = WriteSector(
+            own, std::to_string(a) + "_0",
+            [&](int r, int c) { return static_cast<std::uint16_t>(1000 + lift + r + c); });
         auto& list = sectors[name];
         std::erase_if(list, [&](const auto& had) { return had.name == source.name; });
         list.push_back(source);
@@ -720,8 +721,8 @@ TEST_F(SiteTest, EachWorldKeepsToItsFolderAndAnUpdateOfOneLeavesTheOthers) {
     const fs::path site = folder.path() / "site";
     EXPECT_EQ(SiteOf(site, worlds(names), Options()).worlds, names.size());
     const std::string script = ReadText(site / "data" / "worlds.js");
-    const auto index = nlohmann::json::parse(
-        script.substr(15, script.size() - 15 - 3), nullptr, false);  // Velmora.worlds(...);
+    const auto index = nlohmann::json::parse(script.substr(15, script.size() - 15 - 3), nullptr,
+                                             false);  // Velmora.worlds(...);
     ASSERT_FALSE(index.is_discarded()) << script;
     ASSERT_EQ(index["worlds"].size(), names.size());
     std::set<std::string> folders;

@@ -191,11 +191,13 @@ void AddServeCommand(CLI::App& velmora, ChosenCommand& chosen) {
         "removes sectors, the site follows and open pages show the change without a reload; a\n"
         "world the game makes or removes comes into or leaves the site's list of worlds.\n"
         "Ctrl+C or SIGTERM end it.");
-    serve->add_option("WORLD", request->operands,
-                      "a world, as listed or as its folder (none: every world), then the site's "
-                      "folder")
+    serve
+        ->add_option("WORLD", request->operands,
+                     "a world, as listed or as its folder (none: every world), then the site's "
+                     "folder")
         ->expected(0, 2);
-    serve->add_flag("--all", request->all, "every world of the install (then DIR alone may follow)");
+    serve->add_flag("--all", request->all,
+                    "every world of the install (then DIR alone may follow)");
     serve->add_option("--port", request->port, "the port (default 8765; 0: any free one)")
         ->check(CLI::Range(0, 65535))
         ->type_name("N");

@@ -46,8 +46,8 @@ int RunWeb(const WebRequest& request) {
         report = session.Write(held);
     }
     SayUnplaced("web", report.unplaced);
-    const std::string count = report.worlds == 1 ? std::string("one world")
-                                                  : std::to_string(report.worlds) + " worlds";
+    const std::string count =
+        report.worlds == 1 ? std::string("one world") : std::to_string(report.worlds) + " worlds";
     std::printf("%s: %s, %s, %zu height tiles; %zu files written, %zu removed\n",
                 text::PrintableName(folder).c_str(),
                 report.created ? "a new site" : "brought up to date", count.c_str(), report.tiles,

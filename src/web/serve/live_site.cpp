@@ -113,7 +113,8 @@ void LiveSite::Run(std::stop_token stop) {
             std::map<std::filesystem::path, std::unique_ptr<world::TerrainWatch>> kept;
             for (const std::filesystem::path& terrain : update.terrains) {
                 auto found = watches.find(terrain);
-                kept[terrain] = found != watches.end() ? std::move(found->second) : WatchOf(terrain);
+                kept[terrain] =
+                    found != watches.end() ? std::move(found->second) : WatchOf(terrain);
             }
             if (!update.terrains.empty()) {
                 watches = std::move(kept);

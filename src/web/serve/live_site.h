@@ -43,8 +43,7 @@ public:
     // throw std::exception: said on stderr, tried again at the next change); `worldsMoved`
     // says whether a world came or went since the last update.
     LiveSite(std::vector<std::filesystem::path> terrains, std::filesystem::path site,
-             std::function<SiteUpdate()> update, std::function<bool()> worldsMoved,
-             Server& server);
+             std::function<SiteUpdate()> update, std::function<bool()> worldsMoved, Server& server);
     ~LiveSite();
     LiveSite(const LiveSite&) = delete;
     LiveSite& operator=(const LiveSite&) = delete;

@@ -168,29 +168,16 @@
     MapView.prototype.setWorld = function (world) {
         var rangeChanged = world.range.low !== this.world.range.low ||
             world.range.width !== this.world.range.width;
-        this.world = world;
-        this.ground = new Velmora.Ground(world, this.tiles);
-        this.worldBounds = boxBounds(world.box);
-        var minZoom = -(world.levels - 1);
-        if (minZoom < this.map.getMinZoom()) {
-            this.map.setMinZoom(minZoom);
-        }
-        for (var name in this.layers) {
-            var layer = this.layers[name];
-            layer.options.bounds = this.worldBounds;
-            layer.options.levels = world.levels;
-            layer.options.range = world.range;
-            layer.options.minNativeZoom = Math.min(layer.options.minNativeZoom, minZoom);
-            layer.options.minZoom = layer.options.minNativeZoom;
-        }
+        // The zooms only ever widen for a world that grows.
+        var minZoom = Math.min(-(world.levels - 1), this.map.getMinZoom());
+        this.takeWorld(world, minZoom, function (current) {
+            return Math.min(current, minZoom);
+        });
         var shown = this.layers[this.shading];
         if (shown) {
             // A new shading range changes every tile's grey.
             shown.refresh(rangeChanged);
         }
-        this.grid.options.world = world;
-        this.grid.options.bounds = this.worldBounds;
-        this.grid.options.minZoom = Math.min(this.grid.options.minZoom, minZoom);
         if (this.gridShown()) {
             this.grid.redraw();
         }
@@ -202,26 +189,38 @@
     // page's to say.
     MapView.prototype.replaceWorld = function (world) {
         this.clearMark();
+        var minZoom = -(world.levels - 1);
+        this.takeWorld(world, minZoom, function () {
+            return minZoom;
+        });
+        for (var name in this.layers) {
+            this.layers[name].redraw();
+        }
+        this.grid.redraw();
+        this.map.getContainer().setAttribute("aria-label", mapLabel(world));
+        this.readGround();
+    };
+
+    // The world's box, levels and range for the map, its layers and the grid, each one's lowest
+    // zoom as `lowest` makes it of the one it has.
+    MapView.prototype.takeWorld = function (world, minZoom, lowest) {
         this.world = world;
         this.ground = new Velmora.Ground(world, this.tiles);
         this.worldBounds = boxBounds(world.box);
-        var minZoom = -(world.levels - 1);
-        this.map.setMinZoom(minZoom);
+        if (minZoom !== this.map.getMinZoom()) {
+            this.map.setMinZoom(minZoom);
+        }
         for (var name in this.layers) {
             var layer = this.layers[name];
             layer.options.bounds = this.worldBounds;
             layer.options.levels = world.levels;
             layer.options.range = world.range;
-            layer.options.minNativeZoom = minZoom;
-            layer.options.minZoom = minZoom;
-            layer.redraw();
+            layer.options.minNativeZoom = lowest(layer.options.minNativeZoom);
+            layer.options.minZoom = layer.options.minNativeZoom;
         }
         this.grid.options.world = world;
         this.grid.options.bounds = this.worldBounds;
-        this.grid.options.minZoom = minZoom;
-        this.grid.redraw();
-        this.map.getContainer().setAttribute("aria-label", mapLabel(world));
-        this.readGround();
+        this.grid.options.minZoom = lowest(this.grid.options.minZoom);
     };
 
     // The ground under the pointer, once the level-0 tile it lies in is there.
