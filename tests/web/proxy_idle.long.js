@@ -164,7 +164,7 @@ describe("an idle event stream", () => {
                 t.diagnostic(`${routes[k].name}: the update after ${Idle} ms idle in ` +
                     `${arrived - written} ms`);
                 const data = JSON.parse(update.data);
-                assert.deepEqual(data.sectors, ["2_0"], routes[k].name);
+                assert.deepEqual(data.worlds, {Test: ["2_0"]}, routes[k].name);
                 assert.equal(typeof data.version, "number", routes[k].name);
             });
         });
