@@ -7,10 +7,10 @@
 "use strict";
 
 const assert = require("node:assert/strict");
-const {after, before, describe, test} = require("node:test");
+const {describe, test} = require("node:test");
 
-const {Browser, Unsupported, Width, Height} = require("./support/browser");
-const {makeSite} = require("./support/site");
+const {Unsupported, Width, Height} = require("./support/browser");
+const {openedSite} = require("./support/site");
 const {Rolling} = require("./support/worlds");
 const {decodePng, difference} = require("./support/view3d_pictures");
 
@@ -21,18 +21,10 @@ function heightText(sample) {
 }
 
 describe("find and share", () => {
-    let site;
-    let browser;
-    before(async () => {
-        site = makeSite({Test: Rolling}, "Test");
-        browser = await Browser.launch();
-    });
-    after(async () => {
-        await browser.close();
-    });
+    const opened = openedSite({Test: Rolling}, "Test");
 
     test("the legend follows the shading and gives the range's heights", async () => {
-        const page = await browser.open(site.page + "#map=189,189,0", site.folder);
+        const page = await opened.open("#map=189,189,0");
         await page.mapDrawn();
         const range = await page.page.evaluate(() => Velmora.app.world.range);
         const low = heightText(range.low);
@@ -76,7 +68,7 @@ describe("find and share", () => {
     });
 
     test("go to sector: there as the link goes, or words for what is not a sector", async () => {
-        const page = await browser.open(site.page, site.folder);
+        const page = await opened.open();
         await page.mapDrawn();
         for (const [typed, hash, label, notice] of [
             ["banana", null, [], "\u201cbanana\u201d is no sector: type its name as A_B, for " +
@@ -105,8 +97,7 @@ describe("find and share", () => {
     test("copy link puts the view's address on the clipboard and says so, in 2D and 3D; full " +
         "screen",
         async () => {
-            const page = await browser.open(site.page + "#map=100,120,1&shading=both",
-                site.folder);
+            const page = await opened.open("#map=100,120,1&shading=both");
             await page.mapDrawn();
             await page.page.evaluate(() => {
                 window.copied = [];
@@ -140,7 +131,7 @@ describe("find and share", () => {
 
     test("save picture: a PNG of exactly what the view shows, named after the world and place",
         async () => {
-            const page = await browser.open(site.page + "#map=150,160,0.5", site.folder);
+            const page = await opened.open("#map=150,160,0.5");
             await page.mapDrawn();
             // The file is offered by a link's click: taken here rather than downloaded.
             await page.page.evaluate(() => {
@@ -190,7 +181,7 @@ describe("find and share", () => {
 
     test("the accessibility tree: the map as a named application, the status line",
         {skip: Unsupported.accessibilityTree}, async () => {
-            const page = await browser.open(site.page + "#map=189,63,0", site.folder);
+            const page = await opened.open("#map=189,63,0");
             await page.mapDrawn();
             const tree = await page.page.accessibility.snapshot({interestingOnly: false});
             const all = [];
@@ -208,7 +199,7 @@ describe("find and share", () => {
 
     test("by the keys alone: every control by Tab, focus shown, names and roles, the view's " +
         "centre read out", async () => {
-        const page = await browser.open(site.page + "#map=189,63,0", site.folder);
+        const page = await opened.open("#map=189,63,0");
         await page.mapDrawn();
         const reached = [];
         for (let k = 0; k < 20; k += 1) {

@@ -4,10 +4,10 @@
 "use strict";
 
 const assert = require("node:assert/strict");
-const {after, before, describe, test} = require("node:test");
+const {describe, test} = require("node:test");
 
-const {Browser, Width, Height} = require("./support/browser");
-const {makeSite} = require("./support/site");
+const {Width, Height} = require("./support/browser");
+const {openedSite} = require("./support/site");
 const {Rolling} = require("./support/worlds");
 
 const CentreX = Width / 2;
@@ -25,15 +25,7 @@ function sectorOf(text) {
 }
 
 describe("links and the address", () => {
-    let site;
-    let browser;
-    before(async () => {
-        site = makeSite({Test: Rolling}, "Test");
-        browser = await Browser.launch();
-    });
-    after(async () => {
-        await browser.close();
-    });
+    const opened = openedSite({Test: Rolling}, "Test");
 
     // The sector under each point, or "" where there is none.
     async function sectorsAt(page, points) {
@@ -45,7 +37,7 @@ describe("links and the address", () => {
     }
 
     test("#sector=A_B centres the map on A_B and fills most of the view with it", async () => {
-        const page = await browser.open(site.page + "#sector=0_1", site.folder);
+        const page = await opened.open("#sector=0_1");
         await page.mapDrawn();
         // 0_1 from a tenth of the view's height to nine tenths; no ground left of it (A = -1)
         // nor right of it (the hole at 1_1) within the view's middle band.
@@ -66,7 +58,7 @@ describe("links and the address", () => {
     test("#sector=A_B of a sector the world does not hold centres the map there all the same",
         async () => {
             // The hole 1_1, between 1_0 above and 1_2 below.
-            let page = await browser.open(site.page + "#sector=1_1", site.folder);
+            let page = await opened.open("#sector=1_1");
             await page.mapDrawn();
             // (Left of the toolbar at the top.)
             assert.deepEqual(await sectorsAt(page, [[CentreX, CentreY], [CentreX - 260, 20],
@@ -74,7 +66,7 @@ describe("links and the address", () => {
             await page.close();
 
             // Far beyond the world: the map is there, empty.
-            page = await browser.open(site.page + "#sector=40_30", site.folder);
+            page = await opened.open("#sector=40_30");
             const [x, y] = mapPlace(await page.addressBecomes((hash) => mapPlace(hash) !== null));
             assert.ok(Math.abs(x - (126 * 40 + 63)) < 1 && Math.abs(y - (126 * 30 + 63)) < 1,
                 `the map is at (${x}, ${y})`);
@@ -85,9 +77,9 @@ describe("links and the address", () => {
 
     test("the address follows the map; a reload returns to the same place and shading",
         async () => {
-            const page = await browser.open(site.page + "#map=60,60,1", site.folder);
+            const page = await opened.open("#map=60,60,1");
             await page.mapDrawn();
-            const opened = await page.hash();
+            const first = await page.hash();
             // Drag the map, zoom in with the control, pick another shading, show the grid.
             await page.page.mouse.move(600, 400);
             await page.page.mouse.down();
@@ -103,7 +95,7 @@ describe("links and the address", () => {
             assert.equal(await gridChecked(), false);
             await page.page.hover(".leaflet-control-layers");
             await page.page.click(".leaflet-control-layers-overlays input");
-            const moved = await page.addressBecomes((hash) => hash !== opened &&
+            const moved = await page.addressBecomes((hash) => hash !== first &&
                 mapPlace(hash)[2] === 2 && hash.includes("shading=both") &&
                 hash.includes("grid=1"));
             // Around (110, 95), in sectors 0_0 and 1_0.
@@ -132,8 +124,7 @@ describe("links and the address", () => {
 
     test("#camera= opens the 3D view; switching views keeps the place", async () => {
         // Straight down on the middle of sector 2_1 (world 3150, 1890), 3000 units up.
-        const page = await browser.open(site.page + "#camera=3150,1890,3000,0,3.14159265",
-            site.folder);
+        const page = await opened.open("#camera=3150,1890,3000,0,3.14159265");
         const pressed = (mode) => page.page.$eval(`[data-mode="${mode}"]`,
             (button) => button.getAttribute("aria-pressed"));
         assert.equal(await pressed("3d"), "true");

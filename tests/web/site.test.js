@@ -6,11 +6,11 @@
 const assert = require("node:assert/strict");
 const fs = require("node:fs");
 const path = require("node:path");
-const {after, before, describe, test} = require("node:test");
+const {describe, test} = require("node:test");
 
-const {Browser, Width, Height} = require("./support/browser");
+const {Width, Height} = require("./support/browser");
 const {readPng} = require("./support/png");
-const {makeSite} = require("./support/site");
+const {openedSite} = require("./support/site");
 const {Rolling} = require("./support/worlds");
 
 // The page's background (velmora.css), which holes show.
@@ -43,18 +43,10 @@ function differences(shot, map, originX, originY) {
 }
 
 describe("the site from disk", () => {
-    let site;
-    let browser;
-    before(async () => {
-        site = makeSite({Test: Rolling}, "Test");
-        browser = await Browser.launch();
-    });
-    after(async () => {
-        await browser.close();
-    });
+    const opened = openedSite({Test: Rolling}, "Test");
 
     test("opens on the whole world with nothing failing and nothing from outside", async () => {
-        const page = await browser.open(site.page, site.folder);
+        const page = await opened.open();
         await page.mapDrawn();
         // Every sector's ground is in view: the middle of the first and of the farthest.
         const first = await page.page.evaluate(() => document.title);
@@ -78,13 +70,13 @@ describe("the site from disk", () => {
 
     test("the map at one pixel a sample is velmora map's picture, in every shading", async () => {
         for (const shading of ["height", "hillshade", "both"]) {
-            const picture = path.join(site.folder, "..", shading + ".png");
-            site.velmora(["map", "Test", "--output", picture, "--shading", shading]);
+            const picture = path.join(opened.site.folder, "..", shading + ".png");
+            opened.site.velmora(["map", "Test", "--output", picture, "--shading", shading]);
             const map = readPng(fs.readFileSync(picture));
 
             // The view's centre at sample (378, 350): the picture's (0, 0) is sample (0, 0).
-            const page = await browser.open(
-                site.page + "#map=378,350,0&shading=" + shading, site.folder);
+            const page = await opened.browser.open(
+                opened.site.page + "#map=378,350,0&shading=" + shading, opened.site.folder);
             await page.mapDrawn();
             await page.page.mouse.move(0, 0);
             const shot = readPng(await page.page.screenshot({type: "png"}));

@@ -4,10 +4,10 @@
 "use strict";
 
 const assert = require("node:assert/strict");
-const {after, before, describe, test} = require("node:test");
+const {describe, test} = require("node:test");
 
-const {Browser, Unsupported, Width, Height} = require("./support/browser");
-const {makeSite} = require("./support/site");
+const {Unsupported, Width, Height} = require("./support/browser");
+const {openedSite} = require("./support/site");
 const {Rolling} = require("./support/worlds");
 
 // At zoom 3 a sample is 8 pixels, and the view's centre pixel is the centre of the sample the
@@ -23,20 +23,12 @@ function onSample(sector, s) {
 }
 
 describe("the map's status line", () => {
-    let site;
-    let browser;
-    before(async () => {
-        site = makeSite({Test: Rolling}, "Test");
-        browser = await Browser.launch();
-    });
-    after(async () => {
-        await browser.close();
-    });
+    const opened = openedSite({Test: Rolling}, "Test");
 
     // Opens the map centred on sample (x, y) at zoom 3 and reads the status with the pointer
     // at each offset [dx, dy] in pixels from the centre.
     async function readAround(x, y, offsets, zoom = 3) {
-        const page = await browser.open(site.page + `#map=${x},${y},${zoom}`, site.folder);
+        const page = await opened.open(`#map=${x},${y},${zoom}`);
         await page.mapDrawn();
         const texts = [];
         for (const [dx, dy] of offsets) {
@@ -86,7 +78,7 @@ describe("the map's status line", () => {
     });
 
     test("beside the line: where the pointer is, or why there is no ground", async () => {
-        const page = await browser.open(site.page + "#map=189,189,0", site.folder);
+        const page = await opened.open("#map=189,189,0");
         await page.mapDrawn();
         const places = [];
         // Sample (340.5, 290.5) of 2_2, the middle of the hole 1_1, the world's box's empty
@@ -107,7 +99,7 @@ describe("the map's status line", () => {
 
     test("beside the line, off the map: nothing", {skip: Unsupported.pointerOutsidePage},
         async () => {
-            const page = await browser.open(site.page + "#map=189,189,0", site.folder);
+            const page = await opened.open("#map=189,189,0");
             await page.mapDrawn();
             const place = () => page.page.$eval("#place", (element) => element.textContent);
             for (const [x, y] of [[CentreX, Height + 10], [-10, CentreY]]) {

@@ -6,10 +6,10 @@
 "use strict";
 
 const assert = require("node:assert/strict");
-const {after, before, describe, test} = require("node:test");
+const {describe, test} = require("node:test");
 
-const {Browser, Width, Height} = require("./support/browser");
-const {makeSite} = require("./support/site");
+const {Width, Height} = require("./support/browser");
+const {openedSite} = require("./support/site");
 const {Rolling} = require("./support/worlds");
 
 // The map's place in an address: [x, y, zoom].
@@ -22,15 +22,7 @@ function mapPlace(hash) {
 const WorldMiddle = (126 * 6 + 1) / 2 - 0.5;
 
 describe("finding one's way", () => {
-    let site;
-    let browser;
-    before(async () => {
-        site = makeSite({Test: Rolling}, "Test");
-        browser = await Browser.launch();
-    });
-    after(async () => {
-        await browser.close();
-    });
+    const opened = openedSite({Test: Rolling}, "Test");
 
     const notice = (page) => page.page.$eval("#notice", (box) => (box.hidden ? "" :
         box.querySelector("p").textContent));
@@ -52,7 +44,7 @@ describe("finding one's way", () => {
         ];
         for (const [hash, words] of cases) {
             const started = Date.now();
-            const page = await browser.open(site.page + hash, site.folder);
+            const page = await opened.open(hash);
             await page.mapDrawn();
             const took = Date.now() - started;
             assert.ok(took < 10000, `${hash.slice(0, 40)}: ${took} ms`);
@@ -72,7 +64,7 @@ describe("finding one's way", () => {
         "user moves", async () => {
         for (const [sector, label] of [["2_1", "sector 2_1"], ["1_1", "no sector 1_1 in this " +
             "world yet"], ["30_30", "no sector 30_30 in this world yet"]]) {
-            const page = await browser.open(site.page + "#sector=" + sector, site.folder);
+            const page = await opened.open("#sector=" + sector);
             assert.deepEqual(await markLabel(page), [label]);
             assert.equal(await notice(page), "");
             // The outline lies on the sector's edges: 127 samples square, centred.
@@ -110,10 +102,10 @@ describe("finding one's way", () => {
                 }, /^The 3D view cannot start \(the terrain program does not build/],
             ];
             for (const [broken, words] of breaks) {
-                const page = await browser.browser.newPage();
+                const page = await opened.browser.browser.newPage();
                 await page.setViewport({width: Width, height: Height});
                 await page.evaluateOnNewDocument(broken);
-                await page.goto(site.page + "#camera=3150,1890,3000,0,3.14159265",
+                await page.goto(opened.site.page + "#camera=3150,1890,3000,0,3.14159265",
                     {waitUntil: "load"});
                 await page.waitForFunction(() => !document.getElementById("notice").hidden);
                 assert.match(await page.$eval("#notice p", (text) => text.textContent), words);
@@ -130,7 +122,7 @@ describe("finding one's way", () => {
 
     test("keys held for 5 s in the first 3D view leave the world in reach and on screen; the " +
         "whole-world button brings back the overview", async () => {
-        const page = await browser.open(site.page, site.folder);
+        const page = await opened.open();
         await page.mapDrawn();
         await page.page.click('[data-mode="3d"]');
         const view = () => page.page.evaluate(() => {
@@ -172,7 +164,7 @@ describe("finding one's way", () => {
 
     test("the hint of the 3D view's controls: small, and once closed, closed", async () => {
         for (const [width, height] of [[1280, 800], [360, 740]]) {
-            const page = await browser.open(site.page, site.folder);
+            const page = await opened.open();
             await page.page.setViewport({width, height});
             await page.mapDrawn();
             assert.equal(await page.page.$eval("#hint", (hint) => hint.hidden), true);
@@ -184,12 +176,12 @@ describe("finding one's way", () => {
             assert.ok(area > 0 && area <= width * height / 20, `${width} x ${height}: ${area}`);
             await page.close();
         }
-        let page = await browser.open(site.page, site.folder);
+        let page = await opened.open();
         await page.page.click('[data-mode="3d"]');
         await page.page.click("#hint-close");
         assert.equal(await page.page.$eval("#hint", (hint) => hint.hidden), true);
         await page.close();
-        page = await browser.open(site.page, site.folder);
+        page = await opened.open();
         await page.page.click('[data-mode="3d"]');
         assert.equal(await page.page.$eval("#hint", (hint) => hint.hidden), true);
         assert.deepEqual(page.problems, []);
@@ -197,7 +189,7 @@ describe("finding one's way", () => {
     });
 
     test("the loading word until the first picture, in either view", async () => {
-        const page = await browser.open(site.page, site.folder);
+        const page = await opened.open();
         assert.equal(await page.page.$eval("#loading", (word) => word.textContent),
             "Loading the world\u2026");
         await page.mapDrawn();

@@ -6,8 +6,10 @@ const {execFileSync} = require("node:child_process");
 const fs = require("node:fs");
 const os = require("node:os");
 const path = require("node:path");
+const {after, before} = require("node:test");
 const {pathToFileURL} = require("node:url");
 
+const {Browser} = require("./browser");
 const {writePrefix} = require("./world_prefix");
 
 const repository = path.resolve(__dirname, "..", "..", "..");
@@ -80,4 +82,21 @@ function worldFolder(folder, name) {
     return path.join(folder, "data", entry.folder);
 }
 
-module.exports = {makeSite, siteIndex, worldFolder};
+// For the tests of a describe block: a site of `worlds` and a browser, made before them, the
+// browser closed after; `opened.site` and `opened.browser` once made, and `opened.open(hash)` the
+// site's page at that address.
+function openedSite(worlds, names) {
+    const opened = {
+        open: (hash = "") => opened.browser.open(opened.site.page + hash, opened.site.folder),
+    };
+    before(async () => {
+        opened.site = makeSite(worlds, names);
+        opened.browser = await Browser.launch();
+    });
+    after(async () => {
+        await opened.browser.close();
+    });
+    return opened;
+}
+
+module.exports = {makeSite, openedSite, siteIndex, worldFolder};
