@@ -69,22 +69,18 @@ TEST_F(OutputFileTest, TheTargetAppearsWholeOnlyAtCommit) {
     EXPECT_EQ(Entries(), std::vector<std::string>{"picture.png"});
 }
 
-TEST_F(OutputFileTest, AFileNeverCommittedLeavesNothing) {
-    Put(folder_ / "kept", "old");
-    {
-        OutputFile file(folder_ / "kept", true);
-        Write(file, "new");
-    }
-    {
-        OutputFile file(folder_ / "never", false);
-        Write(file, "new");
-    }
-    EXPECT_EQ(Read(folder_ / "kept"), "old");
-    EXPECT_EQ(Entries(), std::vector<std::string>{"kept"});
-}
-
-TEST_F(OutputFileTest, AnExistingTargetIsReplacedOnlyWhenAllowed) {
+// A file of another's is replaced only when allowed, and only at commit: one never committed
+// leaves nothing, and one written meanwhile is kept.
+TEST_F(OutputFileTest, AnotherFileIsReplacedOnlyWhenAllowedAndOnlyAtCommit) {
     Put(folder_ / "out", "old");
+    {
+        OutputFile file(folder_ / "out", true);
+        Write(file, "new");
+        OutputFile never(folder_ / "never", false);
+        Write(never, "new");
+    }
+    EXPECT_EQ(Read(folder_ / "out"), "old");
+    EXPECT_EQ(Entries(), std::vector<std::string>{"out"});
     try {
         OutputFile refused(folder_ / "out", false);
         FAIL() << "an existing target was taken";
@@ -96,19 +92,17 @@ TEST_F(OutputFileTest, AnExistingTargetIsReplacedOnlyWhenAllowed) {
     Write(file, "new");
     file.Commit();
     EXPECT_EQ(Read(folder_ / "out"), "new");
-}
 
-TEST_F(OutputFileTest, ATargetThatAppearsMeanwhileIsKept) {
-    OutputFile file(folder_ / "out", false);
-    Write(file, "new");
-    Put(folder_ / "out", "theirs");
+    OutputFile late(folder_ / "late", false);
+    Write(late, "new");
+    Put(folder_ / "late", "theirs");
     try {
-        file.Commit();
+        late.Commit();
         FAIL() << "a file written meanwhile was replaced";
     } catch (const OutputError& error) {
         EXPECT_EQ(error.reason, OutputError::Reason::TargetExists);
     }
-    EXPECT_EQ(Read(folder_ / "out"), "theirs");
+    EXPECT_EQ(Read(folder_ / "late"), "theirs");
 }
 
 TEST_F(OutputFileTest, TargetsThatCannotBeWrittenFailNamingThePlace) {

@@ -51,49 +51,32 @@ TEST_F(CameraPathFileTest, ReadsOneCameraALineSkippingCommentsAndBlankLines) {
     ExpectCamera(path[1], {-10.5, 2000, 3, -1, 4}, "second");
 }
 
-TEST_F(CameraPathFileTest, NamesTheFileAndLineThatCannotBeRead) {
-    struct Case {
-        std::string text;
-        std::string message;  // after the file's name
+// Each refusal in one line naming the file (printable) and, for a camera that does not read, its
+// line.
+TEST_F(CameraPathFileTest, FilesThatHoldNoPathAreRefusedNamingTheFileAndLine) {
+    const std::string notACamera = ": not a camera X,Y,Z,YAW,PITCH";
+    const std::vector<std::pair<std::string, std::string>> lines = {
+        {"1,2,3,4\n", ":1"},       {"# fine\n1,2,3,4,5\n1,2,3,4,5,6\n", ":3"},
+        {"1,2,3,4,5 six\n", ":1"}, {"1,,3,4,5\n", ":1"},
+        {"1 2 3 4 5\n", ":1"},     {"1,2,inf,4,5\n", ":1"},
+        {"nan,2,3,4,5\n", ":1"},   {"1,2,1e999,4,5\n", ":1"},
     };
-    const Case cases[] = {
-        {"1,2,3,4\n", ":1: not a camera X,Y,Z,YAW,PITCH"},
-        {"# fine\n1,2,3,4,5\n1,2,3,4,5,6\n", ":3: not a camera X,Y,Z,YAW,PITCH"},
-        {"1,2,3,4,5 six\n", ":1: not a camera X,Y,Z,YAW,PITCH"},
-        {"1,,3,4,5\n", ":1: not a camera X,Y,Z,YAW,PITCH"},
-        {"1 2 3 4 5\n", ":1: not a camera X,Y,Z,YAW,PITCH"},
-        {"1,2,inf,4,5\n", ":1: not a camera X,Y,Z,YAW,PITCH"},
-        {"nan,2,3,4,5\n", ":1: not a camera X,Y,Z,YAW,PITCH"},
-        {"1,2,1e999,4,5\n", ":1: not a camera X,Y,Z,YAW,PITCH"},
-    };
-    for (const Case& c : cases) {
-        const fs::path file = Write(c.text);
+    std::vector<std::pair<fs::path, std::string>> cases;
+    for (const auto& [text, line] : lines) {
+        const fs::path file = Write(text);
+        cases.emplace_back(file, file.string() + line + notACamera);
+    }
+    const fs::path empty = Write("# nothing\n\n");
+    cases.emplace_back(empty, "the camera path " + empty.string() + " holds no camera");
+    cases.emplace_back(directory_.path() / "missing\x01",
+                       "cannot read the camera path " + (directory_.path() / "missing_").string());
+    for (const auto& [file, message] : cases) {
         try {
             world::ReadCameraPath(file);
-            ADD_FAILURE() << c.text << " was read";
+            ADD_FAILURE() << file << " was read";
         } catch (const CameraPathError& error) {
-            EXPECT_EQ(std::string(error.what()), file.string() + c.message) << c.text;
+            EXPECT_EQ(std::string(error.what()), message);
         }
-    }
-}
-
-TEST_F(CameraPathFileTest, AFileWithoutACameraOrMissingIsRefused) {
-    const fs::path empty = Write("# nothing\n\n");
-    try {
-        world::ReadCameraPath(empty);
-        ADD_FAILURE() << "a file without a camera was read";
-    } catch (const CameraPathError& error) {
-        EXPECT_EQ(std::string(error.what()),
-                  "the camera path " + empty.string() + " holds no camera");
-    }
-    const fs::path missing = directory_.path() / "missing\x01";
-    try {
-        world::ReadCameraPath(missing);
-        ADD_FAILURE() << "a missing file was read";
-    } catch (const CameraPathError& error) {
-        // A name from the user stands in the message printable.
-        EXPECT_EQ(std::string(error.what()),
-                  "cannot read the camera path " + (directory_.path() / "missing_").string());
     }
 }
 
