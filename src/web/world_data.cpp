@@ -13,6 +13,7 @@
 #include "web/world_script.h"
 #include "world/sector_place.h"
 #include "world/summary_file.h"
+#include "world/world_layout.h"
 #include "world/world_model.h"
 
 namespace web {
@@ -130,11 +131,9 @@ WrittenWorld WriteWorldData(SiteFiles& files, SiteWorld world, const RecordedWor
     }
     written.read = true;
 
-    // A world with no sector to place (none yet, or none named as a place): listed, with
-    // nothing to show.
-    if (std::none_of(world.sources.begin(), world.sources.end(), [](const auto& source) {
-            return world::ParseSectorPlace(source.name).has_value();
-        })) {
+    // A world with no sector to place (none yet, or none named as a place), which the model
+    // refuses: listed, with nothing to show.
+    if (world::LayOutWorld(world.sources).sectors.empty()) {
         written.record = {world.name, terrain, version, {}, EmptyWorldEntry(world.name, folder)};
         for (const world::SectorSource& source : world.sources) {
             written.record.sectors[source.name] = {StampOf(source), version};
